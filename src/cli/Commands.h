@@ -1,0 +1,9 @@
+#pragma once
+// The subcommands of brevanto-cli. Each takes the arguments after its own name and returns the
+// process exit code; messages go to standard error, results to standard output.
+#include <string>
+#include <vector>
+
+using TArgs = std::vector<std::string>;
+
+int CmdEval(const TArgs& args);

@@ -1,0 +1,48 @@
+// brevanto-cli: the batch face of Brevanto for scripts, CI and people without a display.
+#include "cli/Commands.h"
+#include <cstring>
+#include <iostream>
+#include <map>
+
+namespace {
+const char* const Usage =
+    "Usage: brevanto-cli COMMAND [ARGS]\n"
+    "\n"
+    "Commands:\n"
+    "  eval EXPR                 evaluate an entry as a data box would; prints the value\n"
+    "\n"
+    "Options:\n"
+    "  --help                    show this text\n"
+    "  --version                 show the program version\n";
+
+using TCommand = int (*)(const TArgs&);
+
+const std::map<std::string, TCommand>& Commands() {
+    static const std::map<std::string, TCommand> commands = {
+        {"eval", &CmdEval},
+    };
+    return commands;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::cerr << Usage;
+        return 2;
+    }
+    const std::string command = argv[1];
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::cout << Usage;
+        return 0;
+    }
+    if (command == "--version") {
+        std::cout << "brevanto-cli " << BREVANTO_VERSION << '\n';
+        return 0;
+    }
+    const auto it = Commands().find(command);
+    if (it == Commands().end()) {
+        std::cerr << "brevanto-cli: unknown command \"" << command << "\"\n\n" << Usage;
+        return 2;
+    }
+    return it->second(TArgs(argv + 2, argv + argc));
+}

@@ -1,0 +1,4 @@
+# brevanto_text: plain C++17, no Qt.
+target_sources(brevanto_text PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/Messages.cpp
+)
