@@ -1,5 +1,6 @@
 #include "tables/DataCmb.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -201,6 +202,7 @@ bool TDataCombo::Validate() {
         return FValid;
     TFlagGuard guard(FValidating);
     FValid = false;
+    const bool windowWasActive = window() && window()->isActiveWindow();
     QString message;
     bool error = false;
     enum { clampNone, clampMin, clampMax } clamp = clampNone;
@@ -240,18 +242,20 @@ bool TDataCombo::Validate() {
         SetNumber(FMinVal);
     else if (clamp == clampMax)
         SetNumber(FMaxVal);
-    FocusBack();
+    FocusBack(windowWasActive);
     emit Rejected(message);
     return false;
 }
 
-void TDataCombo::FocusBack() {
+void TDataCombo::FocusBack(bool windowWasActive) {
     if (!window())
         return;
-    setFocus(Qt::OtherFocusReason);
-    QTimer::singleShot(0, this, [this] {
-        if (!FValid && isVisible() && isEnabled() && !hasFocus() && window()->isActiveWindow())
-            setFocus(Qt::OtherFocusReason);
+    ReturnEntryFocus(this, windowWasActive);
+    // The closing message box hands the activation back through queued events; once they have run,
+    // make sure the box still has the focus.
+    QTimer::singleShot(0, this, [this, windowWasActive] {
+        if (!FValid && isVisible() && isEnabled() && !hasFocus() && !QApplication::activeModalWidget())
+            ReturnEntryFocus(this, windowWasActive);
     });
 }
 

@@ -66,7 +66,7 @@ class TDataCombo : public QComboBox {
     Extended ReadValue(); // may throw EAssignError
     bool CurrentValue(Extended& value);
     void RefreshLabel();
-    void FocusBack();
+    void FocusBack(bool windowWasActive);
 
     Extended FMinVal = 0;
     Extended FMaxVal = 0;

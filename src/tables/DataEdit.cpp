@@ -1,5 +1,6 @@
 #include "tables/DataEdit.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QTimer>
@@ -187,6 +188,7 @@ bool TDataEdit::Validate() {
         return FValid; // a message box of this very validation moved the focus
     TFlagGuard guard(FValidating);
     FValid = false;
+    const bool windowWasActive = window() && window()->isActiveWindow();
     QString message;
     bool error = false;
     enum { clampNone, clampMin, clampMax } clamp = clampNone;
@@ -228,20 +230,20 @@ bool TDataEdit::Validate() {
         SetNumber(FMinVal);
     else if (clamp == clampMax)
         SetNumber(FMaxVal);
-    FocusBack();
+    FocusBack(windowWasActive);
     emit Rejected(message);
     return false;
 }
 
-void TDataEdit::FocusBack() {
+void TDataEdit::FocusBack(bool windowWasActive) {
     if (!window() || !isVisible())
         return;
-    setFocus(Qt::OtherFocusReason);
-    // The message box may have closed before its owner window got its activation back; make sure
-    // the box still has the focus once the events of the closing box have run.
-    QTimer::singleShot(0, this, [this] {
-        if (!FValid && isVisible() && isEnabled() && !hasFocus() && window()->isActiveWindow())
-            setFocus(Qt::OtherFocusReason);
+    ReturnEntryFocus(this, windowWasActive);
+    // The closing message box hands the activation back through queued events; once they have run,
+    // make sure the box still has the focus.
+    QTimer::singleShot(0, this, [this, windowWasActive] {
+        if (!FValid && isVisible() && isEnabled() && !hasFocus() && !QApplication::activeModalWidget())
+            ReturnEntryFocus(this, windowWasActive);
     });
 }
 
@@ -270,6 +272,13 @@ void TDataEdit::focusOutEvent(QFocusEvent* event) {
         return;
     FHadFocus = false;
     Validate();
+}
+
+void ReturnEntryFocus(QWidget* box, bool windowWasActive) {
+    QWidget* form = box->window();
+    if (windowWasActive && form->isVisible() && !form->isActiveWindow())
+        form->activateWindow();
+    box->setFocus(Qt::OtherFocusReason);
 }
 
 bool ValidateEntry(QWidget* control) {

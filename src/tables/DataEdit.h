@@ -69,7 +69,7 @@ class TDataEdit : public QLineEdit {
     void ShowValue(Extended value);
     void RefreshLabel();
     void Reject(const QString& message);
-    void FocusBack();
+    void FocusBack(bool windowWasActive);
 
     Extended FMinVal = DefaultMin;
     Extended FMaxVal = DefaultMax;
@@ -89,6 +89,10 @@ class TDataEdit : public QLineEdit {
 // Runs the exit validation of a TDataEdit or TDataCombo and returns its valid flag. Windows call it
 // for their active control before accepting OK or closing; any other control counts as valid.
 bool ValidateEntry(QWidget* control);
+
+// Gives the focus back to a rejected entry box; when its window was active as the validation began,
+// the window is activated again too (a closed message box does not always hand the activation back).
+void ReturnEntryFocus(QWidget* box, bool windowWasActive);
 
 // Whether the focus-out reason means the user moved on inside the window (and so the entry has to
 // be validated), rather than the window losing activation or a popup/menu taking the keyboard.

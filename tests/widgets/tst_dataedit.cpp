@@ -69,6 +69,10 @@ void AnswerRealBox(QMessageBox::StandardButton button, QString* text, QString* t
         }
         *text = box->text();
         *title = box->windowTitle();
+        const QString dir = qEnvironmentVariable("BREVANTO_SHOT_DIR");
+        if (!dir.isEmpty())
+            box->grab().save(dir + QStringLiteral("/message-box-") + QString::number(int(button)) +
+                             QStringLiteral(".png"));
         box->button(button)->click();
     });
 }
@@ -86,6 +90,7 @@ class TestDataEdit : public QObject {
     void labels();
     void hexDisplay();
     void focusReasonsAndReentrancy();
+    void realBoxDuringFocusOut();
     void validateEntryAndLoading();
     void comboValuesAndLimits();
     void comboKeyFilter();
@@ -414,6 +419,26 @@ void TestDataEdit::focusReasonsAndReentrancy() {
     QFocusEvent stray(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(form.Edit, &stray);
     QCOMPARE(messages.Count(), 0);
+}
+
+void TestDataEdit::realBoxDuringFocusOut() {
+    // A real modal box shown while the focus leaves takes the activation away and gives it back;
+    // the box must validate once and end up with the focus again.
+    TEditForm form;
+    form.Edit->SetMaxVal(10);
+    QVERIFY(form.Show());
+    QString text, title;
+    AnswerRealBox(QMessageBox::Ok, &text, &title);
+    QSignalSpy rejected(form.Edit, &TDataEdit::Rejected);
+    form.TypeAndLeave(QStringLiteral("99"));
+    QCOMPARE(text, QStringLiteral("Entry must be less than or equal to 10"));
+    QCOMPARE(rejected.count(), 1);
+    QCOMPARE(form.Edit->text(), QStringLiteral("10"));
+    QTRY_VERIFY(form.Window.isActiveWindow());
+    QTRY_VERIFY(form.Edit->hasFocus());
+    QTest::qWait(50);
+    QVERIFY(form.Edit->hasFocus());
+    QCOMPARE(rejected.count(), 1);
 }
 
 void TestDataEdit::validateEntryAndLoading() {
