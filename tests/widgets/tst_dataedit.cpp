@@ -528,7 +528,7 @@ void TestDataEdit::comboValuesAndLimits() {
     combo->setEditText(QStringLiteral("2.5"));
     QVERIFY(!combo->Validate());
     QCOMPARE(messages.LastText(), QStringLiteral("Entry must be an integer."));
-    combo->setEditText(QStringLiteral("E"));
+    combo->setEditText(QStringLiteral("1E-"));
     QVERIFY(!combo->Validate());
     QCOMPARE(messages.LastText(), QStringLiteral("Entry must be a valid integer."));
     QCOMPARE(combo->Number(), Extended(7)); // last accepted value
