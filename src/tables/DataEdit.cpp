@@ -36,9 +36,7 @@ class TFlagGuard {
   private:
     bool& FFlag;
 };
-} // namespace
 
-namespace {
 // The form a widget belongs to: its MDI child window, or else its top-level window.
 const QWidget* EntryForm(const QWidget* widget) {
     for (const QWidget* w = widget; w; w = w->parentWidget())
