@@ -22,6 +22,16 @@ void SplitWords(std::string_view line, std::vector<std::string>& words) {
         ++begin;
     while (end > begin && IsTrimmed(line[end - 1]))
         --end;
+    // Count first so that each line's list is allocated once.
+    std::size_t count = 0;
+    for (std::size_t i = begin; i < end;) {
+        ++count;
+        while (i < end && line[i] != ' ' && line[i] != '\t')
+            ++i;
+        while (i < end && IsTrimmed(line[i]))
+            ++i;
+    }
+    words.reserve(count);
     while (begin < end) {
         std::size_t stop = begin;
         while (stop < end && line[stop] != ' ' && line[stop] != '\t')
