@@ -81,7 +81,8 @@ void BuildLargeModel(TProgramData& m) {
 
 struct TFixture {
     TFixture() {
-        SetMessageHandler([](TMessageKind, const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
+        SetMessageHandler(
+            [](TMessageKind, const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
         auto model = TProgramData::CreateNew(Host);
         BuildLargeModel(*model);
         Path = Dir.filePath("large.qvxd").toStdString();

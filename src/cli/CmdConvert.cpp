@@ -8,8 +8,8 @@
 namespace {
 // Loads IN (reporting load problems on standard error), lets `change` act on the model, then saves
 // to OUT. A model that loaded with a problem is still written, with exit code 1.
-template <class Change> int LoadChangeSave(const std::string& in, const std::string& out, bool currentFormat,
-                                           Change change) {
+template <class Change>
+int LoadChangeSave(const std::string& in, const std::string& out, bool currentFormat, Change change) {
     bool loadProblem = false;
     const TMessageHandler previous = SetMessageHandler([&](TMessageKind, const std::string& text) {
         loadProblem = true;
@@ -66,5 +66,6 @@ int CmdUnits(const TArgs& args) {
     }
     if (files.size() != 2 || system == 0)
         return UsageError("usage: units IN OUT --to english|si|other");
-    return LoadChangeSave(files[0], files[1], true, [system](TProgramData& model) { model.SetUnitSystem(system); });
+    return LoadChangeSave(files[0], files[1], true,
+                          [system](TProgramData& model) { model.SetUnitSystem(system); });
 }

@@ -24,10 +24,7 @@ std::unique_ptr<TProgramData> TProgramData::CreateNew(IModelHost& host) {
     // Brings the tables (and any window that shows units) to English units; the scalars are at
     // their defaults, so nothing of the model's own changes.
     model->SetUnitSystem(1);
-    ForEachTable(host.Tables(), [](auto& table) {
-        table.SetRowCount(0);
-        table.SetRowCount(table.MinRows());
-    });
+    host.Tables().Reset();
     host.SetModified(false);
     return model;
 }
@@ -54,7 +51,7 @@ void TProgramData::SetUnitSystem(int n) {
         WaterUnitWeight *= force / (length * length * length);
     }
     UnitSystem = n;
-    ForEachTable(Host().Tables(), [n](auto& table) { table.SetUnitSystem(n); });
+    Host().Tables().SetUnitSystem(n);
     Host().UnitSystemChanged();
 }
 

@@ -10,9 +10,22 @@ namespace {
 const char* const Incomplete = "This file either invalid or incomplete.";
 
 // The optional sections after ANISO, in the order each pass tries them.
-enum TSection { sWater, sLoads, sEquake, sLimits, sTies, sReinf, sSurface, sCircle, sCircl2, sSpencer, sRandom,
-                sBlock, SectionCount };
-const char* const SectionKeywords[SectionCount] = {"WATER", "LOADS",  "EQUAKE", "LIMITS", "TIES",   "REINF",
+enum TSection {
+    sWater,
+    sLoads,
+    sEquake,
+    sLimits,
+    sTies,
+    sReinf,
+    sSurface,
+    sCircle,
+    sCircl2,
+    sSpencer,
+    sRandom,
+    sBlock,
+    SectionCount
+};
+const char* const SectionKeywords[SectionCount] = {"WATER",  "LOADS",  "EQUAKE", "LIMITS", "TIES",   "REINF",
                                                    "SURFAC", "CIRCLE", "CIRCL2", "SPENCR", "RANDOM", "BLOCK"};
 constexpr int MaxPasses = 20;
 
@@ -300,10 +313,7 @@ std::unique_ptr<TProgramData> TProgramData::CreateFromFile(const std::string& pa
     model->UnitSystem = 1;
     ForEachTable(host.Tables(), [](auto& table) { table.SetRowCount(0); });
     model->ReadFile(path, currentFormat);
-    ForEachTable(host.Tables(), [](auto& table) {
-        if (table.RowCount() < table.MinRows())
-            table.SetRowCount(table.MinRows());
-    });
+    host.Tables().PadToMinRows();
     host.SetModified(false);
     return model;
 }

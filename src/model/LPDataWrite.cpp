@@ -22,8 +22,12 @@ class TFileText {
     std::string Text;
 };
 
-std::string I(std::int64_t value) { return FormatI(value); }
-std::string P(Extended value) { return FormatP(value); }
+std::string I(std::int64_t value) {
+    return FormatI(value);
+}
+std::string P(Extended value) {
+    return FormatP(value);
+}
 
 // One line per row. `forms` gives the form of each column from the first on: 'P' a number cell in
 // form P (its shown text with the point rule), 'I' an integer cell as shown.
@@ -118,7 +122,8 @@ std::string TProgramData::FileText() const {
 
     if (HasEarthquake) {
         out.Line("EQUAKE");
-        out.Fields({FormatF2(HorizontalCoefficient), FormatF2(VerticalCoefficient), FormatF2(CavitationPressure)});
+        out.Fields(
+            {FormatF2(HorizontalCoefficient), FormatF2(VerticalCoefficient), FormatF2(CavitationPressure)});
     }
 
     if (HasLimits) {

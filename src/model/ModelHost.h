@@ -2,6 +2,8 @@
 // What the slope model needs from whoever holds it. The desktop program's main window implements this
 // (it owns the child windows and is where the modified mark lives); the command-line program, the
 // tests and the benchmarks use TStandaloneModelHost, which has no windows at all.
+#include <memory>
+
 class TTableSet;
 
 class IModelHost {
@@ -46,7 +48,6 @@ class TStandaloneModelHost : public IModelHost {
     void UnitSystemChanged() override {}
 
   private:
-    TTableSet* TableSet;
-    bool OwnsTables;
+    std::unique_ptr<TTableSet> TableSet;
     bool Modified = false;
 };
