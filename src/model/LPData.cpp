@@ -1,6 +1,7 @@
 #include "model/LPData.h"
 #include "model/TableAccess.h"
 #include "tables/Errors.h"
+#include <QFile>
 #include <QSaveFile>
 #include <QString>
 #include <algorithm>
@@ -59,7 +60,12 @@ void TProgramData::SaveToFile() {
     const std::string text = FileText();
     // The target is replaced only after the whole text reached the disk, so a failed save (no
     // space, no permission) leaves the previous file as it was.
-    QSaveFile file(QString::fromStdString(FileName));
+    const QString path = QString::fromStdString(FileName);
+    // Replacing through a temporary file would also replace a file the user may not write to; opening
+    // it first (without truncating) gives the system's refusal instead.
+    if (QFile existing(path); existing.exists() && !existing.open(QIODevice::ReadWrite))
+        throw EInOutError(existing.errorString().toStdString());
+    QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw EInOutError(file.errorString().toStdString());
     if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {

@@ -4,10 +4,12 @@
 #include "cli/Commands.h"
 #include "tables/Errors.h"
 #include <QDir>
+#include <QFile>
 #include <QtTest>
 #include <cmath>
 #include <iostream>
 #include <sstream>
+#include <unistd.h>
 
 namespace {
 bool Near(long double a, long double b, long double relative = 1e-15L) {
@@ -169,7 +171,7 @@ void TestModel::saveFailures() {
         m->SaveToFile();
         QFAIL("saving into a missing folder succeeded");
     } catch (const EInOutError& e) {
-        QVERIFY(std::string(e.what()).size() > 0);
+        QVERIFY2(std::string(e.what()).find("No such file or directory") != std::string::npos, e.what());
     }
     QVERIFY(host.IsModified());
 
@@ -178,10 +180,26 @@ void TestModel::saveFailures() {
     QVERIFY(QDir(dir.path()).mkdir("taken.qvxd"));
     const std::string inside = WriteFile(dir, "taken.qvxd/keep.txt", "keep me");
     m->FileName = dir.filePath("taken.qvxd").toStdString();
-    QVERIFY_THROWS_EXCEPTION(EInOutError, m->SaveToFile());
+    try {
+        m->SaveToFile();
+        QFAIL("replacing a folder succeeded");
+    } catch (const EInOutError& e) {
+        QVERIFY2(std::string(e.what()).find("directory") != std::string::npos, e.what());
+    }
     QVERIFY(host.IsModified());
     QCOMPARE(ReadFile(inside), std::string("keep me"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot).size(), 0);
+
+    // A file the user may not write to is not replaced behind its back (root may write anything).
+    if (::geteuid() != 0) {
+        const std::string locked = WriteFile(dir, "locked.qvxd", "locked");
+        QFile::setPermissions(QString::fromStdString(locked), QFileDevice::ReadOwner);
+        m->FileName = locked;
+        QVERIFY_THROWS_EXCEPTION(EInOutError, m->SaveToFile());
+        QCOMPARE(ReadFile(locked), std::string("locked"));
+        QFile::setPermissions(QString::fromStdString(locked),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
 
     // A successful save replaces a longer previous file completely.
     const std::string target = WriteFile(dir, "old.qvxd", std::string(5000, 'x'));
