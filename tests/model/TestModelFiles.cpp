@@ -110,7 +110,10 @@ void TestModel::numberFormsInFile() {
     m->HorizontalCoefficient = 0.125L;
     m->VerticalCoefficient = -0.125L;
     m->CavitationPressure = 2.5L;
+    m->Title = "Two\r\nlines";
     const std::string text = m->FileText();
+    // A line break in the title would split the file: it is written as blanks.
+    QVERIFY(text.find("PROFIL\r\nTwo  lines\r\n1 0 1\r\n") == 0);
     QVERIFY(text.find("\r\nWATER\r\n1 62\r\n1\r\n0. 0.\r\n") != std::string::npos);
     QVERIFY(text.find("\r\n62. 1E-6 1.2345679E8 -0.125 12.5 0.15 3\r\n") != std::string::npos);
     QVERIFY(text.find("\r\nEQUAKE\r\n0.13 -0.13 2.50\r\n") != std::string::npos);
