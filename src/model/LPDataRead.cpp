@@ -111,14 +111,12 @@ class TLoader {
             }
     }
     // A sub-table with its count: `count` rows of `perRow` values.
-    template <class Table> void ReadCounted(Table* table, int count, const char* forms) {
+    void ReadCounted(TGridTable* table, int count, const char* forms) {
         const int perRow = static_cast<int>(std::char_traits<char>::length(forms));
-        if (!table) {
-            // No table to hold them (never with the program's own definitions): pass the values over.
-            for (int i = Rows(count, perRow) * perRow; i > 0; --i)
-                Reader.ReadWord();
-            return;
-        }
+        // A row without its sub-table cannot hold the values; stopping with a message beats dropping
+        // them silently (the program's own table definitions always give one).
+        if (!table)
+            throw EGeneralError("Data of wrong type");
         table->SetRowCount(Rows(count, perRow));
         ReadRows(*table, forms);
     }

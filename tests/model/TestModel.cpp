@@ -141,6 +141,13 @@ void TestModel::modifiedState() {
     m->SaveToFile();
     QVERIFY(!host.IsModified());
     host.SetModified(true);
+    // A table's own change mark counts as a change of the model; clearing the model clears it.
+    AnisotropyOf(SoilData(host.Tables()), 0)->SetChanged(true);
+    QVERIFY(host.IsModified());
+    host.SetModified(false);
+    QVERIFY(!host.IsModified());
+    QVERIFY(!SoilData(host.Tables()).Changed());
+    SoilData(host.Tables()).SetChanged(true);
     auto loaded = TProgramData::CreateFromFile(m->FileName, true, host);
     QVERIFY(!host.IsModified());
     QCOMPARE(host.ClosedChildren, 2);
