@@ -25,4 +25,5 @@ class TestModel : public QObject {
     void loadErrors();
     void damagedCounts();
     void roundTrips();
+    void damagedFiles();
 };

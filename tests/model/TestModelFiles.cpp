@@ -2,6 +2,8 @@
 #include "ModelTestSupport.h"
 #include "TestModel.h"
 #include <QtTest>
+#include <random>
+#include <sstream>
 
 namespace {
 const std::string Incomplete = "This file either invalid or incomplete.";
@@ -655,5 +657,83 @@ void TestModel::roundTrips() {
             SetRow(BoxCoord(t), 1, "PPPPP", {6, 7, 8, 9, 10});
         }
         CheckRoundTrip(host, *m, "search kinds");
+    }
+}
+
+// Many damaged variants of two complete files: each loads without crashing into a usable model with
+// at most one message, and whatever the writer then makes of it reads back without a message and
+// saves to the same bytes.
+void TestModel::damagedFiles() {
+    TTestHost host;
+    auto full = TProgramData::CreateNew(host);
+    BuildExample(*full);
+    full->HasReinforcement = 1;
+    full->UseSurbis = 1;
+    full->HasLimits = 1;
+    full->HasTiebacks = 1;
+    SetRow(*AnisotropyOf(SoilData(host.Tables()), 0), 0, "PPP", {45, 100, 20});
+    const std::vector<std::string> sources = {
+        full->FileText(), ReadFile(std::string(BREVANTO_RESOURCE_DIR) + "/examples/ExampleDam.qvxd")};
+    const std::vector<std::string> replacements = {"abc", "-1",     "0",   "2147483647",  "99999", "1E-6.",
+                                                   "1.5", "EXECUT", "1E9", "-2147483648", "SOIL",  "CIRCL2"};
+    std::mt19937 random(20151204);
+    const auto pick = [&random](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+    };
+    for (int round = 0; round < 400; ++round) {
+        // The file as lines of words (line structure and keywords both matter to the reader).
+        std::vector<std::vector<std::string>> lines;
+        {
+            std::istringstream in(sources[round % sources.size()]);
+            for (std::string line; std::getline(in, line);) {
+                if (!line.empty() && line.back() == '\r')
+                    line.pop_back();
+                std::istringstream words(line);
+                lines.emplace_back();
+                for (std::string w; words >> w;)
+                    lines.back().push_back(w);
+            }
+        }
+        for (int change = 0, changes = 1 + static_cast<int>(pick(3)); change < changes; ++change) {
+            auto& line = lines[pick(lines.size())];
+            switch (pick(6)) {
+            case 0:
+                if (!line.empty())
+                    line.erase(line.begin() + static_cast<long>(pick(line.size())));
+                break;
+            case 1:
+                if (!line.empty())
+                    line[pick(line.size())] = replacements[pick(replacements.size())];
+                break;
+            case 2:
+                line.push_back(replacements[pick(replacements.size())]);
+                break;
+            case 3:
+                lines.erase(lines.begin() + static_cast<long>(pick(lines.size())));
+                break;
+            case 4:
+                lines.insert(lines.begin() + static_cast<long>(pick(lines.size())), line);
+                break;
+            default:
+                lines.resize(pick(lines.size()) + 1);
+                break;
+            }
+        }
+        std::string text;
+        for (const auto& line : lines) {
+            for (std::size_t i = 0; i < line.size(); ++i)
+                text += (i ? " " : "") + line[i];
+            text += "\r\n";
+        }
+
+        std::vector<std::string> messages;
+        auto model = LoadText(host, text, true, &messages);
+        QVERIFY2(messages.size() <= 1, text.c_str());
+        QVERIFY(!host.IsModified());
+        ForEachTable(host.Tables(), [](auto& table) { QVERIFY(table.RowCount() >= table.MinRows()); });
+        const std::string written = model->FileText();
+        auto again = LoadText(host, written, true, &messages);
+        QVERIFY2(messages.empty(), written.c_str());
+        QCOMPARE(again->FileText(), written);
     }
 }
