@@ -727,7 +727,8 @@ void TestModel::damagedFiles() {
         }
 
         std::vector<std::string> messages;
-        auto model = LoadText(host, text, true, &messages);
+        // Every fourth variant is read as a 2.0 file.
+        auto model = LoadText(host, text, round % 4 != 3, &messages);
         QVERIFY2(messages.size() <= 1, text.c_str());
         QVERIFY(!host.IsModified());
         ForEachTable(host.Tables(), [](auto& table) { QVERIFY(table.RowCount() >= table.MinRows()); });
