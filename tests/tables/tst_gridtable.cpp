@@ -187,6 +187,8 @@ void TestGridTable::editorSeam() {
     QCOMPARE(subEditor.TitleChanges, 1); // its row number went from 2 to 3
     QCOMPARE(subs.GetTable(2)->EditorTitle(), std::string("Points  3"));
     parent.SetHelpPicture(QImage(4, 4, QImage::Format_RGB32));
+    subs.FocusCell(1);
+    QCOMPARE(parentEditor.Focus, std::make_pair(0, 1));
     QCOMPARE(parentEditor.PictureChanges, 1);
     parent.CloseEditor();
     QCOMPARE(parentEditor.Closed, 1);
