@@ -15,7 +15,7 @@ class FakeEditor : public ITableEditor {
             CloseEditor();
     }
     bool IsModal() const override { return Modal; }
-    void SetCurrentCell(int, int) override {}
+    void SetCurrentCell(int column, int row) override { Focus = {column, row}; }
     void TitleChanged() override { ++TitleChanges; }
     void HelpPictureChanged() override { ++PictureChanges; }
     void CloseEditor() override {
@@ -34,6 +34,7 @@ class FakeEditor : public ITableEditor {
     bool Modal;
     int RowsChangedCount = 0, TitleChanges = 0, PictureChanges = 0, Closed = 0;
     bool Destroyed = false;
+    std::pair<int, int> Focus{-1, -1};
     std::vector<std::pair<int, int>> Cells;
 };
 
