@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 
 void TPlotStore::Clear() {
@@ -695,12 +696,10 @@ void ReadPlotFile(const std::string& fileName, const TBoundaryLines& boundary, T
     bool failed = false;
     int err = 0;
     char chunk[1 << 16];
-    if (std::fseek(f, 0, SEEK_END) == 0) {
-        const long size = std::ftell(f);
-        if (size > 0)
-            text.reserve(static_cast<std::size_t>(size));
-        std::fseek(f, 0, SEEK_SET);
-    }
+    std::error_code sizeError;
+    const std::uintmax_t size = std::filesystem::file_size(fileName, sizeError);
+    if (!sizeError && size < (std::uintmax_t(1) << 32))
+        text.reserve(static_cast<std::size_t>(size));
     for (;;) {
         const std::size_t n = std::fread(chunk, 1, sizeof chunk, f);
         text.append(chunk, n);
