@@ -1,6 +1,7 @@
 #include "graphics/PltDraw.h"
 #include <QFont>
 #include <QFontMetrics>
+#include <QImage>
 #include <QLine>
 #include <QPainter>
 #include <QPolygonF>
@@ -16,8 +17,9 @@ bool InRange(double px, double py) {
     return px >= -PixelLimit && px <= PixelLimit && py >= -PixelLimit && py <= PixelLimit;
 }
 
+// Nearest integer, halves away from zero; callers keep v well within the int range.
 int Round(double v) {
-    return static_cast<int>(std::lround(v));
+    return v >= 0 ? static_cast<int>(v + 0.5) : -static_cast<int>(0.5 - v);
 }
 } // namespace
 
@@ -232,6 +234,74 @@ std::vector<QLine>& LineBuffer() {
     return buffer;
 }
 
+// Clips a segment to a rectangle (Liang-Barsky); false when nothing of it is inside.
+bool ClipSegment(double& x0, double& y0, double& x1, double& y1, const QRect& r) {
+    const double dx = x1 - x0, dy = y1 - y0;
+    double t0 = 0, t1 = 1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x0 - r.left(), r.right() - x0, y0 - r.top(), r.bottom() - y0};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return false;
+    }
+    const double ax = x0 + t0 * dx, ay = y0 + t0 * dy;
+    x1 = x0 + t1 * dx;
+    y1 = y0 + t1 * dy;
+    x0 = ax;
+    y0 = ay;
+    return true;
+}
+
+// One-pixel solid lines written straight into a 32-bit image. A repaint with every trial surface
+// draws some 800 000 segments; through the general line path of the raster engine that takes
+// several times the time of a screen refresh.
+void RasterLines(QImage& image, const QRect& clip, const QLine* lines, std::size_t n, QRgb color) {
+    uchar* const bits = const_cast<uchar*>(static_cast<const QImage&>(image).constBits());
+    const qsizetype stride = image.bytesPerLine();
+    auto plot = [&](int x, int y) { reinterpret_cast<QRgb*>(bits + y * stride)[x] = color; };
+    const int left = clip.left(), right = clip.right(), top = clip.top(), bottom = clip.bottom();
+    for (std::size_t i = 0; i < n; ++i) {
+        int x0 = lines[i].x1(), y0 = lines[i].y1(), x1 = lines[i].x2(), y1 = lines[i].y2();
+        if (std::min(x0, x1) < left || std::max(x0, x1) > right || std::min(y0, y1) < top ||
+            std::max(y0, y1) > bottom) {
+            double a = x0, b = y0, c = x1, d = y1;
+            if (!ClipSegment(a, b, c, d, clip))
+                continue;
+            x0 = std::clamp(Round(a), clip.left(), clip.right());
+            y0 = std::clamp(Round(b), clip.top(), clip.bottom());
+            x1 = std::clamp(Round(c), clip.left(), clip.right());
+            y1 = std::clamp(Round(d), clip.top(), clip.bottom());
+        }
+        const int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
+        const int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
+        int err = dx + dy;
+        for (;;) {
+            plot(x0, y0);
+            if (x0 == x1 && y0 == y1)
+                break;
+            const int e2 = 2 * err;
+            if (e2 >= dy) {
+                err += dy;
+                x0 += sx;
+            }
+            if (e2 <= dx) {
+                err += dx;
+                y0 += sy;
+            }
+        }
+    }
+}
+
 class TDrawer {
   public:
     TDrawer(QPainter& canvas, const TDrawSettings& settings, const TPlotStore& store, TViewTransform& view,
@@ -243,6 +313,26 @@ class TDrawer {
             LabelFont.setPointSizeF(10);
         else
             LabelFont.setPixelSize(13);
+        // Thin lines may go straight into the pixels when the canvas is a plain 32-bit image.
+        QPaintDevice* device = C.device();
+        if (device && device->devType() == QInternal::Image) {
+            QImage* image = static_cast<QImage*>(device);
+            const QImage::Format f = image->format();
+            if ((f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
+                 f == QImage::Format_ARGB32_Premultiplied) &&
+                image->devicePixelRatio() == 1)
+                Image = image;
+        }
+    }
+
+    // The plot rectangle the drawing is clipped to (also used by the direct line path).
+    void SetClip(const QRect& clip) {
+        Clip = clip;
+        C.setClipRect(clip);
+    }
+    void EndClip() {
+        Clip = QRect();
+        C.setClipping(false);
     }
 
     void Elements() {
@@ -396,14 +486,40 @@ class TDrawer {
         Lines.emplace_back(Round(x1), Round(y1), Round(x2), Round(y2));
     }
 
+    // Consecutive segments; each point is mapped once.
     void Polyline(const TPlotPoint* p, int count) {
-        for (int k = 1; k < count; ++k)
-            Segment(p[k - 1], p[k]);
+        if (count < 2)
+            return;
+        const double sx = V.ScaleX, sy = V.ScaleY, ox = V.OriginX - V.XMin * sx, oy = V.OriginY - V.YMin * sy;
+        double x = p[0].X * sx + ox, y = p[0].Y * sy + oy;
+        bool in = InRange(x, y);
+        int ix = in ? Round(x) : 0, iy = in ? Round(y) : 0;
+        for (int k = 1; k < count; ++k) {
+            x = p[k].X * sx + ox;
+            y = p[k].Y * sy + oy;
+            const bool nextIn = InRange(x, y);
+            const int nx = nextIn ? Round(x) : 0, ny = nextIn ? Round(y) : 0;
+            if (in && nextIn)
+                Lines.emplace_back(ix, iy, nx, ny);
+            in = nextIn;
+            ix = nx;
+            iy = ny;
+        }
     }
 
     void Flush() {
-        if (!Lines.empty())
+        if (Lines.empty())
+            return;
+        const QPen pen = C.pen();
+        if (Image && pen.width() <= 1 && pen.style() == Qt::SolidLine && pen.color().alpha() == 255 &&
+            !C.testRenderHint(QPainter::Antialiasing) && C.worldTransform().isIdentity() &&
+            C.compositionMode() == QPainter::CompositionMode_SourceOver) {
+            const QRect clip = (Clip.isValid() ? Clip : Image->rect()).intersected(Image->rect());
+            if (!clip.isEmpty())
+                RasterLines(*Image, clip, Lines.data(), Lines.size(), pen.color().rgba());
+        } else {
             C.drawLines(Lines.data(), static_cast<int>(Lines.size()));
+        }
         Lines.clear();
     }
 
@@ -610,6 +726,8 @@ class TDrawer {
     bool Paper;
     std::vector<QLine>& Lines;
     QFont LabelFont;
+    QImage* Image = nullptr;
+    QRect Clip;
 };
 
 void SetTicks(TViewTransform& v, double x1, double x2, double nx, double y1, double y2, double ny) {
@@ -710,9 +828,9 @@ void PrintPlot(QPainter& canvas, const QRect& page, const TDrawSettings& setting
         canvas.drawText(QRect(3 * ux / 2, uy * 10 / 6, fm.horizontalAdvance(t), fm.height()),
                         Qt::AlignLeft | Qt::AlignVCenter, t);
     }
-    canvas.setClipRect(QRect(QPoint(v.PlotLeft, v.PlotTop), QPoint(v.PlotRight - 1, v.PlotBottom - 1)));
+    drawer.SetClip(QRect(QPoint(v.PlotLeft, v.PlotTop), QPoint(v.PlotRight - 1, v.PlotBottom - 1)));
     drawer.Elements();
-    canvas.setClipping(false);
+    drawer.EndClip();
     // White margins, reaching past the page edges, hide whatever the clipping let through.
     const int m = 150;
     canvas.fillRect(QRect(QPoint(-m, -m), QPoint(W + m, v.PlotTop - 1)), Qt::white);
