@@ -7,3 +7,4 @@
 using TArgs = std::vector<std::string>;
 
 int CmdEval(const TArgs& args);
+int CmdRender(const TArgs& args);

@@ -10,6 +10,8 @@ const char* const Usage =
     "\n"
     "Commands:\n"
     "  eval EXPR                 evaluate an entry as a data box would; prints the value\n"
+    "  render PLOT --model IN --out FILE.png|.svg|.pdf [--size WxH] [--options a,b,...]\n"
+    "                            draw a plot file as the graph window does (PDF: the printed page)\n"
     "\n"
     "Options:\n"
     "  --help                    show this text\n"
@@ -20,6 +22,7 @@ using TCommand = int (*)(const TArgs&);
 const std::map<std::string, TCommand>& Commands() {
     static const std::map<std::string, TCommand> commands = {
         {"eval", &CmdEval},
+        {"render", &CmdRender},
     };
     return commands;
 }
