@@ -184,7 +184,8 @@ int CmdRender(const TArgs& args) {
 
     const auto app = EnsureGuiApplication();
     // Messages of the reader go to standard error; what was read is still drawn.
-    ReadPlotFile(plot, renderModel.Boundary);
+    if (!ReadPlotFile(plot, renderModel.Boundary))
+        return 1;
     TPlotStore& store = PlotStore();
 
     TDrawSettings settings;

@@ -683,14 +683,14 @@ void ReadPlotText(const char* text, std::size_t size, const TBoundaryLines& boun
     ReadText(text, size, boundary, store, "(text)");
 }
 
-void ReadPlotFile(const std::string& fileName, const TBoundaryLines& boundary, TPlotStore& store) {
+bool ReadPlotFile(const std::string& fileName, const TBoundaryLines& boundary, TPlotStore& store) {
     std::FILE* f = std::fopen(fileName.c_str(), "rb");
     if (!f) {
         const int err = errno;
         store.Clear();
         store.ChainsToBuild = false;
         ShowErrorMessage("Cannot open the plot file \"" + fileName + "\": " + std::strerror(err));
-        return;
+        return false;
     }
     std::string text;
     bool failed = false;
@@ -716,9 +716,10 @@ void ReadPlotFile(const std::string& fileName, const TBoundaryLines& boundary, T
         store.Clear();
         store.ChainsToBuild = false;
         ShowErrorMessage("Cannot read the plot file \"" + fileName + "\": " + std::strerror(err));
-        return;
+        return false;
     }
     ReadText(text.data(), text.size(), boundary, store, fileName);
+    return true;
 }
 
 void BuildLayerChains(TPlotStore& store) {

@@ -158,9 +158,10 @@ TPlotStore& PlotStore();
 // Reads the plot file `fileName` into `store`: clears it, reads the header and records, takes the
 // boundary-table snapshot at the "BND" record and builds the layer chains. Every problem is reported
 // through the core message channel (ShowErrorMessage); what was read before a problem is kept.
-void ReadPlotFile(const std::string& fileName, const TBoundaryLines& boundary, TPlotStore& store);
-inline void ReadPlotFile(const std::string& fileName, const TBoundaryLines& boundary) {
-    ReadPlotFile(fileName, boundary, PlotStore());
+// False only when the file could not be opened or read at all.
+bool ReadPlotFile(const std::string& fileName, const TBoundaryLines& boundary, TPlotStore& store);
+inline bool ReadPlotFile(const std::string& fileName, const TBoundaryLines& boundary) {
+    return ReadPlotFile(fileName, boundary, PlotStore());
 }
 // Same, on the text of a plot file already in memory (tests, generated files).
 void ReadPlotText(const char* text, std::size_t size, const TBoundaryLines& boundary, TPlotStore& store);

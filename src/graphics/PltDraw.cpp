@@ -5,6 +5,8 @@
 #include <QLine>
 #include <QPainter>
 #include <QPolygonF>
+#include <QRegion>
+#include <QTransform>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -579,7 +581,11 @@ class TDrawer {
                 band << Pix({S.LimitSegments[s][1].X, S.LimitSegments[s][1].Y - 20.0});
             band << Pix({S.LimitSegments[0][0].X, S.LimitSegments[0][0].Y - 20.0});
             SetPen(Qt::black, 1);
-            C.setBrush(QBrush(Qt::black, Qt::DiagCrossPattern));
+            QBrush hatch(Qt::black, Qt::DiagCrossPattern);
+            // On paper the pattern grows with the lines, or it would print as a grey wash.
+            if (V.LineFactor > 1)
+                hatch.setTransform(QTransform::fromScale(V.LineFactor, V.LineFactor));
+            C.setBrush(hatch);
             Polygon(band);
         }
         C.setBrush(Qt::NoBrush);
@@ -756,10 +762,17 @@ void DrawPlot(QPainter& canvas, const QColor& background, const QRect& rect, con
     canvas.save();
     canvas.setRenderHint(QPainter::Antialiasing, false);
     canvas.fillRect(rect, background);
-    canvas.setClipRect(
+    TDrawer drawer(canvas, settings, store, view, false);
+    drawer.SetClip(
         QRect(QPoint(view.PlotLeft, view.PlotTop), QPoint(view.PlotRight - 1, view.PlotBottom - 1)));
-    TDrawer(canvas, settings, store, view, false).Elements();
-    canvas.setClipping(false);
+    drawer.Elements();
+    drawer.EndClip();
+    // Some canvases (SVG) ignore clipping: the margins are painted over again, which is the same
+    // picture where clipping works.
+    const QRect plot(QPoint(view.PlotLeft, view.PlotTop), QPoint(view.PlotRight - 1, view.PlotBottom - 1));
+    const QRegion margins = QRegion(rect) - QRegion(plot);
+    for (const QRect& r : margins)
+        canvas.fillRect(r, background);
     canvas.restore();
     if (settings.Options.Scale)
         DrawAxes(canvas, view);
@@ -817,6 +830,7 @@ void PrintPlot(QPainter& canvas, const QRect& page, const TDrawSettings& setting
 
     canvas.save();
     canvas.setRenderHint(QPainter::Antialiasing, false);
+    canvas.fillRect(page, Qt::white);
     TDrawer drawer(canvas, settings, store, v, true);
     if (store.CurrentFS > 0.000001) {
         QFont f("Arial");

@@ -650,6 +650,16 @@ class TestPlot : public QObject {
                 ink += img.pixel(x, y) != QColor(Qt::white).rgb();
         QVERIFY(ink > 50);
 
+        // Everything but the axes stays inside the frame: the radius lines run to a centre far above it.
+        set.Options.CriticalSlipSurface = set.Options.AllTrialSurfaces = true;
+        img = Render(set, s, View);
+        QVERIFY(View.PixelY(170) < View.PlotTop);
+        for (int y = 0; y < View.PlotTop - 1; ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (img.pixel(x, y) != QColor(Qt::white).rgb())
+                    QFAIL(qPrintable(QString("ink above the frame at %1,%2").arg(x).arg(y)));
+        set.Options.CriticalSlipSurface = set.Options.AllTrialSurfaces = false;
+
         const TViewTransform screen = View;
         QImage page(3300, 2550, QImage::Format_RGB32); // letter, landscape, 300 dpi
         page.setDotsPerMeterX(11811);
