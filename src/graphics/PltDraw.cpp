@@ -556,9 +556,9 @@ class TDrawer {
             const QColor color = SoilColor(r.Soil);
             SetPen(color, 1);
             C.setBrush(color);
-            const double lx = V.PixelXf(r.LeftX), rx = V.PixelXf(r.RightX);
-            Polygon(QPolygonF({QPointF(Round(lx), bottom), QPointF(Round(lx), Round(V.PixelYf(r.LeftY))),
-                               QPointF(Round(rx), Round(V.PixelYf(r.RightY))), QPointF(Round(rx), bottom)}));
+            const double lx = V.PixelX(r.LeftX), rx = V.PixelX(r.RightX);
+            Polygon(QPolygonF({QPointF(lx, bottom), QPointF(lx, V.PixelY(r.LeftY)),
+                               QPointF(rx, V.PixelY(r.RightY)), QPointF(rx, bottom)}));
         }
         if (O.SearchLimits && S.LimitSegmentCount > 0) {
             // The excluded zone: white below every limit segment, then a hatched band 20 length units
