@@ -81,9 +81,10 @@ namespace {
 // The largest multiple of step that is not above a.
 double FirstTickFor(double a, double step) {
     double v = std::floor(a / step) * step;
-    while (v > a)
+    // Rounding can leave v one step off; where a step is lost in a's precision, v is as good as it gets.
+    for (int i = 0; i < 4 && v > a; ++i)
         v -= step;
-    while (v + step <= a)
+    for (int i = 0; i < 4 && v + step <= a; ++i)
         v += step;
     return v;
 }

@@ -342,6 +342,48 @@ class TestPlot : public QObject {
         QCOMPARE(s.LimitSegments[0][1].Y, 4.0);
     }
 
+    // Damaged files never crash the reader or the drawing: cut the example anywhere, change bytes.
+    void damagedFilesAreSurvived() {
+        TMessageLog log;
+        QFile f(QString::fromStdString(DataFile("full.qvxp")));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray original = f.readAll();
+        QImage img(300, 200, QImage::Format_RGB32);
+        TDisplayOptions all;
+        all.BoundaryLines = all.SearchLimits = all.SoilLayerNumbers = all.BoundaryCoords =
+            all.ColorSoilLayers = true;
+        all.TieBacks = all.PiezometricLine = all.SurfacePressures = all.ReinfLines = all.Scale = true;
+        all.SolutionInformation = all.TenSlipSurfaces = all.CriticalSlipSurface = all.AllTrialSurfaces = true;
+        all.TotalStresses = all.PoreWaterPressures = true;
+        TDrawSettings set;
+        set.Options = all;
+        std::uint32_t seed = 12345;
+        auto rnd = [&seed](std::uint32_t n) {
+            seed = seed * 1664525u + 1013904223u;
+            return (seed >> 8) % n;
+        };
+        const char replacements[] = {'\n', ' ', '-', '9', 'e', '.', 'X', '\0', '\x01', '+'};
+        for (int round = 0; round < 200; ++round) {
+            QByteArray text =
+                original.left(static_cast<int>(rnd(static_cast<std::uint32_t>(original.size()))));
+            for (int k = 0; k < 20 && !text.isEmpty(); ++k)
+                text[static_cast<int>(rnd(static_cast<std::uint32_t>(text.size())))] = replacements[rnd(10)];
+            ReadPlotText(text.constData(), static_cast<std::size_t>(text.size()), FullBoundary, *Store);
+            QVERIFY(Store->SlotCounter >= 1 && Store->SlotCounter <= PlotCapacity::LastTrialSlot);
+            FitView(img.rect(), true, *Store, View);
+            QPainter p(&img);
+            DrawPlot(p, Qt::white, img.rect(), set, *Store, View);
+        }
+        // Huge scale factors and coordinates: drawn without overflow.
+        Read(*Store, Header(1e300) + "TIE\n1\n1e300 1\n2 2\n3 3\nLMT\n1\n-1e300 0\n1e300 1e300\nEND\n",
+             {{-1e300, 0, 1e300, 1e300, 1}});
+        Read(*Store, Header(1e300) + "BND\n0 0 0 0\nLMT\n1\n-1e300 0\n1e300 1e300\nEND\n",
+             {{-1e300, 0, 1e300, 1e300, 1}});
+        FitView(img.rect(), true, *Store, View);
+        QPainter p(&img);
+        DrawPlot(p, Qt::white, img.rect(), set, *Store, View);
+    }
+
     void layerChains() {
         TPlotStore& s = *Store;
         const std::string bnd = Header() + "BND\n0 0 0 0\nEND\n";
