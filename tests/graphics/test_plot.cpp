@@ -503,6 +503,9 @@ class TestPlot : public QObject {
     }
 
     void formatsAndColours() {
+        QCOMPARE(PlotFileNameFor("/a/b/slope.qvxd"), std::string("/a/b/slope.qvxp"));
+        QCOMPARE(PlotFileNameFor("/a.b/slope"), std::string("/a.b/slope.qvxp"));
+        QCOMPARE(PlotFileNameFor("C:\\x.y\\m.qvd"), std::string("C:\\x.y\\m.qvxp"));
         QCOMPARE(FormatFixed(1.2346, 3), std::string("1.235"));
         QCOMPARE(FormatFixed(12.5, 1), std::string("12.5"));
         QCOMPARE(FormatFixed(1234567.891, 2), std::string("1234567.89"));
