@@ -384,6 +384,60 @@ class TestPlot : public QObject {
         DrawPlot(p, Qt::white, img.rect(), set, *Store, View);
     }
 
+    void capacitiesOfTheOtherRecords() {
+        TMessageLog log;
+        TPlotStore& s = *Store;
+        std::string text = Header();
+        text += "RNF\n52\n";
+        for (int r = 0; r < 52; ++r) {
+            const int m = r == 0 ? 25 : 2;
+            text += std::to_string(m) + "\n";
+            for (int k = 0; k < m; ++k)
+                text += std::to_string(r) + " " + std::to_string(k) + "\n";
+        }
+        text += "INF\n205\n";
+        for (int i = 0; i < 205; ++i)
+            text += std::to_string(i + 1) + " " + std::to_string(i) + " 1 1 1 0 0 0 0 0\n";
+        text += "BND\n0 0 150 150\n";
+        for (int k = 0; k < 150; ++k)
+            text += std::to_string(k + 1) + " 0\n";
+        text += "LMT\n141\n";
+        for (int k = 0; k < 141; ++k)
+            text += std::to_string(k) + " 0\n" + std::to_string(k + 1) + " 0\n";
+        text += "BLK\n21\n";
+        for (int k = 0; k < 21 * 5; ++k)
+            text += std::to_string(k) + " 3\n";
+        text += "TIE\n1\n7 7\n8 8\n9 9\nEND\n";
+        TBoundaryLines rows(101, TBoundaryLine{0, 0, 1, 1, 1});
+        Read(s, text, rows);
+        const std::vector<std::string> expected = {
+            "The plot file holds more points on a reinforcement line than can be shown (20); the rest were "
+            "skipped.",
+            "The plot file holds more reinforcement lines than can be shown (50); the rest were skipped.",
+            "The plot file holds more slices than can be shown (200); the rest were skipped.",
+            "The plot file holds more boundary points than can be shown (140); the rest were skipped.",
+            "The boundary table holds more lines than can be shown (100); the rest were skipped.",
+            "The plot file holds more search limit segments than can be shown (140); the rest were skipped.",
+            "The plot file holds more blocks than can be shown (20); the rest were skipped.",
+            // 100 separate lines make 100 chains.
+            "The boundary table holds more soil layer chains than can be shown (90); the rest were skipped.",
+        };
+        QCOMPARE(log.Messages, expected);
+        QCOMPARE(s.ReinfLineCount, 50);
+        QCOMPARE(s.ReinfLines[0].Count, 20);
+        QCOMPARE(s.ReinfLines[49].Points[1].X, 49.0);
+        QCOMPARE(s.SliceCount, 200);
+        QCOMPARE(s.Slices[199].R[0], 199.0);
+        QCOMPARE(s.BoundaryPointCount, 140);
+        QCOMPARE(s.BoundaryPoints[139].X, 139.0);
+        QCOMPARE(s.BoundaryRecordCount, 100);
+        QCOMPARE(s.LimitSegmentCount, 140);
+        QCOMPARE(s.BlockCount, 20);
+        QCOMPARE(s.Blocks[19][4].X, 99.0);
+        QCOMPARE(s.TiebackCount, 1);
+        QCOMPARE(s.Tiebacks[0][2].X, 9.0);
+    }
+
     void layerChains() {
         TPlotStore& s = *Store;
         const std::string bnd = Header() + "BND\n0 0 0 0\nEND\n";
