@@ -216,6 +216,7 @@ int CmdRender(const TArgs& args) {
         QSvgGenerator svg;
         svg.setFileName(file);
         svg.setSize(QSize(width, height));
+        svg.setResolution(96); // point-sized fonts come out as on a screen, as in the PNG
         svg.setViewBox(rect);
         svg.setTitle(QStringLiteral("Brevanto Graph"));
         QPainter painter;
