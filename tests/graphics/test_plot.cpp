@@ -628,12 +628,17 @@ class TestPlot : public QObject {
         QVERIFY(
             !Near(img, View.PixelX(a.X + (125 - a.X) * t), View.PixelY(a.Y + (170 - a.Y) * t), Qt::black, 1));
 
-        // Stress diagrams hang below the critical surface; their ends are stored in the slices.
+        // Stress diagrams hang below the critical surface; their ends are stored in the slices. A slice
+        // beyond the critical surface's x range (it ends near x = 258) has no place in them.
+        s.Slices[11].R[0] = 290;
         img = only([](TDisplayOptions& o) { o.TotalStresses = true; });
         QVERIFY(Count(img, QColor(128, 128, 128)) > 100);
         const TSliceRecord& slice = s.Slices[5];
         QVERIFY(slice.TotalEnd < 50);
         QVERIFY(Near(img, View.PixelX(slice.R[0]), View.PixelY(slice.TotalEnd), QColor(128, 128, 128), 1));
+        QCOMPARE(s.Slices[11].TotalEnd, 0.0);
+        for (int y = 0; y < img.height(); ++y)
+            QVERIFY(img.pixel(View.PixelX(290), y) != QColor(128, 128, 128).rgb());
         img = only([](TDisplayOptions& o) { o.PoreWaterPressures = true; });
         QVERIFY(Count(img, QColor(0, 0, 255)) > 100);
         QVERIFY(slice.PoreEnd > slice.TotalEnd);
