@@ -1,5 +1,6 @@
 #include "tables/WordRead.h"
 #include "tables/Errors.h"
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -58,6 +59,11 @@ class TLineSplitter {
     explicit TLineSplitter(TWordReader& reader) : Reader(reader) {}
 
     void Feed(std::string_view chunk) {
+        // One allocation for the lines of this piece rather than repeated growth.
+        const std::size_t lines =
+            Reader.Lines.size() + static_cast<std::size_t>(std::count(chunk.begin(), chunk.end(), '\n'));
+        if (lines > Reader.Lines.capacity())
+            Reader.Lines.reserve(std::max(lines, Reader.Lines.capacity() + Reader.Lines.capacity() / 2));
         while (!chunk.empty()) {
             const std::size_t lf = chunk.find('\n');
             if (lf == std::string_view::npos) {
@@ -150,6 +156,10 @@ std::string TWordReader::ReadLine() {
 }
 
 std::string TWordReader::ReadWord() {
+    return NextWord();
+}
+
+const std::string& TWordReader::NextWord() {
     while (LineIndex < Lines.size() && WordIndex >= Lines[LineIndex].Words.size()) {
         ++LineIndex;
         WordIndex = 0;
@@ -160,7 +170,7 @@ std::string TWordReader::ReadWord() {
 }
 
 Extended TWordReader::ReadFloat() {
-    const std::string word = ReadWord();
+    const std::string& word = NextWord();
     Extended v = 0;
     if (!ParseFloat(word, v))
         throw EInOutError(
@@ -169,7 +179,7 @@ Extended TWordReader::ReadFloat() {
 }
 
 std::int32_t TWordReader::ReadInteger() {
-    const std::string word = ReadWord();
+    const std::string& word = NextWord();
     Extended v = 0;
     if (!ParseFloat(word, v) || !(v >= -2147483648.0L && v <= 2147483647.0L) || v != std::trunc(v))
         throw EInOutError(ItemError(LineIndex + 1, WordIndex, "An integer was expected but not found."));
