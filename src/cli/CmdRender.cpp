@@ -5,7 +5,6 @@
 #include "cli/RenderModel.h"
 #include "graphics/PltData.h"
 #include "graphics/PltDraw.h"
-#include "tables/Errors.h"
 #include <QGuiApplication>
 #include <QImage>
 #include <QPageSize>
@@ -174,13 +173,7 @@ int CmdRender(const TArgs& args) {
     if (haveOptions && !ParseOptions(optionList, chosen, badName))
         return UsageError("unknown display option \"" + badName + "\"");
 
-    TRenderModel renderModel;
-    try {
-        renderModel = LoadRenderModel(model);
-    } catch (const EBrevantoError& e) {
-        std::cerr << "brevanto-cli render: " << model << ": " << e.what() << '\n';
-        return 1;
-    }
+    const TRenderModel renderModel = LoadRenderModel(model);
 
     const auto app = EnsureGuiApplication();
     // Messages of the reader go to standard error; what was read is still drawn.
@@ -198,7 +191,7 @@ int CmdRender(const TArgs& args) {
         settings.Options = enabled;
         settings.Options.Scale = true;
     }
-    settings.RadiusLines = renderModel.SearchKind != 4 && renderModel.SearchKind != 5;
+    settings.RadiusLines = renderModel.RadiusLines;
 
     TViewTransform& view = ViewTransform();
     const QRect rect(0, 0, width, height);
@@ -244,5 +237,6 @@ int CmdRender(const TArgs& args) {
         std::cerr << "brevanto-cli render: cannot write \"" << out << "\"\n";
         return 1;
     }
-    return 0;
+    // Like convert: a picture drawn from a model that did not load completely is still written.
+    return renderModel.LoadProblem ? 1 : 0;
 }

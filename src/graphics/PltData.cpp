@@ -1,5 +1,10 @@
 #include "graphics/PltData.h"
+#include "model/LPData.h"
+#include "model/TableAccess.h"
+#include "tables/ColumnTypes.h"
+#include "tables/Errors.h"
 #include "tables/Messages.h"
+#include "tables/TableChart.h"
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -765,4 +770,29 @@ void BuildLayerChains(TPlotStore& store) {
         }
     }
     store.ChainsToBuild = false;
+}
+
+TBoundaryLines BoundarySnapshot(const TGridTable& boundCood) {
+    TBoundaryLines lines;
+    const int rows = boundCood.RowCount();
+    lines.reserve(static_cast<std::size_t>(rows > 0 ? rows : 0));
+    for (int row = 0; row < rows; ++row) {
+        TBoundaryLine line;
+        line.LeftX = static_cast<double>(CellFloat(boundCood, 0, row));
+        line.LeftY = static_cast<double>(CellFloat(boundCood, 1, row));
+        line.RightX = static_cast<double>(CellFloat(boundCood, 2, row));
+        line.RightY = static_cast<double>(CellFloat(boundCood, 3, row));
+        line.Soil = boundCood.Cell(4, row).GetInt();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+bool ReadPlotFile() {
+    if (!ProgramData) {
+        PlotStore().Clear();
+        return false;
+    }
+    const TBoundaryLines boundary = BoundarySnapshot(BoundCood(ProgramData->Host().Tables()));
+    return ReadPlotFile(PlotFileNameFor(ProgramData->FileName), boundary, PlotStore());
 }

@@ -163,7 +163,15 @@ bool ReadPlotFile(const std::string& fileName, const TBoundaryLines& boundary, T
 inline bool ReadPlotFile(const std::string& fileName, const TBoundaryLines& boundary) {
     return ReadPlotFile(fileName, boundary, PlotStore());
 }
-// Same, on the text of a plot file already in memory (tests, generated files).
+// The graph window's form: the plot file of the current model (`ProgramData`'s FileName with the
+// extension ".qvxp") into the module-level store, with the snapshot of the host's `BoundCood` table.
+bool ReadPlotFile();
+
+class TGridTable;
+// The five values of every row of a boundary table (Left X, Left Y, Right X, Right Y, Soil Number).
+TBoundaryLines BoundarySnapshot(const TGridTable& boundCood);
+
+// Same as ReadPlotFile, on the text of a plot file already in memory (tests, generated files).
 void ReadPlotText(const char* text, std::size_t size, const TBoundaryLines& boundary, TPlotStore& store);
 
 // Joins the boundary records into layer chains (the reader calls this after each read).

@@ -2,7 +2,10 @@
 // steps and pixels of rendered pictures.
 #include "graphics/PltData.h"
 #include "graphics/PltDraw.h"
+#include "model/LPData.h"
+#include "model/TableAccess.h"
 #include "tables/Messages.h"
+#include "tables/TableChart.h"
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -150,6 +153,33 @@ class TestPlot : public QObject {
                 e.ColorSoilLayers && e.TieBacks && e.PiezometricLine && e.SurfacePressures && e.ReinfLines &&
                 e.Scale && e.SolutionInformation && e.TenSlipSurfaces && e.CriticalSlipSurface &&
                 e.AllTrialSurfaces && e.TotalStresses && e.PoreWaterPressures);
+    }
+
+    // The graph window's form: the current model names the file and holds the boundary table.
+    void readsThePlotFileOfTheCurrentModel() {
+        TMessageLog log;
+        TStandaloneModelHost host;
+        ProgramData = TProgramData::CreateFromFile(DataFile("full.qvxd"), true, host);
+        QVERIFY(log.Messages.empty());
+        const TBoundaryLines snapshot = BoundarySnapshot(BoundCood(host.Tables()));
+        QCOMPARE(snapshot.size(), FullBoundary.size());
+        QCOMPARE(snapshot[1].RightY, 100.0);
+        QCOMPARE(snapshot[4].Soil, 3);
+        QVERIFY(ReadPlotFile());
+        TPlotStore& s = PlotStore();
+        QCOMPARE(s.ChainCount, 3);
+        QCOMPARE(s.Chains[0].Line.Count, 4);
+        QCOMPARE(s.SlotCounter, 37);
+        QVERIFY(!ProgramData->HasIrregularSearch && !ProgramData->HasBlockSearch);
+
+        ProgramData = TProgramData::CreateFromFile(DataFile("nocrit.qvxd"), true, host);
+        QVERIFY(ProgramData->HasIrregularSearch);
+        QVERIFY(ReadPlotFile());
+        QCOMPARE(s.ChainCount, 2);
+        QCOMPARE(s.LimitSegmentCount, 30);
+        ProgramData.reset();
+        QVERIFY(!ReadPlotFile());
+        QCOMPARE(s.SlotCounter, 1);
     }
 
     void slotsCriticalValuesAndScaling() {
