@@ -9,3 +9,4 @@ using TArgs = std::vector<std::string>;
 int CmdEval(const TArgs& args);
 int CmdConvert(const TArgs& args);
 int CmdUnits(const TArgs& args);
+int CmdRender(const TArgs& args);

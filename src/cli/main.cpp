@@ -13,6 +13,8 @@ const char* const Usage =
     "  convert IN OUT [--v2]     load an input file (--v2: the 2.0 layout) and save it as OUT\n"
     "  units IN OUT --to english|si|other\n"
     "                            load an input file, switch its unit system, save it as OUT\n"
+    "  render PLOT --model IN --out FILE.png|.svg|.pdf [--size WxH] [--options a,b,...]\n"
+    "                            draw a plot file as the graph window does (PDF: the printed page)\n"
     "\n"
     "Options:\n"
     "  --help                    show this text\n"
@@ -25,6 +27,7 @@ const std::map<std::string, TCommand>& Commands() {
         {"eval", &CmdEval},
         {"convert", &CmdConvert},
         {"units", &CmdUnits},
+        {"render", &CmdRender},
     };
     return commands;
 }
