@@ -237,6 +237,9 @@ class TGridTableList {
     int Count() const { return static_cast<int>(Entries.size()); }
     const TIntWrapper& Entry(int i) const { return Entries.at(static_cast<std::size_t>(i)); }
     void Add(int value, bool isIdentifier = true) { Entries.push_back({value, isIdentifier}); }
+    void Set(int i, int value, bool isIdentifier = true) {
+        Entries.at(static_cast<std::size_t>(i)) = {value, isIdentifier};
+    }
     void Resize(int count) { Entries.resize(static_cast<std::size_t>(count < 0 ? 0 : count)); }
     void Clear() { Entries.clear(); }
     // The template table of entry i, looked up in the registry of the owner table's family, or null.

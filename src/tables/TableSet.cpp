@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QImage>
 #include <QString>
+#include <map>
+#include <set>
 
 namespace {
 [[noreturn]] void DefinitionError(int line, const std::string& reason) {
@@ -24,7 +26,9 @@ TValueReader PropertyValue(const std::string& text, int line) {
     return TValueReader(bytes);
 }
 
-void SetProperty(TGridTable& table, const std::string& name, const std::string& value, int line) {
+void SetProperty(TTableDefinition& def, bool applyIdentifiers, const std::string& name,
+                 const std::string& value, int line) {
+    TGridTable& table = *def.Table;
     TValueReader r = PropertyValue(value, line);
     auto* chart = dynamic_cast<TGridTableChart*>(&table);
     try {
@@ -34,9 +38,11 @@ void SetProperty(TGridTable& table, const std::string& name, const std::string& 
             table.SetComments(r.ReadString());
         else if (name == "TopLeft")
             table.SetTopLeft(r.ReadString());
-        else if (name == "Identifier")
-            table.SetIdentifier(r.ReadInteger());
-        else if (name == "MaxRows")
+        else if (name == "Identifier") {
+            def.DeclaredIdentifier = r.ReadInteger();
+            if (applyIdentifiers)
+                table.SetIdentifier(def.DeclaredIdentifier);
+        } else if (name == "MaxRows")
             table.SetMaxRows(r.ReadInteger());
         else if (name == "MinRows")
             table.SetMinRows(r.ReadInteger());
@@ -70,7 +76,7 @@ void SetProperty(TGridTable& table, const std::string& name, const std::string& 
 }
 } // namespace
 
-std::vector<TTableDefinition> ReadTableDefinitions(const std::string& text) {
+std::vector<TTableDefinition> ReadTableDefinitions(const std::string& text, bool applyIdentifiers) {
     std::vector<TTableDefinition> result;
     std::vector<std::string> lines;
     {
@@ -149,7 +155,7 @@ std::vector<TTableDefinition> ReadTableDefinitions(const std::string& text) {
             i = j;
             continue;
         }
-        SetProperty(*current->Table, name, value, lineNo);
+        SetProperty(*current, applyIdentifiers, name, value, lineNo);
     }
     if (current)
         DefinitionError(currentLine, "table " + current->Name + " has no \"end\"");
@@ -221,7 +227,7 @@ TTableSet::~TTableSet() {
 }
 
 void TTableSet::Load(const std::string& definitionText) {
-    std::vector<TTableDefinition> defs = ReadTableDefinitions(definitionText);
+    std::vector<TTableDefinition> defs = ReadTableDefinitions(definitionText, false);
     const std::vector<std::string>& names = ComponentNames();
     if (defs.size() != names.size())
         throw EGeneralError("The table definitions hold " + std::to_string(defs.size()) +
@@ -235,11 +241,55 @@ void TTableSet::Load(const std::string& definitionText) {
         if (chart != wanted)
             throw EGeneralError("The table " + names[i] + " has the wrong class");
     }
+    PlaceIdentifiers(defs);
     for (TTableDefinition& d : defs) {
         Names.push_back(d.Name);
         Tables.push_back(std::move(d.Table));
     }
     Reset();
+}
+
+// The sub-table columns name their templates by identifier. A set takes the identifiers its
+// definitions declare when they are free; when another live set (a second model host, a test)
+// already holds one, this set's table keeps the fresh identifier it was given and the set's own
+// template references follow it. Taking the identifier instead would swap it away from the other
+// set's table, whose soil rows would then lose their anisotropy tables once this set is gone.
+void TTableSet::PlaceIdentifiers(std::vector<TTableDefinition>& defs) {
+    std::set<const TGridTable*> batch;
+    for (const TTableDefinition& d : defs)
+        batch.insert(d.Table.get());
+    std::vector<std::pair<int, const TGridTable*>> kept; // declared identifier, table that kept its own
+    for (TTableDefinition& d : defs) {
+        if (d.DeclaredIdentifier < 0)
+            continue;
+        const TGridTable* holder = d.Table->Family().Tables.FindIdentifier(d.DeclaredIdentifier);
+        if (!holder || batch.count(holder))
+            d.Table->SetIdentifier(d.DeclaredIdentifier); // a swap inside the new set is harmless
+        else
+            kept.emplace_back(d.DeclaredIdentifier, d.Table.get());
+    }
+    // Built after all placing, since a swap may still have changed a kept table's identifier.
+    std::map<std::pair<const TTableFamily*, int>, int> moved; // (family, declared) -> actual
+    for (const auto& [declared, table] : kept)
+        moved[{&table->Family(), declared}] = table->Identifier();
+    if (moved.empty())
+        return;
+    for (TTableDefinition& d : defs) {
+        for (int c = 0; c < d.Table->ColumnCount(); ++c) {
+            auto* column = dynamic_cast<TTableColumn*>(&d.Table->Column(c));
+            if (!column)
+                continue;
+            TGridTableList& templates = column->Templates;
+            for (int i = 0; i < templates.Count(); ++i) {
+                const TIntWrapper& entry = templates.Entry(i);
+                if (!entry.IsIdentifier)
+                    continue;
+                auto it = moved.find({&d.Table->Family(), entry.Value});
+                if (it != moved.end())
+                    templates.Set(i, it->second, true);
+            }
+        }
+    }
 }
 
 TGridTable& TTableSet::Table(int index) const {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+struct TTableDefinition;
+
 class TTableSet {
   public:
     // Reads the definitions compiled into the program.
@@ -53,6 +55,7 @@ class TTableSet {
 
   private:
     void Load(const std::string& definitionText);
+    static void PlaceIdentifiers(std::vector<TTableDefinition>& defs);
     std::vector<std::unique_ptr<TGridTable>> Tables;
     std::vector<std::string> Names;
 };
@@ -71,7 +74,10 @@ std::string BuiltInTableDefinitions();
 struct TTableDefinition {
     std::string Name;
     std::unique_ptr<TGridTable> Table;
+    int DeclaredIdentifier = -1; // the "Identifier" of the text when it was not applied (below)
 };
-std::vector<TTableDefinition> ReadTableDefinitions(const std::string& text);
+// applyIdentifiers false: the declared identifiers are only recorded in DeclaredIdentifier, so that
+// a caller can place them without taking them from tables of another live set.
+std::vector<TTableDefinition> ReadTableDefinitions(const std::string& text, bool applyIdentifiers = true);
 // Writes one table in the same form (used to check that definitions round-trip).
 std::string WriteTableDefinition(const std::string& name, const TGridTable& table);

@@ -17,6 +17,7 @@ class TestTableSet : public QObject {
     void fillConvertAndRoundTripEveryTable();
     void definitionsRoundTripAsText();
     void badDefinitionsAreReported();
+    void twoLiveSetsKeepTheirOwnTemplates();
 };
 
 void TestTableSet::definitionsGiveAllTablesInComponentOrder() {
@@ -208,4 +209,25 @@ void TestTableSet::badDefinitionsAreReported() {
 }
 
 QTEST_GUILESS_MAIN(TestTableSet)
+void TestTableSet::twoLiveSetsKeepTheirOwnTemplates() {
+    TTableSet first;
+    const int anisotropyId = first.Anisotropy().Identifier();
+    {
+        TTableSet second;
+        // The first set keeps its identifiers; the second builds from its own templates.
+        QCOMPARE(first.Anisotropy().Identifier(), anisotropyId);
+        QVERIFY(second.Anisotropy().Identifier() != anisotropyId);
+        second.Anisotropy().SetCaption("Second set's anisotropy");
+        second.SoilData().SetRowCount(2);
+        QCOMPARE(second.SoilData().Cell(7, 1).GetTable()->Caption(), std::string("Second set's anisotropy"));
+        first.SoilData().SetRowCount(2);
+        QCOMPARE(first.SoilData().Cell(7, 1).GetTable()->Caption(), std::string("Anisotropic Strength Data"));
+    }
+    // With the second set gone, new soil rows of the first still get their anisotropy tables.
+    first.SoilData().SetRowCount(4);
+    for (int row = 0; row < 4; ++row)
+        QVERIFY(first.SoilData().Cell(7, row).GetTable() != nullptr);
+    QCOMPARE(first.Anisotropy().Identifier(), anisotropyId);
+}
+
 #include "tst_tableset.moc"
