@@ -108,37 +108,29 @@ void TEntryCore::SetNumber(Extended value) {
 }
 
 void TEntryCore::SetMaxVal(Extended value) {
-    if (std::isnan(value))
-        return;
-    if (Loading()) {
-        FMaxVal = value;
-        return;
-    }
-    if (value < FMinVal)
-        value = FMinVal;
-    if (FIntegerOnly)
-        value = ClampInt32(value);
-    // Stored before the value is pulled down, so the clamp in SetNumber already uses the new limit.
-    FMaxVal = value;
-    Extended current;
-    if (CurrentValue(current) && current > value)
-        SetNumber(value);
+    SetLimit(FMaxVal, value, true);
 }
 
 void TEntryCore::SetMinVal(Extended value) {
+    SetLimit(FMinVal, value, false);
+}
+
+void TEntryCore::SetLimit(Extended& limit, Extended value, bool upper) {
     if (std::isnan(value))
         return;
     if (Loading()) {
-        FMinVal = value;
+        limit = value;
         return;
     }
-    if (value > FMaxVal)
-        value = FMaxVal;
+    // A limit never crosses the other one.
+    if (upper ? value < FMinVal : value > FMaxVal)
+        value = upper ? FMinVal : FMaxVal;
     if (FIntegerOnly)
         value = ClampInt32(value);
-    FMinVal = value;
+    // Stored before the value is moved, so the clamp in SetNumber already uses the new limit.
+    limit = value;
     Extended current;
-    if (CurrentValue(current) && value > current)
+    if (CurrentValue(current) && (upper ? current > value : current < value))
         SetNumber(value);
 }
 

@@ -90,6 +90,9 @@ class TEntryCore {
     virtual void EntryRejected(const QString& message) = 0;
 
     bool CurrentValue(Extended& value);
+    // Sets the upper or the lower limit, kept on its side of the other and within the 32-bit range
+    // with IntegerOnly; a current value beyond it moves to it.
+    void SetLimit(Extended& limit, Extended value, bool upper);
     void FocusBack(bool windowWasActive);
 
     QWidget* const FBox;
