@@ -1,53 +1,27 @@
 #pragma once
 // TDataCombo: the validated numeric entry as an editable combo box. Its items can stand for values
-// (item i means Values[i]); typed text is limited to what a number needs.
+// (item i means Values[i]); typed text is limited to what a number needs. Reading Number maps an
+// item's text to its value text (the box then shows the value) before evaluating; SetNumber shows
+// the value truncated with IntegerOnly, else with 8 significant digits; an accepted entry keeps its
+// text as typed.
 #include <QComboBox>
 #include <QLabel>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
+#include "tables/EntryCore.h"
 #include "tables/NumberForms.h"
 
-class TDataCombo : public QComboBox {
+class TDataCombo : public QComboBox, public TEntryCore {
     Q_OBJECT
   public:
     explicit TDataCombo(QWidget* parent = nullptr);
-
-    // Reading maps an item's text to its value text (the box then shows the value) and evaluates.
-    // A text that cannot be evaluated reads as the last accepted value.
-    Extended Number();
-    // Clamped to the limits; shown truncated with IntegerOnly, else with 8 significant digits.
-    void SetNumber(Extended value);
-
-    Extended MinVal() const { return FMinVal; }
-    void SetMinVal(Extended value);
-    Extended MaxVal() const { return FMaxVal; }
-    void SetMaxVal(Extended value);
-    bool IntegerOnly() const { return FIntegerOnly; }
-    void SetIntegerOnly(bool value);
 
     QStringList Items() const;
     void SetItems(const QStringList& items);
     // Entry i is the value text of item i.
     const QStringList& Values() const { return FValues; }
     void SetValues(const QStringList& values) { FValues = values; }
-
-    QString Caption() const { return FCaption; }
-    void SetCaption(const QString& value);
-    QLabel* EditLabel() const { return FEditLabel; }
-    void SetEditLabel(QLabel* label);
-    QString UnitsString() const { return FUnitsString; }
-    void SetUnitsString(const QString& value);
-    int Units() const { return FUnits; }
-    void SetUnits(int value);
-
-    void BeginLoading() { ++FLoading; }
-    void EndLoading();
-    bool Loading() const { return FLoading > 0; }
-
-    bool Validate();
-    bool Valid() const { return FValid; }
 
     // Whether a typed character passes the key filter, and how it is typed (upper case).
     static bool AcceptsChar(QChar c);
@@ -63,22 +37,11 @@ class TDataCombo : public QComboBox {
     void changeEvent(QEvent* event) override;
 
   private:
-    Extended ReadValue(); // may throw EAssignError
-    bool CurrentValue(Extended& value);
-    void RefreshLabel();
-    void FocusBack(bool windowWasActive);
+    QString EntryText() override;
+    void ShowNumber(Extended value) override;
+    std::string LimitText(Extended limit) const override { return FormatGeneral(limit, 8); }
+    void EntryValidated() override { emit Validated(); }
+    void EntryRejected(const QString& message) override { emit Rejected(message); }
 
-    Extended FMinVal = 0;
-    Extended FMaxVal = 0;
-    Extended FLastValue = 0;
-    bool FIntegerOnly = false;
     QStringList FValues;
-    QString FCaption;
-    QPointer<QLabel> FEditLabel;
-    QString FUnitsString;
-    int FUnits = 1;
-    int FLoading = 0;
-    bool FValid = true;
-    bool FValidating = false;
-    bool FHadFocus = false;
 };
