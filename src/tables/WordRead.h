@@ -15,11 +15,13 @@ class TWordContainer {
 class TWordReader {
   public:
     // Reads the whole file; raises EInOutError with the system's reason when it cannot be read.
+    // Lines may end in LF or CR LF; the last line needs no line end; an empty file is one empty line.
     explicit TWordReader(const std::string& fileName);
     // Same rules on text already in memory (clipboard text, tests).
     static TWordReader FromText(const std::string& text);
 
     bool AtEnd() const;
+    // Raw text of the current line; past the last line: EInOutError, as for running out of words.
     std::string ReadLine();
     std::string ReadWord();
     Extended ReadFloat();
@@ -31,8 +33,11 @@ class TWordReader {
     std::size_t WordsLeft() const;
 
   private:
+    friend class TLineSplitter;
     TWordReader() = default;
+    void Finish(); // after the last line: word counts for WordsLeft
     std::vector<TWordContainer> Lines;
+    std::vector<std::size_t> WordsFrom; // WordsFrom[i]: words on line i and all lines after it
     std::size_t LineIndex = 0;
     std::size_t WordIndex = 0;
 };

@@ -1,0 +1,30 @@
+#include "cli/Commands.h"
+#include "tables/Errors.h"
+#include "tables/Evaluate.h"
+#include <iostream>
+
+int CmdEval(const TArgs& args) {
+    if (args.empty()) {
+        std::cerr << "Usage: brevanto-cli eval EXPR\n";
+        return 2;
+    }
+    // The shell may have split the entry at blanks; the evaluator ignores blanks anyway.
+    std::string entry;
+    for (const std::string& a : args) {
+        if (!entry.empty())
+            entry += ' ';
+        entry += a;
+    }
+    try {
+        std::cout << FormatEntry(false, EvaluateEntry(entry)) << '\n';
+        return 0;
+    } catch (const EAssignError& e) {
+        // A message box breaks the line at "\r"; a terminal wants a line feed there.
+        std::string message = e.what();
+        for (char& c : message)
+            if (c == '\r')
+                c = '\n';
+        std::cerr << message << '\n';
+        return 1;
+    }
+}

@@ -1,0 +1,213 @@
+#pragma once
+// TGridTable: one tabular category of the slope model. An ordered list of columns with a common
+// row count, the texts and limits its editor window shows, sub-tables per row in sub-table columns,
+// unit conversion, changed tracking and the "Col" column-definition stream.
+//
+// The editor window lives in the widgets layer. The core reaches it only through
+// ITableEditorFactory (installed once by the widgets layer) and ITableEditor (implemented by the
+// window), and the window follows the table through the RowsChanged/CellChanged hooks.
+#include "tables/ColumnTypes.h"
+#include <QImage>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QObject;
+class TGridTable;
+class TTableFamily;
+
+// The open editor window of a table, as the table sees it.
+class ITableEditor {
+  public:
+    virtual ~ITableEditor() = default;
+    virtual bool IsModal() const = 0;
+    // A row control received the focus: move the grid's current cell there.
+    virtual void SetCurrentCell(int column, int row) = 0;
+    // The title (EditorTitle) or the help picture changed while the window is open.
+    virtual void TitleChanged() = 0;
+    virtual void HelpPictureChanged() = 0;
+    // The table asks the window to close and free itself; the window calls DetachEditor.
+    virtual void CloseEditor() = 0;
+    // The table is being destroyed: the window must forget it (and close) without calling it again.
+    virtual void TableDestroyed() = 0;
+};
+
+// Creates and shows editor windows. Open is called only when the table has a visible column; when
+// the table already has an editor the factory brings that one to the front. A new window calls
+// table.AttachEditor(window) before it shows, installs RowsChanged/CellChanged, and on close
+// removes them and calls table.DetachEditor(). A TGridTableChart gets the chart-backed editor.
+class ITableEditorFactory {
+  public:
+    virtual ~ITableEditorFactory() = default;
+    virtual void Open(TGridTable& table, bool modal) = 0;
+};
+
+// Installs the factory used by every table (null: editing is unavailable, e.g. headless).
+void SetTableEditorFactory(ITableEditorFactory* factory);
+ITableEditorFactory* TableEditorFactory();
+
+// The process-wide list of live tables of one family and its running identifier counter.
+class TTableRegistry {
+  public:
+    int Count() const { return static_cast<int>(Tables.size()); }
+    TGridTable* At(int position) const; // null outside the list
+    TGridTable* FindIdentifier(int identifier) const;
+
+  private:
+    friend class TGridTable;
+    std::vector<TGridTable*> Tables;
+    int Counter = 0;
+};
+
+TTableRegistry& TableRegistry();      // plain tables
+TTableRegistry& TableChartRegistry(); // chart-backed tables
+
+class TGridTable : public TRowObject {
+  public:
+    // A table owned by another table (a sub-table) takes the owner's unit system, else 1.
+    explicit TGridTable(TGridTable* owner = nullptr);
+    ~TGridTable() override;
+    TGridTable(const TGridTable&) = delete;
+    TGridTable& operator=(const TGridTable&) = delete;
+
+    // --- published properties
+    const std::string& Comments() const { return FComments; }
+    void SetComments(std::string text) { FComments = std::move(text); }
+    int Identifier() const { return FIdentifier; }
+    // Negative values are ignored; a value another table of the family holds is swapped with it.
+    void SetIdentifier(int identifier);
+    const std::string& Caption() const { return FCaption; }
+    void SetCaption(std::string caption);
+    int MaxRows() const { return FMaxRows; }
+    void SetMaxRows(int rows) { FMaxRows = rows; }
+    int MinRows() const { return FMinRows; }
+    // Values below 1 raise "Value must be greater than 0" (while definitions load they become 1).
+    void SetMinRows(int rows);
+    const QImage& HelpPicture() const { return FHelpPicture; }
+    void SetHelpPicture(const QImage& picture);
+    bool HardwiredButton() const { return FHardwiredButton; }
+    void SetHardwiredButton(bool value) { FHardwiredButton = value; }
+    QObject* FormParent() const { return FFormParent; }
+    void SetFormParent(QObject* parent) { FFormParent = parent; }
+    int RowGroup() const { return FRowGroup; }
+    void SetRowGroup(int rows) { FRowGroup = rows < 1 ? 1 : rows; }
+    const std::string& TopLeft() const { return FTopLeft; }
+    void SetTopLeft(std::string text) { FTopLeft = std::move(text); }
+
+    // --- published events (raised only for rows that hold an owner object, never for sub-tables)
+    std::function<void(TGridTable& sender)> OnResize;
+    std::function<void(TGridTable& sender, int ACol, int ARow, TRowObject* AData)> OnButtonClick;
+    std::function<void(TGridTable& sender, int ACol, int ARow, TRowObject* AData, std::string& ACaption)>
+        OnGetButtonCaption;
+    std::function<void(TGridTable& sender, int ACol, int ARow, TRowObject* AData, bool& AChanged)>
+        OnGetChanged;
+    std::function<void(TGridTable& sender, int ACol, int ARow, TRowObject* AData)> OnHide;
+    std::function<void(TGridTable& sender, int ACol, int ARow, int AEnumType,
+                       std::unique_ptr<TRowObject>& AData)>
+        OnInitRow;
+    std::function<void(TGridTable& sender, int ACol, int ARow, TRowObject* AData)> OnResetChanged;
+    std::function<void(TGridTable& sender, int ACol, TRowObject* AData, int ARow)> OnSetRow;
+    std::function<void(TGridTable& sender, int ACol, int ARow, TRowObject* AData, int AValue)> OnSetUnits;
+
+    // --- hooks of the open editor window
+    std::function<void()> RowsChanged;
+    std::function<void(int column, int row)> CellChanged;
+
+    // --- rows and cells
+    int RowCount() const { return FRowCount; }
+    void SetRowCount(int rows); // below 0 counts as 0; no check against MinRows/MaxRows
+    void AddGroup();
+    void InsertGroup(int row);
+    void DeleteGroup(int row);
+    TData& Cell(int column, int row) const; // "Index out of bounds" outside the table
+
+    // --- columns
+    int ColumnCount() const { return static_cast<int>(Columns.size()); }
+    TColumn& Column(int index) const;
+    int IndexOfColumn(const TColumn* column) const; // -1 when not one of this table's
+    int VisibleColumnCount() const;
+    TColumn& VisibleColumn(int index) const; // "Index out of bounds" outside 0..count-1
+    int VisibleIndexOf(const TColumn* column) const;
+    // Attaches a column (the table owns it) and gives it the table's rows.
+    TColumn& AddColumn(std::unique_ptr<TColumn> column);
+    void ClearColumns();
+
+    // --- state
+    bool Changed() const;
+    void ResetChanged();
+    void SetChanged(bool changed); // false acts as ResetChanged
+    int UnitSystem() const { return FUnitSystem; }
+    void SetUnitSystem(int system);
+    int RowNumber() const { return FRowNumber; }
+    void SetRowNumber(int row);
+    TGridTable* OwnerTable() const { return FOwner; }
+
+    // --- editor
+    void Edit();
+    void EditModal();
+    void CloseEditor();
+    ITableEditor* Editor() const { return FEditor; }
+    bool EditorOpen() const { return FEditor != nullptr; }
+    void AttachEditor(ITableEditor* editor) { FEditor = editor; }
+    void DetachEditor() { FEditor = nullptr; }
+    // Caption, a space, then the row prefix (the owner's prefix, a space and RowNumber when not 0).
+    std::string EditorTitle() const;
+    std::string RowPrefix() const;
+
+    // --- the "Col" column-definition stream
+    std::string WriteCol() const;
+    // Appends the columns the stream defines. Errors: "Error reading column count",
+    // "Error Column Class not defined", "Error occured when creating column %d: %s".
+    void ReadCol(const std::string& bytes);
+    virtual void WriteColumns(TValueWriter& writer) const;
+    virtual void ReadColumns(TValueReader& reader);
+
+    // A new table owned by `owner` with the template's texts, limits and a clone of every column,
+    // MinRows rows and the given row number. A chart-backed template makes a chart-backed table.
+    virtual std::unique_ptr<TGridTable> CreateFromTemplate(TGridTable* owner, int rowNumber) const;
+
+    TTableFamily& Family() const { return *FFamily; }
+    bool IsChart() const;
+
+    // Called by columns.
+    void ColumnValueChanged(TColumn& column, int row);
+    void SyncTemplates();
+    // True while definitions are being read (MinRows below 1 then becomes 1 instead of an error).
+    bool Loading = false;
+
+    void NotifyRowsChanged();
+
+  protected:
+    TGridTable(TTableFamily& family, TGridTable* owner);
+    void CopyTemplateSettings(const TGridTable& from);
+
+  private:
+    void InsertRowsAll(int index, int count);
+
+    TTableFamily* FFamily;
+    TGridTable* FOwner;
+    std::string FComments, FCaption, FTopLeft;
+    int FIdentifier = -1;
+    int FMaxRows = 0, FMinRows = 1, FRowGroup = 1;
+    QImage FHelpPicture;
+    bool FHardwiredButton = false;
+    QObject* FFormParent = nullptr;
+    int FRowNumber = 0;
+    bool FChanged = false;
+    int FRowCount = 0;
+    int FUnitSystem = 1;
+    std::vector<std::unique_ptr<TColumn>> Columns;
+    ITableEditor* FEditor = nullptr;
+};
+
+// What distinguishes the two table families: their table registry and column type registry.
+class TTableFamily {
+  public:
+    TTableFamily(TTableRegistry& tables, TColumnTypeStorage& columnTypes)
+        : Tables(tables), ColumnTypes(columnTypes) {}
+    TTableRegistry& Tables;
+    TColumnTypeStorage& ColumnTypes;
+};
+TTableFamily& PlainFamily();
+TTableFamily& ChartFamily();

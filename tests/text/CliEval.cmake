@@ -1,0 +1,27 @@
+# Runs brevanto-cli eval on a few entries and checks output, messages and exit codes.
+function(expect_value entry expected)
+  execute_process(COMMAND ${CLI} eval "${entry}" RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0 OR NOT out STREQUAL "${expected}\n" OR NOT err STREQUAL "")
+    message(FATAL_ERROR "eval ${entry}: rc=${rc} out='${out}' err='${err}', expected '${expected}'")
+  endif()
+endfunction()
+
+function(expect_error entry reason)
+  execute_process(COMMAND ${CLI} eval "${entry}" RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 1 OR NOT out STREQUAL "" OR NOT err STREQUAL "Entry could not be evaluated:\n${reason}\n")
+    message(FATAL_ERROR "eval ${entry}: rc=${rc} out='${out}' err='${err}', expected reason '${reason}'")
+  endif()
+endfunction()
+
+expect_value("2*(3+4)" "14")
+expect_value("1/3" "0.333333333333333333")
+expect_value("123456789012345678901" "1.23456789012345679E20")
+expect_value("2 * sin(-0.5)" "-0.958851077208406001")
+expect_error("5+" "invalid expression")
+expect_error("1/0" "division by zero")
+expect_error("" "entry cannot be blank")
+
+execute_process(COMMAND ${CLI} eval RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
+if(rc EQUAL 0)
+  message(FATAL_ERROR "eval without an entry succeeded")
+endif()
