@@ -85,7 +85,7 @@ TTableGrid::TTableGrid(TTableForm* form) : QTableWidget(form), FForm(form) {
     horizontalHeader()->setSectionsClickable(false);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(RowHeight);
-    verticalHeader()->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
     verticalHeader()->setHighlightSections(false);
     verticalHeader()->setSectionsClickable(false);
     setCornerButtonEnabled(false);

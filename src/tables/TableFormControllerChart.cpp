@@ -228,7 +228,8 @@ void TSegmentBox::paintEvent(QPaintEvent*) {
 TTableChartForm::TTableChartForm(TGridTableChart& table, QWidget* parent) : TTableForm(table, parent) {
     auto* chart = new QChart;
     chart->legend()->hide();
-    chart->setMargins(QMargins(2, 2, 2, 2));
+    // Room above and to the right for the half of the end labels that sticks out of the plot.
+    chart->setMargins(QMargins(2, 8, 14, 2));
     chart->layout()->setContentsMargins(0, 0, 0, 0);
     chart->setBackgroundRoundness(0);
     QFont small = font();

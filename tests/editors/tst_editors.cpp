@@ -37,9 +37,11 @@ TTableForm* OpenEditor(TGridTable& table) {
     if (!form)
         return nullptr;
     QWidget* window = form->window();
-    QApplication::setActiveWindow(window);
-    if (!QTest::qWaitForWindowActive(window))
+    if (!QTest::qWaitForWindowExposed(window))
         return nullptr;
+    // Without a window manager (a bare X server) activation may not come; focus still works offscreen.
+    QApplication::setActiveWindow(window);
+    (void)QTest::qWaitForWindowActive(window, 200);
     form->Grid->setFocus();
     return form;
 }
@@ -529,6 +531,7 @@ void TestEditors::mdiChildWindow() {
     QCOMPARE(sub->mdiArea(), area);
     QCOMPARE(sub->windowTitle(), QStringLiteral("Surcharge Loads "));
     QCOMPARE(area->subWindowList().size(), 1);
+    QCOMPARE(form->size(), form->ClientSize()); // the child window fits the laid-out client area
     // Deactivating the child with a bad entry reports it and brings the child back.
     QApplication::setActiveWindow(&main);
     QVERIFY(QTest::qWaitForWindowActive(&main));
