@@ -1,5 +1,6 @@
 #include "tables/ColStream.h"
 #include "tables/Errors.h"
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -332,7 +333,9 @@ std::string ValuesFromText(const std::string& text, int firstLine) {
                 w.WriteBoolean(true);
             } else if (word == "false") {
                 w.WriteBoolean(false);
-            } else if (word.find_first_of(".eE") != std::string::npos) {
+            } else if (std::size_t lead = (word[0] == '-' || word[0] == '+') ? 1 : 0;
+                       word.find_first_of(".eE") != std::string::npos && lead < word.size() &&
+                       (std::isdigit(static_cast<unsigned char>(word[lead])) || word[lead] == '.')) {
                 Extended v = 0;
                 if (!ParseFloat(word, v))
                     TextError(line, "\"" + word + "\" is not a number");

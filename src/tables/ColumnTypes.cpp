@@ -174,6 +174,11 @@ void TColumn::NotifyValueChanged(int row) {
         FTable->ColumnValueChanged(*this, row);
 }
 
+void TColumn::FocusCell(int row) {
+    if (FTable && FTable->Editor())
+        FTable->Editor()->SetCurrentCell(FTable->IndexOfColumn(this), row);
+}
+
 void TColumn::GroupRange(int row, int& first, int& last) const {
     CheckRow(row);
     if (!GroupShared) {
@@ -375,8 +380,24 @@ void TFloatColumn::SetText(int row, const std::string& text) {
     SetFloat(row, EvaluateEntry(text));
 }
 
+Extended TFloatColumn::Factor(int from, int to) const {
+    if (from < 0 || from > 3 || to < 0 || to > 3)
+        return UnitFactor(from, to, UnitString);
+    if (UnitString != CachedUnit) {
+        CachedUnit = UnitString;
+        for (auto& row : Cached)
+            for (bool& known : row)
+                known = false;
+    }
+    if (!Cached[from][to]) {
+        CachedFactor[from][to] = UnitFactor(from, to, UnitString);
+        Cached[from][to] = true;
+    }
+    return CachedFactor[from][to];
+}
+
 void TFloatColumn::SetUnits(int unitSystem) {
-    Extended factor = UnitFactor(UnitSystem(), unitSystem, UnitString);
+    Extended factor = Factor(UnitSystem(), unitSystem);
     for (int r = 0; r < RowCount(); ++r) {
         Values[static_cast<std::size_t>(r)] *= factor;
         NotifyValueChanged(r);

@@ -96,6 +96,8 @@ class TColumn {
 
     int GetRowGroup() const;
     void NotifyValueChanged(int row);
+    // Asks the open editor to make this column's cell of `row` current (row controls use it).
+    void FocusCell(int row);
     TGridTable* Table() const { return FTable; }
     int UnitSystem() const; // the owning table's, 1 without a table
 
@@ -166,7 +168,13 @@ class TFloatColumn : public TColumn {
   private:
     TFloatColumn* TopPartner() const;    // the left neighbour when it is a TopDepth float column
     TFloatColumn* BottomPartner() const; // the right neighbour of a TopDepth column
+    Extended Factor(int from, int to) const;
     std::vector<Extended> Values;
+    // Factors between the systems 1..3 for CachedUnit: switching back and forth reuses them
+    // instead of parsing the unit string every time.
+    mutable std::string CachedUnit;
+    mutable Extended CachedFactor[4][4] = {};
+    mutable bool Cached[4][4] = {};
 };
 
 class TEnumColumn : public TColumn {

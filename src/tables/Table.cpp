@@ -26,10 +26,8 @@ TGridTable* TTableRegistry::At(int position) const {
 }
 
 TGridTable* TTableRegistry::FindIdentifier(int identifier) const {
-    for (TGridTable* t : Tables)
-        if (t->Identifier() == identifier)
-            return t;
-    return nullptr;
+    auto it = ById.find(identifier);
+    return it == ById.end() ? nullptr : it->second;
 }
 
 TTableRegistry& TableRegistry() {
@@ -64,6 +62,7 @@ TGridTable::TGridTable(TTableFamily& family, TGridTable* owner)
         ++registry.Counter;
     FIdentifier = registry.Counter++;
     registry.Tables.push_back(this);
+    registry.ById[FIdentifier] = this;
 }
 
 TGridTable::~TGridTable() {
@@ -76,6 +75,7 @@ TGridTable::~TGridTable() {
     CellChanged = nullptr;
     Columns.clear(); // frees the sub-tables with their rows
     FRowCount = 0;
+    FFamily->Tables.ById.erase(FIdentifier);
     std::vector<TGridTable*>& list = FFamily->Tables.Tables;
     // Sub-tables die newest first, so the search from the end is short.
     auto it = std::find(list.rbegin(), list.rend(), this);
@@ -88,9 +88,14 @@ TGridTable::~TGridTable() {
 void TGridTable::SetIdentifier(int identifier) {
     if (identifier < 0 || identifier == FIdentifier)
         return;
-    if (TGridTable* other = FFamily->Tables.FindIdentifier(identifier))
+    TTableRegistry& registry = FFamily->Tables;
+    registry.ById.erase(FIdentifier);
+    if (TGridTable* other = registry.FindIdentifier(identifier)) {
         other->FIdentifier = FIdentifier;
+        registry.ById[FIdentifier] = other;
+    }
     FIdentifier = identifier;
+    registry.ById[FIdentifier] = this;
 }
 
 void TGridTable::SetCaption(std::string caption) {
@@ -261,8 +266,8 @@ void TGridTable::SyncTemplates() {
 }
 
 void TGridTable::ColumnValueChanged(TColumn& column, int row) {
-    int pos = IndexOfColumn(&column);
-    if (pos == 0 && dynamic_cast<TEnumColumn*>(&column)) {
+    const bool first = !Columns.empty() && Columns.front().get() == &column;
+    if (first && dynamic_cast<TEnumColumn*>(&column)) {
         // The row's kind changed: its sub-table starts over from the template of the new kind.
         for (const auto& c : Columns) {
             if (auto* t = dynamic_cast<TTableColumn*>(c.get())) {
@@ -272,8 +277,11 @@ void TGridTable::ColumnValueChanged(TColumn& column, int row) {
             }
         }
     }
-    if (CellChanged && pos >= 0)
-        CellChanged(pos, row);
+    if (CellChanged) {
+        int pos = IndexOfColumn(&column);
+        if (pos >= 0)
+            CellChanged(pos, row);
+    }
 }
 
 void TGridTable::NotifyRowsChanged() {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class QObject;
@@ -22,8 +23,12 @@ class ITableEditor {
   public:
     virtual ~ITableEditor() = default;
     virtual bool IsModal() const = 0;
-    // A row control received the focus: move the grid's current cell there.
-    virtual void SetCurrentCell(int column, int row) = 0;
+    // A column asked for the focus on one of its cells (TColumn::FocusCell, e.g. when a row control
+    // was entered): move the grid's current cell there. `column` is the position among all columns.
+    virtual void SetCurrentCell(int column, int row) {
+        (void)column;
+        (void)row;
+    }
     // The title (EditorTitle) or the help picture changed while the window is open.
     virtual void TitleChanged() = 0;
     virtual void HelpPictureChanged() = 0;
@@ -35,8 +40,18 @@ class ITableEditor {
 
 // Creates and shows editor windows. Open is called only when the table has a visible column; when
 // the table already has an editor the factory brings that one to the front. A new window calls
-// table.AttachEditor(window) before it shows, installs RowsChanged/CellChanged, and on close
-// removes them and calls table.DetachEditor(). A TGridTableChart gets the chart-backed editor.
+// table.AttachEditor(window) before it shows, installs RowsChanged/CellChanged, and on close (or
+// when it is destroyed for any other reason) removes them and calls table.DetachEditor().
+// A TGridTableChart (IsChart()) gets the chart-backed editor.
+//
+// What the window needs from the core for row controls (it creates them itself):
+//  - TColumn::UsesControls() says which visible columns get controls instead of text;
+//  - TEnumColumn: Items() for the drop-down, ItemIndex(row) for its selection, and SetInt(row, i + 1)
+//    when entry i is chosen (nothing happens when it is unchanged);
+//  - TTableColumn: ButtonCaption(row), and ButtonClick(row, IsModal()) on a click.
+// RowsChanged asks for a full refresh (rows, columns, controls); CellChanged(column, row) for one
+// cell, and, after an enumeration choice in the first column, also for that row's buttons, whose
+// sub-table was rebuilt.
 class ITableEditorFactory {
   public:
     virtual ~ITableEditorFactory() = default;
@@ -57,6 +72,7 @@ class TTableRegistry {
   private:
     friend class TGridTable;
     std::vector<TGridTable*> Tables;
+    std::unordered_map<int, TGridTable*> ById; // identifiers are unique, so lookups need no scan
     int Counter = 0;
 };
 

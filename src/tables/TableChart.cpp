@@ -3,6 +3,8 @@
 #include "tables/Errors.h"
 #include "tables/Messages.h"
 #include <QFile>
+#include <algorithm>
+#include <cmath>
 
 TGridTableChart::TGridTableChart(TGridTable* owner) : TGridTable(ChartFamily(), owner) {}
 
@@ -166,4 +168,159 @@ int TGridTableChart::PasteValues(const std::string& text) {
         return 0;
     }
     return FillTableFromLines(*this, SplitClipboardLines(text));
+}
+
+// ---------------------------------------------------------------- graph data
+
+namespace {
+// The stored number of a cell; columns without a number count as 0 rather than failing a redraw.
+double CellValue(const TGridTable& table, int column, int row) {
+    if (column < 0 || column >= table.ColumnCount())
+        return 0;
+    TColumn& c = table.Column(column);
+    if (auto* f = dynamic_cast<TFloatColumn*>(&c))
+        return static_cast<double>(f->GetFloat(row));
+    if (dynamic_cast<TIntColumn*>(&c) || dynamic_cast<TEnumColumn*>(&c))
+        return c.GetInt(row);
+    return 0;
+}
+
+std::string FirstHeader(const TGridTable& table, int column) {
+    if (column < 0 || column >= table.ColumnCount() || table.Column(column).HeaderLineCount() == 0)
+        return {};
+    return table.Column(column).GetHeaderLine(0);
+}
+
+void SortByX(std::vector<TChartPoint>& points) {
+    std::stable_sort(points.begin(), points.end(),
+                     [](const TChartPoint& a, const TChartPoint& b) { return a.X < b.X; });
+}
+} // namespace
+
+TLineChartData LineChartData(const TGridTableChart& table) {
+    TLineChartData d;
+    const int n = table.RowCount();
+    const int dataColumns = table.VisibleColumnCount();
+    d.TwoSeries = dataColumns == 3 && table.XColumn == 0 && table.YColumn == 1;
+    if (d.TwoSeries) {
+        d.Series1Title = FirstHeader(table, 1);
+        d.Series2Title = FirstHeader(table, 2);
+    }
+    bool varying = n == 1;
+    const double y0 = n > 0 ? CellValue(table, table.YColumn, 0) : 0;
+    for (int i = 0; i < n && !varying; ++i)
+        varying = CellValue(table, table.YColumn, i) != y0 || (d.TwoSeries && CellValue(table, 2, i) != y0);
+    for (int i = 0; i < n; ++i) {
+        double x = dataColumns == 1 ? i : CellValue(table, table.XColumn, i);
+        double y = CellValue(table, table.YColumn, i);
+        if (!varying && i == 1)
+            y *= 1.001;
+        d.Series1.push_back({x, y});
+        if (d.TwoSeries)
+            d.Series2.push_back({x, CellValue(table, 2, i)});
+    }
+    SortByX(d.Series1);
+    SortByX(d.Series2);
+    d.BottomTitle = dataColumns == 1 ? std::string("N") : FirstHeader(table, table.XColumn);
+    d.LeftTitle = FirstHeader(table, table.YColumn);
+    d.HideSeries1Marks = dataColumns == 1;
+    if (dataColumns == 1)
+        d.BottomFormat = "#,##0";
+    if (!varying && n > 0) {
+        d.FixedLeftRange = true;
+        d.LeftMax = 1.1 * y0;
+        d.LeftMin = 0.9 * y0;
+    }
+    d.InvertedX = table.InvertedXAxis;
+    d.InvertedY = table.InvertedYAxis;
+    return d;
+}
+
+std::string AxisLabelFormat(double axisMin, double axisMax) {
+    double a = std::fabs(axisMin), b = std::fabs(axisMax);
+    if (axisMin == 0 && axisMax == 0)
+        return "#,##0.###";
+    if (a > 100000 || b > 100000 || (a < 0.001 && b < 0.001))
+        return "#.0##E-0";
+    return "#,##0.###";
+}
+
+namespace {
+// Up to three decimals of a non-negative fraction in thousandths, trailing zeros dropped but at
+// least `keep` digits. Integer arithmetic only: labels never depend on the process locale.
+std::string Thousandths(long long t, int keep) {
+    std::string f = {char('0' + t / 100), char('0' + t / 10 % 10), char('0' + t % 10)};
+    while (static_cast<int>(f.size()) > keep && f.back() == '0')
+        f.pop_back();
+    return f.empty() ? f : "." + f;
+}
+} // namespace
+
+std::string FormatAxisLabel(double value, const std::string& format) {
+    const std::string sign = value < 0 ? "-" : "";
+    if (format == "#.0##E-0") {
+        if (value == 0)
+            return "0.0E0";
+        int exponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+        long long q = std::llround(std::fabs(value) / std::pow(10.0, exponent) * 1000);
+        if (q >= 10000) { // 9.9996 rounds up to the next power
+            q = std::llround(static_cast<double>(q) / 10);
+            ++exponent;
+        } else if (q < 1000) {
+            q = std::llround(std::fabs(value) / std::pow(10.0, exponent - 1) * 1000);
+            --exponent;
+        }
+        return sign + std::to_string(q / 1000) + Thousandths(q % 1000, 1) + "E" + std::to_string(exponent);
+    }
+    const bool whole = format == "#,##0";
+    long long q = std::llround(std::fabs(value) * (whole ? 1 : 1000));
+    long long integer = whole ? q : q / 1000;
+    std::string digits = std::to_string(integer);
+    std::string grouped;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            grouped.push_back(',');
+        grouped.push_back(digits[i]);
+    }
+    std::string fraction = whole ? std::string() : Thousandths(q % 1000, 0);
+    return (q == 0 ? std::string() : sign) + grouped + fraction;
+}
+
+TSegmentDrawing SegmentDrawing(const TGridTableChart& table, int width, int height) {
+    TSegmentDrawing d;
+    const int n = table.RowCount();
+    if (n == 0)
+        return d;
+    double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+    for (int r = 0; r < n; ++r) {
+        const double xs[] = {CellValue(table, table.XColumn, r), CellValue(table, table.X2Column, r)};
+        const double ys[] = {CellValue(table, table.YColumn, r), CellValue(table, table.Y2Column, r)};
+        for (int k = 0; k < 2; ++k) {
+            if ((r == 0 && k == 0) || xs[k] < xmin)
+                xmin = xs[k];
+            if ((r == 0 && k == 0) || xs[k] > xmax)
+                xmax = xs[k];
+            if ((r == 0 && k == 0) || ys[k] < ymin)
+                ymin = ys[k];
+            if ((r == 0 && k == 0) || ys[k] > ymax)
+                ymax = ys[k];
+        }
+    }
+    if (xmin == xmax || ymin == ymax)
+        return d;
+    const int m = 20;
+    auto px = [&](double x) {
+        return static_cast<int>(std::lround((x - xmin) / (xmax - xmin) * (width - 2 * m))) + m;
+    };
+    auto py = [&](double y) {
+        return static_cast<int>(std::lround((y - ymax) / (ymin - ymax) * (height - 2 * m))) + m;
+    };
+    d.Blank = false;
+    for (int r = 0; r < n; ++r) {
+        double x1 = CellValue(table, table.XColumn, r), y1 = CellValue(table, table.YColumn, r);
+        double x2 = CellValue(table, table.X2Column, r), y2 = CellValue(table, table.Y2Column, r);
+        d.Segments.push_back(
+            {px(x1), py(y1), px(x2), py(y2), px((x1 + x2) / 2), py((y1 + y2) / 2), std::to_string(r + 1)});
+    }
+    return d;
 }

@@ -47,6 +47,45 @@ class TGridTableChart : public TGridTable {
     int PasteValues(const std::string& text);
 };
 
+// ---- What the editor's graph shows, computed from the stored values (the window only draws it).
+
+struct TChartPoint {
+    double X = 0, Y = 0;
+};
+
+// The line chart of a table that is not drawn as segments.
+struct TLineChartData {
+    bool TwoSeries = false;                    // exactly three data columns, XColumn 0 and YColumn 1
+    std::string Series1Title, Series2Title;    // first header lines of columns 1 and 2 (two-series case)
+    std::vector<TChartPoint> Series1, Series2; // sorted by ascending x, as the chart keeps them
+    std::string BottomTitle, LeftTitle;
+    bool HideSeries1Marks = false; // one data column: x is the row index, bottom title "N"
+    bool FixedLeftRange = false;   // the values do not vary: range 0.9 * y0 .. 1.1 * y0
+    double LeftMin = 0, LeftMax = 0;
+    bool InvertedX = false, InvertedY = false;
+    std::string BottomFormat = "#,##0.###"; // "#,##0" with one data column
+};
+TLineChartData LineChartData(const TGridTableChart& table);
+
+// "#,##0.###", or "#.0##E-0" when either end exceeds 100000 in magnitude or both are below 0.001
+// (both exactly 0 keeps the first).
+std::string AxisLabelFormat(double axisMin, double axisMax);
+// A label in one of the three formats ("#,##0.###", "#.0##E-0", "#,##0").
+std::string FormatAxisLabel(double value, const std::string& format);
+
+// The segment drawing on an area of width x height pixels (margin 20): one segment per row from
+// (XColumn, YColumn) to (X2Column, Y2Column), scaled separately in x and y, larger y higher.
+struct TSegmentDrawing {
+    struct TSegment {
+        int X1, Y1, X2, Y2; // pixel ends
+        int LabelX, LabelY; // the mapped midpoint: label's left edge, and its vertical centre
+        std::string Label;  // the 1-based row
+    };
+    bool Blank = true; // no rows, or no extent in x or in y
+    std::vector<TSegment> Segments;
+};
+TSegmentDrawing SegmentDrawing(const TGridTableChart& table, int width, int height);
+
 // Shared by the file and clipboard readers of both families: fills `table` from lines of numbers.
 int FillTableFromLines(TGridTable& table, const std::vector<std::string>& lines);
 
