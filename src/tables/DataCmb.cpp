@@ -299,7 +299,7 @@ void TDataCombo::focusInEvent(QFocusEvent* event) {
 
 void TDataCombo::focusOutEvent(QFocusEvent* event) {
     QComboBox::focusOutEvent(event);
-    if (!FHadFocus || FValidating || !IsExitFocusReason(event->reason()) || !isVisible())
+    if (!FHadFocus || FValidating || !IsEntryExit(this, event->reason()) || !isVisible())
         return;
     FHadFocus = false;
     Validate();

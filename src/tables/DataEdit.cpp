@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMdiSubWindow>
 #include <QTimer>
 #include <cmath>
 
@@ -35,21 +36,32 @@ class TFlagGuard {
   private:
     bool& FFlag;
 };
+
+// The form a widget belongs to: its MDI child window, or else its top-level window.
+const QWidget* EntryForm(const QWidget* widget) {
+    for (const QWidget* w = widget; w; w = w->parentWidget())
+        if (w->isWindow() || qobject_cast<const QMdiSubWindow*>(w))
+            return w;
+    return nullptr;
+}
 } // namespace
 
-bool IsExitFocusReason(Qt::FocusReason reason) {
+bool IsEntryExit(const QWidget* box, Qt::FocusReason reason) {
     switch (reason) {
     case Qt::MouseFocusReason:
     case Qt::TabFocusReason:
     case Qt::BacktabFocusReason:
     case Qt::ShortcutFocusReason:
     case Qt::OtherFocusReason:
-        return true;
+        break;
     default:
-        // The window lost activation (a message box, another window), or a popup or the menu bar
-        // took the keyboard: the focus comes back to this box, so there is nothing to check yet.
         return false;
     }
+    // During the focus-out the application's focus widget is already the one that gets the focus.
+    // Nobody getting it is no move inside the form either: an MDI child window clears the focus of
+    // its controls when another child window is activated.
+    const QWidget* next = QApplication::focusWidget();
+    return next && EntryForm(next) == EntryForm(box);
 }
 
 TDataEdit::TDataEdit(QWidget* parent) : QLineEdit(parent) {
@@ -268,7 +280,7 @@ void TDataEdit::focusInEvent(QFocusEvent* event) {
 
 void TDataEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    if (!FHadFocus || FValidating || !IsExitFocusReason(event->reason()) || !isVisible())
+    if (!FHadFocus || FValidating || !IsEntryExit(this, event->reason()) || !isVisible())
         return;
     FHadFocus = false;
     Validate();
@@ -276,7 +288,8 @@ void TDataEdit::focusOutEvent(QFocusEvent* event) {
 
 void ReturnEntryFocus(QWidget* box, bool windowWasActive) {
     QWidget* form = box->window();
-    if (windowWasActive && form->isVisible() && !form->isActiveWindow())
+    // Only when no window is active: the user may have gone to another window meanwhile.
+    if (windowWasActive && form->isVisible() && !QApplication::activeWindow())
         form->activateWindow();
     box->setFocus(Qt::OtherFocusReason);
 }

@@ -94,6 +94,8 @@ bool ValidateEntry(QWidget* control);
 // the window is activated again too (a closed message box does not always hand the activation back).
 void ReturnEntryFocus(QWidget* box, bool windowWasActive);
 
-// Whether the focus-out reason means the user moved on inside the window (and so the entry has to
-// be validated), rather than the window losing activation or a popup/menu taking the keyboard.
-bool IsExitFocusReason(Qt::FocusReason reason);
+// Whether a focus-out leaves the box inside its own form, so the entry has to be validated. It does
+// not when the window loses activation (a message box, another window), a popup or the menu bar takes
+// the keyboard, or the focus moves into another form (another MDI child window) or to nobody: the
+// form keeps its own active control, and the box gets the focus back when its form is active again.
+bool IsEntryExit(const QWidget* box, Qt::FocusReason reason);

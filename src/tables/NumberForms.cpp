@@ -1,6 +1,7 @@
 #include "tables/NumberForms.h"
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -17,11 +18,94 @@ struct TDecimal {
     int Exponent = 0;
 };
 
-// The value with 18 significant digits, as std::to_chars writes it (correctly rounded, no locale).
+// The value with 18 significant digits, as std::to_chars writes them (correctly rounded, no locale).
+// std::to_chars is slow for extended values with a precision, and tables format every cell they
+// draw, so values of ordinary size take an exact path in 128-bit integers (same digits).
+bool ExactDecimal(Extended magnitude, TDecimal& d) {
+    using u128 = unsigned __int128;
+    int exp2 = 0;
+    const Extended fraction = std::frexp(magnitude, &exp2); // magnitude = fraction * 2^exp2
+    std::uint64_t m = static_cast<std::uint64_t>(std::ldexp(fraction, 64));
+    if (static_cast<Extended>(m) != std::ldexp(fraction, 64) || m == 0)
+        return false;
+    int e = exp2 - 64; // magnitude = m * 2^e exactly
+    const int zeros = __builtin_ctzll(m);
+    m >>= zeros;
+    e += zeros;
+
+    char digits[48];
+    int count = 0;       // significant digits produced
+    int pointAfter = 0;  // digits before the decimal point among them (may be negative)
+    bool sticky = false; // anything non-zero after the produced digits
+    auto integerDigits = [&](u128 n) {
+        char tmp[40];
+        int k = 0;
+        while (n >> 64 != 0) { // 128-bit division is slow: only for what does not fit 64 bits
+            tmp[k++] = static_cast<char>('0' + static_cast<int>(n % 10));
+            n /= 10;
+        }
+        for (std::uint64_t small = static_cast<std::uint64_t>(n); small != 0; small /= 10)
+            tmp[k++] = static_cast<char>('0' + static_cast<int>(small % 10));
+        while (k > 0)
+            digits[count++] = tmp[--k];
+        pointAfter = count;
+    };
+    if (e >= 0) {
+        const int bits = 64 - __builtin_clzll(m);
+        if (bits + e > 127)
+            return false;
+        integerDigits(static_cast<u128>(m) << e);
+    } else {
+        const int s = -e;
+        if (s > 124)
+            return false;
+        const u128 mask = (static_cast<u128>(1) << s) - 1;
+        u128 frac = static_cast<u128>(m) & mask;
+        if (s < 64)
+            integerDigits(static_cast<u128>(m) >> s);
+        while (frac != 0 && count < MaxDigits + 1) {
+            frac *= 10;
+            const int digit = static_cast<int>(frac >> s);
+            frac &= mask;
+            if (count == 0 && digit == 0) {
+                --pointAfter;
+                continue;
+            }
+            digits[count++] = static_cast<char>('0' + digit);
+        }
+        sticky = frac != 0;
+    }
+    // Correct rounding to 18 digits, ties to even, as std::to_chars does.
+    if (count > MaxDigits) {
+        for (int i = MaxDigits + 1; i < count; ++i)
+            sticky = sticky || digits[i] != '0';
+        const char next = digits[MaxDigits];
+        const bool up = next > '5' || (next == '5' && (sticky || (digits[MaxDigits - 1] - '0') % 2 == 1));
+        count = MaxDigits;
+        if (up) {
+            int i = count - 1;
+            while (i >= 0 && digits[i] == '9')
+                digits[i--] = '0';
+            if (i < 0) {
+                digits[0] = '1';
+                ++pointAfter;
+            } else {
+                ++digits[i];
+            }
+        }
+    }
+    std::memcpy(d.Digits, digits, static_cast<std::size_t>(count));
+    d.Count = count;
+    d.Exponent = pointAfter - 1;
+    return true;
+}
+
 TDecimal ToDecimal(Extended value) {
     TDecimal d;
     d.Negative = std::signbit(value);
     if (value == 0)
+        return d;
+    if (ExactDecimal(std::fabs(value), d))
         return d;
     char buf[64];
     const auto res =

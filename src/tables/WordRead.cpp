@@ -1,5 +1,6 @@
 #include "tables/WordRead.h"
 #include "tables/Errors.h"
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -22,6 +23,16 @@ void SplitWords(std::string_view line, std::vector<std::string>& words) {
         ++begin;
     while (end > begin && IsTrimmed(line[end - 1]))
         --end;
+    // Count first so that each line's list is allocated once.
+    std::size_t count = 0;
+    for (std::size_t i = begin; i < end;) {
+        ++count;
+        while (i < end && line[i] != ' ' && line[i] != '\t')
+            ++i;
+        while (i < end && IsTrimmed(line[i]))
+            ++i;
+    }
+    words.reserve(count);
     while (begin < end) {
         std::size_t stop = begin;
         while (stop < end && line[stop] != ' ' && line[stop] != '\t')
@@ -48,6 +59,11 @@ class TLineSplitter {
     explicit TLineSplitter(TWordReader& reader) : Reader(reader) {}
 
     void Feed(std::string_view chunk) {
+        // One allocation for the lines of this piece rather than repeated growth.
+        const std::size_t lines =
+            Reader.Lines.size() + static_cast<std::size_t>(std::count(chunk.begin(), chunk.end(), '\n'));
+        if (lines > Reader.Lines.capacity())
+            Reader.Lines.reserve(std::max(lines, Reader.Lines.capacity() + Reader.Lines.capacity() / 2));
         while (!chunk.empty()) {
             const std::size_t lf = chunk.find('\n');
             if (lf == std::string_view::npos) {
@@ -140,6 +156,10 @@ std::string TWordReader::ReadLine() {
 }
 
 std::string TWordReader::ReadWord() {
+    return NextWord();
+}
+
+const std::string& TWordReader::NextWord() {
     while (LineIndex < Lines.size() && WordIndex >= Lines[LineIndex].Words.size()) {
         ++LineIndex;
         WordIndex = 0;
@@ -150,7 +170,7 @@ std::string TWordReader::ReadWord() {
 }
 
 Extended TWordReader::ReadFloat() {
-    const std::string word = ReadWord();
+    const std::string& word = NextWord();
     Extended v = 0;
     if (!ParseFloat(word, v))
         throw EInOutError(
@@ -159,7 +179,7 @@ Extended TWordReader::ReadFloat() {
 }
 
 std::int32_t TWordReader::ReadInteger() {
-    const std::string word = ReadWord();
+    const std::string& word = NextWord();
     Extended v = 0;
     if (!ParseFloat(word, v) || !(v >= -2147483648.0L && v <= 2147483647.0L) || v != std::trunc(v))
         throw EInOutError(ItemError(LineIndex + 1, WordIndex, "An integer was expected but not found."));

@@ -35,7 +35,8 @@ class TWordReader {
   private:
     friend class TLineSplitter;
     TWordReader() = default;
-    void Finish(); // after the last line: word counts for WordsLeft
+    void Finish();                 // after the last line: word counts for WordsLeft
+    const std::string& NextWord(); // ReadWord without the copy
     std::vector<TWordContainer> Lines;
     std::vector<std::size_t> WordsFrom; // WordsFrom[i]: words on line i and all lines after it
     std::size_t LineIndex = 0;

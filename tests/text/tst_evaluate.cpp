@@ -4,6 +4,7 @@
 #include "tables/Evaluate.h"
 #include <QtTest>
 #include <cmath>
+#include <random>
 
 namespace {
 const std::string Prefix = "Entry could not be evaluated:\r";
@@ -36,6 +37,7 @@ class TestEvaluate : public QObject {
     void rejectedEntriesAndTheirMessages();
     void neverReturnsANonFiniteValue();
     void formatEntry();
+    void arbitraryTextIsRejectedCleanly();
 };
 
 void TestEvaluate::arithmeticAndPrecedence_data() {
@@ -312,6 +314,34 @@ void TestEvaluate::formatEntry() {
         QVERIFY(std::fabs(back - v) <= 1e-17L * std::fabs(v));
         QCOMPARE(FormatEntry(false, back), FormatEntry(false, v));
     }
+}
+
+void TestEvaluate::arbitraryTextIsRejectedCleanly() {
+    // Whatever is typed: a finite value or an EAssignError with the evaluator's prefix, nothing else.
+    const std::string alphabet = "0123456789.+-*/^%=|&!$()eEpisnacotlgqrfuxhbd \t,";
+    std::mt19937 rng(99);
+    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+    std::uniform_int_distribution<int> length(0, 24);
+    for (int i = 0; i < 30000; ++i) {
+        std::string entry;
+        for (int n = length(rng); n > 0; --n)
+            entry += alphabet[pick(rng)];
+        try {
+            const Extended v = EvaluateEntry(entry);
+            QVERIFY2(std::isfinite(v), entry.c_str());
+        } catch (const EAssignError& e) {
+            QVERIFY2(std::string(e.what()).rfind(Prefix, 0) == 0, entry.c_str());
+        }
+    }
+    // Long entries: deep chains of functions and factorials must not exhaust the stack.
+    std::string chain;
+    for (int i = 0; i < 100000; ++i)
+        chain += "sin";
+    QVERIFY(std::isfinite(EvaluateEntry(chain + "1")));
+    QCOMPARE(EvaluateEntry("1" + std::string(100000, '!')), 1.0L);
+    std::string nested(5000, '(');
+    nested += "1" + std::string(5000, ')');
+    QCOMPARE(EvaluateEntry(nested), 1.0L);
 }
 
 QTEST_APPLESS_MAIN(TestEvaluate)

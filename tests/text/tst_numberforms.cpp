@@ -34,6 +34,7 @@ class TestNumberForms : public QObject {
     void pointIsNeverWrittenAfterAnExponent();
     void parserAcceptsTheGrammarOnly();
     void parserReadsBackExactly();
+    void eighteenDigitsAreCorrectlyRounded();
     void textDoesNotFollowTheLocale();
 };
 
@@ -206,6 +207,43 @@ void TestNumberForms::parserReadsBackExactly() {
         std::snprintf(ref, sizeof ref, "%.7Le", x);
         QCOMPARE(viaText, std::strtold(ref, nullptr));
     }
+}
+
+void TestNumberForms::eighteenDigitsAreCorrectlyRounded() {
+    // The general format must carry exactly the 18 correctly rounded digits of the value, over the
+    // whole range and on exact ties, compared with the standard library's conversion.
+    auto check = [](Extended x) {
+        char buf[80];
+        const auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 17);
+        Extended reference = 0, ours = 0;
+        const std::string text = FormatGeneral(x, 18);
+        if (!ParseFloat(std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)), reference) ||
+            !ParseFloat(text, ours) || ours != reference)
+            QFAIL(qPrintable(QStringLiteral("%1 gave %2")
+                                 .arg(QLatin1String(buf, res.ptr - buf), QString::fromStdString(text))));
+    };
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> unit(1.0, 2.0);
+    std::uniform_int_distribution<int> binaryExponent(-200, 200);
+    std::uniform_int_distribution<std::uint64_t> bits;
+    for (int i = 0; i < 50000; ++i) {
+        // Full 64-bit mantissas, not only the 53 bits of a double.
+        const Extended mantissa = static_cast<Extended>(bits(rng) | (std::uint64_t(1) << 63));
+        check(std::ldexp(mantissa, binaryExponent(rng) - 63));
+        check(-std::ldexp(static_cast<Extended>(unit(rng)), binaryExponent(rng)));
+    }
+    // Ties in the 19th digit go to the even 18th digit.
+    check(1234567890123456785.0L);
+    check(1234567890123456775.0L);
+    check(123456789012345678.5L);
+    check(123456789012345677.5L);
+    check(9999999999999999995.0L);
+    check(0.5L);
+    QCOMPARE(FormatGeneral(std::numeric_limits<Extended>::max(), 18),
+             std::string("1.18973149535723177E4932"));
+    check(std::numeric_limits<Extended>::denorm_min());
+    check(std::numeric_limits<Extended>::min());
+    QCOMPARE(FormatGeneral(9999999999999999995.0L, 18), std::string("1E19"));
 }
 
 void TestNumberForms::textDoesNotFollowTheLocale() {

@@ -4,6 +4,9 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -91,6 +94,7 @@ class TestDataEdit : public QObject {
     void hexDisplay();
     void focusReasonsAndReentrancy();
     void realBoxDuringFocusOut();
+    void mdiChildSwitch();
     void validateEntryAndLoading();
     void comboValuesAndLimits();
     void comboKeyFilter();
@@ -408,6 +412,34 @@ void TestDataEdit::focusReasonsAndReentrancy() {
     QCOMPARE(messages.Count(), 1);
     QVERIFY(form.Edit->hasFocus());
 
+    // Tab from a rejected box into another entry box: one message, the focus back in the first box,
+    // and the second box, which never really got the focus, is not checked on the way.
+    QWidget pair;
+    auto* pairLayout = new QVBoxLayout(&pair);
+    auto* first = new TDataEdit(&pair);
+    auto* second = new TDataEdit(&pair);
+    pairLayout->addWidget(first);
+    pairLayout->addWidget(second);
+    second->setText(QStringLiteral("also bad"));
+    pair.show();
+    QApplication::setActiveWindow(&pair);
+    QVERIFY(QTest::qWaitForWindowActive(&pair));
+    first->setFocus();
+    first->selectAll();
+    QTest::keyClicks(first, QStringLiteral("1/"));
+    messages.Clear();
+    QTest::keyClick(first, Qt::Key_Tab);
+    QCOMPARE(messages.Count(), 1);
+    QCOMPARE(messages.Messages().at(0).Parent.data(), first);
+    QVERIFY(first->hasFocus());
+    QCOMPARE(second->text(), QStringLiteral("also bad"));
+    first->selectAll();
+    QTest::keyClicks(first, QStringLiteral("1"));
+    QTest::keyClick(first, Qt::Key_Tab); // now it may go on, and the second box has the focus
+    QVERIFY(second->hasFocus());
+    QCOMPARE(messages.Count(), 1);
+    pair.hide();
+
     // Once the box was left with a valid entry, a stray focus-out (the focus moved back and away
     // again by the program, without the box ever getting it) does not validate it again.
     messages.Clear();
@@ -439,6 +471,49 @@ void TestDataEdit::realBoxDuringFocusOut() {
     QTest::qWait(50);
     QVERIFY(form.Edit->hasFocus());
     QCOMPARE(rejected.count(), 1);
+}
+
+void TestDataEdit::mdiChildSwitch() {
+    // Each child window keeps its own active control: activating another child window is no exit
+    // from the box (its window copies and checks its boxes when it is deactivated).
+    QMainWindow frame;
+    auto* area = new QMdiArea(&frame);
+    frame.setCentralWidget(area);
+    TDataEdit* edits[2];
+    QLineEdit* others[2];
+    QMdiSubWindow* subs[2];
+    for (int i = 0; i < 2; ++i) {
+        auto* child = new QWidget;
+        auto* layout = new QVBoxLayout(child);
+        edits[i] = new TDataEdit(child);
+        others[i] = new QLineEdit(child);
+        layout->addWidget(edits[i]);
+        layout->addWidget(others[i]);
+        subs[i] = area->addSubWindow(child);
+        child->show();
+    }
+    frame.resize(600, 400);
+    frame.show();
+    QApplication::setActiveWindow(&frame);
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    TMessageRecorder messages;
+    area->setActiveSubWindow(subs[0]);
+    edits[0]->setFocus(Qt::MouseFocusReason);
+    QVERIFY(edits[0]->hasFocus());
+    edits[0]->setText(QStringLiteral("bad"));
+    area->setActiveSubWindow(subs[1]);
+    QVERIFY(!edits[0]->hasFocus());
+    QCOMPARE(messages.Count(), 0);
+    area->setActiveSubWindow(subs[0]);
+    QTRY_VERIFY(edits[0]->hasFocus()); // the child window gives the focus back to its box
+    QCOMPARE(messages.Count(), 0);
+    // Leaving it inside its own window still validates.
+    QTest::keyClick(edits[0], Qt::Key_Tab);
+    QCOMPARE(messages.Count(), 1);
+    QVERIFY(edits[0]->hasFocus());
+    // A click into another child window is no exit either.
+    QTest::mouseClick(others[1], Qt::LeftButton);
+    QCOMPARE(messages.Count(), 1);
 }
 
 void TestDataEdit::validateEntryAndLoading() {
