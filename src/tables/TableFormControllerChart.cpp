@@ -29,43 +29,6 @@ namespace {
 constexpr int GraphWidth = 285;
 constexpr int GraphHeight = 170;
 
-const QString NormalFormat = QStringLiteral("#,##0.###");
-const QString ScientificFormat = QStringLiteral("#.0##E-0");
-const QString IntegerFormat = QStringLiteral("#,##0");
-
-// The stored value of a cell as a float: float columns directly, integer kinds by their number.
-double CellValue(const TGridTable& table, int column, int row) {
-    if (column < 0 || column >= table.ColumnCount() || row < 0 || row >= table.RowCount())
-        return 0.0;
-    const TColumn& c = table.Column(column);
-    try {
-        return static_cast<double>(c.GetFloat(row));
-    } catch (const EGeneralError&) {
-    }
-    try {
-        return c.GetInt(row);
-    } catch (const EGeneralError&) {
-    }
-    return 0.0;
-}
-
-QString HeaderOf(const TGridTable& table, int column) {
-    if (column < 0 || column >= table.ColumnCount() || table.Column(column).HeaderLineCount() == 0)
-        return QString();
-    return QString::fromStdString(table.Column(column).GetHeaderLine(0)).trimmed();
-}
-
-QString GroupThousands(const QString& digits) {
-    QString out;
-    const int n = static_cast<int>(digits.size());
-    for (int i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % 3 == 0)
-            out += QLatin1Char(',');
-        out += digits[i];
-    }
-    return out;
-}
-
 // Rebuilds the labels of a category axis: one label at every multiple of the step in the range.
 void SetAxisLabels(QCategoryAxis* axis, double lo, double hi, double step, const QString& format) {
     for (const QString& label : axis->categoriesLabels())
@@ -78,7 +41,7 @@ void SetAxisLabels(QCategoryAxis* axis, double lo, double hi, double step, const
     QStringList used;
     for (double k = first; k * step <= hi + step * 1e-9 && used.size() < 50; k += 1) {
         const double v = std::abs(k * step) < step * 1e-9 ? 0.0 : k * step;
-        QString label = FormatAxisValue(v, format);
+        QString label = QString::fromStdString(FormatAxisLabel(v, format.toStdString()));
         // Category labels must differ; a format that rounds two ticks together gets a blank added.
         while (used.contains(label))
             label += QLatin1Char(' ');
@@ -101,41 +64,6 @@ std::function<QString(QWidget*)> TTableChartForm::ChooseFile = [](QWidget* paren
 
 // ---------------------------------------------------------------- axis helpers
 
-QString FormatAxisValue(double value, const QString& format) {
-    if (!std::isfinite(value))
-        return QString::number(value);
-    if (format == ScientificFormat) {
-        if (value == 0.0)
-            return QStringLiteral("0.0E0");
-        int exponent = static_cast<int>(std::floor(std::log10(std::abs(value))));
-        double mantissa = value / std::pow(10.0, exponent);
-        mantissa = std::round(mantissa * 1000.0) / 1000.0;
-        if (std::abs(mantissa) >= 10.0) {
-            mantissa /= 10.0;
-            ++exponent;
-        }
-        QString text = QString::number(mantissa, 'f', 3);
-        while (text.endsWith(QLatin1Char('0')) && !text.endsWith(QStringLiteral(".0")))
-            text.chop(1);
-        return text + QLatin1Char('E') + QString::number(exponent);
-    }
-    const int decimals = format == IntegerFormat ? 0 : 3;
-    QString text = QString::number(std::abs(value), 'f', decimals);
-    QString fraction;
-    const qsizetype dot = text.indexOf(QLatin1Char('.'));
-    if (dot >= 0) {
-        fraction = text.mid(dot + 1);
-        text.truncate(dot);
-        while (fraction.endsWith(QLatin1Char('0')))
-            fraction.chop(1);
-    }
-    QString result = GroupThousands(text);
-    if (!fraction.isEmpty())
-        result += QLatin1Char('.') + fraction;
-    const bool zero = result == QStringLiteral("0");
-    return value < 0 && !zero ? QLatin1Char('-') + result : result;
-}
-
 TAxisRange AutoAxisRange(double lo, double hi) {
     if (!std::isfinite(lo) || !std::isfinite(hi))
         return {};
@@ -157,70 +85,26 @@ TAxisRange AutoAxisRange(double lo, double hi) {
     return range;
 }
 
-QString AxisLabelFormat(double lo, double hi) {
-    if (lo == 0.0 && hi == 0.0)
-        return NormalFormat;
-    if (std::abs(lo) > 100000.0 || std::abs(hi) > 100000.0 || (std::abs(lo) < 0.001 && std::abs(hi) < 0.001))
-        return ScientificFormat;
-    return NormalFormat;
-}
-
 // ---------------------------------------------------------------- segment drawing
-
-TSegmentDrawing ComputeSegmentDrawing(const TGridTableChart& table, const QSize& area) {
-    TSegmentDrawing drawing;
-    const int n = table.RowCount();
-    if (n == 0)
-        return drawing;
-    const int m = 20;
-    double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
-    for (int r = 0; r < n; ++r) {
-        const double xs[2] = {CellValue(table, table.XColumn, r), CellValue(table, table.X2Column, r)};
-        const double ys[2] = {CellValue(table, table.YColumn, r), CellValue(table, table.Y2Column, r)};
-        for (int k = 0; k < 2; ++k) {
-            if ((r == 0 && k == 0) || xs[k] < xmin)
-                xmin = xs[k];
-            if ((r == 0 && k == 0) || xs[k] > xmax)
-                xmax = xs[k];
-            if ((r == 0 && k == 0) || ys[k] < ymin)
-                ymin = ys[k];
-            if ((r == 0 && k == 0) || ys[k] > ymax)
-                ymax = ys[k];
-        }
-    }
-    if (xmin == xmax || ymin == ymax)
-        return drawing;
-    const double w = area.width() - 2 * m;
-    const double h = area.height() - 2 * m;
-    auto px = [&](double x) { return static_cast<int>(std::lround((x - xmin) / (xmax - xmin) * w)) + m; };
-    auto py = [&](double y) { return static_cast<int>(std::lround((y - ymax) / (ymin - ymax) * h)) + m; };
-    for (int r = 0; r < n; ++r) {
-        const double x1 = CellValue(table, table.XColumn, r), y1 = CellValue(table, table.YColumn, r);
-        const double x2 = CellValue(table, table.X2Column, r), y2 = CellValue(table, table.Y2Column, r);
-        drawing.Labels << QString::number(r + 1);
-        drawing.LabelPositions << QPoint(px((x1 + x2) / 2), py((y1 + y2) / 2));
-        drawing.Lines << QLine(px(x1), py(y1), px(x2), py(y2));
-    }
-    return drawing;
-}
 
 void TSegmentBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Base));
     if (!Table)
         return;
-    const TSegmentDrawing drawing = ComputeSegmentDrawing(*Table, size());
+    const TSegmentDrawing drawing = SegmentDrawing(*Table, width(), height());
+    if (drawing.Blank)
+        return;
     const QFontMetrics metrics(font());
     painter.setPen(QPen(Qt::black, 1));
     painter.setBackgroundMode(Qt::TransparentMode);
     // Row labels first, then the segments over them.
-    for (int i = 0; i < drawing.Labels.size(); ++i) {
-        const QPoint p = drawing.LabelPositions[i];
-        const int top = p.y() - qRound(metrics.height() / 2.0);
-        painter.drawText(QPoint(p.x(), top + metrics.ascent()), drawing.Labels[i]);
+    for (const TSegmentDrawing::TSegment& s : drawing.Segments) {
+        const int top = s.LabelY - qRound(metrics.height() / 2.0);
+        painter.drawText(QPoint(s.LabelX, top + metrics.ascent()), QString::fromStdString(s.Label));
     }
-    for (const QLine& line : drawing.Lines)
-        painter.drawLine(line);
+    for (const TSegmentDrawing::TSegment& s : drawing.Segments)
+        painter.drawLine(s.X1, s.Y1, s.X2, s.Y2);
 }
 
 // ---------------------------------------------------------------- form
@@ -440,84 +324,66 @@ void TTableChartForm::RedrawGraph() {
 }
 
 void TTableChartForm::BuildLineChart() {
-    const TGridTableChart& table = *ChartTable();
+    const TLineChartData data = LineChartData(*ChartTable());
     QChart* chart = Chart1->chart();
-    Series1->clear();
-    chart->legend()->hide();
-    Series2->setVisible(false);
-    const int n = table.RowCount();
-    const int dataColumns = table.VisibleColumnCount();
-    const bool twoSeries = dataColumns == 3 && table.XColumn == 0 && table.YColumn == 1;
-    if (twoSeries) {
-        Series2->clear();
-        Series2->setVisible(true);
-        chart->legend()->show();
-        Series1->setName(HeaderOf(table, 1));
-        Series2->setName(HeaderOf(table, 2));
+    chart->legend()->setVisible(data.TwoSeries);
+    Series2->setVisible(data.TwoSeries);
+    if (data.TwoSeries) {
+        Series1->setName(QString::fromStdString(data.Series1Title).trimmed());
+        Series2->setName(QString::fromStdString(data.Series2Title).trimmed());
     }
     const auto markers = chart->legend()->markers(Series2);
     for (QLegendMarker* marker : markers)
-        marker->setVisible(twoSeries);
+        marker->setVisible(data.TwoSeries);
+    Series1->setPointLabelsVisible(false);
 
-    const double y0 = n > 0 ? CellValue(table, table.YColumn, 0) : 0.0;
-    bool varying = n == 1;
-    for (int i = 0; i < n && !varying; ++i)
-        if (CellValue(table, table.YColumn, i) != y0 || (twoSeries && CellValue(table, 2, i) != y0))
-            varying = true;
+    auto toPoints = [](const std::vector<TChartPoint>& points) {
+        QList<QPointF> list;
+        list.reserve(static_cast<qsizetype>(points.size()));
+        for (const TChartPoint& p : points)
+            list << QPointF(p.X, p.Y);
+        return list;
+    };
+    Series1->replace(toPoints(data.Series1));
+    Series2->replace(data.TwoSeries ? toPoints(data.Series2) : QList<QPointF>());
 
-    QList<QPointF> points1, points2;
-    for (int i = 0; i < n; ++i) {
-        const double x = dataColumns == 1 ? i : CellValue(table, table.XColumn, i);
-        double y = CellValue(table, table.YColumn, i);
-        if (!varying && i == 1)
-            y *= 1.001;
-        points1 << QPointF(x, y);
-        if (twoSeries)
-            points2 << QPointF(x, CellValue(table, 2, i));
-    }
-    // The lines join the points in x order, whatever the order of the rows.
-    auto byX = [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); };
-    std::stable_sort(points1.begin(), points1.end(), byX);
-    std::stable_sort(points2.begin(), points2.end(), byX);
-    Series1->replace(points1);
-    if (twoSeries)
-        Series2->replace(points2);
-
-    AxisX->setTitleText(dataColumns == 1 ? QStringLiteral("N") : HeaderOf(table, table.XColumn));
-    AxisY->setTitleText(HeaderOf(table, table.YColumn));
-    AxisX->setReverse(table.InvertedXAxis);
-    AxisY->setReverse(table.InvertedYAxis);
+    AxisX->setTitleText(QString::fromStdString(data.BottomTitle).trimmed());
+    AxisY->setTitleText(QString::fromStdString(data.LeftTitle).trimmed());
+    AxisX->setReverse(data.InvertedX);
+    AxisY->setReverse(data.InvertedY);
 
     double xlo = 0, xhi = 0, ylo = 0, yhi = 0;
     bool any = false;
-    for (const QList<QPointF>* list : {&points1, &points2})
-        for (const QPointF& p : *list) {
-            xlo = any ? std::min(xlo, p.x()) : p.x();
-            xhi = any ? std::max(xhi, p.x()) : p.x();
-            ylo = any ? std::min(ylo, p.y()) : p.y();
-            yhi = any ? std::max(yhi, p.y()) : p.y();
+    for (const std::vector<TChartPoint>* list : {&data.Series1, &data.Series2})
+        for (const TChartPoint& p : *list) {
+            xlo = any ? std::min(xlo, p.X) : p.X;
+            xhi = any ? std::max(xhi, p.X) : p.X;
+            ylo = any ? std::min(ylo, p.Y) : p.Y;
+            yhi = any ? std::max(yhi, p.Y) : p.Y;
             any = true;
         }
 
     const TAxisRange autoY = AutoAxisRange(ylo, yhi);
-    FLeftFormat = AxisLabelFormat(autoY.Min, autoY.Max);
-    if (any && !varying) {
-        // Values that do not vary get a fixed range around them instead of a degenerate one. For a
-        // value of 0 or below, 0.9 and 1.1 times it would not give a range, so the band is taken
-        // symmetrically about the value.
-        const double band = y0 == 0.0 ? 1.0 : std::abs(y0) * 0.1;
-        const double lo = y0 - band, hi = y0 + band;
-        const TAxisRange ticks = AutoAxisRange(lo, hi);
-        SetAxisLabels(AxisY, lo, hi, ticks.Step, FLeftFormat);
+    FLeftFormat = QString::fromStdString(AxisLabelFormat(autoY.Min, autoY.Max));
+    if (data.FixedLeftRange) {
+        double lo = data.LeftMin, hi = data.LeftMax;
+        if (!(hi > lo)) {
+            // 0.9 and 1.1 times a value of 0 or below give no range; take a band about the value.
+            const double y0 = data.Series1.empty() ? 0.0 : (data.LeftMin + data.LeftMax) / 2.0;
+            const double band = y0 == 0.0 ? 1.0 : std::abs(y0) * 0.1;
+            lo = y0 - band;
+            hi = y0 + band;
+        }
+        SetAxisLabels(AxisY, lo, hi, AutoAxisRange(lo, hi).Step, FLeftFormat);
     } else {
         SetAxisLabels(AxisY, autoY.Min, autoY.Max, autoY.Step, FLeftFormat);
     }
     const TAxisRange autoX = AutoAxisRange(xlo, xhi);
-    FBottomFormat = dataColumns == 1 ? IntegerFormat : AxisLabelFormat(autoX.Min, autoX.Max);
-    double xstep = autoX.Step;
-    if (dataColumns == 1)
-        xstep = std::max(1.0, std::round(xstep));
-    SetAxisLabels(AxisX, autoX.Min, autoX.Max, xstep, FBottomFormat);
+    const bool indexAxis = data.BottomFormat == "#,##0";
+    FBottomFormat = indexAxis ? QString::fromStdString(data.BottomFormat)
+                              : QString::fromStdString(AxisLabelFormat(autoX.Min, autoX.Max));
+    SetAxisLabels(AxisX, autoX.Min, autoX.Max, indexAxis ? std::max(1.0, std::round(autoX.Step)) : autoX.Step,
+                  FBottomFormat);
 }
 
 // ---------------------------------------------------------------- file and clipboard

@@ -16,28 +16,13 @@ class QChartView;
 class QLineEdit;
 class QLineSeries;
 
-// Axis label text in the graph's formats: "#,##0.###" (thousands separators, up to three decimals),
-// "#.0##E-0" (scientific, one to three decimals, exponent sign only when negative) and "#,##0".
-QString FormatAxisValue(double value, const QString& format);
-
-// The automatic range of an axis over data from lo to hi: whole multiples of a step of 1, 2 or 5
-// times a power of ten.
+// The automatic range of an axis over data from lo to hi, as the charting component would choose
+// it: whole multiples of a step of 1, 2 or 5 times a power of ten. The graph's data and label
+// formats come from the core (LineChartData, AxisLabelFormat, FormatAxisLabel, SegmentDrawing).
 struct TAxisRange {
     double Min = 0, Max = 1, Step = 0.2;
 };
 TAxisRange AutoAxisRange(double lo, double hi);
-// The label format of an axis whose range runs from lo to hi (see FormatAxisValue).
-QString AxisLabelFormat(double lo, double hi);
-
-// The segment drawing of a table in an area of the given size: one line per row from
-// (XColumn, YColumn) to (X2Column, Y2Column), the row number at each segment's midpoint (the
-// point is the label's left edge and vertical centre). Empty when the extent is zero either way.
-struct TSegmentDrawing {
-    QVector<QLine> Lines;
-    QVector<QPoint> LabelPositions; // left edge, vertical centre
-    QVector<QString> Labels;
-};
-TSegmentDrawing ComputeSegmentDrawing(const TGridTableChart& table, const QSize& area);
 
 // The drawing area of the segment drawing.
 class TSegmentBox : public QWidget {

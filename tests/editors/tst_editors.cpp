@@ -151,7 +151,7 @@ class TestEditors : public QObject {
     void viewEditFile();
     void failureSurfaceGraph();
     void boundaryGraph();
-    void axisFormats();
+    void axisRanges();
     void dragResizeSnapping();
     void screenshots();
 
@@ -796,13 +796,12 @@ void TestEditors::boundaryGraph() {
     QVERIFY(!form->Chart1->isVisible());
     QCOMPARE(form->RowsShown(), 2);
     const QSize area = form->PaintBox1->size();
-    TSegmentDrawing drawing = ComputeSegmentDrawing(bound, area);
-    QCOMPARE(drawing.Lines.size(), 2);
+    const TSegmentDrawing drawing = SegmentDrawing(bound, area.width(), area.height());
+    QCOMPARE(int(drawing.Segments.size()), 2);
     const int middle = int(std::lround((area.width() - 40) * 0.5)) + 20;
-    QCOMPARE(drawing.Lines[0], QLine(20, area.height() - 20, middle, 20));
-    QCOMPARE(drawing.Lines[1], QLine(middle, 20, area.width() - 20, 20));
-    QCOMPARE(drawing.Labels, QVector<QString>({"1", "2"}));
-    QCOMPARE(drawing.LabelPositions[1], QPoint(qRound((area.width() - 40) * 0.75) + 20, 20));
+    const TSegmentDrawing::TSegment& first = drawing.Segments[0];
+    QCOMPARE(QLine(first.X1, first.Y1, first.X2, first.Y2), QLine(20, area.height() - 20, middle, 20));
+    QCOMPARE(drawing.Segments[1].Label, std::string("2"));
 
     // The picture really shows the segments: a dark pixel on the second one, none off the lines.
     const QImage image = form->PaintBox1->grab().toImage();
@@ -812,34 +811,48 @@ void TestEditors::boundaryGraph() {
 
     // Rows that all lie at one height draw nothing.
     SetRow(bound, 0, {0, 5, 10, 5});
-    QVERIFY(ComputeSegmentDrawing(bound, area).Lines.isEmpty());
+    QVERIFY(SegmentDrawing(bound, area.width(), area.height()).Blank);
+    QTRY_VERIFY(qGray(form->PaintBox1->grab().toImage().pixel(onLine)) > 200); // blank area
 
     // A point typed into the grid shows up in the drawing.
     form->Grid->setCurrentCell(0, 1);
     TypeIntoCurrent(form, QStringLiteral("0"));
     PressEnter(form);
     QCOMPARE(double(bound.Column(1).GetFloat(1)), 5.0);
-    QCOMPARE(ComputeSegmentDrawing(bound, area).Lines.size(), 2);
+    QCOMPARE(int(SegmentDrawing(bound, area.width(), area.height()).Segments.size()), 2);
 }
 
-void TestEditors::axisFormats() {
-    QCOMPARE(FormatAxisValue(1234567.5, "#,##0.###"), QStringLiteral("1,234,567.5"));
-    QCOMPARE(FormatAxisValue(0.12345, "#,##0.###"), QStringLiteral("0.123"));
-    QCOMPARE(FormatAxisValue(-2.5, "#,##0.###"), QStringLiteral("-2.5"));
-    QCOMPARE(FormatAxisValue(-0.0001, "#,##0.###"), QStringLiteral("0"));
-    QCOMPARE(FormatAxisValue(250000, "#.0##E-0"), QStringLiteral("2.5E5"));
-    QCOMPARE(FormatAxisValue(300000, "#.0##E-0"), QStringLiteral("3.0E5"));
-    QCOMPARE(FormatAxisValue(0.00012345, "#.0##E-0"), QStringLiteral("1.235E-4"));
-    QCOMPARE(FormatAxisValue(-9.9996e7, "#.0##E-0"), QStringLiteral("-1.0E8"));
-    QCOMPARE(FormatAxisValue(12345.4, "#,##0"), QStringLiteral("12,345"));
-    QCOMPARE(AxisLabelFormat(0, 0), QStringLiteral("#,##0.###"));
-    QCOMPARE(AxisLabelFormat(0, 0.0005), QStringLiteral("#.0##E-0"));
-    QCOMPARE(AxisLabelFormat(-200000, 10), QStringLiteral("#.0##E-0"));
-    QCOMPARE(AxisLabelFormat(5, 99999), QStringLiteral("#,##0.###"));
-    const TAxisRange range = AutoAxisRange(3.2, 47.9);
+void TestEditors::axisRanges() {
+    TAxisRange range = AutoAxisRange(3.2, 47.9);
     QCOMPARE(range.Step, 10.0);
     QCOMPARE(range.Min, 0.0);
     QCOMPARE(range.Max, 50.0);
+    range = AutoAxisRange(-0.013, 0.004);
+    QCOMPARE(range.Step, 0.005);
+    QVERIFY(qFuzzyCompare(range.Min, -0.015));
+    QVERIFY(qFuzzyCompare(range.Max, 0.005));
+    range = AutoAxisRange(7, 7); // one value: a range around it
+    QVERIFY(range.Min < 7 && range.Max > 7);
+    range = AutoAxisRange(0, 0);
+    QVERIFY(range.Min < 0 && range.Max > 0);
+
+    // A fixed range about a constant value at or below zero still runs upwards.
+    TMessageRecorder messages;
+    Set = std::make_unique<TTableSet>();
+    TGridTableChart& surface = Set->FailSurfaceChart();
+    surface.SetRowCount(3);
+    for (int r = 0; r < 3; ++r)
+        SetRow(surface, r, {double(r), -20});
+    auto* form = dynamic_cast<TTableChartForm*>(OpenEditor(surface));
+    QVERIFY(form);
+    QVERIFY(form->AxisY->min() < -20 && form->AxisY->max() > -20);
+    QCOMPARE(form->AxisY->min(), -22.0);
+    for (int r = 0; r < 3; ++r)
+        SetRow(surface, r, {double(r), 0});
+    form->RedrawGraph();
+    QCOMPARE(form->AxisY->min(), -1.0);
+    QCOMPARE(form->AxisY->max(), 1.0);
+    QVERIFY(form->AxisY->categoriesLabels().contains(QStringLiteral("0")));
 }
 
 void TestEditors::dragResizeSnapping() {
