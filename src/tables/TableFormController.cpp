@@ -77,7 +77,8 @@ TTableGrid::TTableGrid(TTableForm* form) : QTableWidget(form), FForm(form) {
                     QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-    setTabKeyNavigation(true);
+    // Tab leaves the grid for the next control, as in the other windows; Enter moves between cells.
+    setTabKeyNavigation(false);
     setWordWrap(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -175,6 +176,10 @@ bool TCellDelegate::eventFilter(QObject* object, QEvent* event) {
             FForm->GridEnter();
             return true;
         }
+        // Not the delegate's "edit the next cell": the editor passes Tab on and the focus leaves the
+        // grid (which commits the entry).
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+            return false;
     } else if (event->type() == QEvent::KeyRelease) {
         FForm->GridKeyRelease(static_cast<QKeyEvent*>(event)->key());
     }
@@ -811,7 +816,7 @@ void TTableForm::ControlEntered(QWidget* control) {
         Grid->setFocus(Qt::OtherFocusReason);
         return;
     }
-    Grid->SetCurrentSilently(row, visibleColumn);
+    FTable->VisibleColumn(visibleColumn).FocusCell(row);
 }
 
 // ---------------------------------------------------------------- committing

@@ -146,6 +146,7 @@ class TestEditors : public QObject {
     void subTableButton();
     void subTableButtonModal();
     void mdiChildWindow();
+    void embeddedInFormParent();
     void readValuesFromFile();
     void pasteFromClipboard();
     void viewEditFile();
@@ -219,6 +220,14 @@ void TestEditors::typingValuesAndExpressions() {
     PressEnter(form);
     QCOMPARE(form->Grid->currentRow(), 0);
     QCOMPARE(form->Grid->currentColumn(), 0);
+
+    // Tab leaves the grid for the row buttons and commits the entry on the way.
+    form->Grid->setCurrentCell(1, 3);
+    TypeIntoCurrent(form, QStringLiteral("30+2.5"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QVERIFY(!form->Grid->isAncestorOf(QApplication::focusWidget()));
+    QCOMPARE(double(soil.Column(3).GetFloat(1)), 32.5);
+    QCOMPARE(CellText(form, 1, 3), QStringLiteral("32.5"));
 
     // Values the program writes show at once through the cell hook.
     soil.Column(2).SetFloat(1, 250);
@@ -551,6 +560,44 @@ void TestEditors::mdiChildWindow() {
     Set->CloseEditors();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(area->subWindowList().size(), 0);
+}
+
+void TestEditors::embeddedInFormParent() {
+    TMessageRecorder messages;
+    Set = std::make_unique<TTableSet>();
+    QWidget host;
+    host.resize(700, 500);
+    host.show();
+    TGridTable& ties = Set->TiebackCoord();
+    ties.SetFormParent(&host);
+    int resized = 0;
+    ties.OnResize = [&](TGridTable& sender) {
+        QCOMPARE(&sender, &ties);
+        ++resized;
+    };
+    ties.Edit();
+    TTableForm* form = EditorOf(ties);
+    QVERIFY(form);
+    QCOMPARE(form->parentWidget(), &host);
+    QVERIFY(!form->isWindow());
+    QCOMPARE(form->pos(), QPoint(0, 0));
+    QVERIFY(form->isVisible());
+    QVERIFY(resized > 0);
+    const int before = resized;
+    ties.AddGroup();
+    QVERIFY(resized > before); // every layout raises OnResize
+    // A new help picture shows at once, below the comment.
+    QImage picture(120, 60, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    ties.SetHelpPicture(picture);
+    QVERIFY(form->imgHelp->isVisible());
+    QCOMPARE(form->imgHelp->size(), QSize(120, 60));
+    QVERIFY(form->imgHelp->geometry().top() > form->lblComments->geometry().bottom());
+    QCOMPARE(form->ClientSize().height(), form->imgHelp->geometry().bottom() + 1 + form->Margin());
+    ties.CloseEditor();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(host.findChildren<TTableForm*>().isEmpty());
+    ties.OnResize = nullptr;
 }
 
 void TestEditors::readValuesFromFile() {
