@@ -260,6 +260,7 @@ TTableForm* TTableForm::Open(TGridTable& table, bool modal) {
                             guard->FormDeactivate();
                     });
             sub->resize(sub->sizeHint());
+            sub->installEventFilter(form);
             sub->show();
             form->FLastContainerGeometry = sub->geometry();
             area->setActiveSubWindow(sub);
@@ -270,6 +271,7 @@ TTableForm* TTableForm::Open(TGridTable& table, bool modal) {
     form->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     form->resize(form->ClientSize());
+    form->installEventFilter(form);
     if (!modal) {
         form->show();
         form->FLastContainerGeometry = form->geometry();
@@ -286,6 +288,15 @@ TTableForm* TTableForm::Open(TGridTable& table, bool modal) {
     if (guard)
         loop.exec(QEventLoop::DialogExec);
     return nullptr;
+}
+
+bool TTableForm::eventFilter(QObject* object, QEvent* event) {
+    // A window that is only moved keeps its size; remember where it is, so the next drag of an
+    // edge is told apart from a move.
+    if (event->type() == QEvent::Move && object == Container() && FLastContainerGeometry.isValid() &&
+        Container()->size() == FLastContainerGeometry.size())
+        FLastContainerGeometry = Container()->geometry();
+    return QWidget::eventFilter(object, event);
 }
 
 QWidget* TTableForm::Container() const {
@@ -778,15 +789,27 @@ void TTableForm::ComboActivated(QWidget* combo, int index) {
     const int row = ControlRow(combo, &visibleColumn);
     if (!FTable)
         return;
-    if (row < 0)
-        throw EGeneralError("Unexpected row for combobox");
-    if (index < 0)
-        return;
-    TColumn& column = FTable->VisibleColumn(visibleColumn);
-    if (column.GetInt(row) == index + 1)
-        return;
-    FTable->SetChanged(true);
-    column.SetInt(row, index + 1);
+    if (row < 0 || index < 0)
+        return; // a list that no longer shows a row
+    Guarded([&] {
+        TColumn& column = FTable->VisibleColumn(visibleColumn);
+        if (column.GetInt(row) == index + 1)
+            return;
+        FTable->SetChanged(true);
+        column.SetInt(row, index + 1);
+    });
+}
+
+void TTableForm::Guarded(const std::function<void()>& action) {
+    // Our handlers run inside Qt's event dispatch, which must never see an exception: an error
+    // of the table is reported like any other instead of ending the program.
+    try {
+        action();
+    } catch (const std::exception& e) {
+        FInMessage = true;
+        MsgError(this, QString::fromStdString(e.what()));
+        FInMessage = false;
+    }
 }
 
 void TTableForm::TableButtonClicked(QWidget* button) {
@@ -794,8 +817,10 @@ void TTableForm::TableButtonClicked(QWidget* button) {
     const int row = ControlRow(button, &visibleColumn);
     if (!FTable || row < 0)
         return;
-    if (auto* column = dynamic_cast<TTableColumn*>(&FTable->VisibleColumn(visibleColumn)))
-        column->ButtonClick(row, FModal);
+    Guarded([&] {
+        if (auto* column = dynamic_cast<TTableColumn*>(&FTable->VisibleColumn(visibleColumn)))
+            column->ButtonClick(row, FModal);
+    });
 }
 
 void TTableForm::SetCurrentCell(int column, int row) {
@@ -850,6 +875,13 @@ bool TTableForm::CommitCell(int row, int column) {
         target.SetText(row, text.toStdString());
     } catch (const EAssignError& e) {
         ReportRejected(row, column, text, QString::fromStdString(e.what()));
+        return false;
+    } catch (const std::exception& e) {
+        // Anything else (an arithmetic fault of the evaluator, an internal error) is reported as an
+        // error; the entry is not taken and the user stays on the cell, as for a rejected entry.
+        FInMessage = true;
+        MsgError(this, QString::fromStdString(e.what()));
+        FInMessage = false;
         return false;
     }
     FBadRow = -1;
@@ -973,13 +1005,10 @@ void TTableForm::BtnAddClick() {
         return;
     FSuspendRows = true;
     GrowRowsShown();
-    try {
+    Guarded([this] {
         FTable->AddGroup();
-    } catch (...) {
-        FSuspendRows = false;
-        throw;
-    }
-    FTable->SetChanged(true);
+        FTable->SetChanged(true);
+    });
     FSuspendRows = false;
     Refresh();
     ScrollToRow(FTable->RowCount() - 1);
@@ -990,7 +1019,7 @@ void TTableForm::BtnInsClick() {
         return;
     FTable->SetChanged(true);
     GrowRowsShown();
-    FTable->InsertGroup(Grid->currentRow());
+    Guarded([this] { FTable->InsertGroup(Grid->currentRow()); });
     AfterRowButton();
 }
 
@@ -998,7 +1027,7 @@ void TTableForm::BtnDelClick() {
     if (!FTable || !CheckRowButton() || !CommitCurrentCell())
         return;
     FTable->SetChanged(true);
-    FTable->DeleteGroup(Grid->currentRow());
+    Guarded([this] { FTable->DeleteGroup(Grid->currentRow()); });
     AfterRowButton();
 }
 

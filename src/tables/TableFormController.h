@@ -176,6 +176,7 @@ class TTableForm : public QWidget, public ITableEditor {
     void BeginAddingRows();
     void EndAddingRows();
 
+    bool eventFilter(QObject* object, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -218,6 +219,7 @@ class TTableForm : public QWidget, public ITableEditor {
     QSize ClientSizeFor(int gridWidth, int gridHeight);
     void SnapTimeout();
     void ReportRejected(int row, int column, const QString& text, const QString& message);
+    void Guarded(const std::function<void()>& action);
 
     int FFixedRows = 1;
     int FColsShown = 0;

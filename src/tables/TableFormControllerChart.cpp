@@ -414,14 +414,11 @@ void TTableChartForm::FillRows(const std::function<int()>& fill) {
     BeginAddingRows();
     try {
         fill();
-    } catch (const EBrevantoError& e) {
+    } catch (const std::exception& e) {
         // The rows filled before the failure stay; the message says where reading stopped.
         EndAddingRows();
         MsgError(this, QString::fromStdString(e.what()));
         return;
-    } catch (...) {
-        EndAddingRows();
-        throw;
     }
     EndAddingRows();
 }
