@@ -602,8 +602,12 @@ void TTableForm::Layout() {
     const QSize client = ClientSizeFor(width, height);
     PlaceControls();
     FLayingOut = false;
-    if (client != FClientSize)
-        ApplyClientSize(client, {});
+    if (client != FClientSize) {
+        if (FHoldSize)
+            FClientSize = client; // the snapping applies it, keeping the right edges in place
+        else
+            ApplyClientSize(client, {});
+    }
     if (FTable && FTable->OnResize)
         FTable->OnResize(*FTable);
 }
@@ -1065,7 +1069,6 @@ void TTableForm::SnapTimeout() {
         anchor |= Qt::LeftEdge;
     if ((dragged & Qt::TopEdge) && !(dragged & Qt::BottomEdge))
         anchor |= Qt::TopEdge;
-    Layout();
     ApplyClientSize(size, anchor);
 }
 
@@ -1142,9 +1145,12 @@ QSize TTableForm::SnapClientSize(const QSize& proposed, Qt::Edges dragged) {
             best = &c;
     FColsShown = best->Columns;
     FRowsShown = best->Rows;
+    const bool held = FHoldSize;
+    FHoldSize = true;
     Layout(); // scroll bar policies first, so the scroll ranges allow the first row and column
     Grid->horizontalScrollBar()->setValue(best->FirstColumn);
     Grid->verticalScrollBar()->setValue(best->FirstRow);
     Layout();
+    FHoldSize = held;
     return FClientSize;
 }

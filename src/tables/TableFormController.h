@@ -145,7 +145,8 @@ class TTableForm : public QWidget, public ITableEditor {
     void FormDeactivate();
     void GridExit();
     // The drag-resize snapping: the client size that shows whole columns and rows for a proposed
-    // client size, with the first shown column/row and the counts applied to the grid.
+    // client size, with the first shown column/row and the counts applied to the grid (the window
+    // itself is resized by the caller, which knows which edges stay in place).
     QSize SnapClientSize(const QSize& proposed, Qt::Edges dragged);
 
   signals:
@@ -230,6 +231,7 @@ class TTableForm : public QWidget, public ITableEditor {
     bool FInMessage = false;
     bool FSuspendRows = false;
     bool FLayingOut = false;
+    bool FHoldSize = false;
     bool FAddingRows = false;
     int FRowsBeforeAdding = 0;
     int FLastRowCount = 0;

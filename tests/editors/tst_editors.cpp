@@ -553,6 +553,26 @@ void TestEditors::mdiChildWindow() {
     QCOMPARE(messages.LastText(), EvaluatorMessage("7/"));
     QCOMPARE(area->activeSubWindow(), sub);
     TypeIntoCurrent(form, QStringLiteral("7/2"));
+
+    // Dragging the child's left and bottom edges: it snaps to whole rows and columns, and the right
+    // edge stays where it was.
+    while (loads.RowCount() < 9)
+        form->BtnAddClick();
+    const QRect before = sub->geometry();
+    QVERIFY(form->RowsShown() == 9);
+    sub->setGeometry(before.adjusted(60, 0, 0, -60));
+    QTRY_COMPARE(form->size(), form->ClientSize());
+    QVERIFY(form->RowsShown() < 9);
+    QVERIFY(form->ColumnsShown() < 4);
+    QCOMPARE(sub->geometry().right(), before.right());
+    QCOMPARE(sub->geometry().top(), before.top());
+    QCOMPARE(form->Grid->viewport()->height(), 24 * form->RowsShown());
+    // A plain move is not taken for a drag of the left edge.
+    sub->move(sub->pos() + QPoint(25, 10));
+    const QRect moved = sub->geometry();
+    sub->resize(moved.width(), moved.height() + 24);
+    QTRY_COMPARE(form->size(), form->ClientSize());
+    QCOMPARE(sub->geometry().left(), moved.left());
     QVERIFY(sub->close());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!loads.EditorOpen());
