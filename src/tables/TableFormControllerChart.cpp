@@ -90,9 +90,10 @@ TAxisRange AutoAxisRange(double lo, double hi) {
 void TSegmentBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Base));
-    if (!Table)
+    const auto* table = dynamic_cast<const TGridTableChart*>(FForm->Table());
+    if (!table)
         return;
-    const TSegmentDrawing drawing = SegmentDrawing(*Table, width(), height());
+    const TSegmentDrawing drawing = SegmentDrawing(*table, width(), height());
     if (drawing.Blank)
         return;
     const QFontMetrics metrics(font());
@@ -152,7 +153,6 @@ TTableChartForm::TTableChartForm(TGridTableChart& table, QWidget* parent) : TTab
     Chart1->hide();
     PaintBox1 = new TSegmentBox(this);
     PaintBox1->setObjectName(QStringLiteral("PaintBox1"));
-    PaintBox1->Table = &table;
     PaintBox1->setGeometry(0, 0, GraphWidth, GraphHeight);
     PaintBox1->hide();
 

@@ -28,11 +28,14 @@ TAxisRange AutoAxisRange(double lo, double hi);
 class TSegmentBox : public QWidget {
     Q_OBJECT
   public:
-    explicit TSegmentBox(QWidget* parent) : QWidget(parent) {}
-    const TGridTableChart* Table = nullptr;
+    // Draws the table its form edits, asked at every paint: the table may be gone before the form.
+    explicit TSegmentBox(TTableForm* form) : QWidget(form), FForm(form) {}
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+
+  private:
+    TTableForm* FForm;
 };
 
 class TTableChartForm : public TTableForm {

@@ -887,6 +887,18 @@ void TestEditors::boundaryGraph() {
     PressEnter(form);
     QCOMPARE(double(bound.Column(1).GetFloat(1)), 5.0);
     QCOMPARE(int(SegmentDrawing(bound, area.width(), area.height()).Segments.size()), 2);
+
+    // The tables go while their editors are open (a new model replaces them): the windows close
+    // without touching them again.
+    QPointer<TTableForm> watch(form);
+    QPointer<TTableForm> soilForm(OpenEditor(Set->SoilData()));
+    QVERIFY(soilForm);
+    form->PaintBox1->update();
+    Set.reset();
+    QTest::qWait(20);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(watch.isNull());
+    QVERIFY(soilForm.isNull());
 }
 
 void TestEditors::axisRanges() {
