@@ -128,6 +128,9 @@ TTableChartForm::TTableChartForm(TGridTableChart& table, QWidget* parent) : TTab
     Series2->setName(QStringLiteral("Series2"));
     Series2->setPen(QPen(Qt::green, 2));
     Series2->setPointsVisible(true);
+    QImage square(2, 2, QImage::Format_RGB32);
+    square.fill(Qt::green);
+    Series2->setLightMarker(square); // square point markers rather than the default circles
     Series2->setMarkerSize(2);
     chart->addSeries(Series1);
     chart->addSeries(Series2);

@@ -1050,6 +1050,10 @@ void TestEditors::screenshots() {
         EditorOf(*soil.Column(7).GetTable(2))->parentWidget()->move(560, 250);
         QTest::qWait(50);
         QVERIFY(main.grab().save(dir + "/mdi-editors.png"));
+        TGridTable& water = Set->WaterSurfaceSet();
+        water.SetRowCount(3);
+        water.Edit();
+        QVERIFY(EditorOf(water)->grab().save(dir + "/water-surface-set.png"));
     }
 }
 
