@@ -238,7 +238,12 @@ TTableForm* TTableForm::Open(TGridTable& table, bool modal) {
         table.IsChart() ? new TTableChartForm(static_cast<TGridTableChart&>(table)) : new TTableForm(table);
     form->FModal = modal;
     QPointer<TTableForm> guard(form);
-    form->ShowTable();
+    try {
+        form->ShowTable();
+    } catch (...) {
+        delete form; // unlinks it from the table again
+        throw;
+    }
     if (auto* embed = qobject_cast<QWidget*>(table.FormParent())) {
         form->setParent(embed);
         form->setWindowFlags(Qt::Widget);
@@ -253,7 +258,6 @@ TTableForm* TTableForm::Open(TGridTable& table, bool modal) {
                 area->addSubWindow(form, Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
             sub->setAttribute(Qt::WA_DeleteOnClose);
-            sub->setWindowIcon(QIcon());
             connect(sub, &QMdiSubWindow::windowStateChanged, form,
                     [guard](Qt::WindowStates before, Qt::WindowStates now) {
                         if (guard && (before & Qt::WindowActive) && !(now & Qt::WindowActive))
