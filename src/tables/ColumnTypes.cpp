@@ -627,8 +627,13 @@ std::unique_ptr<TRowObject> TTableColumn::MakeRowObject(int row) {
         if (auto* first = dynamic_cast<TEnumColumn*>(&table->Column(0)); first && row < first->RowCount())
             kind = first->GetInt(row);
     }
-    if (TGridTable* source = Templates.Table(kind - 1, *table))
+    if (TGridTable* source = Templates.Table(kind - 1, *table)) {
+        // A template that contains itself, directly or through others, would never stop
+        // building sub-tables: such a row stays without one.
+        if (table->WouldNest(source))
+            return nullptr;
         return source->CreateFromTemplate(table, row + 1);
+    }
     if (!table->OnInitRow)
         return nullptr;
     std::unique_ptr<TRowObject> object;

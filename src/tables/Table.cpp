@@ -415,7 +415,15 @@ void TGridTable::ReadColumns(TValueReader& reader) {
 
 // ---------------------------------------------------------------- templates
 
+bool TGridTable::WouldNest(const TGridTable* source) const {
+    for (const TGridTable* t = this; t; t = t->FOwner)
+        if (t == source || t->FCreatedFrom == source)
+            return true;
+    return false;
+}
+
 void TGridTable::CopyTemplateSettings(const TGridTable& from) {
+    FCreatedFrom = &from;
     FCaption = from.FCaption;
     FComments = from.FComments;
     FTopLeft = from.FTopLeft;

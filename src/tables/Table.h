@@ -183,6 +183,10 @@ class TGridTable : public TRowObject {
     // MinRows rows and the given row number. A chart-backed template makes a chart-backed table.
     virtual std::unique_ptr<TGridTable> CreateFromTemplate(TGridTable* owner, int rowNumber) const;
 
+    // True when `source` is this table, one of its owners, or the template of one of them: a
+    // sub-table built from it would build another one without end.
+    bool WouldNest(const TGridTable* source) const;
+
     TTableFamily& Family() const { return *FFamily; }
     bool IsChart() const;
 
@@ -210,6 +214,7 @@ class TGridTable : public TRowObject {
     bool FHardwiredButton = false;
     QObject* FFormParent = nullptr;
     int FRowNumber = 0;
+    const TGridTable* FCreatedFrom = nullptr; // the template a sub-table was built from (compared only)
     bool FChanged = false;
     int FRowCount = 0;
     int FUnitSystem = 1;

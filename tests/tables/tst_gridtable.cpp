@@ -17,6 +17,7 @@ class TestGridTable : public QObject {
     void editorSeam();
     void destroyingTableReleasesEditor();
     void subTableTakesOwnersUnits();
+    void templatesThatContainThemselves();
 };
 
 void TestGridTable::rowCountNeverNegative() {
@@ -245,6 +246,33 @@ void TestGridTable::subTableTakesOwnersUnits() {
     parent.SetUnitSystem(1);
     QVERIFY(std::fabs(sub->Cell(0, 0).GetFloat() - 3.280839895L) < 1e-12L);
     QCOMPARE(sub->UnitSystem(), 1);
+}
+
+void TestGridTable::templatesThatContainThemselves() {
+    // A table used as its own template, and two templates naming each other, build one level and
+    // stop instead of recursing without end.
+    TGridTable self;
+    auto& own = Add<TTableColumn>(self);
+    own.Templates.Clear();
+    own.Templates.Add(self.Identifier());
+    self.SetRowCount(2);
+    QVERIFY(!own.GetTable(0));
+    TGridTable a, b, top;
+    auto& ab = Add<TTableColumn>(a);
+    auto& ba = Add<TTableColumn>(b);
+    auto& ta = Add<TTableColumn>(top);
+    ab.Templates.Clear();
+    ab.Templates.Add(b.Identifier());
+    ba.Templates.Clear();
+    ba.Templates.Add(a.Identifier());
+    ta.Templates.Clear();
+    ta.Templates.Add(a.Identifier());
+    top.SetRowCount(1);
+    TGridTable* a1 = ta.GetTable(0);
+    QVERIFY(a1);
+    TGridTable* b1 = a1->Cell(0, 0).GetTable();
+    QVERIFY(b1);
+    QVERIFY(!b1->Cell(0, 0).GetTable());
 }
 
 QTEST_MAIN(TestGridTable)

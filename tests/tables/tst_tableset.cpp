@@ -6,6 +6,7 @@
 #include "tables/Units.h"
 #include <QtTest>
 #include <cmath>
+#include <functional>
 
 class TestTableSet : public QObject {
     Q_OBJECT
@@ -110,17 +111,39 @@ void TestTableSet::fillConvertAndRoundTripEveryTable() {
             }
         }
     }
-    // Convert: English to SI and back multiplies by the factor and its reciprocal.
-    const Extended before = set.SoilData().Cell(0, 1).GetFloat();
-    const Extended subBefore = set.SoilData().Cell(7, 1).GetTable()->Cell(1, 0).GetFloat();
+    // Convert: every number cell of every table (and of the sub-tables) is multiplied by its
+    // column's factor; degrees and plain numbers stay; back in English the values return.
+    struct TSample {
+        TFloatColumn* Column;
+        int Row;
+        Extended Before;
+    };
+    std::vector<TSample> samples;
+    std::function<void(TGridTable&)> collect = [&](TGridTable& table) {
+        for (int c = 0; c < table.ColumnCount(); ++c)
+            for (int r = 0; r < table.RowCount(); ++r) {
+                if (auto* f = dynamic_cast<TFloatColumn*>(&table.Column(c)))
+                    samples.push_back({f, r, f->GetFloat(r)});
+                else if (auto* t = dynamic_cast<TTableColumn*>(&table.Column(c)); t && t->GetTable(r))
+                    collect(*t->GetTable(r));
+            }
+    };
+    for (int t = 0; t < set.Count(); ++t)
+        collect(set.Table(t));
+    QVERIFY(samples.size() > 150);
     set.SetUnitSystem(usSI);
-    QVERIFY(std::fabs(set.SoilData().Cell(0, 1).GetFloat() - before * UnitFactor(1, 2, "F/L2^3")) < 1e-15L);
-    QVERIFY(std::fabs(set.SoilData().Cell(7, 1).GetTable()->Cell(1, 0).GetFloat() -
-                      subBefore * UnitFactor(1, 2, "F/L2^2")) < 1e-15L);
+    int changed = 0;
+    for (const TSample& s : samples) {
+        const Extended expected = s.Before * UnitFactor(1, 2, s.Column->UnitString);
+        QVERIFY(std::fabs(s.Column->GetFloat(s.Row) - expected) <= 1e-15L * std::fabs(expected));
+        changed += s.Column->GetFloat(s.Row) != s.Before;
+        QCOMPARE(s.Column->Table()->UnitSystem(), 2);
+    }
+    QVERIFY(changed > 100);
     QCOMPARE(set.SoilData().Cell(3, 1).GetFloat(), 31.5L); // degrees do not change
-    QCOMPARE(set.SoilData().Cell(7, 1).GetTable()->UnitSystem(), 2);
     set.SetUnitSystem(usEnglish);
-    QVERIFY(std::fabs(set.SoilData().Cell(0, 1).GetFloat() - before) < 1e-12L);
+    for (const TSample& s : samples)
+        QVERIFY(std::fabs(s.Column->GetFloat(s.Row) - s.Before) <= 1e-15L * std::fabs(s.Before));
     // Write every table's definition and read it into an empty table of the same class.
     for (int t = 0; t < set.Count(); ++t) {
         TGridTable& table = set.Table(t);
