@@ -113,7 +113,7 @@ void TTableGrid::currentChanged(const QModelIndex& current, const QModelIndex& p
         return;
     FRefused = true;
     SetCurrentSilently(previous.row(), previous.column());
-    setFocus(Qt::OtherFocusReason);
+    FForm->FocusGrid();
 }
 
 bool TTableGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
@@ -846,7 +846,7 @@ void TTableForm::ControlEntered(QWidget* control) {
         return;
     // The pending entry of the cell being left is committed first, as when leaving the grid.
     if (!CommitCurrentCell()) {
-        Grid->setFocus(Qt::OtherFocusReason);
+        FocusGrid();
         return;
     }
     FTable->VisibleColumn(visibleColumn).FocusCell(row);
@@ -855,18 +855,40 @@ void TTableForm::ControlEntered(QWidget* control) {
 // ---------------------------------------------------------------- committing
 
 void TTableForm::ReportRejected(int row, int column, const QString& text, const QString& message) {
-    // One user action can reach several commit paths (leaving the grid, deactivating the window,
-    // the click that follows); the same rejected entry is reported once for all of them.
-    if (row == FBadRow && column == FBadColumn && text == FBadText && FBadShown.isValid() &&
-        FBadShown.elapsed() < 500)
+    // One user action can reach several commit paths at once (activating another child window
+    // leaves the grid and deactivates this window): the same rejected entry is reported once.
+    if (FReportedThisTurn && row == FBadRow && column == FBadColumn && text == FBadText)
         return;
     FBadRow = row;
     FBadColumn = column;
     FBadText = text;
+    const bool wasActive = window()->isActiveWindow();
     FInMessage = true;
     MsgInformation(this, message);
     FInMessage = false;
-    FBadShown.start();
+    FReportedThisTurn = true;
+    // Back to the bad cell. A closing box hands the activation back through queued events (or,
+    // without a window manager, not at all), so the window is reactivated when nothing else is.
+    if (wasActive && window()->isVisible() && !QApplication::activeWindow())
+        window()->activateWindow();
+    FocusGrid();
+    QTimer::singleShot(0, this, [this] { FReportedThisTurn = false; });
+}
+
+void TTableForm::FocusGrid() {
+    if (QWidget* editor = Grid->CellEditor())
+        editor->setFocus(Qt::OtherFocusReason);
+    else
+        Grid->setFocus(Qt::OtherFocusReason);
+}
+
+bool TTableForm::ClickFollowsRejectedExit() {
+    // Pressing a button of this window left the grid with a rejected entry: that was reported and
+    // the focus went back to the grid. The click that completes the press does nothing more.
+    QObject* button = sender();
+    const bool follows = button && button == FExitTarget && FExitTime.isValid() && FExitTime.elapsed() < 3000;
+    FExitTarget = nullptr;
+    return follows;
 }
 
 bool TTableForm::CommitCell(int row, int column) {
@@ -950,8 +972,12 @@ void TTableForm::FocusChanged(QWidget* old, QWidget* now) {
 void TTableForm::GridExit() {
     if (!FTable || FModal)
         return;
-    if (!CommitCurrentCell())
-        Grid->setFocus(Qt::OtherFocusReason);
+    QWidget* target = QApplication::focusWidget();
+    if (!CommitCurrentCell()) {
+        FExitTarget = target;
+        FExitTime.start();
+        FocusGrid();
+    }
 }
 
 void TTableForm::FormDeactivate() {
@@ -965,7 +991,7 @@ void TTableForm::closeEvent(QCloseEvent* event) {
     if (FTable && !FClosing) {
         if (!CommitCurrentCell()) {
             event->ignore();
-            Grid->setFocus(Qt::OtherFocusReason);
+            FocusGrid();
             return;
         }
     }
@@ -1009,7 +1035,7 @@ bool TTableForm::CheckRowButton() {
 }
 
 void TTableForm::BtnAddClick() {
-    if (!FTable || !CommitCurrentCell())
+    if (!FTable || ClickFollowsRejectedExit() || !CommitCurrentCell())
         return;
     FSuspendRows = true;
     GrowRowsShown();
@@ -1023,7 +1049,7 @@ void TTableForm::BtnAddClick() {
 }
 
 void TTableForm::BtnInsClick() {
-    if (!FTable || !CheckRowButton() || !CommitCurrentCell())
+    if (!FTable || ClickFollowsRejectedExit() || !CheckRowButton() || !CommitCurrentCell())
         return;
     FTable->SetChanged(true);
     GrowRowsShown();
@@ -1032,7 +1058,7 @@ void TTableForm::BtnInsClick() {
 }
 
 void TTableForm::BtnDelClick() {
-    if (!FTable || !CheckRowButton() || !CommitCurrentCell())
+    if (!FTable || ClickFollowsRejectedExit() || !CheckRowButton() || !CommitCurrentCell())
         return;
     FTable->SetChanged(true);
     Guarded([this] { FTable->DeleteGroup(Grid->currentRow()); });

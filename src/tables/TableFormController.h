@@ -222,6 +222,14 @@ class TTableForm : public QWidget, public ITableEditor {
     void ReportRejected(int row, int column, const QString& text, const QString& message);
     void Guarded(const std::function<void()>& action);
 
+  protected:
+    // For the buttons of this window: true when the click completes a press that left the grid
+    // with a rejected (and already reported) entry.
+    bool ClickFollowsRejectedExit();
+    // Puts the focus on the current cell (its editor when one is open).
+    void FocusGrid();
+
+  private:
     int FFixedRows = 1;
     int FColsShown = 0;
     int FRowsShown = 0;
@@ -239,7 +247,10 @@ class TTableForm : public QWidget, public ITableEditor {
     // grid and deactivating the window) reports it once.
     int FBadRow = -1, FBadColumn = -1;
     QString FBadText;
-    QElapsedTimer FBadShown;
+    bool FReportedThisTurn = false;
+    // Where the focus went when leaving the grid was refused (a button being pressed).
+    QPointer<QWidget> FExitTarget;
+    QElapsedTimer FExitTime;
     // Drag-resize: the proposal is snapped once the drag pauses.
     QTimer FSnapTimer;
     QSize FProposed;

@@ -412,7 +412,7 @@ void TTableChartForm::BtnEditClick() {
 }
 
 void TTableChartForm::FillRows(const std::function<int()>& fill) {
-    if (!FTable || !CommitCurrentCell())
+    if (!FTable || ClickFollowsRejectedExit() || !CommitCurrentCell())
         return;
     BeginAddingRows();
     try {

@@ -13,6 +13,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -139,6 +140,7 @@ class TestEditors : public QObject {
     void cleanup();
     void typingValuesAndExpressions();
     void rejectedEntry();
+    void rejectedEntryRealBox();
     void leavingModalAndClosing();
     void rowButtons();
     void rowGroups();
@@ -281,6 +283,58 @@ void TestEditors::rejectedEntry() {
     // Clicking a cell covered by a row control does not move the current cell into it.
     ClickCell(form, 1, 7);
     QCOMPARE(form->Grid->currentColumn(), 3);
+}
+
+// The same with the real message box of the desktop program, answered by a timer.
+void TestEditors::rejectedEntryRealBox() {
+    Set = std::make_unique<TTableSet>();
+    TGridTable& soil = Set->SoilData();
+    soil.SetRowCount(2);
+    TTableForm* form = OpenEditor(soil);
+    QVERIFY(form);
+    QStringList texts;
+    // Answers the next box; gives up after a second so a failing check leaves nothing behind.
+    std::function<void(int)> poll = [&](int tries) {
+        QTimer::singleShot(10, form, [&, tries] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                if (tries > 0)
+                    poll(tries - 1);
+                return;
+            }
+            texts << box->text();
+            box->button(QMessageBox::Ok)->click();
+        });
+    };
+    auto answer = [&] { poll(100); };
+    form->Grid->setCurrentCell(0, 2);
+    TypeIntoCurrent(form, QStringLiteral("12..5"));
+    answer();
+    ClickCell(form, 1, 4);
+    QCOMPARE(texts.size(), 1);
+    QCOMPARE(texts.first(), MsgDisplayText(EvaluatorMessage("12..5")));
+    QCOMPARE(form->Grid->currentRow(), 0);
+    QCOMPARE(form->Grid->currentColumn(), 2);
+    QCOMPARE(CellText(form, 0, 2), QStringLiteral("12..5"));
+
+    // Leaving the grid: one box, then the focus is back in the grid.
+    QCoreApplication::processEvents(); // back in the event loop between two user actions
+    answer();
+    form->BtnIns->setFocus(Qt::TabFocusReason);
+    QCOMPARE(texts.size(), 2);
+    QTRY_VERIFY(form->Grid->isAncestorOf(QApplication::focusWidget()) ||
+                QApplication::focusWidget() == form->Grid);
+    QCOMPARE(double(soil.Column(2).GetFloat(0)), 0.0);
+    // Clicking a row button with the bad entry: one box for the press, nothing for the click.
+    QCoreApplication::processEvents();
+    answer();
+    QTest::mouseClick(form->BtnAdd, Qt::LeftButton);
+    QCOMPARE(texts.size(), 3);
+    QCOMPARE(soil.RowCount(), 2);
+    TypeIntoCurrent(form, QStringLiteral("12.5"));
+    ClickCell(form, 1, 4);
+    QCOMPARE(texts.size(), 3);
+    QCOMPARE(double(soil.Column(2).GetFloat(0)), 12.5);
 }
 
 void TestEditors::leavingModalAndClosing() {
