@@ -945,6 +945,8 @@ void TTableForm::GridEnter() {
     const int columns = FTable->VisibleColumnCount();
     int row = Grid->currentRow();
     int column = Grid->currentColumn();
+    if (columns == 0 || row < 0 || column < 0 || column >= columns)
+        return;
     if (row + 1 < rows) {
         ++row;
     } else {
