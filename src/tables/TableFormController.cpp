@@ -985,8 +985,15 @@ void TTableForm::GridExit() {
 void TTableForm::FormDeactivate() {
     if (!FTable || FModal || FClosing || FInMessage)
         return;
-    if (!CommitCurrentCell())
-        BringToFront();
+    if (!CommitCurrentCell()) {
+        // After the activation change has run its course; inside it, the platform would undo it.
+        QTimer::singleShot(0, this, [this] {
+            if (!FTable || FClosing)
+                return;
+            BringToFront();
+            FocusGrid();
+        });
+    }
 }
 
 void TTableForm::closeEvent(QCloseEvent* event) {

@@ -142,6 +142,7 @@ class TestEditors : public QObject {
     void rejectedEntry();
     void rejectedEntryRealBox();
     void leavingModalAndClosing();
+    void deactivatingTopLevel();
     void rowButtons();
     void rowGroups();
     void dropDownChangesKind();
@@ -366,6 +367,32 @@ void TestEditors::leavingModalAndClosing() {
     QVERIFY(checked);
     QVERIFY(!limit.EditorOpen());
     QCOMPARE(double(limit.Column(2).GetFloat(0)), 35.25);
+}
+
+void TestEditors::deactivatingTopLevel() {
+    TMessageRecorder messages;
+    Set = std::make_unique<TTableSet>();
+    TTableForm* limits = OpenEditor(Set->limit());
+    QVERIFY(limits);
+    TTableForm* loads = OpenEditor(Set->SurchargeLoad());
+    QVERIFY(loads);
+    loads->Grid->setCurrentCell(0, 1);
+    TypeIntoCurrent(loads, QStringLiteral("4**2"));
+    QApplication::setActiveWindow(limits); // the user goes to the other window
+    QCOMPARE(messages.Count(), 1);
+    QCOMPARE(messages.LastText(), EvaluatorMessage("4**2"));
+    QTRY_COMPARE(QApplication::activeWindow(), loads); // brought back to the front
+    TypeIntoCurrent(loads, QStringLiteral("4*2"));
+    QApplication::setActiveWindow(limits);
+    QTRY_COMPARE(QApplication::activeWindow(), limits);
+    QCOMPARE(messages.Count(), 1);
+    QCOMPARE(double(Set->SurchargeLoad().Column(1).GetFloat(0)), 8.0);
+
+    // Switching the unit system relabels the open editor's headers and shows converted values.
+    Set->SurchargeLoad().SetUnitSystem(2);
+    QCOMPARE(loads->Grid->horizontalHeaderItem(1)->text(), QStringLiteral("Right X Coord.\n(XRi) (m)  "));
+    QCOMPARE(CellText(loads, 0, 1), QString::fromStdString(Set->SurchargeLoad().Column(1).GetText(0)));
+    QVERIFY(CellText(loads, 0, 1) != QStringLiteral("8"));
 }
 
 void TestEditors::rowButtons() {
@@ -605,7 +632,7 @@ void TestEditors::mdiChildWindow() {
     Set->FailSurface().Edit();
     QVERIFY(messages.Count() >= 1);
     QCOMPARE(messages.LastText(), EvaluatorMessage("7/"));
-    QCOMPARE(area->activeSubWindow(), sub);
+    QTRY_COMPARE(area->activeSubWindow(), sub);
     TypeIntoCurrent(form, QStringLiteral("7/2"));
 
     // Dragging the child's left and bottom edges: it snaps to whole rows and columns, and the right
@@ -934,6 +961,11 @@ void TestEditors::boundaryGraph() {
     SetRow(bound, 0, {0, 5, 10, 5});
     QVERIFY(SegmentDrawing(bound, area.width(), area.height()).Blank);
     QTRY_VERIFY(qGray(form->PaintBox1->grab().toImage().pixel(onLine)) > 200); // blank area
+
+    // A click on the window's background redraws the graph.
+    const int redraws = form->RedrawCount();
+    QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(form->width() - 3, form->height() - 3));
+    QCOMPARE(form->RedrawCount(), redraws + 1);
 
     // A point typed into the grid shows up in the drawing.
     form->Grid->setCurrentCell(0, 1);
