@@ -7,3 +7,6 @@
 using TArgs = std::vector<std::string>;
 
 int CmdEval(const TArgs& args);
+int CmdConvert(const TArgs& args);
+int CmdUnits(const TArgs& args);
+int CmdRender(const TArgs& args);

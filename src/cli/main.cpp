@@ -10,6 +10,11 @@ const char* const Usage =
     "\n"
     "Commands:\n"
     "  eval EXPR                 evaluate an entry as a data box would; prints the value\n"
+    "  convert IN OUT [--v2]     load an input file (--v2: the 2.0 layout) and save it as OUT\n"
+    "  units IN OUT --to english|si|other\n"
+    "                            load an input file, switch its unit system, save it as OUT\n"
+    "  render PLOT --model IN --out FILE.png|.svg|.pdf [--size WxH] [--options a,b,...]\n"
+    "                            draw a plot file as the graph window does (PDF: the printed page)\n"
     "\n"
     "Options:\n"
     "  --help                    show this text\n"
@@ -20,6 +25,9 @@ using TCommand = int (*)(const TArgs&);
 const std::map<std::string, TCommand>& Commands() {
     static const std::map<std::string, TCommand> commands = {
         {"eval", &CmdEval},
+        {"convert", &CmdConvert},
+        {"units", &CmdUnits},
+        {"render", &CmdRender},
     };
     return commands;
 }

@@ -1,0 +1,132 @@
+// Loading and saving a large slope model: every table filled far beyond what a typical problem uses.
+#include "model/LPData.h"
+#include "model/TableAccess.h"
+#include "tables/Messages.h"
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+
+namespace {
+// 100 boundary lines, 50 soil types with 20 anisotropy rows each, 30 piezometric surfaces of 10 points,
+// 50 limits, 15 tiebacks, 50 reinforcement sets of 30 layers, 100 failure-surface points.
+void BuildLargeModel(TProgramData& m) {
+    TTableSet& t = m.Host().Tables();
+    m.Title = "Large benchmark model";
+    m.SurfaceBoundaryCount = 40;
+    auto& bound = BoundCood(t);
+    bound.SetRowCount(100);
+    for (int r = 0; r < 100; ++r) {
+        for (int c = 0; c < 4; ++c)
+            SetCellFloat(bound, c, r, r * 10.125L + c * 0.5L);
+        SetCellInt(bound, 4, r, 1 + r % 20);
+    }
+    auto& soil = SoilData(t);
+    soil.SetRowCount(50);
+    for (int r = 0; r < 50; ++r) {
+        for (int c = 0; c < 6; ++c)
+            SetCellFloat(soil, c, r, 100 + r + c * 1.25L);
+        SetCellInt(soil, 6, r, r % 3);
+        auto* aniso = AnisotropyOf(soil, r);
+        aniso->SetRowCount(20);
+        for (int a = 0; a < 20; ++a)
+            for (int c = 0; c < 3; ++c)
+                SetCellFloat(*aniso, c, a, -90 + a * 9 + c * 0.5L);
+    }
+    m.HasWater = 1;
+    m.WaterUnitWeight = 62.4L;
+    auto& water = WaterSurfaceSet(t);
+    water.SetRowCount(30);
+    for (int r = 0; r < 30; ++r) {
+        auto* points = PointsOf(water, r);
+        points->SetRowCount(10);
+        for (int p = 0; p < 10; ++p) {
+            SetCellFloat(*points, 0, p, p * 25.5L);
+            SetCellFloat(*points, 1, p, 40 + r * 0.75L);
+        }
+    }
+    m.HasLimits = 1;
+    auto& limits = Limits(t);
+    limits.SetRowCount(50);
+    for (int r = 0; r < 50; ++r)
+        for (int c = 0; c < 4; ++c)
+            SetCellFloat(limits, c, r, r * 3.5L + c);
+    m.HasTiebacks = 1;
+    auto& ties = TiebackCoord(t);
+    ties.SetRowCount(15);
+    for (int r = 0; r < 15; ++r) {
+        SetCellInt(ties, 0, r, 1 + r % 5);
+        for (int c = 1; c < 7; ++c)
+            SetCellFloat(ties, c, r, r * 12.5L + c);
+    }
+    m.HasReinforcement = 1;
+    m.UseSurbis = 1;
+    auto& sets = ReinEarthLayerSet(t);
+    sets.SetRowCount(50);
+    for (int r = 0; r < 50; ++r) {
+        auto* layers = LayersOf(sets, r);
+        layers->SetRowCount(30);
+        for (int l = 0; l < 30; ++l)
+            for (int c = 0; c < 4; ++c)
+                SetCellFloat(*layers, c, l, l * 1.5L + c * 0.25L);
+    }
+    m.HasUserSurface = 1;
+    m.SearchKind = 1;
+    auto& surface = FailSurfaceChart(t);
+    surface.SetRowCount(100);
+    for (int r = 0; r < 100; ++r) {
+        SetCellFloat(surface, 0, r, r * 2.5L);
+        SetCellFloat(surface, 1, r, 50 - r * 0.3L);
+    }
+}
+
+struct TFixture {
+    TFixture() {
+        SetMessageHandler(
+            [](TMessageKind, const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
+        auto model = TProgramData::CreateNew(Host);
+        BuildLargeModel(*model);
+        Path = Dir.filePath("large.qvxd").toStdString();
+        model->FileName = Path;
+        model->SaveToFile();
+        Model = std::move(model);
+    }
+    QTemporaryDir Dir;
+    TStandaloneModelHost Host;
+    std::unique_ptr<TProgramData> Model;
+    std::string Path;
+};
+
+TFixture& Fixture() {
+    static TFixture fixture;
+    return fixture;
+}
+
+void BM_LoadLargeModel(benchmark::State& state) {
+    TFixture& f = Fixture();
+    for (auto _ : state) {
+        auto model = TProgramData::CreateFromFile(f.Path, true, f.Host);
+        benchmark::DoNotOptimize(model.get());
+    }
+    state.counters["bytes"] = static_cast<double>(Fixture().Model->FileText().size());
+}
+BENCHMARK(BM_LoadLargeModel)->Unit(benchmark::kMillisecond);
+
+void BM_SaveLargeModel(benchmark::State& state) {
+    TFixture& f = Fixture();
+    auto model = TProgramData::CreateFromFile(f.Path, true, f.Host);
+    for (auto _ : state)
+        model->SaveToFile();
+}
+BENCHMARK(BM_SaveLargeModel)->Unit(benchmark::kMillisecond);
+
+void BM_FormatLargeModel(benchmark::State& state) {
+    TFixture& f = Fixture();
+    for (auto _ : state) {
+        std::string text = f.Model->FileText();
+        benchmark::DoNotOptimize(text.data());
+    }
+}
+BENCHMARK(BM_FormatLargeModel)->Unit(benchmark::kMillisecond);
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,860 @@
+#include "graphics/PltDraw.h"
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QLine>
+#include <QPainter>
+#include <QPolygonF>
+#include <QRegion>
+#include <QTransform>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <vector>
+
+namespace {
+constexpr double PixelLimit = 32767;
+
+bool InRange(double px, double py) {
+    return px >= -PixelLimit && px <= PixelLimit && py >= -PixelLimit && py <= PixelLimit;
+}
+
+// Nearest integer, halves away from zero; callers keep v well within the int range.
+int Round(double v) {
+    return v >= 0 ? static_cast<int>(v + 0.5) : -static_cast<int>(0.5 - v);
+}
+} // namespace
+
+int TViewTransform::PixelX(double x) const {
+    const double p = PixelXf(x);
+    return std::isfinite(p) ? Round(std::clamp(p, -1e9, 1e9)) : 0;
+}
+
+int TViewTransform::PixelY(double y) const {
+    const double p = PixelYf(y);
+    return std::isfinite(p) ? Round(std::clamp(p, -1e9, 1e9)) : 0;
+}
+
+TViewTransform& ViewTransform() {
+    static TViewTransform view;
+    return view;
+}
+
+std::string FormatFixed(double value, int decimals) {
+    char buf[64];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    if (ec != std::errc())
+        return "?";
+    std::string s(buf, end);
+    // "-0.00" reads as a negative value that is not there.
+    if (s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos)
+        s.erase(0, 1);
+    return s;
+}
+
+QColor SoilColor(int soil) {
+    static const QColor colors[10] = {
+        QColor(0, 128, 0),     QColor(255, 255, 0),   QColor(0, 0, 255),   QColor(128, 0, 0),
+        QColor(128, 0, 128),   QColor(192, 192, 192), QColor(255, 0, 255), QColor(0, 255, 0),
+        QColor(128, 128, 128), QColor(0, 0, 128),
+    };
+    if (soil >= 1 && soil <= 20)
+        return colors[(soil - 1) % 10];
+    return QColor(192, 192, 192);
+}
+
+int InchClass(int v) {
+    if (v < 76)
+        return 75;
+    if (v <= 125)
+        return 100;
+    if (v <= 225)
+        return 150;
+    if (v <= 449)
+        return 300;
+    if (v <= 899)
+        return 600;
+    return 1200;
+}
+
+namespace {
+// The largest multiple of step that is not above a.
+double FirstTickFor(double a, double step) {
+    double v = std::floor(a / step) * step;
+    // Rounding can leave v one step off; where a step is lost in a's precision, v is as good as it gets.
+    for (int i = 0; i < 4 && v > a; ++i)
+        v -= step;
+    for (int i = 0; i < 4 && v + step <= a; ++i)
+        v += step;
+    return v;
+}
+} // namespace
+
+TTickStep NiceTickStep(double a, double b, double intervals) {
+    TTickStep r;
+    const double raw = (b - a) / intervals;
+    if (!(raw > 0) || !std::isfinite(raw)) {
+        r.Step = 1;
+        r.FirstTick = std::isfinite(a) ? std::floor(a) : 0;
+        return r;
+    }
+    const double L = std::log10(raw);
+    double A = std::round(L);
+    double f = L - A;
+    if (std::fabs(f) < 0.00001) {
+        f = 1;
+        A -= 1;
+    }
+    static const double l02 = std::log10(0.2), l025 = std::log10(0.25), l05 = std::log10(0.5),
+                        l2 = std::log10(2.0), l25 = std::log10(2.5), l5 = std::log10(5.0),
+                        l6 = std::log10(6.0);
+    // The series 0.2, 0.25, 0.5, 1, 2, 2.5, 5, 6, 10 (and 20 one class up), as indexes.
+    static const double classes[] = {0.2, 0.25, 0.5, 1, 2, 2.5, 5, 6, 10, 20};
+    int cls = 8;
+    if (f <= l02) {
+        f = l02;
+        cls = 0;
+    }
+    if (l02 < f && f <= l025) {
+        f = l025;
+        cls = 1;
+    }
+    if (l02 < f && f <= l05) {
+        f = l05;
+        cls = 2;
+    }
+    if (l05 < f && f <= 0) {
+        f = 0;
+        cls = 3;
+    }
+    if (0 < f && f <= l2) {
+        f = l2;
+        cls = 4;
+    }
+    if (l2 < f && f <= l25) {
+        f = l25;
+        cls = 5;
+    }
+    if (l2 < f && f <= l5) {
+        f = l5;
+        cls = 6;
+    }
+    if (l5 < f && f <= l6) {
+        f = l6;
+        cls = 7;
+    }
+    if (f > l6) {
+        f = 1;
+        cls = 8;
+    }
+    const double power = std::pow(10.0, A);
+    r.Step = classes[cls] * power;
+    r.FirstTick = FirstTickFor(a, r.Step);
+    if (r.FirstTick + intervals * r.Step < b) {
+        r.Step = classes[cls + 1] * power;
+        r.FirstTick = FirstTickFor(a, r.Step);
+    }
+    return r;
+}
+
+void FitView(const QRect& rect, bool scaleOption, const TPlotStore& store, TViewTransform& v) {
+    const int W = rect.width(), H = rect.height();
+    if (!scaleOption) {
+        v.PlotLeft = 1;
+        v.PlotTop = 1;
+        v.PlotRight = W - 1;
+        v.PlotBottom = H - 3;
+        v.OriginX = 1;
+        v.OriginY = H;
+    } else {
+        v.UnitX = W / 10;
+        v.UnitY = H / 8;
+        const int m = std::min((3 * v.UnitX) / 4, (3 * v.UnitY) / 4);
+        v.PlotLeft = m;
+        v.PlotTop = m / 2;
+        v.PlotRight = W - m / 2;
+        v.PlotBottom = H - m;
+        v.OriginX = m;
+        v.OriginY = H - m;
+    }
+
+    // Extents over the layer chains and the limit segments (start from whichever exists).
+    bool any = false;
+    double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+    auto widen = [&](const TPlotPoint& p) {
+        if (!any) {
+            xmin = xmax = p.X;
+            ymin = ymax = p.Y;
+            any = true;
+            return;
+        }
+        xmin = std::min(xmin, p.X);
+        xmax = std::max(xmax, p.X);
+        ymin = std::min(ymin, p.Y);
+        ymax = std::max(ymax, p.Y);
+    };
+    for (int c = 0; c < store.ChainCount; ++c)
+        for (int k = 0; k < store.Chains[c].Line.Count; ++k)
+            widen(store.Chains[c].Line.Points[k]);
+    for (int s = 0; s < store.LimitSegmentCount; ++s) {
+        widen(store.LimitSegments[s][0]);
+        widen(store.LimitSegments[s][1]);
+    }
+
+    const double dx = xmax - xmin, dy = ymax - ymin;
+    double scale;
+    if (dx >= dy) {
+        if (dx == 0)
+            xmax += 1;
+        scale = (v.PlotRight - v.PlotLeft - 1) / (xmax - xmin);
+        if (!(scale > 0) || !std::isfinite(scale))
+            scale = 1;
+        v.OriginY = Round(v.OriginY - (v.PlotBottom - dy * scale) / 2);
+    } else {
+        scale = (v.PlotBottom - v.PlotTop - 1) / dy;
+        if (!(scale > 0) || !std::isfinite(scale))
+            scale = 1;
+        v.OriginX = Round((v.PlotRight - dx * scale) / 2 + v.OriginX);
+    }
+    v.ScaleX = scale;
+    v.ScaleY = -scale;
+    v.XMin = xmin;
+    v.YMin = ymin;
+    v.XMax = xmax;
+    v.YMax = ymax;
+}
+
+namespace {
+
+// Segments waiting to be drawn with one call: the buffer is allocated once and reused, so a repaint
+// with thousands of trial surfaces allocates nothing per segment.
+std::vector<QLine>& LineBuffer() {
+    static std::vector<QLine> buffer = [] {
+        std::vector<QLine> b;
+        b.reserve(static_cast<std::size_t>(PlotCapacity::TrialSurfaces) * PlotCapacity::SurfacePoints);
+        return b;
+    }();
+    return buffer;
+}
+
+// Clips a segment to a rectangle (Liang-Barsky); false when nothing of it is inside.
+bool ClipSegment(double& x0, double& y0, double& x1, double& y1, const QRect& r) {
+    const double dx = x1 - x0, dy = y1 - y0;
+    double t0 = 0, t1 = 1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x0 - r.left(), r.right() - x0, y0 - r.top(), r.bottom() - y0};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return false;
+    }
+    const double ax = x0 + t0 * dx, ay = y0 + t0 * dy;
+    x1 = x0 + t1 * dx;
+    y1 = y0 + t1 * dy;
+    x0 = ax;
+    y0 = ay;
+    return true;
+}
+
+// One-pixel solid lines written straight into a 32-bit image. A repaint with every trial surface
+// draws some 800 000 segments; through the general line path of the raster engine that takes
+// several times the time of a screen refresh.
+void RasterLines(QImage& image, const QRect& clip, const QLine* lines, std::size_t n, QRgb color) {
+    uchar* const bits = const_cast<uchar*>(static_cast<const QImage&>(image).constBits());
+    const qsizetype stride = image.bytesPerLine();
+    auto plot = [&](int x, int y) { reinterpret_cast<QRgb*>(bits + y * stride)[x] = color; };
+    const int left = clip.left(), right = clip.right(), top = clip.top(), bottom = clip.bottom();
+    for (std::size_t i = 0; i < n; ++i) {
+        int x0 = lines[i].x1(), y0 = lines[i].y1(), x1 = lines[i].x2(), y1 = lines[i].y2();
+        if (std::min(x0, x1) < left || std::max(x0, x1) > right || std::min(y0, y1) < top ||
+            std::max(y0, y1) > bottom) {
+            double a = x0, b = y0, c = x1, d = y1;
+            if (!ClipSegment(a, b, c, d, clip))
+                continue;
+            x0 = std::clamp(Round(a), clip.left(), clip.right());
+            y0 = std::clamp(Round(b), clip.top(), clip.bottom());
+            x1 = std::clamp(Round(c), clip.left(), clip.right());
+            y1 = std::clamp(Round(d), clip.top(), clip.bottom());
+        }
+        const int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
+        const int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
+        int err = dx + dy;
+        for (;;) {
+            plot(x0, y0);
+            if (x0 == x1 && y0 == y1)
+                break;
+            const int e2 = 2 * err;
+            if (e2 >= dy) {
+                err += dy;
+                x0 += sx;
+            }
+            if (e2 <= dx) {
+                err += dx;
+                y0 += sy;
+            }
+        }
+    }
+}
+
+class TDrawer {
+  public:
+    TDrawer(QPainter& canvas, const TDrawSettings& settings, const TPlotStore& store, TViewTransform& view,
+            bool paper)
+        : C(canvas), Set(settings), O(settings.Options), S(store), V(view), Paper(paper),
+          Lines(LineBuffer()) {
+        LabelFont = QFont("Arial");
+        if (Paper)
+            LabelFont.setPointSizeF(10);
+        else
+            LabelFont.setPixelSize(13);
+        // Thin lines may go straight into the pixels when the canvas is a plain 32-bit image.
+        QPaintDevice* device = C.device();
+        if (device && device->devType() == QInternal::Image) {
+            QImage* image = static_cast<QImage*>(device);
+            const QImage::Format f = image->format();
+            if ((f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
+                 f == QImage::Format_ARGB32_Premultiplied) &&
+                image->devicePixelRatio() == 1)
+                Image = image;
+        }
+    }
+
+    // The plot rectangle the drawing is clipped to (also used by the direct line path).
+    void SetClip(const QRect& clip) {
+        Clip = clip;
+        C.setClipRect(clip);
+    }
+    void EndClip() {
+        Clip = QRect();
+        C.setClipping(false);
+    }
+
+    void Elements() {
+        if (O.ColorSoilLayers)
+            SoilAreas();
+        if (O.AllTrialSurfaces)
+            TrialSurfaces(QColor(192, 192, 192), 1);
+        if (O.BoundaryLines) {
+            SetPen(Qt::black, 2 * V.LineFactor);
+            for (int c = 0; c < S.ChainCount; ++c)
+                Polyline(S.Chains[c].Line.Points, S.Chains[c].Line.Count);
+            Flush();
+        }
+        if (O.SearchLimits && !Paper) {
+            SetPen(Qt::black, 3 * V.LineFactor);
+            for (int s = 0; s < S.LimitSegmentCount; ++s)
+                Segment(S.LimitSegments[s][0], S.LimitSegments[s][1]);
+            Flush();
+        }
+        if (O.PiezometricLine) {
+            SetPen(QColor(0, 0, 255), 2 * V.LineFactor);
+            for (int w = 0; w < S.DisplayWaterCount; ++w)
+                Polyline(S.DisplayWater[w].Points, S.DisplayWater[w].Count);
+            Flush();
+        }
+        if (O.TieBacks) {
+            SetPen(Qt::black, 3);
+            for (int t = 0; t < S.TiebackCount; ++t)
+                Polyline(S.Tiebacks[t], 3);
+            Flush();
+        }
+        if (O.ReinfLines) {
+            SetPen(QColor(128, 0, 0), 3);
+            for (int r = 0; r < S.ReinfLineCount; ++r)
+                Polyline(S.ReinfLines[r].Points, S.ReinfLines[r].Count);
+            Flush();
+        }
+        if (O.SurfacePressures) {
+            SetPen(QColor(0, 128, 128), 1);
+            for (int z = 0; z < S.PressureZoneCount; ++z) {
+                const TPlotPoint* p = S.PressureZones[z];
+                for (int k = 0; k < 4; ++k)
+                    Segment(p[k], p[(k + 1) % 4]);
+            }
+            Flush();
+        }
+        if (O.TotalStresses)
+            StressDiagram(false);
+        if (O.PoreWaterPressures)
+            StressDiagram(true);
+        if (O.TenSlipSurfaces) {
+            if (S.TenSurfaces[0].Count == 0) {
+                TrialSurfaces(Qt::black, 3);
+            } else {
+                SetPen(Qt::black, 3);
+                for (const TSurface& t : S.TenSurfaces)
+                    Polyline(t.Points, t.Count);
+                Flush();
+            }
+        }
+        if (O.CriticalSlipSurface)
+            CriticalSurface();
+        if (O.SoilLayerNumbers)
+            SoilNumbers();
+        if (O.BoundaryCoords)
+            ChainCoords();
+        if (O.SolutionInformation && (Paper || !O.CriticalSlipSurface)) {
+            C.setFont(LabelFont);
+            C.setPen(Qt::black);
+            Text(V.PlotLeft + 10, V.PlotTop + 72, "Factor of Safety = " + FormatFixed(S.CurrentFS, 3), false);
+        }
+    }
+
+    // Frame, ticks, labels and titles. On paper the horizontal labels take the label font and the
+    // vertical ones stand 100 pixels left of the frame.
+    void Axes() {
+        const int left = V.PlotLeft, top = V.PlotTop, right = V.PlotRight, bottom = V.PlotBottom;
+        SetPen(Qt::black, V.LineFactor);
+        C.setBrush(Qt::NoBrush);
+        C.drawRect(QRect(left, top, right - left, bottom - top));
+
+        QFont axisFont("Arial");
+        axisFont.setPointSizeF(11);
+        axisFont.setWeight(QFont::Normal);
+        const QFont& hFont = Paper ? LabelFont : axisFont;
+
+        // Horizontal axis.
+        C.setFont(hFont);
+        QFontMetrics hm = C.fontMetrics();
+        const int tickY = V.UnitY / 10, tickX = V.UnitX / 10;
+        if (V.TickStepX > 0 && std::isfinite(V.TickStepX)) {
+            double v = V.FirstTickX;
+            for (int n = 0; n < 10000; ++n, v += V.TickStepX) {
+                const double pxf = V.PixelXf(v);
+                if (pxf > right || !std::isfinite(pxf))
+                    break;
+                if (pxf < left)
+                    continue;
+                const int px = Round(pxf);
+                C.drawLine(px, bottom, px, bottom - tickY);
+                C.drawLine(px, top, px, top + tickY);
+                const QString label = QString::fromStdString(FormatFixed(v, 0));
+                const int w = hm.horizontalAdvance(label);
+                C.drawText(QRect(px - w / 2 - 1, bottom, w + 2, hm.height()), Qt::AlignCenter, label);
+            }
+        }
+        C.setFont(axisFont);
+        QFontMetrics am = C.fontMetrics();
+        {
+            const QString title = QStringLiteral("Horizontal Coordinate");
+            const int w = am.horizontalAdvance(title);
+            const int y = bottom + V.UnitY / 2 - am.height();
+            C.drawText(QRect((left + right) / 2 - w / 2 - 1, y, w + 2, am.height()), Qt::AlignCenter, title);
+        }
+
+        // Vertical axis: labels and title turned to read upward.
+        const int th = am.height();
+        const int labelStrip = Paper ? left - 100 : left - th;
+        if (V.TickStepY > 0 && std::isfinite(V.TickStepY)) {
+            double v = V.FirstTickY;
+            for (int n = 0; n < 10000; ++n, v += V.TickStepY) {
+                const double pyf = V.PixelYf(v);
+                if (pyf < top || !std::isfinite(pyf))
+                    break;
+                if (pyf > bottom)
+                    continue;
+                const int py = Round(pyf);
+                C.drawLine(left, py, left + tickX, py);
+                C.drawLine(right, py, right - tickX, py);
+                RotatedText(labelStrip + th / 2, py, QString::fromStdString(FormatFixed(v, 0)));
+            }
+        }
+        RotatedText(left - V.UnitY / 2 + th / 2, (top + bottom) / 2, QStringLiteral("Vertical Coordinate"));
+    }
+
+  private:
+    void SetPen(const QColor& color, int width) {
+        QPen pen(color);
+        pen.setWidth(width);
+        pen.setStyle(Qt::SolidLine);
+        pen.setCapStyle(width > 1 ? Qt::RoundCap : Qt::SquareCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+        C.setPen(pen);
+    }
+
+    // The segment primitive: skipped whole when any end lies beyond ±32767 pixels.
+    void Segment(const TPlotPoint& a, const TPlotPoint& b) {
+        const double x1 = V.PixelXf(a.X), y1 = V.PixelYf(a.Y), x2 = V.PixelXf(b.X), y2 = V.PixelYf(b.Y);
+        if (!InRange(x1, y1) || !InRange(x2, y2))
+            return;
+        Lines.emplace_back(Round(x1), Round(y1), Round(x2), Round(y2));
+    }
+
+    // Consecutive segments; each point is mapped once.
+    void Polyline(const TPlotPoint* p, int count) {
+        if (count < 2)
+            return;
+        const double sx = V.ScaleX, sy = V.ScaleY, ox = V.OriginX - V.XMin * sx, oy = V.OriginY - V.YMin * sy;
+        double x = p[0].X * sx + ox, y = p[0].Y * sy + oy;
+        bool in = InRange(x, y);
+        int ix = in ? Round(x) : 0, iy = in ? Round(y) : 0;
+        for (int k = 1; k < count; ++k) {
+            x = p[k].X * sx + ox;
+            y = p[k].Y * sy + oy;
+            const bool nextIn = InRange(x, y);
+            const int nx = nextIn ? Round(x) : 0, ny = nextIn ? Round(y) : 0;
+            if (in && nextIn)
+                Lines.emplace_back(ix, iy, nx, ny);
+            in = nextIn;
+            ix = nx;
+            iy = ny;
+        }
+    }
+
+    void Flush() {
+        if (Lines.empty())
+            return;
+        const QPen pen = C.pen();
+        if (Image && pen.width() <= 1 && pen.style() == Qt::SolidLine && pen.color().alpha() == 255 &&
+            !C.testRenderHint(QPainter::Antialiasing) && C.worldTransform().isIdentity() &&
+            C.compositionMode() == QPainter::CompositionMode_SourceOver) {
+            const QRect clip = (Clip.isValid() ? Clip : Image->rect()).intersected(Image->rect());
+            if (!clip.isEmpty())
+                RasterLines(*Image, clip, Lines.data(), Lines.size(), pen.color().rgba());
+        } else {
+            C.drawLines(Lines.data(), static_cast<int>(Lines.size()));
+        }
+        Lines.clear();
+    }
+
+    void TrialSurfaces(const QColor& color, int width) {
+        SetPen(color, width);
+        for (int slot = 2; slot <= S.SlotCounter && slot <= PlotCapacity::LastTrialSlot; ++slot)
+            Polyline(S.TrialSurfaces[slot].Points, S.TrialSurfaces[slot].Count);
+        Flush();
+    }
+
+    // A filled polygon; a shape reaching far off the canvas is cut to a generous rectangle first,
+    // since the rasterizer's fixed-point range is limited.
+    void Polygon(QPolygonF poly) {
+        const QRectF limit(-PixelLimit, -PixelLimit, 2 * PixelLimit, 2 * PixelLimit);
+        for (const QPointF& p : poly) {
+            if (!std::isfinite(p.x()) || !std::isfinite(p.y()))
+                return;
+        }
+        if (!limit.contains(poly.boundingRect()))
+            poly = poly.intersected(QPolygonF(limit));
+        if (!poly.isEmpty())
+            C.drawPolygon(poly);
+    }
+
+    QPointF Pix(const TPlotPoint& p) const { return QPointF(V.PixelX(p.X), V.PixelY(p.Y)); }
+
+    void SoilAreas() {
+        const double bottom = V.PlotBottom;
+        C.setPen(QPen(Qt::NoPen));
+        for (int i = 0; i < S.BoundaryRecordCount; ++i) {
+            const TBoundaryRecord& r = S.BoundaryRecords[i];
+            const QColor color = SoilColor(r.Soil);
+            SetPen(color, 1);
+            C.setBrush(color);
+            const double lx = V.PixelX(r.LeftX), rx = V.PixelX(r.RightX);
+            Polygon(QPolygonF({QPointF(lx, bottom), QPointF(lx, V.PixelY(r.LeftY)),
+                               QPointF(rx, V.PixelY(r.RightY)), QPointF(rx, bottom)}));
+        }
+        if (O.SearchLimits && S.LimitSegmentCount > 0) {
+            // The excluded zone: white below every limit segment, then a hatched band 20 length units
+            // deep along the whole limit line.
+            SetPen(Qt::white, 1);
+            C.setBrush(Qt::white);
+            for (int s = 0; s < S.LimitSegmentCount; ++s) {
+                const TPlotPoint& a = S.LimitSegments[s][0];
+                const TPlotPoint& b = S.LimitSegments[s][1];
+                Polygon(QPolygonF(
+                    {QPointF(V.PixelX(a.X), bottom), Pix(a), Pix(b), QPointF(V.PixelX(b.X), bottom)}));
+            }
+            QPolygonF band;
+            const int n = S.LimitSegmentCount;
+            band.reserve(2 * n + 2);
+            band << Pix(S.LimitSegments[0][0]);
+            for (int s = 0; s < n; ++s)
+                band << Pix(S.LimitSegments[s][1]);
+            for (int s = n - 1; s >= 0; --s)
+                band << Pix({S.LimitSegments[s][1].X, S.LimitSegments[s][1].Y - 20.0});
+            band << Pix({S.LimitSegments[0][0].X, S.LimitSegments[0][0].Y - 20.0});
+            SetPen(Qt::black, 1);
+            QBrush hatch(Qt::black, Qt::DiagCrossPattern);
+            // On paper the pattern grows with the lines, or it would print as a grey wash.
+            if (V.LineFactor > 1)
+                hatch.setTransform(QTransform::fromScale(V.LineFactor, V.LineFactor));
+            C.setBrush(hatch);
+            Polygon(band);
+        }
+        C.setBrush(Qt::NoBrush);
+    }
+
+    // Total-stress or pore-pressure diagram hanging from the critical surface.
+    void StressDiagram(bool pore) {
+        const TSurface& crit = S.TenSurfaces[0];
+        SetPen(pore ? QColor(0, 0, 255) : QColor(128, 128, 128), V.LineFactor);
+        bool havePrevious = false;
+        TPlotPoint previous;
+        for (int i = 0; i < S.SliceCount; ++i) {
+            const TSliceRecord& slice = S.Slices[i];
+            const double x = slice.R[0];
+            const double s = pore ? slice.R[3] : slice.R[1];
+            const double divisor = slice.R[2] * 62.4;
+            int k = 0;
+            while (k < crit.Count && !(crit.Points[k].X > x))
+                ++k;
+            // A slice outside the critical surface's x range, or without a divisor, has no place
+            // in the diagram.
+            if (k == 0 || k >= crit.Count || divisor == 0)
+                continue;
+            const TPlotPoint& a = crit.Points[k - 1];
+            const TPlotPoint& b = crit.Points[k];
+            const double y = b.X == a.X ? a.Y : a.Y + (b.Y - a.Y) * (x - a.X) / (b.X - a.X);
+            const double h = s / divisor;
+            const TPlotPoint end{x, y - h};
+            (pore ? slice.PoreEnd : slice.TotalEnd) = end.Y;
+            Segment({x, y}, end);
+            if (havePrevious)
+                Segment(previous, end);
+            previous = end;
+            havePrevious = true;
+        }
+        Flush();
+    }
+
+    void CriticalSurface() {
+        const TCriticalSurface& c = S.Critical;
+        C.setFont(LabelFont);
+        C.setPen(Qt::black);
+        Text(V.PlotLeft + 10, V.PlotTop + 72,
+             "Factor of Safety = " + FormatFixed(c.FS, 3) + ",  X = " + FormatFixed(c.X, 2) +
+                 ",  Y = " + FormatFixed(c.Y, 2) + ",  R = " + FormatFixed(c.R, 2),
+             true);
+        const TSurface& crit = S.TenSurfaces[0];
+        if (crit.Count == 0) {
+            TrialSurfaces(QColor(255, 0, 0), 3);
+            return;
+        }
+        if (Set.RadiusLines) {
+            SetPen(Qt::black, 1);
+            const TPlotPoint centre{c.CentreX, c.CentreY};
+            Segment(crit.Points[0], centre);
+            Segment(crit.Points[crit.Count - 1], centre);
+            Flush();
+        }
+        SetPen(QColor(255, 0, 0), 3);
+        Polyline(crit.Points, crit.Count);
+        Flush();
+    }
+
+    void Marker(const TPlotPoint& p) {
+        const double x = V.PixelXf(p.X), y = V.PixelYf(p.Y);
+        if (!InRange(x, y))
+            return;
+        C.drawRect(QRect(Round(x) - 3, Round(y) - 3, 6, 6));
+    }
+
+    // The label primitive: centred on a world point, on an opaque white background.
+    void Label(const TPlotPoint& p, const std::string& text) {
+        const double x = V.PixelXf(p.X), y = V.PixelYf(p.Y);
+        if (!InRange(x, y))
+            return;
+        const QString t = QString::fromStdString(text);
+        const QFontMetrics fm = C.fontMetrics();
+        const int w = fm.horizontalAdvance(t), h = fm.height();
+        const QRect r(Round(x) - w / 2, Round(y) - h / 2, w, h);
+        C.fillRect(r, Qt::white);
+        C.drawText(r, Qt::AlignCenter, t);
+    }
+
+    // Text with its top-left corner at a pixel.
+    void Text(int x, int y, const std::string& text, bool opaque) {
+        const QString t = QString::fromStdString(text);
+        const QFontMetrics fm = C.fontMetrics();
+        const QRect r(x, y, fm.horizontalAdvance(t), fm.height());
+        if (opaque)
+            C.fillRect(r, Qt::white);
+        C.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, t);
+    }
+
+    void RotatedText(int cx, int cy, const QString& text) {
+        const QFontMetrics fm = C.fontMetrics();
+        const int w = fm.horizontalAdvance(text), h = fm.height();
+        C.save();
+        C.translate(cx, cy);
+        C.rotate(-90);
+        C.drawText(QRect(-w / 2 - 1, -h / 2, w + 2, h), Qt::AlignCenter, text);
+        C.restore();
+    }
+
+    void SoilNumbers() {
+        SetPen(Qt::black, V.LineFactor);
+        C.setBrush(Qt::NoBrush);
+        C.setFont(LabelFont);
+        for (int c = 0; c < S.ChainCount; ++c) {
+            const TLayerChain& chain = S.Chains[c];
+            if (chain.Line.Count == 0)
+                break;
+            if (chain.Line.Count < 2)
+                continue;
+            const std::string label = " " + std::to_string(chain.Soil) + " ";
+            for (int k = 1; k < chain.Line.Count; ++k) {
+                const TPlotPoint& a = chain.Line.Points[k - 1];
+                const TPlotPoint& b = chain.Line.Points[k];
+                Marker(a);
+                Label({(a.X + b.X) / 2, (a.Y + b.Y) / 2}, label);
+            }
+            Marker(chain.Line.Points[chain.Line.Count - 1]);
+        }
+    }
+
+    void ChainCoords() {
+        SetPen(Qt::black, V.LineFactor);
+        C.setBrush(Qt::NoBrush);
+        C.setFont(LabelFont);
+        for (int c = 0; c < S.ChainCount; ++c) {
+            const TLayerChain& chain = S.Chains[c];
+            for (int k = 0; k < chain.Line.Count; ++k) {
+                const TPlotPoint& p = chain.Line.Points[k];
+                Marker(p);
+                Label(p, "(" + FormatFixed(p.X, 1) + "," + FormatFixed(p.Y, 1) + ")");
+            }
+        }
+    }
+
+    QPainter& C;
+    const TDrawSettings& Set;
+    const TDisplayOptions& O;
+    const TPlotStore& S;
+    TViewTransform& V;
+    bool Paper;
+    std::vector<QLine>& Lines;
+    QFont LabelFont;
+    QImage* Image = nullptr;
+    QRect Clip;
+};
+
+void SetTicks(TViewTransform& v, double x1, double x2, double nx, double y1, double y2, double ny) {
+    const TTickStep tx = NiceTickStep(x1, x2, nx);
+    const TTickStep ty = NiceTickStep(y1, y2, ny);
+    const double step = std::min(tx.Step, ty.Step);
+    v.TickStepX = v.TickStepY = step;
+    // With the common step the first ticks are again the largest multiples not above the minima.
+    v.FirstTickX = step > 0 ? FirstTickFor(x1, step) : tx.FirstTick;
+    v.FirstTickY = step > 0 ? FirstTickFor(y1, step) : ty.FirstTick;
+}
+
+} // namespace
+
+void DrawAxes(QPainter& canvas, TViewTransform& view) {
+    SetTicks(view, view.WorldX(view.PlotLeft), view.WorldX(view.PlotRight), 17, view.WorldY(view.PlotBottom),
+             view.WorldY(view.PlotTop), 11);
+    const TDrawSettings none;
+    canvas.save();
+    TDrawer(canvas, none, PlotStore(), view, false).Axes();
+    canvas.restore();
+}
+
+void DrawPlot(QPainter& canvas, const QColor& background, const QRect& rect, const TDrawSettings& settings,
+              const TPlotStore& store, TViewTransform& view) {
+    canvas.save();
+    canvas.setRenderHint(QPainter::Antialiasing, false);
+    canvas.fillRect(rect, background);
+    TDrawer drawer(canvas, settings, store, view, false);
+    drawer.SetClip(
+        QRect(QPoint(view.PlotLeft, view.PlotTop), QPoint(view.PlotRight - 1, view.PlotBottom - 1)));
+    drawer.Elements();
+    drawer.EndClip();
+    // Some canvases (SVG) ignore clipping: the margins are painted over again, which is the same
+    // picture where clipping works.
+    const QRect plot(QPoint(view.PlotLeft, view.PlotTop), QPoint(view.PlotRight - 1, view.PlotBottom - 1));
+    const QRegion margins = QRegion(rect) - QRegion(plot);
+    for (const QRect& r : margins)
+        canvas.fillRect(r, background);
+    canvas.restore();
+    if (settings.Options.Scale)
+        DrawAxes(canvas, view);
+}
+
+void PrintPlot(QPainter& canvas, const QRect& page, const TDrawSettings& settings, const TPlotStore& store,
+               TViewTransform& view) {
+    const TViewTransform screen = view;
+    const int W = page.width(), H = page.height();
+    TViewTransform& v = view;
+    v.UnitX = InchClass(W / 10);
+    v.UnitY = InchClass(H / 8);
+    switch (v.UnitX) {
+    case 150:
+        v.LineFactor = 2;
+        break;
+    case 300:
+        v.LineFactor = 3;
+        break;
+    case 600:
+    case 1200:
+        v.LineFactor = 4;
+        break;
+    default:
+        v.LineFactor = 1;
+    }
+    const int ux = v.UnitX, uy = v.UnitY;
+
+    // What the screen shows, from its top-left pixel to the corner of its plot rectangle.
+    const double wx1 = screen.WorldX(0), wx2 = screen.WorldX(screen.PlotRight);
+    const double wy1 = screen.WorldY(0), wy2 = screen.WorldY(screen.PlotBottom);
+    const double xmin = std::min(wx1, wx2), xmax = std::max(wx1, wx2);
+    const double ymin = std::min(wy1, wy2), ymax = std::max(wy1, wy2);
+
+    // The paper is taken as 11 by 8.5 inches, centred on the page.
+    const int offX = (11 * ux - W) / 2;
+    const int offY = ((17 * uy) / 2 - H) / 2;
+    v.PlotLeft = (3 * ux) / 2 - offX;
+    v.PlotTop = uy - offY;
+    v.PlotRight = W + offX - ux;
+    v.PlotBottom = H + offY - (3 * ux) / 2;
+    v.OriginX = v.PlotLeft;
+    v.OriginY = v.PlotBottom;
+    v.XMin = xmin;
+    v.YMin = ymin;
+    v.XMax = xmax;
+    v.YMax = ymax;
+    const double xr = xmax - xmin, yr = ymax - ymin;
+    double scale = xr >= yr ? (8.5 * ux - 1) / xr : (8.5 * ux - 1) * (double(ux) / uy) / yr;
+    if (!(scale > 0) || !std::isfinite(scale))
+        scale = 1;
+    v.ScaleX = scale;
+    v.ScaleY = -scale * uy / ux;
+    SetTicks(v, xmin, xmax, 8.5, ymin, ymax, 5.5);
+
+    canvas.save();
+    canvas.setRenderHint(QPainter::Antialiasing, false);
+    canvas.fillRect(page, Qt::white);
+    TDrawer drawer(canvas, settings, store, v, true);
+    if (store.CurrentFS > 0.000001) {
+        QFont f("Arial");
+        f.setPointSizeF(10);
+        canvas.setFont(f);
+        canvas.setPen(Qt::black);
+        const QString t = QString::fromStdString("F.S. = " + FormatFixed(store.CurrentFS, 3));
+        const QFontMetrics fm = canvas.fontMetrics();
+        canvas.drawText(QRect(3 * ux / 2, uy * 10 / 6, fm.horizontalAdvance(t), fm.height()),
+                        Qt::AlignLeft | Qt::AlignVCenter, t);
+    }
+    drawer.SetClip(QRect(QPoint(v.PlotLeft, v.PlotTop), QPoint(v.PlotRight - 1, v.PlotBottom - 1)));
+    drawer.Elements();
+    drawer.EndClip();
+    // White margins, reaching past the page edges, hide whatever the clipping let through.
+    const int m = 150;
+    canvas.fillRect(QRect(QPoint(-m, -m), QPoint(W + m, v.PlotTop - 1)), Qt::white);
+    canvas.fillRect(QRect(QPoint(-m, v.PlotBottom + 1), QPoint(W + m, H + m)), Qt::white);
+    canvas.fillRect(QRect(QPoint(-m, v.PlotTop), QPoint(v.PlotLeft - 1, v.PlotBottom)), Qt::white);
+    canvas.fillRect(QRect(QPoint(v.PlotRight + 1, v.PlotTop), QPoint(W + m, v.PlotBottom)), Qt::white);
+    drawer.Axes();
+    canvas.restore();
+
+    view = screen;
+    view.LineFactor = 1;
+}

@@ -1,0 +1,53 @@
+#pragma once
+// What the slope model needs from whoever holds it. The desktop program's main window implements this
+// (it owns the child windows and is where the modified mark lives); the command-line program, the
+// tests and the benchmarks use TStandaloneModelHost, which has no windows at all.
+#include <memory>
+
+class TTableSet;
+
+class IModelHost {
+  public:
+    virtual ~IModelHost() = default;
+
+    // The one set of tables that holds the tabular part of the model.
+    virtual TTableSet& Tables() = 0;
+
+    // True when the host's own mark is set or any table reports an unsaved change.
+    virtual bool IsModified() const = 0;
+    // Sets the mark; false also clears the change marks of every table.
+    virtual void SetModified(bool modified) = 0;
+
+    // Lets the active child window store its pending entries into the model.
+    virtual void CommitActiveChild() = 0;
+    // Asks every open child window to close (a new or loaded model replaces the old one).
+    virtual void CloseAllChildren() = 0;
+    // The unit system changed: open windows that show units refresh their display.
+    virtual void UnitSystemChanged() = 0;
+};
+
+// The host that the model uses when none is named explicitly. Returns the previous one.
+IModelHost* SetModelHost(IModelHost* host);
+IModelHost* ModelHost();
+// The installed host; raises EGeneralError "No model host" when there is none.
+IModelHost& RequireModelHost();
+
+// A host without windows: it owns its own table set and a modified mark.
+class TStandaloneModelHost : public IModelHost {
+  public:
+    TStandaloneModelHost();
+    ~TStandaloneModelHost() override;
+    TStandaloneModelHost(const TStandaloneModelHost&) = delete;
+    TStandaloneModelHost& operator=(const TStandaloneModelHost&) = delete;
+
+    TTableSet& Tables() override;
+    bool IsModified() const override;
+    void SetModified(bool modified) override;
+    void CommitActiveChild() override {}
+    void CloseAllChildren() override {}
+    void UnitSystemChanged() override {}
+
+  private:
+    std::unique_ptr<TTableSet> TableSet;
+    bool Modified = false;
+};

@@ -1,0 +1,73 @@
+#pragma once
+// The model's view of the table set: the tables of the input file by their component names, the
+// sub-tables held in their rows, and typed cell access. Column positions are those of the table
+// definitions (resources/tables).
+#include "tables/TableSet.h"
+#include <string>
+
+inline TGridTableChart& BoundCood(TTableSet& t) {
+    return t.BoundCood();
+}
+inline TGridTable& SoilData(TTableSet& t) {
+    return t.SoilData();
+}
+inline TGridTable& WaterSurfaceSet(TTableSet& t) {
+    return t.WaterSurfaceSet();
+}
+inline TGridTable& SurchargeLoad(TTableSet& t) {
+    return t.SurchargeLoad();
+}
+inline TGridTable& Limits(TTableSet& t) {
+    return t.limit();
+}
+inline TGridTable& TiebackCoord(TTableSet& t) {
+    return t.TiebackCoord();
+}
+inline TGridTable& ReinEarthLayerSet(TTableSet& t) {
+    return t.ReinEarthLayerSet();
+}
+inline TGridTableChart& FailSurfaceChart(TTableSet& t) {
+    return t.FailSurfaceChart();
+}
+inline TGridTable& BoxCoord(TTableSet& t) {
+    return t.BoxCoord();
+}
+inline TGridTable& FailSurface(TTableSet& t) {
+    return t.FailSurface();
+}
+
+// Sub-tables: a soil type's anisotropy data (column 7 of SoilData), a piezometric surface's points
+// (column 0 of WaterSurfaceSet), a reinforcement set's layers (column 0 of ReinEarthLayerSet).
+// Null when the row holds no sub-table.
+constexpr int SoilAnisotropyColumn = 7;
+inline TGridTable* AnisotropyOf(const TGridTable& soil, int row) {
+    return soil.Cell(SoilAnisotropyColumn, row).GetTable();
+}
+inline TGridTable* PointsOf(const TGridTable& surfaces, int row) {
+    return surfaces.Cell(0, row).GetTable();
+}
+inline TGridTable* LayersOf(const TGridTable& sets, int row) {
+    return sets.Cell(0, row).GetTable();
+}
+
+inline std::string CellText(const TGridTable& t, int col, int row) {
+    return t.Cell(col, row).GetText();
+}
+inline Extended CellFloat(const TGridTable& t, int col, int row) {
+    return t.Cell(col, row).GetFloat();
+}
+inline void SetCellFloat(const TGridTable& t, int col, int row, Extended v) {
+    t.Cell(col, row).SetFloat(v);
+}
+inline void SetCellInt(const TGridTable& t, int col, int row, int v) {
+    t.Cell(col, row).SetInt(v);
+}
+inline int TableUnitSystem(const TGridTable& t) {
+    return t.UnitSystem();
+}
+
+// Every table of the set, in component order.
+template <class F> void ForEachTable(TTableSet& t, F f) {
+    for (int i = 0; i < t.Count(); ++i)
+        f(t.Table(i));
+}

@@ -1,0 +1,151 @@
+// brevanto-cli render, run as a process: output formats, option lists, the model's search kind and
+// every argument error.
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+struct TRun {
+    int Code = -1;
+    QString Err;
+};
+
+TRun Cli(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(BREVANTO_CLI), QStringList{"render"} + args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+QString Data(const char* name) {
+    return QStringLiteral(TEST_DATA_DIR "/plot/") + name;
+}
+
+int CountColor(const QImage& img, QColor c) {
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            n += img.pixel(x, y) == c.rgb();
+    return n;
+}
+} // namespace
+
+class TestRenderCli : public QObject {
+    Q_OBJECT
+    QTemporaryDir Dir;
+
+    QString Out(const char* name) const { return Dir.filePath(name); }
+
+  private slots:
+    void pngSvgAndPdf() {
+        TRun r = Cli({Data("full.qvxp"), "--model", Data("full.qvxd"), "--out", Out("full.png")});
+        QCOMPARE(r.Code, 0);
+        QImage img(Out("full.png"));
+        QCOMPARE(img.size(), QSize(1200, 800));
+        QVERIFY(CountColor(img, QColor(255, 0, 0)) > 100);  // critical surface
+        QVERIFY(CountColor(img, QColor(0, 128, 0)) > 1000); // soil 1
+        QVERIFY(CountColor(img, QColor(0, 128, 128)) > 50); // pressure zones
+
+        r = Cli(
+            {Data("full.qvxp"), "--model", Data("full.qvxd"), "--out", Out("full.SVG"), "--size", "600x400"});
+        QCOMPARE(r.Code, 0);
+        QFile svg(Out("full.SVG"));
+        QVERIFY(svg.open(QIODevice::ReadOnly));
+        const QByteArray svgText = svg.readAll();
+        QVERIFY(svgText.contains("<svg"));
+        QVERIFY(svgText.contains("viewBox=\"0 0 600 400\""));
+        QVERIFY(svgText.contains("<title>Brevanto Graph</title>"));
+        QVERIFY(svgText.contains("Horizontal Coordinate"));
+
+        r = Cli({Data("full.qvxp"), "--model", Data("full.qvxd"), "--out", Out("full.pdf")});
+        QCOMPARE(r.Code, 0);
+        QFile pdf(Out("full.pdf"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        const QByteArray pdfText = pdf.readAll();
+        QVERIFY(pdfText.startsWith("%PDF"));
+        QVERIFY(pdfText.contains("/MediaBox [0 0 792.000000 612.000000]")); // letter, landscape
+        QCOMPARE(pdfText.count("/Type /Page"), 2);                          // one page and the page tree
+    }
+
+    void optionListsAndSearchKind() {
+        // Only the boundary lines: black, no colours.
+        TRun r = Cli({Data("full.qvxp"), "--model", Data("full.qvxd"), "--out", Out("b.png"), "--options",
+                      "boundary"});
+        QCOMPARE(r.Code, 0);
+        QImage img(Out("b.png"));
+        QVERIFY(CountColor(img, Qt::black) > 500);
+        QCOMPARE(CountColor(img, QColor(0, 128, 0)), 0);
+        QCOMPARE(CountColor(img, QColor(255, 0, 0)), 0);
+
+        // An option the file does not enable stays off: nocrit has no tiebacks, so nothing is drawn.
+        r = Cli({Data("nocrit.qvxp"), "--model", Data("nocrit.qvxd"), "--out", Out("t.png"), "--options",
+                 "tiebacks"});
+        QCOMPARE(r.Code, 0);
+        img = QImage(Out("t.png"));
+        QCOMPARE(CountColor(img, Qt::white), img.width() * img.height());
+
+        // The critical surface with radius lines for a circular search, without for an irregular one.
+        r = Cli({Data("full.qvxp"), "--model", Data("full.qvxd"), "--out", Out("c.png"), "--options",
+                 "critical"});
+        QCOMPARE(r.Code, 0);
+        const int withRadius = CountColor(QImage(Out("c.png")), Qt::black);
+        QFile model(Data("full.qvxd"));
+        QVERIFY(model.open(QIODevice::ReadOnly));
+        QByteArray text = model.readAll();
+        text.replace("CIRCL2", "RANDOM");
+        QFile random(Out("random.qvxd"));
+        QVERIFY(random.open(QIODevice::WriteOnly));
+        random.write(text);
+        random.close();
+        r = Cli({Data("full.qvxp"), "--model", Out("random.qvxd"), "--out", Out("r.png"), "--options",
+                 "critical"});
+        QCOMPARE(r.Code, 0);
+        const int withoutRadius = CountColor(QImage(Out("r.png")), Qt::black);
+        QVERIFY2(withRadius > withoutRadius + 300,
+                 qPrintable(QString("%1 %2").arg(withRadius).arg(withoutRadius)));
+        QCOMPARE(CountColor(QImage(Out("r.png")), QColor(255, 0, 0)),
+                 CountColor(QImage(Out("c.png")), QColor(255, 0, 0)));
+    }
+
+    void readerMessagesAndErrors() {
+        // The no-data message is printed and the (empty) picture still written.
+        TRun r = Cli({Data("empty.qvxp"), "--model", Data("full.qvxd"), "--out", Out("e.png")});
+        QCOMPARE(r.Code, 0);
+        QVERIFY(r.Err.contains("Graphics file does not contain any data."));
+        QVERIFY(QFile::exists(Out("e.png")));
+
+        r = Cli({Data("missing.qvxp"), "--model", Data("full.qvxd"), "--out", Out("m.png")});
+        QCOMPARE(r.Code, 1);
+        QVERIFY(r.Err.contains(Data("missing.qvxp")));
+        QVERIFY(r.Err.contains("No such file or directory"));
+        QVERIFY(!QFile::exists(Out("m.png")));
+
+        r = Cli({Data("full.qvxp"), "--model", Data("missing.qvxd"), "--out", Out("m.png")});
+        QCOMPARE(r.Code, 1);
+        QVERIFY(r.Err.contains("missing.qvxd"));
+
+        const QStringList base = {Data("full.qvxp"), "--model", Data("full.qvxd")};
+        QCOMPARE(Cli(base + QStringList{"--out", Out("x.png"), "--options", "boundary,nonsense"}).Code, 2);
+        QCOMPARE(Cli(base + QStringList{"--out", Out("x.gif")}).Code, 2);
+        QCOMPARE(Cli(base + QStringList{"--out", Out("x.png"), "--size", "800"}).Code, 2);
+        QCOMPARE(Cli(base + QStringList{"--out", Out("x.png"), "--size", "0x10"}).Code, 2);
+        QCOMPARE(Cli(base + QStringList{"--out"}).Code, 2);
+        QCOMPARE(Cli(base).Code, 2);
+        QCOMPARE(Cli({Data("full.qvxp"), "--out", Out("x.png")}).Code, 2);
+        QCOMPARE(Cli(base + QStringList{"--out", Out("x.png"), "--colour"}).Code, 2);
+        r = Cli(base + QStringList{"--out", Out("x.png"), "--options", "nonsense"});
+        QVERIFY(r.Err.contains("unknown display option \"nonsense\""));
+        QVERIFY(!QFile::exists(Out("x.png")));
+
+        // An output file that cannot be written.
+        r = Cli(base + QStringList{"--out", Out("no/such/dir/x.png")});
+        QCOMPARE(r.Code, 1);
+        QVERIFY(r.Err.contains("cannot write"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRenderCli)
+#include "test_render_cli.moc"

@@ -1,0 +1,260 @@
+// The model object: new model, unit switches, modified state, saving, and the convert/units commands.
+#include "TestModel.h"
+#include "ModelTestSupport.h"
+#include "cli/Commands.h"
+#include "tables/Errors.h"
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+#include <cmath>
+#include <iostream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+bool Near(long double a, long double b, long double relative = 1e-15L) {
+    return std::fabs(a - b) <= relative * std::max(std::fabs(a), std::fabs(b));
+}
+
+const std::string NewModelText =
+    CrLf({"PROFIL", "New Slope", "1 0 1", "0. 0. 0. 0. 1", "SOIL", "1", "0. 0. 0. 0. 0. 0. 0", "EXECUT"});
+} // namespace
+
+void TestModel::newModel() {
+    TTestHost host;
+    TTableSet& t = host.Tables();
+    // Leave traces of an earlier model first.
+    BoundCood(t).SetRowCount(7);
+    SetCellFloat(SoilData(t), 0, 0, 120);
+    AnisotropyOf(SoilData(t), 0)->SetRowCount(3);
+    host.SetModified(true);
+
+    auto m = TProgramData::CreateNew(host);
+    QCOMPARE(host.ClosedChildren, 1);
+    QCOMPARE(m->FileName, std::string("NewSlope.qvxd"));
+    QCOMPARE(m->Title, std::string("New Slope"));
+    QCOMPARE(m->UnitSystem, 1);
+    QCOMPARE(m->CwLimit, -45.0L);
+    QCOMPARE(m->SearchKind, 0);
+    QCOMPARE(m->UseSurbis, 0);
+    QVERIFY(m->PlotFileName.empty());
+    QCOMPARE(int(m->HasWater) + m->HasSurcharge + m->HasEarthquake + m->HasReinforcement + m->HasLimits +
+                 m->HasTiebacks + m->HasUserSurface + m->HasJanbuSearch + m->HasBishopSearch +
+                 m->HasSpencerSearch + m->HasBlockSearch + m->HasIrregularSearch,
+             0);
+    QVERIFY(!host.IsModified());
+    ForEachTable(t, [](auto& table) { QCOMPARE(table.RowCount(), table.MinRows()); });
+    QCOMPARE(BoxCoord(t).RowCount(), 2);
+    QCOMPARE(FailSurface(t).RowCount(), 2);
+    QCOMPARE(BoundCood(t).RowCount(), 1);
+    QCOMPARE(CellText(SoilData(t), 0, 0), std::string("0"));
+    QCOMPARE(CellText(BoundCood(t), 4, 0), std::string("1"));
+    QCOMPARE(AnisotropyOf(SoilData(t), 0)->RowCount(), 1);
+
+    // Eight lines, no ANISO section.
+    QCOMPARE(m->FileText(), NewModelText);
+    QTemporaryDir dir;
+    m->FileName = dir.filePath("new.qvxd").toStdString();
+    m->SaveToFile();
+    QCOMPARE(ReadFile(m->FileName), NewModelText);
+}
+
+void TestModel::unitSystem() {
+    TTestHost host;
+    auto m = TProgramData::CreateNew(host);
+    const int refreshes = host.UnitRefreshes;
+    m->WaterUnitWeight = 62.4L;
+    m->SegmentLength = 10;
+    m->CavitationPressure = 100;
+    m->BlockSegmentLength = 4;
+    m->MinimumElevation = -20;
+    m->CcwLimit = 30;
+    m->InterSliceAngle = 12;
+    m->HorizontalCoefficient = 0.15L;
+    m->InitiationPoints = 10;
+
+    m->SetUnitSystem(2);
+    QCOMPARE(m->UnitSystem, 2);
+    QCOMPARE(host.UnitRefreshes, refreshes + 1);
+    QVERIFY(std::fabs(m->WaterUnitWeight - 9.80233L) < 1e-4L);
+    QVERIFY(Near(m->SegmentLength, 3.048L));
+    QVERIFY(Near(m->MinimumElevation, -6.096L));
+    QVERIFY(Near(m->CavitationPressure, 100 * 0.004448222468060650624L / (0.3048L * 0.3048L), 1e-14L));
+    QCOMPARE(m->CcwLimit, 30.0L);
+    QCOMPARE(m->CwLimit, -45.0L);
+    QCOMPARE(m->InterSliceAngle, 12.0L);
+    QCOMPARE(m->HorizontalCoefficient, 0.15L);
+    QCOMPARE(m->InitiationPoints, 10);
+
+    // Back to English with the other pair of factors: not exactly where it started.
+    m->SetUnitSystem(1);
+    QVERIFY(Near(m->SegmentLength, 10 * 0.3048L * 3.2808416666666666665L, 1e-14L));
+    QVERIFY(std::fabs(m->SegmentLength - 10.0000054L) < 1e-6L);
+    QVERIFY(std::fabs(m->WaterUnitWeight / 62.4L - 1) > 1e-7L);
+
+    // Through Other nothing is converted, the same system changes nothing, codes are clamped.
+    const Extended length = m->SegmentLength;
+    const Extended weight = m->WaterUnitWeight;
+    m->SetUnitSystem(3);
+    m->SetUnitSystem(2);
+    QCOMPARE(m->SegmentLength, length);
+    m->SetUnitSystem(2);
+    QCOMPARE(m->WaterUnitWeight, weight);
+    m->SetUnitSystem(0);
+    QCOMPARE(m->UnitSystem, 1);
+    QVERIFY(Near(m->SegmentLength, length * 3.2808416666666666665L, 1e-14L));
+    m->SetUnitSystem(9);
+    QCOMPARE(m->UnitSystem, 3);
+}
+
+void TestModel::unitSystemOfTables() {
+    TTestHost host;
+    TTableSet& t = host.Tables();
+    auto m = TProgramData::CreateNew(host);
+    SetRow(BoundCood(t), 0, "PPPPI", {10, 20, 30, 40, 3});
+    SetRow(SoilData(t), 0, "PPPPPPI", {120, 125, 200, 30, 0.5L, 100, 1});
+    SetRow(*AnisotropyOf(SoilData(t), 0), 0, "PPP", {45, 100, 20});
+    SetRow(*PointsOf(WaterSurfaceSet(t), 0), 0, "PP", {3.280839895L, 1});
+    m->SetUnitSystem(2);
+    QVERIFY(Near(CellFloat(BoundCood(t), 0, 0), 10 / 3.280839895L, 1e-12L));
+    QCOMPARE(CellText(BoundCood(t), 4, 0), std::string("3"));
+    QVERIFY(std::fabs(CellFloat(SoilData(t), 0, 0) - 18.850L) < 1e-3L);
+    QCOMPARE(CellFloat(SoilData(t), 3, 0), 30.0L);
+    QCOMPARE(CellFloat(SoilData(t), 4, 0), 0.5L);
+    QVERIFY(std::fabs(CellFloat(*AnisotropyOf(SoilData(t), 0), 1, 0) - 100 / 20.885L) < 1e-3L);
+    QCOMPARE(CellFloat(*AnisotropyOf(SoilData(t), 0), 0, 0), 45.0L);
+    QVERIFY(Near(CellFloat(*PointsOf(WaterSurfaceSet(t), 0), 0, 0), 1, 1e-12L));
+    // Sub-tables made after the switch start in the new system.
+    SoilData(t).SetRowCount(2);
+    QCOMPARE(TableUnitSystem(*AnisotropyOf(SoilData(t), 1)), 2);
+    ForEachTable(t, [](auto& table) { QCOMPARE(TableUnitSystem(table), 2); });
+}
+
+void TestModel::modifiedState() {
+    TTestHost host;
+    QTemporaryDir dir;
+    auto m = TProgramData::CreateNew(host);
+    QVERIFY(!host.IsModified());
+    host.SetModified(true);
+    QVERIFY(host.IsModified());
+    m->FileName = dir.filePath("m.qvxd").toStdString();
+    m->SaveToFile();
+    QVERIFY(!host.IsModified());
+    host.SetModified(true);
+    // A table's own change mark counts as a change of the model; clearing the model clears it.
+    AnisotropyOf(SoilData(host.Tables()), 0)->SetChanged(true);
+    QVERIFY(host.IsModified());
+    host.SetModified(false);
+    QVERIFY(!host.IsModified());
+    QVERIFY(!SoilData(host.Tables()).Changed());
+    SoilData(host.Tables()).SetChanged(true);
+    auto loaded = TProgramData::CreateFromFile(m->FileName, true, host);
+    QVERIFY(!host.IsModified());
+    QCOMPARE(host.ClosedChildren, 2);
+
+    // The model reached through the global is the one the program works on.
+    ProgramData = TProgramData::CreateNew(host);
+    QCOMPARE(&ProgramData->Host(), static_cast<IModelHost*>(&host));
+    ProgramData.reset();
+
+    // Without a host argument the installed host is used; without one that is an error.
+    IModelHost* previous = SetModelHost(&host);
+    auto viaGlobal = TProgramData::CreateNew();
+    QCOMPARE(&viaGlobal->Host(), static_cast<IModelHost*>(&host));
+    SetModelHost(nullptr);
+    QVERIFY_THROWS_EXCEPTION(EGeneralError, TProgramData::CreateNew());
+    SetModelHost(previous);
+}
+
+void TestModel::saveFailures() {
+    TTestHost host;
+    QTemporaryDir dir;
+    auto m = TProgramData::CreateNew(host);
+    host.SetModified(true);
+
+    // A folder that does not exist: the system's reason, nothing written, still modified.
+    m->FileName = dir.filePath("missing/x.qvxd").toStdString();
+    try {
+        m->SaveToFile();
+        QFAIL("saving into a missing folder succeeded");
+    } catch (const EInOutError& e) {
+        QVERIFY2(std::string(e.what()).find("No such file or directory") != std::string::npos, e.what());
+    }
+    QVERIFY(host.IsModified());
+
+    // The target cannot be replaced (it is a folder holding a file): the folder and its file stay as
+    // they were and no temporary file is left behind.
+    QVERIFY(QDir(dir.path()).mkdir("taken.qvxd"));
+    const std::string inside = WriteFile(dir, "taken.qvxd/keep.txt", "keep me");
+    m->FileName = dir.filePath("taken.qvxd").toStdString();
+    try {
+        m->SaveToFile();
+        QFAIL("replacing a folder succeeded");
+    } catch (const EInOutError& e) {
+        QVERIFY2(std::string(e.what()).find("directory") != std::string::npos, e.what());
+    }
+    QVERIFY(host.IsModified());
+    QCOMPARE(ReadFile(inside), std::string("keep me"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot).size(), 0);
+
+    // A file the user may not write to is not replaced behind its back (root may write anything).
+    if (::geteuid() != 0) {
+        const std::string locked = WriteFile(dir, "locked.qvxd", "locked");
+        QFile::setPermissions(QString::fromStdString(locked), QFileDevice::ReadOwner);
+        m->FileName = locked;
+        QVERIFY_THROWS_EXCEPTION(EInOutError, m->SaveToFile());
+        QCOMPARE(ReadFile(locked), std::string("locked"));
+        QFile::setPermissions(QString::fromStdString(locked),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    // A successful save replaces a longer previous file completely.
+    const std::string target = WriteFile(dir, "old.qvxd", std::string(5000, 'x'));
+    m->FileName = target;
+    m->SaveToFile();
+    QCOMPARE(ReadFile(target), NewModelText);
+    QVERIFY(!host.IsModified());
+}
+
+void TestModel::cliCommands() {
+    QTemporaryDir dir;
+    std::ostringstream errors;
+    std::streambuf* const saved = std::cerr.rdbuf(errors.rdbuf());
+    const std::string out = dir.filePath("out.qvxd").toStdString();
+
+    const int converted = CmdConvert({TestDataPath("example.qvxd"), out});
+    const std::string exampleText = ReadFile(TestDataPath("example.qvxd"));
+    const std::string convertedText = ReadFile(out);
+
+    const std::string si = dir.filePath("si.qvxd").toStdString();
+    const int switched = CmdUnits({TestDataPath("example.qvxd"), si, "--to", "si"});
+    const std::string siText = ReadFile(si);
+
+    // The 2.0 layout, and a damaged file: the message on standard error, OUT written, exit code 1.
+    const std::string fromOldPath = dir.filePath("old.qvxd").toStdString();
+    const int fromOld = CmdConvert({TestDataPath("old-layout.qvd"), fromOldPath, "--v2"});
+    const std::string oldText = ReadFile(fromOldPath);
+    const std::string beforeDamaged = errors.str();
+    const std::string damaged = WriteFile(dir, "damaged.qvxd", CrLf({"PROFIL", "T", "1 0 1", "0 0 abc 0 1"}));
+    const int fromDamaged = CmdConvert({damaged, dir.filePath("repaired.qvxd").toStdString()});
+    const std::string damagedErrors = errors.str().substr(beforeDamaged.size());
+    const std::string repaired = ReadFile(dir.filePath("repaired.qvxd").toStdString());
+    const int badUsage = CmdUnits({damaged, out, "--to", "metric"});
+    std::cerr.rdbuf(saved);
+
+    QCOMPARE(converted, 0);
+    QCOMPARE(convertedText, exampleText);
+    QCOMPARE(switched, 0);
+    QVERIFY(siText.find("\r\n2 1 2\r\n") != std::string::npos);
+    QVERIFY(siText.find("\r\n0. 15.24 30.48 15.24 1\r\n") != std::string::npos);
+    QCOMPARE(fromOld, 0);
+    QCOMPARE(oldText, ReadFile(TestDataPath("old-layout-converted.qvxd")));
+    QCOMPARE(fromDamaged, 1);
+    QVERIFY(
+        damagedErrors.find("Error on Line 4 Item 3\rA floating point number was expected but not found.") !=
+        std::string::npos);
+    QVERIFY(repaired.find("PROFIL\r\nT\r\n1 0 1\r\n0. 0. 0. 0. 1\r\nSOIL\r\n") == 0);
+    QCOMPARE(badUsage, 2);
+}
+
+QTEST_GUILESS_MAIN(TestModel)
