@@ -1121,25 +1121,6 @@ void TestEditors::screenshots() {
         QVERIFY(soilForm->grab().save(dir + "/soil-table-editor.png"));
         QVERIFY(boundForm->grab().save(dir + "/boundary-table-editor.png"));
         QVERIFY(surfaceForm->grab().save(dir + "/failure-surface-editor.png"));
-        // The soil editor as a child window of a main window's document area, with the sub-table
-        // editor of row 3 beside it.
-        Set->CloseEditors();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QMainWindow main;
-        auto* area = new QMdiArea(&main);
-        main.setCentralWidget(area);
-        main.resize(1180, 520);
-        main.show();
-        SetTableEditorMdiArea(area);
-        soil.Edit();
-        soil.Column(7).GetTable(2)->Edit();
-        EditorOf(*soil.Column(7).GetTable(2))->parentWidget()->move(560, 250);
-        QTest::qWait(50);
-        QVERIFY(main.grab().save(dir + "/mdi-editors.png"));
-        TGridTable& water = Set->WaterSurfaceSet();
-        water.SetRowCount(3);
-        water.Edit();
-        QVERIFY(EditorOf(water)->grab().save(dir + "/water-surface-set.png"));
     }
 }
 
