@@ -1,0 +1,261 @@
+#pragma once
+// TTableForm: the window in which the user edits one grid table. The grid has one column per
+// visible table column; the header lines are its fixed rows (the horizontal header), the row-group
+// numbers its fixed column (the vertical header). Enumeration and sub-table columns are covered by
+// live drop-down lists and buttons. Typed entries are committed through the columns; a rejected
+// entry is reported and the focus stays on the bad cell.
+//
+// The core opens editors through ITableEditorFactory; InstallTableEditorFactory() registers the
+// one of this file, and the main window tells it where its multiple-document area is.
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QSize>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+#include "tables/Table.h"
+
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QPushButton;
+class TTableForm;
+
+// Registers the widgets layer's editor factory with the core (idempotent).
+void InstallTableEditorFactory();
+// The multiple-document area in which Edit opens editors as child windows. Without one (or after
+// the area is gone) Edit opens a top-level window.
+void SetTableEditorMdiArea(QMdiArea* area);
+QMdiArea* TableEditorMdiArea();
+
+// The grid of the editor. It asks its form before the current cell moves and refuses the move
+// when the form says so (a rejected entry).
+class TTableGrid : public QTableWidget {
+    Q_OBJECT
+  public:
+    explicit TTableGrid(TTableForm* form);
+    using QTableWidget::edit;
+
+    // The open cell editor, if any (the in-place line edit of the current cell).
+    QWidget* CellEditor() const {
+        return FEditor && state() == QAbstractItemView::EditingState ? FEditor.data() : nullptr;
+    }
+    // Writes the text of the open cell editor into its cell, so the cell holds what the user typed.
+    void CommitEditorText();
+    // Moves the current cell without the form's checks (program moves, the row controls).
+    void SetCurrentSilently(int row, int column);
+    // Brings the scroll ranges up to date now (Qt computes them lazily), so the grid can be
+    // scrolled to a row that was just added.
+    void UpdateScrollRanges() { updateGeometries(); }
+
+  protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+  private:
+    friend class TCellDelegate;
+    friend class TTableForm;
+    TTableForm* FForm;
+    QPointer<QWidget> FEditor;
+    bool FSilent = false;
+    bool FRefused = false;
+};
+
+// Creates the in-place editors of the grid and routes their keys to the form (Enter moves on).
+class TCellDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+  public:
+    TCellDelegate(TTableGrid* grid, TTableForm* form);
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+
+  protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
+
+  private:
+    TTableGrid* FGrid;
+    TTableForm* FForm;
+};
+
+class TTableForm : public QWidget, public ITableEditor {
+    Q_OBJECT
+  public:
+    explicit TTableForm(TGridTable& table, QWidget* parent = nullptr);
+    ~TTableForm() override;
+
+    // Opens a new editor for `table` as Edit (modal false) or EditModal (modal true) do: embedded
+    // in FormParent, as a child window of the multiple-document area, or as a top-level window.
+    // A modal editor returns only when it has closed; the result is then null.
+    static TTableForm* Open(TGridTable& table, bool modal);
+
+    // --- ITableEditor
+    bool IsModal() const override { return FModal; }
+    void SetCurrentCell(int column, int row) override;
+    void TitleChanged() override;
+    void HelpPictureChanged() override;
+    void CloseEditor() override;
+    void TableDestroyed() override;
+
+    TGridTable* Table() const { return FTable; }
+    void BringToFront();
+
+    // --- controls
+    TTableGrid* Grid;
+    QPushButton* BtnAdd;
+    QPushButton* BtnIns;
+    QPushButton* BtnDel;
+    QLabel* lblComments;
+    QLabel* imgHelp;
+
+    // --- state the layout works from
+    int FixedRows() const { return FFixedRows; }
+    int ColumnsShown() const { return FColsShown; }
+    int RowsShown() const { return FRowsShown; }
+    int FirstShownRow() const;
+    int FirstShownColumn() const;
+    int Margin() const;
+    // The client size the last layout asked for.
+    QSize ClientSize() const { return FClientSize; }
+    QSize sizeHint() const override { return FClientSize; }
+
+    // The row control (drop-down list or button) shown over a cell, or null.
+    QWidget* RowControl(int visibleColumn, int row) const;
+
+    // --- behaviour, also driven directly by tests
+    void Refresh();
+    void Layout();
+    // Commits the current cell (see CommitCell); false when the entry was rejected.
+    bool CommitCurrentCell();
+    // Stores the text of a data cell through its column. A rejected entry is reported (once per
+    // attempt) in an information box; the stored value stays unchanged.
+    bool CommitCell(int row, int column);
+    void BtnAddClick();
+    void BtnInsClick();
+    void BtnDelClick();
+    // Enter in the grid: next row of the column; after the last row the first row of the next column.
+    void GridEnter();
+    void FormDeactivate();
+    void GridExit();
+    // The drag-resize snapping: the client size that shows whole columns and rows for a proposed
+    // client size, with the first shown column/row and the counts applied to the grid (the window
+    // itself is resized by the caller, which knows which edges stay in place).
+    QSize SnapClientSize(const QSize& proposed, Qt::Edges dragged);
+
+  signals:
+    void Closed();
+
+  protected:
+    // What the chart-backed editor adds. All are called with a live table.
+    virtual int RowsShownLimit() const { return 10; }
+    virtual int GridTop() const { return Margin(); }
+    // Lays out what comes between the row buttons and the comment; returns the next free top and
+    // widens `right` to the right edge of what it placed.
+    virtual int LayoutBelowButtons(int top, int& right) {
+        (void)right;
+        return top;
+    }
+    virtual void AfterRefresh() {}
+    virtual void AfterRowButton() {}
+    virtual void GridKeyPress(int key) { (void)key; }
+    virtual void GridKeyRelease(int key) { (void)key; }
+    virtual void BeforeSelectCell() {}
+    virtual void BackgroundClick() {}
+    virtual void CellValueChanged() {}
+
+    // The first build of the window (the table's Show steps); the chart editor extends it.
+    virtual void ShowTable();
+    // Between these, rows the table appends grow the rows shown as "&Add Row" does, and at the end
+    // the grid scrolls to the new last row (reading values from a file or the clipboard).
+    void BeginAddingRows();
+    void EndAddingRows();
+
+    bool eventFilter(QObject* object, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+    TGridTable* FTable;
+    bool FModal = false;
+
+  private:
+    friend class TTableGrid;
+    friend class TCellDelegate;
+    struct TControlSet {
+        int VisibleColumn = 0;
+        std::vector<QPointer<QWidget>> Controls;
+    };
+
+    bool GridSelectCell(int fromRow, int fromColumn, int toRow, int toColumn);
+    void TableRowsChanged();
+    void TableCellChanged(int column, int row);
+    void RewriteCell(int visibleColumn, int row);
+    void RewriteAllCells();
+    void AllocateControls(int topRow, int count);
+    void UpdateControl(const TControlSet& set, QWidget* control, int row);
+    void FreeControls();
+    void PlaceControls();
+    int ControlRow(QWidget* control, int* visibleColumn = nullptr) const;
+    void ComboActivated(QWidget* combo, int index);
+    void TableButtonClicked(QWidget* button);
+    void FocusChanged(QWidget* old, QWidget* now);
+    void ControlEntered(QWidget* control);
+    bool CheckRowButton();
+    void GrowRowsShown();
+    void ScrollToRow(int row);
+    void Detach();
+    void ApplyClientSize(const QSize& size, Qt::Edges anchor);
+    QWidget* Container() const;
+    int ColumnPixelWidth(int visibleColumn) const;
+    int GridWidthFor(int firstColumn, int columns, bool vbar) const;
+    int GridHeightFor(int rows, bool hbar) const;
+    QSize ClientSizeFor(int gridWidth, int gridHeight);
+    void SnapTimeout();
+    void ReportRejected(int row, int column, const QString& text, const QString& message);
+    void Guarded(const std::function<void()>& action);
+
+  protected:
+    // For the buttons of this window: true when the click completes a press that left the grid
+    // with a rejected (and already reported) entry.
+    bool ClickFollowsRejectedExit();
+    // Puts the focus on the current cell (its editor when one is open).
+    void FocusGrid();
+
+  private:
+    int FFixedRows = 1;
+    int FColsShown = 0;
+    int FRowsShown = 0;
+    QSize FClientSize;
+    std::vector<TControlSet> FControlSets;
+    bool FClosing = false;
+    bool FInMessage = false;
+    bool FSuspendRows = false;
+    bool FLayingOut = false;
+    bool FHoldSize = false;
+    bool FAddingRows = false;
+    int FRowsBeforeAdding = 0;
+    int FLastRowCount = 0;
+    // The last rejected entry, so one user action that reaches several commit paths (leaving the
+    // grid and deactivating the window) reports it once.
+    int FBadRow = -1, FBadColumn = -1;
+    QString FBadText;
+    bool FReportedThisTurn = false;
+    // Where the focus went when leaving the grid was refused (a button being pressed).
+    QPointer<QWidget> FExitTarget;
+    QElapsedTimer FExitTime;
+    // Drag-resize: the proposal is snapped once the drag pauses.
+    QTimer FSnapTimer;
+    QSize FProposed;
+    Qt::Edges FDragged;
+    QRect FLastContainerGeometry;
+    int FInternalResize = 0;
+    QMetaObject::Connection FFocusConnection;
+};
