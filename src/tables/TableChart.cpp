@@ -86,17 +86,21 @@ std::vector<Extended> ParseValueLine(const std::string& line) {
     return numbers;
 }
 
-std::vector<std::string> SplitClipboardLines(const std::string& text) {
+// Clipboard text and files alike: a line ends at CR LF, at CR or at LF. Text copied on Linux or
+// macOS ends its lines with LF alone; taking only CR as a line end would read such a text as one
+// line and silently paste nothing.
+std::vector<std::string> SplitTextLines(const std::string& text) {
     std::vector<std::string> lines;
     std::string current;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
             lines.push_back(std::move(current));
             current.clear();
-            if (i + 1 < text.size() && text[i + 1] == '\n')
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
                 ++i;
         } else {
-            current.push_back(text[i]);
+            current.push_back(c);
         }
     }
     if (!current.empty())
@@ -143,23 +147,7 @@ int TGridTableChart::ReadValuesFromFile(const std::string& path) {
     if (file.error() != QFileDevice::NoError)
         throw EInOutError(file.errorString().toStdString());
     file.close();
-    // A text file's lines end with CR LF, LF or CR.
-    std::vector<std::string> lines;
-    std::string current;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        char c = bytes[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(std::move(current));
-            current.clear();
-            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-                ++i;
-        } else {
-            current.push_back(c);
-        }
-    }
-    if (!current.empty())
-        lines.push_back(std::move(current));
-    return FillTableFromLines(*this, lines);
+    return FillTableFromLines(*this, SplitTextLines(bytes.toStdString()));
 }
 
 int TGridTableChart::PasteValues(const std::string& text) {
@@ -167,7 +155,7 @@ int TGridTableChart::PasteValues(const std::string& text) {
         ShowMessage("There is no text on the Clipboard");
         return 0;
     }
-    return FillTableFromLines(*this, SplitClipboardLines(text));
+    return FillTableFromLines(*this, SplitTextLines(text));
 }
 
 // ---------------------------------------------------------------- graph data

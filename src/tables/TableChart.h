@@ -93,6 +93,6 @@ int FillTableFromLines(TGridTable& table, const std::vector<std::string>& lines)
 // space, tab, comma or carriage return; the parse stops at the first text that is not a number.
 std::vector<Extended> ParseValueLine(const std::string& line);
 
-// Lines of clipboard text: cut at each carriage return (a line feed right after it belongs to the
-// break); the text after the last carriage return is a line when it is not empty.
-std::vector<std::string> SplitClipboardLines(const std::string& text);
+// Lines of clipboard text or of a values file: cut at CR LF, CR or LF; the text after the last line
+// end is a line when it is not empty.
+std::vector<std::string> SplitTextLines(const std::string& text);
