@@ -69,8 +69,13 @@ class TLoader {
                     keyword = NextKeyword(section);
             }
             if (!readOne)
-                return;
+                break;
         }
+        // Reading ends at the first line that is no section keyword. A file we wrote ends there with
+        // "EXECUT"; anything else (a keyword with a stray blank, wrong case, a damaged line) means the
+        // rest of the file was not read, and the user must know before saving over it.
+        if (keyword != "EXECUT")
+            throw EInOutError(Incomplete);
     }
 
   private:
