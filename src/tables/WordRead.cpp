@@ -93,6 +93,10 @@ class TLineSplitter {
     void AddLine(std::string_view line) {
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
+        // Editors that save as UTF-8 may put a byte-order mark first; it is no part of the first
+        // line's text, and left there it would hide a keyword such as "PROFIL".
+        if (Reader.Lines.empty() && line.substr(0, 3) == "\xEF\xBB\xBF")
+            line.remove_prefix(3);
         TWordContainer& c = Reader.Lines.emplace_back();
         c.Raw.assign(line);
         SplitWords(line, c.Words);

@@ -140,6 +140,11 @@ void TestWordRead::lineEndsAndLastLine() {
     QCOMPARE(TWordReader::FromText("a\r\nb\n").LineCount(), std::size_t(2)); // mixed line ends
     QCOMPARE(TWordReader::FromText("\n").LineCount(), std::size_t(1));
 
+    // A UTF-8 byte-order mark before the first line is no part of it; elsewhere it is text.
+    TWordReader bom = TWordReader::FromText("\xEF\xBB\xBFPROFIL\n\xEF\xBB\xBFx\n");
+    QCOMPARE(bom.ReadLine(), std::string("PROFIL"));
+    QCOMPARE(bom.ReadLine(), std::string("\xEF\xBB\xBFx"));
+
     TWordReader empty = TWordReader::FromText("");
     QCOMPARE(empty.LineCount(), std::size_t(1)); // an empty text is one empty line
     QVERIFY(!empty.AtEnd());
