@@ -741,10 +741,11 @@ void SetTicks(TViewTransform& v, double x1, double x2, double nx, double y1, dou
     const TTickStep tx = NiceTickStep(x1, x2, nx);
     const TTickStep ty = NiceTickStep(y1, y2, ny);
     const double step = std::min(tx.Step, ty.Step);
+    // One spacing on both axes keeps the grid square; each axis starts from the first tick of its own
+    // step, so the ticks run from there in the common spacing.
     v.TickStepX = v.TickStepY = step;
-    // With the common step the first ticks are again the largest multiples not above the minima.
-    v.FirstTickX = step > 0 ? FirstTickFor(x1, step) : tx.FirstTick;
-    v.FirstTickY = step > 0 ? FirstTickFor(y1, step) : ty.FirstTick;
+    v.FirstTickX = tx.FirstTick;
+    v.FirstTickY = ty.FirstTick;
 }
 
 } // namespace

@@ -777,6 +777,34 @@ class TestPlot : public QObject {
         QCOMPARE(View.TickStepX, 20.0);
         QVERIFY(View.FirstTickX <= View.WorldX(View.PlotLeft));
         QCOMPARE(std::fmod(View.FirstTickX, View.TickStepX), 0.0);
+
+        // Different steps on the two axes: both take the smaller one, while each axis keeps the first
+        // tick found with its own step (x: step 5 from 15; y: step 2).
+        {
+            TViewTransform v;
+            v.PlotLeft = 10;
+            v.PlotRight = 82;
+            v.PlotTop = 10;
+            v.PlotBottom = 28;
+            v.UnitX = v.UnitY = 40;
+            v.OriginX = 10;
+            v.OriginY = 28;
+            v.XMin = 17;
+            v.YMin = 0;
+            v.ScaleX = 1;
+            v.ScaleY = -1;
+            QImage small(100, 60, QImage::Format_RGB32);
+            QPainter p(&small);
+            DrawAxes(p, v);
+            const TTickStep tx = NiceTickStep(17, 89, 17);
+            const TTickStep ty = NiceTickStep(0, 18, 11);
+            QCOMPARE(tx.Step, 5.0);
+            QCOMPARE(ty.Step, 2.0);
+            QCOMPARE(v.TickStepX, 2.0);
+            QCOMPARE(v.TickStepY, 2.0);
+            QCOMPARE(v.FirstTickX, tx.FirstTick);
+            QCOMPARE(v.FirstTickY, ty.FirstTick);
+        }
         // Tick labels below the frame.
         int ink = 0;
         for (int x = View.PlotLeft; x < View.PlotRight; ++x)
