@@ -595,6 +595,17 @@ class TestPlot : public QObject {
         QCOMPARE(FormatFixed(1234567.891, 2), std::string("1234567.89"));
         QCOMPARE(FormatFixed(-0.001, 2), std::string("0.00"));
         QCOMPARE(FormatFixed(-3.5, 0).substr(0, 1), std::string("-"));
+        // Halves go away from zero on the decimal value as written, like every fixed-point text of the
+        // program: tick labels at a spacing of 2.5 and coordinates such as 12.25 or 0.35.
+        QCOMPARE(FormatFixed(2.5, 0), std::string("3"));
+        QCOMPARE(FormatFixed(12.5, 0), std::string("13"));
+        QCOMPARE(FormatFixed(-7.5, 0), std::string("-8"));
+        QCOMPARE(FormatFixed(12.25, 1), std::string("12.3"));
+        QCOMPARE(FormatFixed(0.35, 1), std::string("0.4"));
+        QCOMPARE(FormatFixed(9.96, 1), std::string("10.0"));
+        QCOMPARE(FormatFixed(-0.04, 1), std::string("0.0"));
+        QCOMPARE(FormatFixed(1e-7, 3), std::string("0.000"));
+        QCOMPARE(FormatFixed(1e22, 0), std::string("10000000000000000000000"));
         QCOMPARE(SoilColor(1), QColor(0, 128, 0));
         QCOMPARE(SoilColor(12), QColor(255, 255, 0));
         QCOMPARE(SoilColor(10), QColor(0, 0, 128));
