@@ -16,8 +16,11 @@
 namespace {
 constexpr double PixelLimit = 32767;
 
+// Whether a point's pixel, once rounded, lies within ±32767. Segments, markers and labels beyond it
+// are skipped whole, which is far cheaper than clipping them.
 bool InRange(double px, double py) {
-    return px >= -PixelLimit && px <= PixelLimit && py >= -PixelLimit && py <= PixelLimit;
+    constexpr double edge = PixelLimit + 0.5; // the nearest integer of ±32767.5 is already ±32768
+    return px > -edge && px < edge && py > -edge && py < edge;
 }
 
 // Nearest integer, halves away from zero; callers keep v well within the int range.

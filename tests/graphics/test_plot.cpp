@@ -771,6 +771,22 @@ class TestPlot : public QObject {
         QVERIFY(View.PixelXf(1000) > 32767);
         QVERIFY(!Near(img, View.PixelX(5), View.PixelY(5), Qt::black, 1)); // the long one is gone
         QVERIFY(Near(img, View.PixelX(5), View.PixelY(0), Qt::black, 1));  // the short one stays
+
+        // The test is on the pixel coordinates as drawn: an end at 32767.4 rounds to 32767 and the
+        // segment stays, one at 32767.6 rounds to 32768 and it goes.
+        Read(s, Header() + "LMT\n2\n5 5\n32767.4 5\n5 10\n32767.6 10\nBND\n0 0 0 0\nEND\n",
+             {{0, 0, 10, 10, 1}});
+        View.ScaleX = 1;
+        View.ScaleY = -1;
+        View.XMin = 0;
+        View.OriginX = 0;
+        img.fill(Qt::white);
+        {
+            QPainter p(&img);
+            DrawPlot(p, Qt::white, img.rect(), set, s, View);
+        }
+        QVERIFY(Near(img, 100, View.PixelY(5), Qt::black, 1));
+        QVERIFY(!Near(img, 100, View.PixelY(10), Qt::black, 1));
     }
 
     void axesAndPrinting() {
