@@ -10,13 +10,17 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <string_view>
 #include <vector>
 
 namespace {
 constexpr double PixelLimit = 32767;
 
+// Whether a point's pixel, once rounded, lies within ±32767. Segments, markers and labels beyond it
+// are skipped whole, which is far cheaper than clipping them.
 bool InRange(double px, double py) {
-    return px >= -PixelLimit && px <= PixelLimit && py >= -PixelLimit && py <= PixelLimit;
+    constexpr double edge = PixelLimit + 0.5; // the nearest integer of ±32767.5 is already ±32768
+    return px > -edge && px < edge && py > -edge && py < edge;
 }
 
 // Nearest integer, halves away from zero; callers keep v well within the int range.
@@ -41,14 +45,43 @@ TViewTransform& ViewTransform() {
 }
 
 std::string FormatFixed(double value, int decimals) {
-    char buf[64];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
-    if (ec != std::errc())
+    // The shortest text that reads back as the value is its decimal form as written ("0.35", not
+    // 0.34999...); it is rounded by hand so that halves go away from zero, as in every other
+    // fixed-point text of the program.
+    char buf[400];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+    if (ec != std::errc() || !std::isfinite(value))
         return "?";
-    std::string s(buf, end);
+    const std::string_view text(buf, static_cast<std::size_t>(end - buf));
+    const bool negative = !text.empty() && text[0] == '-';
+    const std::string_view digits = text.substr(negative ? 1 : 0);
+    const std::size_t point = digits.find('.');
+    const std::string_view whole = digits.substr(0, point);
+    const std::string_view fraction =
+        point == std::string_view::npos ? std::string_view() : digits.substr(point + 1);
+    const std::size_t d = decimals > 0 ? static_cast<std::size_t>(decimals) : 0;
+    // The kept digits, whole part and decimals, without the point.
+    std::string kept(whole);
+    for (std::size_t i = 0; i < d; ++i)
+        kept += i < fraction.size() ? fraction[i] : '0';
+    if (d < fraction.size() && fraction[d] >= '5') {
+        std::size_t i = kept.size();
+        while (i > 0 && kept[i - 1] == '9')
+            kept[--i] = '0';
+        if (i == 0)
+            kept.insert(kept.begin(), '1');
+        else
+            ++kept[i - 1];
+    }
+    std::string s;
     // "-0.00" reads as a negative value that is not there.
-    if (s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos)
-        s.erase(0, 1);
+    if (negative && kept.find_first_not_of('0') != std::string::npos)
+        s += '-';
+    s.append(kept, 0, kept.size() - d);
+    if (d > 0) {
+        s += '.';
+        s.append(kept, kept.size() - d, d);
+    }
     return s;
 }
 
@@ -741,10 +774,11 @@ void SetTicks(TViewTransform& v, double x1, double x2, double nx, double y1, dou
     const TTickStep tx = NiceTickStep(x1, x2, nx);
     const TTickStep ty = NiceTickStep(y1, y2, ny);
     const double step = std::min(tx.Step, ty.Step);
+    // One spacing on both axes keeps the grid square; each axis starts from the first tick of its own
+    // step, so the ticks run from there in the common spacing.
     v.TickStepX = v.TickStepY = step;
-    // With the common step the first ticks are again the largest multiples not above the minima.
-    v.FirstTickX = step > 0 ? FirstTickFor(x1, step) : tx.FirstTick;
-    v.FirstTickY = step > 0 ? FirstTickFor(y1, step) : ty.FirstTick;
+    v.FirstTickX = tx.FirstTick;
+    v.FirstTickY = ty.FirstTick;
 }
 
 } // namespace

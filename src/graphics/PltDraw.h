@@ -71,5 +71,6 @@ int InchClass(int value);
 // The fill colour of soil number s (s and s + 10 share one).
 QColor SoilColor(int soil);
 
-// Fixed-point text with `decimals` digits after the point, locale-free.
+// Fixed-point text with `decimals` digits after the point, locale-free; halves of the value as
+// written (its shortest decimal form) go away from zero.
 std::string FormatFixed(double value, int decimals);

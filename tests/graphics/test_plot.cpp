@@ -595,6 +595,17 @@ class TestPlot : public QObject {
         QCOMPARE(FormatFixed(1234567.891, 2), std::string("1234567.89"));
         QCOMPARE(FormatFixed(-0.001, 2), std::string("0.00"));
         QCOMPARE(FormatFixed(-3.5, 0).substr(0, 1), std::string("-"));
+        // Halves go away from zero on the decimal value as written, like every fixed-point text of the
+        // program: tick labels at a spacing of 2.5 and coordinates such as 12.25 or 0.35.
+        QCOMPARE(FormatFixed(2.5, 0), std::string("3"));
+        QCOMPARE(FormatFixed(12.5, 0), std::string("13"));
+        QCOMPARE(FormatFixed(-7.5, 0), std::string("-8"));
+        QCOMPARE(FormatFixed(12.25, 1), std::string("12.3"));
+        QCOMPARE(FormatFixed(0.35, 1), std::string("0.4"));
+        QCOMPARE(FormatFixed(9.96, 1), std::string("10.0"));
+        QCOMPARE(FormatFixed(-0.04, 1), std::string("0.0"));
+        QCOMPARE(FormatFixed(1e-7, 3), std::string("0.000"));
+        QCOMPARE(FormatFixed(1e22, 0), std::string("10000000000000000000000"));
         QCOMPARE(SoilColor(1), QColor(0, 128, 0));
         QCOMPARE(SoilColor(12), QColor(255, 255, 0));
         QCOMPARE(SoilColor(10), QColor(0, 0, 128));
@@ -760,6 +771,22 @@ class TestPlot : public QObject {
         QVERIFY(View.PixelXf(1000) > 32767);
         QVERIFY(!Near(img, View.PixelX(5), View.PixelY(5), Qt::black, 1)); // the long one is gone
         QVERIFY(Near(img, View.PixelX(5), View.PixelY(0), Qt::black, 1));  // the short one stays
+
+        // The test is on the pixel coordinates as drawn: an end at 32767.4 rounds to 32767 and the
+        // segment stays, one at 32767.6 rounds to 32768 and it goes.
+        Read(s, Header() + "LMT\n2\n5 5\n32767.4 5\n5 10\n32767.6 10\nBND\n0 0 0 0\nEND\n",
+             {{0, 0, 10, 10, 1}});
+        View.ScaleX = 1;
+        View.ScaleY = -1;
+        View.XMin = 0;
+        View.OriginX = 0;
+        img.fill(Qt::white);
+        {
+            QPainter p(&img);
+            DrawPlot(p, Qt::white, img.rect(), set, s, View);
+        }
+        QVERIFY(Near(img, 100, View.PixelY(5), Qt::black, 1));
+        QVERIFY(!Near(img, 100, View.PixelY(10), Qt::black, 1));
     }
 
     void axesAndPrinting() {
@@ -777,6 +804,34 @@ class TestPlot : public QObject {
         QCOMPARE(View.TickStepX, 20.0);
         QVERIFY(View.FirstTickX <= View.WorldX(View.PlotLeft));
         QCOMPARE(std::fmod(View.FirstTickX, View.TickStepX), 0.0);
+
+        // Different steps on the two axes: both take the smaller one, while each axis keeps the first
+        // tick found with its own step (x: step 5 from 15; y: step 2).
+        {
+            TViewTransform v;
+            v.PlotLeft = 10;
+            v.PlotRight = 82;
+            v.PlotTop = 10;
+            v.PlotBottom = 28;
+            v.UnitX = v.UnitY = 40;
+            v.OriginX = 10;
+            v.OriginY = 28;
+            v.XMin = 17;
+            v.YMin = 0;
+            v.ScaleX = 1;
+            v.ScaleY = -1;
+            QImage small(100, 60, QImage::Format_RGB32);
+            QPainter p(&small);
+            DrawAxes(p, v);
+            const TTickStep tx = NiceTickStep(17, 89, 17);
+            const TTickStep ty = NiceTickStep(0, 18, 11);
+            QCOMPARE(tx.Step, 5.0);
+            QCOMPARE(ty.Step, 2.0);
+            QCOMPARE(v.TickStepX, 2.0);
+            QCOMPARE(v.TickStepY, 2.0);
+            QCOMPARE(v.FirstTickX, tx.FirstTick);
+            QCOMPARE(v.FirstTickY, ty.FirstTick);
+        }
         // Tick labels below the frame.
         int ink = 0;
         for (int x = View.PlotLeft; x < View.PlotRight; ++x)
