@@ -813,11 +813,9 @@ void DrawPlot(QPainter& canvas, const QColor& background, const QRect& rect, con
         DrawAxes(canvas, view);
 }
 
-void PrintPlot(QPainter& canvas, const QRect& page, const TDrawSettings& settings, const TPlotStore& store,
-               TViewTransform& view) {
-    const TViewTransform screen = view;
+TViewTransform PrintTransform(const QRect& page, const TViewTransform& screen) {
     const int W = page.width(), H = page.height();
-    TViewTransform& v = view;
+    TViewTransform v = screen;
     v.UnitX = InchClass(W / 10);
     v.UnitY = InchClass(H / 8);
     switch (v.UnitX) {
@@ -857,11 +855,30 @@ void PrintPlot(QPainter& canvas, const QRect& page, const TDrawSettings& setting
     v.YMax = ymax;
     const double xr = xmax - xmin, yr = ymax - ymin;
     double scale = xr >= yr ? (8.5 * ux - 1) / xr : (8.5 * ux - 1) * (double(ux) / uy) / yr;
+    // The plot rectangle is 8.5 inches wide but only about 6 inches high: a window that shows more
+    // height than that would lose its top on paper (the critical circle's centre among it), so the
+    // scale is reduced until the y range fits too. Wide slopes, the usual case, are not affected.
+    const double plotHeight = v.PlotBottom - v.PlotTop;
+    if (yr > 0 && plotHeight > 1) {
+        const double fitHeight = (plotHeight - 1) * (double(ux) / uy) / yr;
+        if (fitHeight < scale)
+            scale = fitHeight;
+    }
     if (!(scale > 0) || !std::isfinite(scale))
         scale = 1;
     v.ScaleX = scale;
     v.ScaleY = -scale * uy / ux;
     SetTicks(v, xmin, xmax, 8.5, ymin, ymax, 5.5);
+    return v;
+}
+
+void PrintPlot(QPainter& canvas, const QRect& page, const TDrawSettings& settings, const TPlotStore& store,
+               TViewTransform& view) {
+    const TViewTransform screen = view;
+    view = PrintTransform(page, screen);
+    TViewTransform& v = view;
+    const int W = page.width(), H = page.height();
+    const int ux = v.UnitX, uy = v.UnitY;
 
     canvas.save();
     canvas.setRenderHint(QPainter::Antialiasing, false);

@@ -53,6 +53,8 @@ void DrawPlot(QPainter& canvas, const QColor& background, const QRect& rect, con
 // Frame, ticks, tick labels and axis titles.
 void DrawAxes(QPainter& canvas, TViewTransform& view);
 
+// The page transform of PrintPlot: the screen's world window laid out on a landscape page.
+TViewTransform PrintTransform(const QRect& page, const TViewTransform& screen);
 // Lays the picture out on a landscape page of `page` (printer pixels) showing what the screen view
 // `view` shows; `view` is the same afterwards, with the line factor back at 1.
 void PrintPlot(QPainter& canvas, const QRect& page, const TDrawSettings& settings, const TPlotStore& store,

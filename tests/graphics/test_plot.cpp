@@ -884,6 +884,17 @@ class TestPlot : public QObject {
             for (int x = 451; x < 3000; x += 3)
                 black += page.pixel(x, y) == QColor(Qt::black).rgb();
         QCOMPARE(black, chainsOnly);
+
+        // A window taller than wide: the whole world window still fits inside the printed frame.
+        TViewTransform tall;
+        FitView(QRect(0, 0, 700, 800), true, s, tall);
+        const TViewTransform paper = PrintTransform(page.rect(), tall);
+        QVERIFY(paper.PixelY(tall.WorldY(0)) >= paper.PlotTop - 1);
+        QVERIFY(paper.PixelY(tall.WorldY(tall.PlotBottom)) <= paper.PlotBottom + 1);
+        QVERIFY(paper.PixelX(tall.WorldX(tall.PlotRight)) <= paper.PlotRight + 1);
+        // A wide one keeps the width-filling scale.
+        const TViewTransform widePaper = PrintTransform(page.rect(), screen);
+        QCOMPARE(widePaper.ScaleX, (8.5 * 300 - 1) / (screen.WorldX(screen.PlotRight) - screen.WorldX(0)));
     }
 };
 
