@@ -45,10 +45,16 @@ void SetRowCount10000(benchmark::State& state, const char* name) {
         benchmark::DoNotOptimize(table.RowCount());
     }
 }
-void BM_SetRowCount10000_FailSurface(benchmark::State& state) { SetRowCount10000(state, "FailSurface"); }
-void BM_SetRowCount10000_TiebackCoord(benchmark::State& state) { SetRowCount10000(state, "TiebackCoord"); }
+void BM_SetRowCount10000_FailSurface(benchmark::State& state) {
+    SetRowCount10000(state, "FailSurface");
+}
+void BM_SetRowCount10000_TiebackCoord(benchmark::State& state) {
+    SetRowCount10000(state, "TiebackCoord");
+}
 // Every soil row builds an anisotropy sub-table from its template.
-void BM_SetRowCount10000_SoilData(benchmark::State& state) { SetRowCount10000(state, "SoilData"); }
+void BM_SetRowCount10000_SoilData(benchmark::State& state) {
+    SetRowCount10000(state, "SoilData");
+}
 BENCHMARK(BM_SetRowCount10000_FailSurface)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SetRowCount10000_TiebackCoord)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SetRowCount10000_SoilData)->Unit(benchmark::kMillisecond);

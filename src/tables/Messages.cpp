@@ -17,6 +17,12 @@ void Deliver(TMessageKind kind, const std::string& text) {
 }
 } // namespace
 
-TMessageHandler SetMessageHandler(TMessageHandler handler) { return std::exchange(Handler(), std::move(handler)); }
-void ShowMessage(const std::string& text) { Deliver(TMessageKind::Information, text); }
-void ShowErrorMessage(const std::string& text) { Deliver(TMessageKind::Error, text); }
+TMessageHandler SetMessageHandler(TMessageHandler handler) {
+    return std::exchange(Handler(), std::move(handler));
+}
+void ShowMessage(const std::string& text) {
+    Deliver(TMessageKind::Information, text);
+}
+void ShowErrorMessage(const std::string& text) {
+    Deliver(TMessageKind::Error, text);
+}

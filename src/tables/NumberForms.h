@@ -15,12 +15,16 @@ std::string FormatI(std::int64_t value);
 // least 1E-5 and there are at most `digits` digits before the point, otherwise scientific notation
 // ("1.2345679E8", "1E-6"); trailing zeros and a trailing point dropped. Form G is digits = 8.
 std::string FormatGeneral(Extended value, int digits);
-inline std::string FormatG(Extended value) { return FormatGeneral(value, 8); }
+inline std::string FormatG(Extended value) {
+    return FormatGeneral(value, 8);
+}
 
 // Form P applied to a G text: appends "." when the text holds no "." and is not in scientific
 // notation (a point after an exponent would not read back).
 std::string ApplyP(const std::string& gText);
-inline std::string FormatP(Extended value) { return ApplyP(FormatG(value)); }
+inline std::string FormatP(Extended value) {
+    return ApplyP(FormatG(value));
+}
 
 // Form F2: fixed notation with exactly two decimals, halves rounded away from zero.
 std::string FormatF2(Extended value);
