@@ -13,14 +13,14 @@ void BuildLargeModel(TProgramData& m) {
     TTableSet& t = m.Host().Tables();
     m.Title = "Large benchmark model";
     m.SurfaceBoundaryCount = 40;
-    auto& bound = BoundCood(t);
+    auto& bound = t.BoundCood();
     bound.SetRowCount(100);
     for (int r = 0; r < 100; ++r) {
         for (int c = 0; c < 4; ++c)
             SetCellFloat(bound, c, r, r * 10.125L + c * 0.5L);
         SetCellInt(bound, 4, r, 1 + r % 20);
     }
-    auto& soil = SoilData(t);
+    auto& soil = t.SoilData();
     soil.SetRowCount(50);
     for (int r = 0; r < 50; ++r) {
         for (int c = 0; c < 6; ++c)
@@ -34,7 +34,7 @@ void BuildLargeModel(TProgramData& m) {
     }
     m.HasWater = 1;
     m.WaterUnitWeight = 62.4L;
-    auto& water = WaterSurfaceSet(t);
+    auto& water = t.WaterSurfaceSet();
     water.SetRowCount(30);
     for (int r = 0; r < 30; ++r) {
         auto* points = PointsOf(water, r);
@@ -45,13 +45,13 @@ void BuildLargeModel(TProgramData& m) {
         }
     }
     m.HasLimits = 1;
-    auto& limits = Limits(t);
+    auto& limits = t.limit();
     limits.SetRowCount(50);
     for (int r = 0; r < 50; ++r)
         for (int c = 0; c < 4; ++c)
             SetCellFloat(limits, c, r, r * 3.5L + c);
     m.HasTiebacks = 1;
-    auto& ties = TiebackCoord(t);
+    auto& ties = t.TiebackCoord();
     ties.SetRowCount(15);
     for (int r = 0; r < 15; ++r) {
         SetCellInt(ties, 0, r, 1 + r % 5);
@@ -60,7 +60,7 @@ void BuildLargeModel(TProgramData& m) {
     }
     m.HasReinforcement = 1;
     m.UseSurbis = 1;
-    auto& sets = ReinEarthLayerSet(t);
+    auto& sets = t.ReinEarthLayerSet();
     sets.SetRowCount(50);
     for (int r = 0; r < 50; ++r) {
         auto* layers = LayersOf(sets, r);
@@ -71,7 +71,7 @@ void BuildLargeModel(TProgramData& m) {
     }
     m.HasUserSurface = 1;
     m.SearchKind = 1;
-    auto& surface = FailSurfaceChart(t);
+    auto& surface = t.FailSurfaceChart();
     surface.SetRowCount(100);
     for (int r = 0; r < 100; ++r) {
         SetCellFloat(surface, 0, r, r * 2.5L);

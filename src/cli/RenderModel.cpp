@@ -17,7 +17,7 @@ TRenderModel LoadRenderModel(const std::string& path) {
     TStandaloneModelHost host;
     const std::unique_ptr<TProgramData> model = TProgramData::CreateFromFile(path, !oldLayout, host);
     SetMessageHandler(previous);
-    result.Boundary = BoundarySnapshot(BoundCood(host.Tables()));
+    result.Boundary = BoundarySnapshot(host.Tables().BoundCood());
     result.SearchKind = model->SearchKind;
     // A block or irregular surface is no circle: its critical surface gets no radius lines.
     result.RadiusLines = !model->HasBlockSearch && !model->HasIrregularSearch;

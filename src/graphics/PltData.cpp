@@ -793,6 +793,6 @@ bool ReadPlotFile() {
         PlotStore().Clear();
         return false;
     }
-    const TBoundaryLines boundary = BoundarySnapshot(BoundCood(ProgramData->Host().Tables()));
+    const TBoundaryLines boundary = BoundarySnapshot(ProgramData->Host().Tables().BoundCood());
     return ReadPlotFile(PlotFileNameFor(ProgramData->FileName), boundary, PlotStore());
 }

@@ -128,7 +128,7 @@ class TLoader {
 
     void ReadProfile() {
         Model.Title = Line();
-        auto& bound = BoundCood(Tables);
+        auto& bound = Tables.BoundCood();
         bound.SetRowCount(Rows(Reader.ReadInteger(), 5, Current ? 2 : 1));
         Model.SurfaceBoundaryCount = Reader.ReadInteger();
         // The tables are still empty and the scalars at their defaults: only the unit system and the
@@ -139,13 +139,13 @@ class TLoader {
     }
 
     void ReadSoil() {
-        auto& soil = SoilData(Tables);
+        auto& soil = Tables.SoilData();
         soil.SetRowCount(Rows(Reader.ReadInteger(), 7));
         ReadRows(soil, "PPPPPPI");
     }
 
     void ReadAniso() {
-        auto& soil = SoilData(Tables);
+        auto& soil = Tables.SoilData();
         const int blocks = Reader.ReadInteger();
         // Each block takes at least two words, so a wrong count runs out of words, never of memory.
         for (int block = 0; block < blocks; ++block) {
@@ -178,7 +178,7 @@ class TLoader {
         switch (section) {
         case sWater: {
             Model.HasWater = 1;
-            auto& set = WaterSurfaceSet(Tables);
+            auto& set = Tables.WaterSurfaceSet();
             set.SetRowCount(Rows(Reader.ReadInteger(), 1, Current ? 1 : 2));
             if (!Current)
                 Reader.ReadInteger();
@@ -191,7 +191,7 @@ class TLoader {
         }
         case sLoads: {
             Model.HasSurcharge = 1;
-            auto& loads = SurchargeLoad(Tables);
+            auto& loads = Tables.SurchargeLoad();
             loads.SetRowCount(Rows(Reader.ReadInteger(), 4));
             ReadRows(loads, "PPPP");
             break;
@@ -204,7 +204,7 @@ class TLoader {
             break;
         case sLimits: {
             Model.HasLimits = 1;
-            auto& limits = Limits(Tables);
+            auto& limits = Tables.limit();
             limits.SetRowCount(Rows(Reader.ReadInteger(), 4, 1));
             Reader.ReadInteger(); // the count once more
             ReadRows(limits, "PPPP");
@@ -212,7 +212,7 @@ class TLoader {
         }
         case sTies: {
             Model.HasTiebacks = 1;
-            auto& ties = TiebackCoord(Tables);
+            auto& ties = Tables.TiebackCoord();
             ties.SetRowCount(Rows(Reader.ReadInteger(), Current ? 7 : 6));
             ReadRows(ties, Current ? "IPPPPPP" : "IxPPPPP");
             break;
@@ -220,7 +220,7 @@ class TLoader {
         case sReinf: {
             Model.UseSurbis = 1;
             Model.HasReinforcement = 1;
-            auto& sets = ReinEarthLayerSet(Tables);
+            auto& sets = Tables.ReinEarthLayerSet();
             sets.SetRowCount(Rows(Reader.ReadInteger(), 1));
             for (int row = 0; row < sets.RowCount(); ++row) {
                 const int count = Reader.ReadInteger();
@@ -231,7 +231,7 @@ class TLoader {
         case sSurface: {
             Model.HasUserSurface = 1;
             Model.SearchKind = 1;
-            auto& surface = FailSurfaceChart(Tables);
+            auto& surface = Tables.FailSurfaceChart();
             surface.SetRowCount(Rows(Reader.ReadInteger(), 2));
             ReadRows(surface, "PP");
             break;
@@ -271,7 +271,7 @@ class TLoader {
             Model.HasBlockSearch = 1;
             Model.SearchKind = 5;
             SkipOldSearchIntegers();
-            auto& boxes = BoxCoord(Tables);
+            auto& boxes = Tables.BoxCoord();
             Model.SurfacesPerPoint = Reader.ReadInteger();
             boxes.SetRowCount(Rows(Reader.ReadInteger(), 5, 1));
             Model.BlockSegmentLength = Reader.ReadFloat();

@@ -77,13 +77,13 @@ std::string TProgramData::FileText() const {
     TTableSet& tables = Host().Tables();
     TFileText out;
 
-    auto& bound = BoundCood(tables);
+    auto& bound = tables.BoundCood();
     out.Line("PROFIL");
     out.Line(TitleLine(Title));
     out.Fields({I(bound.RowCount()), I(SurfaceBoundaryCount), I(UnitSystem)});
     WriteRows(out, bound, "PPPPI");
 
-    auto& soil = SoilData(tables);
+    auto& soil = tables.SoilData();
     out.Line("SOIL");
     out.Line(I(soil.RowCount()));
     WriteRows(out, soil, "PPPPPPI");
@@ -105,7 +105,7 @@ std::string TProgramData::FileText() const {
     }
 
     if (HasWater) {
-        auto& set = WaterSurfaceSet(tables);
+        auto& set = tables.WaterSurfaceSet();
         out.Line("WATER");
         out.Fields({I(set.RowCount()), FormatG(WaterUnitWeight)});
         // Every surface gets its count line, an empty one too, since the reader expects one each.
@@ -114,7 +114,7 @@ std::string TProgramData::FileText() const {
     }
 
     if (HasSurcharge) {
-        auto& loads = SurchargeLoad(tables);
+        auto& loads = tables.SurchargeLoad();
         out.Line("LOADS");
         out.Line(I(loads.RowCount()));
         WriteRows(out, loads, "PPPP");
@@ -127,21 +127,21 @@ std::string TProgramData::FileText() const {
     }
 
     if (HasLimits) {
-        auto& limits = Limits(tables);
+        auto& limits = tables.limit();
         out.Line("LIMITS");
         out.Fields({I(limits.RowCount()), I(limits.RowCount())});
         WriteRows(out, limits, "PPPP");
     }
 
     if (HasTiebacks) {
-        auto& ties = TiebackCoord(tables);
+        auto& ties = tables.TiebackCoord();
         out.Line("TIES");
         out.Line(I(ties.RowCount()));
         WriteRows(out, ties, "IPPPPPP");
     }
 
     if (HasReinforcement) {
-        auto& sets = ReinEarthLayerSet(tables);
+        auto& sets = tables.ReinEarthLayerSet();
         out.Line("REINF");
         out.Line(I(sets.RowCount()));
         for (int row = 0; row < sets.RowCount(); ++row)
@@ -149,7 +149,7 @@ std::string TProgramData::FileText() const {
     }
 
     if (HasUserSurface && SearchKind == 1) {
-        auto& surface = FailSurfaceChart(tables);
+        auto& surface = tables.FailSurfaceChart();
         out.Line(UseSurbis == 0 ? "SURFAC" : "SURBIS");
         out.Line(I(surface.RowCount()));
         WriteRows(out, surface, "PP");
@@ -184,7 +184,7 @@ std::string TProgramData::FileText() const {
         searchBlock();
         break;
     case 5: {
-        auto& boxes = BoxCoord(tables);
+        auto& boxes = tables.BoxCoord();
         out.Line("BLOCK");
         out.Fields({I(SurfacesPerPoint), I(boxes.RowCount()), P(BlockSegmentLength)});
         WriteRows(out, boxes, "PPPPP");

@@ -1,40 +1,8 @@
 #pragma once
-// The model's view of the table set: the tables of the input file by their component names, the
-// sub-tables held in their rows, and typed cell access. Column positions are those of the table
-// definitions (resources/tables).
+// The model's view of the table set: the sub-tables held in the rows of its tables, and typed cell
+// access. Column positions are those of the table definitions (resources/tables).
 #include "tables/TableSet.h"
 #include <string>
-
-inline TGridTableChart& BoundCood(TTableSet& t) {
-    return t.BoundCood();
-}
-inline TGridTable& SoilData(TTableSet& t) {
-    return t.SoilData();
-}
-inline TGridTable& WaterSurfaceSet(TTableSet& t) {
-    return t.WaterSurfaceSet();
-}
-inline TGridTable& SurchargeLoad(TTableSet& t) {
-    return t.SurchargeLoad();
-}
-inline TGridTable& Limits(TTableSet& t) {
-    return t.limit();
-}
-inline TGridTable& TiebackCoord(TTableSet& t) {
-    return t.TiebackCoord();
-}
-inline TGridTable& ReinEarthLayerSet(TTableSet& t) {
-    return t.ReinEarthLayerSet();
-}
-inline TGridTableChart& FailSurfaceChart(TTableSet& t) {
-    return t.FailSurfaceChart();
-}
-inline TGridTable& BoxCoord(TTableSet& t) {
-    return t.BoxCoord();
-}
-inline TGridTable& FailSurface(TTableSet& t) {
-    return t.FailSurface();
-}
 
 // Sub-tables: a soil type's anisotropy data (column 7 of SoilData), a piezometric surface's points
 // (column 0 of WaterSurfaceSet), a reinforcement set's layers (column 0 of ReinEarthLayerSet).

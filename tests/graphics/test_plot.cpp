@@ -161,7 +161,7 @@ class TestPlot : public QObject {
         TStandaloneModelHost host;
         ProgramData = TProgramData::CreateFromFile(DataFile("full.qvxd"), true, host);
         QVERIFY(log.Messages.empty());
-        const TBoundaryLines snapshot = BoundarySnapshot(BoundCood(host.Tables()));
+        const TBoundaryLines snapshot = BoundarySnapshot(host.Tables().BoundCood());
         QCOMPARE(snapshot.size(), FullBoundary.size());
         QCOMPARE(snapshot[1].RightY, 100.0);
         QCOMPARE(snapshot[4].Soil, 3);

@@ -24,9 +24,9 @@ void TestModel::newModel() {
     TTestHost host;
     TTableSet& t = host.Tables();
     // Leave traces of an earlier model first.
-    BoundCood(t).SetRowCount(7);
-    SetCellFloat(SoilData(t), 0, 0, 120);
-    AnisotropyOf(SoilData(t), 0)->SetRowCount(3);
+    t.BoundCood().SetRowCount(7);
+    SetCellFloat(t.SoilData(), 0, 0, 120);
+    AnisotropyOf(t.SoilData(), 0)->SetRowCount(3);
     host.SetModified(true);
 
     auto m = TProgramData::CreateNew(host);
@@ -44,12 +44,12 @@ void TestModel::newModel() {
              0);
     QVERIFY(!host.IsModified());
     ForEachTable(t, [](auto& table) { QCOMPARE(table.RowCount(), table.MinRows()); });
-    QCOMPARE(BoxCoord(t).RowCount(), 2);
-    QCOMPARE(FailSurface(t).RowCount(), 2);
-    QCOMPARE(BoundCood(t).RowCount(), 1);
-    QCOMPARE(CellText(SoilData(t), 0, 0), std::string("0"));
-    QCOMPARE(CellText(BoundCood(t), 4, 0), std::string("1"));
-    QCOMPARE(AnisotropyOf(SoilData(t), 0)->RowCount(), 1);
+    QCOMPARE(t.BoxCoord().RowCount(), 2);
+    QCOMPARE(t.FailSurface().RowCount(), 2);
+    QCOMPARE(t.BoundCood().RowCount(), 1);
+    QCOMPARE(CellText(t.SoilData(), 0, 0), std::string("0"));
+    QCOMPARE(CellText(t.BoundCood(), 4, 0), std::string("1"));
+    QCOMPARE(AnisotropyOf(t.SoilData(), 0)->RowCount(), 1);
 
     // Eight lines, no ANISO section.
     QCOMPARE(m->FileText(), NewModelText);
@@ -111,22 +111,22 @@ void TestModel::unitSystemOfTables() {
     TTestHost host;
     TTableSet& t = host.Tables();
     auto m = TProgramData::CreateNew(host);
-    SetRow(BoundCood(t), 0, "PPPPI", {10, 20, 30, 40, 3});
-    SetRow(SoilData(t), 0, "PPPPPPI", {120, 125, 200, 30, 0.5L, 100, 1});
-    SetRow(*AnisotropyOf(SoilData(t), 0), 0, "PPP", {45, 100, 20});
-    SetRow(*PointsOf(WaterSurfaceSet(t), 0), 0, "PP", {3.280839895L, 1});
+    SetRow(t.BoundCood(), 0, "PPPPI", {10, 20, 30, 40, 3});
+    SetRow(t.SoilData(), 0, "PPPPPPI", {120, 125, 200, 30, 0.5L, 100, 1});
+    SetRow(*AnisotropyOf(t.SoilData(), 0), 0, "PPP", {45, 100, 20});
+    SetRow(*PointsOf(t.WaterSurfaceSet(), 0), 0, "PP", {3.280839895L, 1});
     m->SetUnitSystem(2);
-    QVERIFY(Near(CellFloat(BoundCood(t), 0, 0), 10 / 3.280839895L, 1e-12L));
-    QCOMPARE(CellText(BoundCood(t), 4, 0), std::string("3"));
-    QVERIFY(std::fabs(CellFloat(SoilData(t), 0, 0) - 18.850L) < 1e-3L);
-    QCOMPARE(CellFloat(SoilData(t), 3, 0), 30.0L);
-    QCOMPARE(CellFloat(SoilData(t), 4, 0), 0.5L);
-    QVERIFY(std::fabs(CellFloat(*AnisotropyOf(SoilData(t), 0), 1, 0) - 100 / 20.885L) < 1e-3L);
-    QCOMPARE(CellFloat(*AnisotropyOf(SoilData(t), 0), 0, 0), 45.0L);
-    QVERIFY(Near(CellFloat(*PointsOf(WaterSurfaceSet(t), 0), 0, 0), 1, 1e-12L));
+    QVERIFY(Near(CellFloat(t.BoundCood(), 0, 0), 10 / 3.280839895L, 1e-12L));
+    QCOMPARE(CellText(t.BoundCood(), 4, 0), std::string("3"));
+    QVERIFY(std::fabs(CellFloat(t.SoilData(), 0, 0) - 18.850L) < 1e-3L);
+    QCOMPARE(CellFloat(t.SoilData(), 3, 0), 30.0L);
+    QCOMPARE(CellFloat(t.SoilData(), 4, 0), 0.5L);
+    QVERIFY(std::fabs(CellFloat(*AnisotropyOf(t.SoilData(), 0), 1, 0) - 100 / 20.885L) < 1e-3L);
+    QCOMPARE(CellFloat(*AnisotropyOf(t.SoilData(), 0), 0, 0), 45.0L);
+    QVERIFY(Near(CellFloat(*PointsOf(t.WaterSurfaceSet(), 0), 0, 0), 1, 1e-12L));
     // Sub-tables made after the switch start in the new system.
-    SoilData(t).SetRowCount(2);
-    QCOMPARE(TableUnitSystem(*AnisotropyOf(SoilData(t), 1)), 2);
+    t.SoilData().SetRowCount(2);
+    QCOMPARE(TableUnitSystem(*AnisotropyOf(t.SoilData(), 1)), 2);
     ForEachTable(t, [](auto& table) { QCOMPARE(TableUnitSystem(table), 2); });
 }
 
@@ -142,12 +142,12 @@ void TestModel::modifiedState() {
     QVERIFY(!host.IsModified());
     host.SetModified(true);
     // A table's own change mark counts as a change of the model; clearing the model clears it.
-    AnisotropyOf(SoilData(host.Tables()), 0)->SetChanged(true);
+    AnisotropyOf(host.Tables().SoilData(), 0)->SetChanged(true);
     QVERIFY(host.IsModified());
     host.SetModified(false);
     QVERIFY(!host.IsModified());
-    QVERIFY(!SoilData(host.Tables()).Changed());
-    SoilData(host.Tables()).SetChanged(true);
+    QVERIFY(!host.Tables().SoilData().Changed());
+    host.Tables().SoilData().SetChanged(true);
     auto loaded = TProgramData::CreateFromFile(m->FileName, true, host);
     QVERIFY(!host.IsModified());
     QCOMPARE(host.ClosedChildren, 2);

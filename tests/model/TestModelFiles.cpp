@@ -22,19 +22,19 @@ void BuildExample(TProgramData& m) {
     TTableSet& t = m.Host().Tables();
     m.Title = "Example dam";
     m.SurfaceBoundaryCount = 1;
-    auto& bound = BoundCood(t);
+    auto& bound = t.BoundCood();
     bound.SetRowCount(2);
     SetRow(bound, 0, "PPPPI", {0, 50, 100, 50, 1});
     SetRow(bound, 1, "PPPPI", {100, 50, 200, 60, 1});
-    SetRow(SoilData(t), 0, "PPPPPPI", {120, 125, 200, 30, 0, 0, 1});
+    SetRow(t.SoilData(), 0, "PPPPPPI", {120, 125, 200, 30, 0, 0, 1});
     m.HasWater = 1;
     m.WaterUnitWeight = 62.4L;
-    auto* points = PointsOf(WaterSurfaceSet(t), 0);
+    auto* points = PointsOf(t.WaterSurfaceSet(), 0);
     points->SetRowCount(2);
     SetRow(*points, 0, "PP", {0, 45});
     SetRow(*points, 1, "PP", {200, 55});
     m.HasSurcharge = 1;
-    SetRow(SurchargeLoad(t), 0, "PPPP", {120, 140, 500, 0});
+    SetRow(t.SurchargeLoad(), 0, "PPPP", {120, 140, 500, 0});
     m.HasEarthquake = 1;
     m.HorizontalCoefficient = 0.15L;
     m.HasBishopSearch = 1;
@@ -91,12 +91,12 @@ void TestModel::exampleDamResource() {
     auto model = TProgramData::CreateFromFile(path, true, host);
     QVERIFY(capture.Messages.empty());
     TTableSet& t = host.Tables();
-    QCOMPARE(BoundCood(t).RowCount(), 7);
+    QCOMPARE(t.BoundCood().RowCount(), 7);
     QCOMPARE(model->SurfaceBoundaryCount, 5);
-    QCOMPARE(SoilData(t).RowCount(), 3);
-    QCOMPARE(AnisotropyOf(SoilData(t), 1)->RowCount(), 3);
-    QCOMPARE(CellText(*AnisotropyOf(SoilData(t), 1), 0, 0), std::string("-45"));
-    QCOMPARE(PointsOf(WaterSurfaceSet(t), 0)->RowCount(), 6);
+    QCOMPARE(t.SoilData().RowCount(), 3);
+    QCOMPARE(AnisotropyOf(t.SoilData(), 1)->RowCount(), 3);
+    QCOMPARE(CellText(*AnisotropyOf(t.SoilData(), 1), 0, 0), std::string("-45"));
+    QCOMPARE(PointsOf(t.WaterSurfaceSet(), 0)->RowCount(), 6);
     QCOMPARE(model->SearchKind, 3);
     QCOMPARE(model->FileText(), ReadFile(path));
 }
@@ -107,7 +107,7 @@ void TestModel::numberFormsInFile() {
     TTableSet& t = m->Host().Tables();
     m->HasWater = 1;
     m->WaterUnitWeight = 62;
-    SetRow(SoilData(t), 0, "PPPPPPI", {62, 0.000001L, 123456789, -0.125L, 12.5L, 0.15L, 3});
+    SetRow(t.SoilData(), 0, "PPPPPPI", {62, 0.000001L, 123456789, -0.125L, 12.5L, 0.15L, 3});
     m->HasEarthquake = 1;
     m->HorizontalCoefficient = 0.125L;
     m->VerticalCoefficient = -0.125L;
@@ -127,8 +127,8 @@ void TestModel::numberFormsInFile() {
     std::vector<std::string> messages;
     auto loaded = LoadText(host, text, true, &messages);
     QVERIFY(messages.empty());
-    QCOMPARE(CellFloat(SoilData(t), 1, 0), 0.000001L);
-    QCOMPARE(CellFloat(SoilData(t), 2, 0), 123456790.0L);
+    QCOMPARE(CellFloat(t.SoilData(), 1, 0), 0.000001L);
+    QCOMPARE(CellFloat(t.SoilData(), 2, 0), 123456790.0L);
     QCOMPARE(loaded->FileText(), text);
 }
 
@@ -136,7 +136,7 @@ void TestModel::anisotropySection() {
     TTestHost host;
     auto m = TProgramData::CreateNew(host);
     TTableSet& t = host.Tables();
-    auto& soil = SoilData(t);
+    auto& soil = t.SoilData();
     soil.SetRowCount(5);
     // Soil 1: one row with a positive direction limit only.
     SetRow(*AnisotropyOf(soil, 0), 0, "PPP", {10, 0, 0});
@@ -171,8 +171,8 @@ void TestModel::anisotropySection() {
 
     // Without any anisotropy data there is no section at all.
     auto fresh = TProgramData::CreateNew(host);
-    SoilData(t).SetRowCount(3);
-    AnisotropyOf(SoilData(t), 2)->SetRowCount(4);
+    t.SoilData().SetRowCount(3);
+    AnisotropyOf(t.SoilData(), 2)->SetRowCount(4);
     QVERIFY(fresh->FileText().find("ANISO") == std::string::npos);
 }
 
@@ -182,13 +182,13 @@ void TestModel::emptySubTables() {
     TTableSet& t = host.Tables();
     m->HasWater = 1;
     m->WaterUnitWeight = 9.81L;
-    auto& water = WaterSurfaceSet(t);
+    auto& water = t.WaterSurfaceSet();
     water.SetRowCount(2);
     PointsOf(water, 0)->SetRowCount(0);
     SetRow(*PointsOf(water, 1), 0, "PP", {5, 6});
     m->HasReinforcement = 1;
     m->UseSurbis = 1;
-    auto& sets = ReinEarthLayerSet(t);
+    auto& sets = t.ReinEarthLayerSet();
     sets.SetRowCount(2);
     LayersOf(sets, 0)->SetRowCount(0);
     SetRow(*LayersOf(sets, 1), 1, "PPPP", {1, 2, 3, 0.5L});
@@ -210,9 +210,9 @@ void TestModel::readingRules() {
             CrLf({"PROFIL", "T", "1 0 1", "0. 0. 10. 0. 1", "SOIL ", "1", "5. 5. 5. 5. 5. 5. 1", "EXECUT"}),
             true, &messages);
         QCOMPARE(messages, std::vector<std::string>{"This file either invalid or incomplete."});
-        QCOMPARE(SoilData(t).RowCount(), 1);
-        QCOMPARE(CellText(SoilData(t), 0, 0), std::string("0"));
-        QCOMPARE(CellText(BoundCood(t), 2, 0), std::string("10"));
+        QCOMPARE(t.SoilData().RowCount(), 1);
+        QCOMPARE(CellText(t.SoilData(), 0, 0), std::string("0"));
+        QCOMPARE(CellText(t.BoundCood(), 2, 0), std::string("10"));
     }
     {
         // PROFILE is accepted; values spread over lines, tabs and blank lines; words after the last
@@ -223,24 +223,24 @@ void TestModel::readingRules() {
                                 "LOADS", "1", "1 2 3 4"}),
                           true);
         QCOMPARE(m->Title, std::string("  Spread  title "));
-        QCOMPARE(BoundCood(t).RowCount(), 2);
+        QCOMPARE(t.BoundCood().RowCount(), 2);
         QCOMPARE(m->SurfaceBoundaryCount, 1);
-        QCOMPARE(CellText(BoundCood(t), 4, 1), std::string("1"));
-        QCOMPARE(CellText(BoundCood(t), 2, 1), std::string("200"));
-        QCOMPARE(CellText(SoilData(t), 6, 0), std::string("2"));
+        QCOMPARE(CellText(t.BoundCood(), 4, 1), std::string("1"));
+        QCOMPARE(CellText(t.BoundCood(), 2, 1), std::string("200"));
+        QCOMPARE(CellText(t.SoilData(), 6, 0), std::string("2"));
         QCOMPARE(int(m->HasSurcharge), 0);
     }
     {
         // Without PROFIL the first line is passed over and SOIL is expected on the second line.
         auto m = LoadText(host, CrLf({"HEADER", "SOIL", "1", "7. 7. 7. 7. 7. 7. 1", "EXECUT"}), true);
         QCOMPARE(m->Title, std::string("New Slope"));
-        QCOMPARE(CellText(SoilData(t), 0, 0), std::string("7"));
-        QCOMPARE(BoundCood(t).RowCount(), 1);
+        QCOMPARE(CellText(t.SoilData(), 0, 0), std::string("7"));
+        QCOMPARE(t.BoundCood().RowCount(), 1);
     }
     {
         // ANISO right after the soil rows.
         auto m = LoadText(host, With(Head(), {"ANISO", "1", "1 1", "5. 6. 7.", "EXECUT"}), true);
-        QCOMPARE(CellText(*AnisotropyOf(SoilData(t), 0), 1, 0), std::string("6"));
+        QCOMPARE(CellText(*AnisotropyOf(t.SoilData(), 0), 1, 0), std::string("6"));
     }
     {
         // A user surface read under SURBIS without REINF is written back as SURFAC; with REINF the
@@ -264,8 +264,8 @@ void TestModel::readingRules() {
             lines.push_back(FormatP(i) + " 0. " + FormatP(i + 1) + " 0. 1");
         lines.insert(lines.end(), {"SOIL", "1", "0. 0. 0. 0. 0. 0. 0", "EXECUT"});
         auto m = LoadText(host, CrLf(lines), true);
-        QCOMPARE(BoundCood(t).RowCount(), 120);
-        QCOMPARE(CellText(BoundCood(t), 2, 119), std::string("120"));
+        QCOMPARE(t.BoundCood().RowCount(), 120);
+        QCOMPARE(CellText(t.BoundCood(), 2, 119), std::string("120"));
         QCOMPARE(m->FileText(), CrLf(lines));
     }
     {
@@ -278,10 +278,10 @@ void TestModel::readingRules() {
         QCOMPARE(m->UnitSystem, 2);
         QCOMPARE(m->WaterUnitWeight, 9.81L);
         QCOMPARE(m->SegmentLength, 8.0L);
-        QCOMPARE(CellText(BoundCood(t), 1, 0), std::string("10"));
-        QCOMPARE(CellText(SoilData(t), 0, 0), std::string("18"));
-        QCOMPARE(TableUnitSystem(BoundCood(t)), 2);
-        QCOMPARE(TableUnitSystem(SoilData(t)), 2);
+        QCOMPARE(CellText(t.BoundCood(), 1, 0), std::string("10"));
+        QCOMPARE(CellText(t.SoilData(), 0, 0), std::string("18"));
+        QCOMPARE(TableUnitSystem(t.BoundCood()), 2);
+        QCOMPARE(TableUnitSystem(t.SoilData()), 2);
     }
 }
 
@@ -346,9 +346,9 @@ void TestModel::sectionPasses() {
         QCOMPARE(m->CwLimit, -8.0L);
         QCOMPARE(m->InterSliceAngle, 9.5L);
         QCOMPARE(m->BlockSegmentLength, 4.0L);
-        QCOMPARE(CellText(BoxCoord(t), 4, 1), std::string("10"));
-        QCOMPARE(CellText(SurchargeLoad(t), 0, 0), std::string("4"));
-        QCOMPARE(CellText(*PointsOf(WaterSurfaceSet(t), 0), 1, 0), std::string("5"));
+        QCOMPARE(CellText(t.BoxCoord(), 4, 1), std::string("10"));
+        QCOMPARE(CellText(t.SurchargeLoad(), 0, 0), std::string("4"));
+        QCOMPARE(CellText(*PointsOf(t.WaterSurfaceSet(), 0), 1, 0), std::string("5"));
         QCOMPARE(m->CavitationPressure, 3.0L);
     }
     {
@@ -357,8 +357,8 @@ void TestModel::sectionPasses() {
                           With(Head(), {"LOADS", "2", "1 1 1 1", "2 2 2 2", "EQUAKE", "0.5 0 0", "LOADS", "1",
                                         "9 9 9 9", "EXECUT"}),
                           true);
-        QCOMPARE(SurchargeLoad(t).RowCount(), 1);
-        QCOMPARE(CellText(SurchargeLoad(t), 0, 0), std::string("9"));
+        QCOMPARE(t.SurchargeLoad().RowCount(), 1);
+        QCOMPARE(CellText(t.SurchargeLoad(), 0, 0), std::string("9"));
         QCOMPARE(m->HorizontalCoefficient, 0.5L);
     }
     {
@@ -400,12 +400,12 @@ void TestModel::spencerAndBlock() {
         QVERIFY(messages.empty());
         QCOMPARE(m->SurfacesPerPoint, 50);
         QCOMPARE(m->BlockSegmentLength, 2.5L);
-        QCOMPARE(BoxCoord(t).RowCount(), 3);
-        QCOMPARE(CellText(BoxCoord(t), 4, 1), std::string("9"));
-        QCOMPARE(CellText(BoxCoord(t), 0, 2), std::string("10"));
+        QCOMPARE(t.BoxCoord().RowCount(), 3);
+        QCOMPARE(CellText(t.BoxCoord(), 4, 1), std::string("9"));
+        QCOMPARE(CellText(t.BoxCoord(), 0, 2), std::string("10"));
         auto none = LoadText(host, With(Head(), {"BLOCK", "20 0 3.", "EXECUT"}), true, &messages);
         QVERIFY(messages.empty());
-        QCOMPARE(BoxCoord(t).RowCount(), 2);
+        QCOMPARE(t.BoxCoord().RowCount(), 2);
         QCOMPARE(none->SurfacesPerPoint, 20);
     }
 }
@@ -427,13 +427,13 @@ void TestModel::oldLayout() {
         QVERIFY(messages.empty());
         QCOMPARE(m->UnitSystem, 1);
         QCOMPARE(m->SurfaceBoundaryCount, 1);
-        QCOMPARE(BoundCood(t).RowCount(), 2);
+        QCOMPARE(t.BoundCood().RowCount(), 2);
         QCOMPARE(m->WaterUnitWeight, 62.4L);
-        QCOMPARE(PointsOf(WaterSurfaceSet(t), 0)->RowCount(), 2);
-        QCOMPARE(CellText(TiebackCoord(t), 0, 0), std::string("1"));
-        QCOMPARE(CellText(TiebackCoord(t), 1, 0), std::string("0"));
-        QCOMPARE(CellText(TiebackCoord(t), 2, 0), std::string("40"));
-        QCOMPARE(CellText(TiebackCoord(t), 6, 0), std::string("20"));
+        QCOMPARE(PointsOf(t.WaterSurfaceSet(), 0)->RowCount(), 2);
+        QCOMPARE(CellText(t.TiebackCoord(), 0, 0), std::string("1"));
+        QCOMPARE(CellText(t.TiebackCoord(), 1, 0), std::string("0"));
+        QCOMPARE(CellText(t.TiebackCoord(), 2, 0), std::string("40"));
+        QCOMPARE(CellText(t.TiebackCoord(), 6, 0), std::string("20"));
         QCOMPARE(m->SearchKind, 2);
         QCOMPARE(m->InitiationPoints, 10);
         QCOMPARE(m->CwLimit, -45.0L);
@@ -458,7 +458,7 @@ void TestModel::oldLayout() {
         QVERIFY(messages.empty());
         QCOMPARE(b->SurfacesPerPoint, 40);
         QCOMPARE(b->BlockSegmentLength, 3.0L);
-        QCOMPARE(CellText(BoxCoord(t), 4, 0), std::string("4"));
+        QCOMPARE(CellText(t.BoxCoord(), 4, 0), std::string("4"));
         QCOMPARE(int(b->HasEarthquake), 0);
         // A user surface ends the 2.0 file as well.
         auto s = LoadText(host, With(old, {"SURFAC", "1", "1 2", "LOADS", "1", "1 2 3 4"}), false, &messages);
@@ -489,11 +489,11 @@ void TestModel::loadErrors() {
         QCOMPARE(capture.Messages,
                  std::vector<std::string>{
                      "Error on Line 7 Item 3\rA floating point number was expected but not found."});
-        QCOMPARE(SoilData(t).RowCount(), 2);
-        QCOMPARE(CellText(SoilData(t), 1, 0), std::string("125"));
-        QCOMPARE(CellText(SoilData(t), 2, 0), std::string("0"));
-        QCOMPARE(CellText(SoilData(t), 0, 1), std::string("0"));
-        QCOMPARE(CellText(BoundCood(t), 2, 0), std::string("10"));
+        QCOMPARE(t.SoilData().RowCount(), 2);
+        QCOMPARE(CellText(t.SoilData(), 1, 0), std::string("125"));
+        QCOMPARE(CellText(t.SoilData(), 2, 0), std::string("0"));
+        QCOMPARE(CellText(t.SoilData(), 0, 1), std::string("0"));
+        QCOMPARE(CellText(t.BoundCood(), 2, 0), std::string("10"));
         QCOMPARE(int(m->HasWater), 0);
         usable(*m, path);
     }
@@ -533,12 +533,12 @@ void TestModel::loadErrors() {
         auto m = TProgramData::CreateFromFile(path, true, host);
         QCOMPARE(capture.Messages, std::vector<std::string>{Incomplete});
         if (kept >= 1) {
-            QCOMPARE(CellText(BoundCood(t), 2, 0), std::string("10"));
-            QCOMPARE(CellText(SoilData(t), 1, 0), std::string("125"));
+            QCOMPARE(CellText(t.BoundCood(), 2, 0), std::string("10"));
+            QCOMPARE(CellText(t.SoilData(), 1, 0), std::string("125"));
         }
         if (kept == 2) {
             QCOMPARE(int(m->HasSurcharge), 1);
-            QCOMPARE(CellText(SurchargeLoad(t), 3, 0), std::string("4"));
+            QCOMPARE(CellText(t.SurchargeLoad(), 3, 0), std::string("4"));
             // What was read is saved again (the flag was set when the section started).
             QVERIFY(m->FileText().find("LOADS\r\n1\r\n1. 2. 3. 4.\r\n") != std::string::npos);
         }
@@ -551,7 +551,7 @@ void TestModel::loadErrors() {
             LoadText(host, With(Head(), {"ANISO", "1", "3 1", "1 2 3", "LOADS", "1", "1 1 1 1", "EXECUT"}),
                      true, &messages);
         QCOMPARE(messages, std::vector<std::string>{Incomplete});
-        QCOMPARE(CellText(SoilData(t), 0, 0), std::string("1"));
+        QCOMPARE(CellText(t.SoilData(), 0, 0), std::string("1"));
         QCOMPARE(int(m->HasSurcharge), 0);
         QVERIFY(!host.IsModified());
     }
@@ -566,8 +566,8 @@ void TestModel::damagedCounts() {
         auto m = LoadText(host, CrLf({"PROFIL", "T", "2147483647 0 1", "0 0 10 0 1", "10 0 20 0 1"}), true,
                           &messages);
         QCOMPARE(messages, std::vector<std::string>{Incomplete});
-        QCOMPARE(BoundCood(t).RowCount(), 2);
-        QCOMPARE(CellText(BoundCood(t), 2, 1), std::string("20"));
+        QCOMPARE(t.BoundCood().RowCount(), 2);
+        QCOMPARE(CellText(t.BoundCood(), 2, 1), std::string("20"));
         // Saved again, the count matches the rows.
         QVERIFY(m->FileText().find("PROFIL\r\nT\r\n2 0 1\r\n0. 0. 10. 0. 1\r\n10. 0. 20. 0. 1\r\n") == 0);
     }
@@ -577,8 +577,8 @@ void TestModel::damagedCounts() {
             LoadText(host, With({"PROFIL", "T", "1 0 1", "0 0 10 0 1", "SOIL"}, {"1000000", "120 125 200"}),
                      true, &messages);
         QCOMPARE(messages, std::vector<std::string>{Incomplete});
-        QCOMPARE(SoilData(t).RowCount(), 1);
-        QCOMPARE(CellText(SoilData(t), 2, 0), std::string("200"));
+        QCOMPARE(t.SoilData().RowCount(), 1);
+        QCOMPARE(CellText(t.SoilData(), 2, 0), std::string("200"));
     }
     // Counts deep inside the structure: surfaces, points, layer sets, layers, anisotropy blocks and rows.
     const std::vector<std::vector<std::string>> hostile = {
@@ -599,8 +599,8 @@ void TestModel::damagedCounts() {
     // Negative counts are empty tables, padded to their minimum.
     auto m = LoadText(host, CrLf({"PROFIL", "T", "-5 0 1", "SOIL", "-1", "EXECUT"}), true, &messages);
     QVERIFY(messages.empty());
-    QCOMPARE(BoundCood(t).RowCount(), 1);
-    QCOMPARE(SoilData(t).RowCount(), 1);
+    QCOMPARE(t.BoundCood().RowCount(), 1);
+    QCOMPARE(t.SoilData().RowCount(), 1);
 }
 
 void TestModel::roundTrips() {
@@ -641,24 +641,24 @@ void TestModel::roundTrips() {
         m->VerticalCoefficient = 0.25L;
         m->CavitationPressure = -14.7L;
         m->HasLimits = 1;
-        Limits(t).SetRowCount(2);
-        SetRow(Limits(t), 1, "PPPP", {1.5L, -2, 1E-6L, 3.25E9L});
+        t.limit().SetRowCount(2);
+        SetRow(t.limit(), 1, "PPPP", {1.5L, -2, 1E-6L, 3.25E9L});
         m->HasTiebacks = 1;
-        SetRow(TiebackCoord(t), 0, "IPPPPPP", {2, 10, 20, 5000, 8, 15, 25});
+        SetRow(t.TiebackCoord(), 0, "IPPPPPP", {2, 10, 20, 5000, 8, 15, 25});
         m->HasReinforcement = 1;
         m->UseSurbis = 1;
-        auto& sets = ReinEarthLayerSet(t);
+        auto& sets = t.ReinEarthLayerSet();
         sets.SetRowCount(2);
         SetRow(*LayersOf(sets, 1), 1, "PPPP", {1, 2, 3000, 0.75L});
-        SetRow(*AnisotropyOf(SoilData(t), 0), 0, "PPP", {45, 100, 20});
+        SetRow(*AnisotropyOf(t.SoilData(), 0), 0, "PPP", {45, 100, 20});
         if (kind == 1) {
-            auto& surface = FailSurfaceChart(t);
+            auto& surface = t.FailSurfaceChart();
             surface.SetRowCount(3);
             SetRow(surface, 2, "PP", {40, 12.5L});
         }
         if (kind == 5) {
-            SetRow(BoxCoord(t), 0, "PPPPP", {1, 2, 3, 4, 5});
-            SetRow(BoxCoord(t), 1, "PPPPP", {6, 7, 8, 9, 10});
+            SetRow(t.BoxCoord(), 0, "PPPPP", {1, 2, 3, 4, 5});
+            SetRow(t.BoxCoord(), 1, "PPPPP", {6, 7, 8, 9, 10});
         }
         CheckRoundTrip(host, *m, "search kinds");
     }
@@ -675,7 +675,7 @@ void TestModel::damagedFiles() {
     full->UseSurbis = 1;
     full->HasLimits = 1;
     full->HasTiebacks = 1;
-    SetRow(*AnisotropyOf(SoilData(host.Tables()), 0), 0, "PPP", {45, 100, 20});
+    SetRow(*AnisotropyOf(host.Tables().SoilData(), 0), 0, "PPP", {45, 100, 20});
     const std::vector<std::string> sources = {
         full->FileText(), ReadFile(std::string(BREVANTO_RESOURCE_DIR) + "/examples/ExampleDam.qvxd")};
     const std::vector<std::string> replacements = {"abc", "-1",     "0",   "2147483647",  "99999", "1E-6.",
