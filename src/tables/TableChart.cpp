@@ -3,8 +3,10 @@
 #include "tables/Errors.h"
 #include "tables/Messages.h"
 #include <QFile>
+#include <QStringDecoder>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 TGridTableChart::TGridTableChart(TGridTable* owner) : TGridTable(ChartFamily(), owner) {}
 
@@ -147,6 +149,12 @@ int TGridTableChart::ReadValuesFromFile(const std::string& path) {
     if (file.error() != QFileDevice::NoError)
         throw EInOutError(file.errorString().toStdString());
     file.close();
+    // A byte-order mark (as text editors write for UTF-8 or UTF-16) is no part of the first line:
+    // left in place it would spoil that line's first number and its row would be skipped.
+    if (std::optional<QStringConverter::Encoding> encoding = QStringConverter::encodingForData(bytes)) {
+        QStringDecoder decode(*encoding);
+        bytes = QString(decode(bytes)).toUtf8();
+    }
     return FillTableFromLines(*this, SplitTextLines(bytes.toStdString()));
 }
 

@@ -146,6 +146,24 @@ void TestTableChart::readValuesFromFile() {
     f.close();
     QCOMPARE(surface.ReadValuesFromFile(empty), 0);
     QCOMPARE(surface.RowCount(), 3);
+    // A text editor may start the file with a byte-order mark; it is not part of the first line,
+    // whose point must not be lost. UTF-16 files carry one as well.
+    const std::string marked = dir.filePath("marked.txt").toStdString();
+    QFile m(QString::fromStdString(marked));
+    QVERIFY(m.open(QIODevice::WriteOnly));
+    m.write("\xEF\xBB\xBF"
+            "1 2\r\n3 4\r\n");
+    m.close();
+    QCOMPARE(surface.ReadValuesFromFile(marked), 2);
+    QCOMPARE(surface.Cell(0, 0).GetFloat(), 1.0L);
+    QCOMPARE(surface.Cell(1, 1).GetFloat(), 4.0L);
+    QVERIFY(m.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    const char16_t wide[] = u"\uFEFF7 8\r\n9 10\r\n";
+    m.write(reinterpret_cast<const char*>(wide), sizeof(wide) - sizeof(char16_t));
+    m.close();
+    QCOMPARE(surface.ReadValuesFromFile(marked), 2);
+    QCOMPARE(surface.Cell(0, 0).GetFloat(), 7.0L);
+    QCOMPARE(surface.Cell(1, 1).GetFloat(), 10.0L);
 }
 
 void TestTableChart::readStopsAtMaxRowsAndOnRejectedValue() {
