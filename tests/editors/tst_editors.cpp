@@ -892,6 +892,19 @@ void TestEditors::failureSurfaceGraph() {
     QCOMPARE(form->BottomAxisFormat(), QStringLiteral("#,##0.###"));
     QVERIFY(form->AxisY->categoriesLabels().contains(QStringLiteral("3.0E5")));
 
+    // Values in ten-thousandths: every label names the place it stands at (no "0.001" at 0.0005).
+    surface.SetRowCount(4);
+    for (int i = 0; i < 4; ++i)
+        SetRow(surface, i, {0.0002 * i, 0.0001 * (i + 1) * (i + 1)});
+    form->RedrawGraph();
+    QCOMPARE(form->LeftAxisFormat(), QStringLiteral("#,##0.###"));
+    for (QCategoryAxis* axis : {form->AxisX, form->AxisY}) {
+        const QStringList labels = axis->categoriesLabels();
+        QVERIFY(labels.size() >= 2);
+        for (const QString& label : labels)
+            QVERIFY2(std::abs(label.toDouble() - axis->endValue(label)) < 1e-9, qPrintable(label));
+    }
+
     // Inverted axes.
     surface.InvertedXAxis = true;
     surface.InvertedYAxis = true;
