@@ -295,6 +295,15 @@ TTableForm* TTableForm::Open(TGridTable& table, bool modal) {
 }
 
 bool TTableForm::eventFilter(QObject* object, QEvent* event) {
+    // The press on a row control that left the grid with a rejected entry (the focus moves before
+    // the press arrives) neither opens the list nor clicks the sub-table button.
+    if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) &&
+        object == FExitTarget && ControlAt(static_cast<QWidget*>(object))) {
+        const bool follows = FExitTime.isValid() && FExitTime.elapsed() < 3000;
+        FExitTarget = nullptr;
+        if (follows)
+            return true;
+    }
     // A window that is only moved keeps its size; remember where it is, so the next drag of an
     // edge is told apart from a move.
     if (event->type() == QEvent::Move && object == Container() && FLastContainerGeometry.isValid() &&
@@ -706,6 +715,7 @@ void TTableForm::AllocateControls(int topRow, int count) {
                 control = button;
             }
             control->hide();
+            control->installEventFilter(this);
             set.Controls.emplace_back(control);
         }
         for (int i = 0; i < count; ++i)
@@ -781,6 +791,14 @@ QWidget* TTableForm::RowControl(int visibleColumn, int row) const {
     return nullptr;
 }
 
+QWidget* TTableForm::ControlAt(QWidget* widget) const {
+    for (const TControlSet& set : FControlSets)
+        for (const QPointer<QWidget>& c : set.Controls)
+            if (c && (c == widget || c->isAncestorOf(widget)))
+                return c;
+    return nullptr;
+}
+
 int TTableForm::ControlRow(QWidget* control, int* visibleColumn) const {
     for (const TControlSet& set : FControlSets)
         for (const QPointer<QWidget>& c : set.Controls)
@@ -844,8 +862,12 @@ void TTableForm::ControlEntered(QWidget* control) {
     const int row = ControlRow(control, &visibleColumn);
     if (row < 0 || !FTable)
         return;
-    // The pending entry of the cell being left is committed first, as when leaving the grid.
+    // The pending entry of the cell being left is committed first, as when leaving the grid. A
+    // rejected entry keeps the user on the bad cell: the press that left the grid does not go on
+    // to open a sub-table or a list.
     if (!CommitCurrentCell()) {
+        FExitTarget = ControlAt(control); // its press is swallowed (see eventFilter)
+        FExitTime.start();
         FocusGrid();
         return;
     }

@@ -204,6 +204,8 @@ class TTableForm : public QWidget, public ITableEditor {
     void FreeControls();
     void PlaceControls();
     int ControlRow(QWidget* control, int* visibleColumn = nullptr) const;
+    // The row control that is or contains `widget`, or null.
+    QWidget* ControlAt(QWidget* widget) const;
     void ComboActivated(QWidget* combo, int index);
     void TableButtonClicked(QWidget* button);
     void FocusChanged(QWidget* old, QWidget* now);

@@ -49,6 +49,39 @@ void SetAxisLabels(QCategoryAxis* axis, double lo, double hi, double step, const
         axis->append(label, v);
     }
 }
+// The finest step whose labels still tell the ticks apart in `format`: "#,##0.###" shows three
+// decimals, "#,##0" none, and "#.0##E-0" four significant digits of the largest tick. A finer step
+// would put rounded (and repeated) labels at places they do not name.
+double FinestLabelStep(const QString& format, double lo, double hi) {
+    if (format == QLatin1String("#,##0"))
+        return 1.0;
+    if (format == QLatin1String("#.0##E-0")) {
+        const double top = std::max(std::abs(lo), std::abs(hi));
+        return top > 0 ? std::pow(10.0, std::floor(std::log10(top)) - 3) : 0.0;
+    }
+    return 0.001;
+}
+
+// The next step of the 1, 2, 5 sequence that is not below `finest`.
+double CoarsenStep(double step, double finest) {
+    while (step > 0 && step < finest * (1 - 1e-9)) {
+        const double magnitude = std::pow(10.0, std::floor(std::log10(step) + 1e-9));
+        const double f = step / magnitude;
+        step = (f < 1.5 ? 2.0 : f < 3.5 ? 5.0 : 10.0) * magnitude;
+    }
+    return step;
+}
+
+// An automatic range whose step the label format can show: the ends move out to whole steps.
+TAxisRange ShowableRange(TAxisRange range, const QString& format) {
+    const double step = CoarsenStep(range.Step, FinestLabelStep(format, range.Min, range.Max));
+    if (step != range.Step) {
+        range.Min = std::floor(range.Min / step + 1e-9) * step;
+        range.Max = std::ceil(range.Max / step - 1e-9) * step;
+        range.Step = step;
+    }
+    return range;
+}
 } // namespace
 
 std::function<bool(const QString&, const QStringList&)> TTableChartForm::StartProcess =
@@ -377,16 +410,18 @@ void TTableChartForm::BuildLineChart() {
             lo = y0 - band;
             hi = y0 + band;
         }
-        SetAxisLabels(AxisY, lo, hi, AutoAxisRange(lo, hi).Step, FLeftFormat);
+        const double step = CoarsenStep(AutoAxisRange(lo, hi).Step, FinestLabelStep(FLeftFormat, lo, hi));
+        SetAxisLabels(AxisY, lo, hi, step, FLeftFormat);
     } else {
-        SetAxisLabels(AxisY, autoY.Min, autoY.Max, autoY.Step, FLeftFormat);
+        const TAxisRange y = ShowableRange(autoY, FLeftFormat);
+        SetAxisLabels(AxisY, y.Min, y.Max, y.Step, FLeftFormat);
     }
     const TAxisRange autoX = AutoAxisRange(xlo, xhi);
     const bool indexAxis = data.BottomFormat == "#,##0";
     FBottomFormat = indexAxis ? QString::fromStdString(data.BottomFormat)
                               : QString::fromStdString(AxisLabelFormat(autoX.Min, autoX.Max));
-    SetAxisLabels(AxisX, autoX.Min, autoX.Max, indexAxis ? std::max(1.0, std::round(autoX.Step)) : autoX.Step,
-                  FBottomFormat);
+    const TAxisRange x = ShowableRange(autoX, FBottomFormat);
+    SetAxisLabels(AxisX, x.Min, x.Max, x.Step, FBottomFormat);
 }
 
 // ---------------------------------------------------------------- file and clipboard

@@ -274,6 +274,15 @@ void TestEditors::rejectedEntry() {
             QApplication::focusWidget() == form->Grid);
     QCOMPARE(soil.RowCount(), 3);
 
+    // Pressing a sub-table button with the bad entry: the message, and the sub-table stays shut.
+    QCoreApplication::processEvents(); // a new user action
+    messages.Clear();
+    QTest::mouseClick(qobject_cast<QPushButton*>(form->RowControl(7, 2)), Qt::LeftButton);
+    QCOMPARE(messages.Count(), 1);
+    QVERIFY(!EditorOf(*soil.Column(7).GetTable(2)));
+    QCOMPARE(form->Grid->currentRow(), 0);
+    QCOMPARE(form->Grid->currentColumn(), 1);
+
     // Correcting the entry lets the user move on.
     TypeIntoCurrent(form, QStringLiteral("118.5"));
     ClickCell(form, 2, 3);
@@ -522,6 +531,15 @@ void TestEditors::dropDownChangesKind() {
     // The control lies over its cell.
     const QRect cell = form->Grid->visualRect(form->Grid->model()->index(1, 0));
     QVERIFY(cell.contains(combo->geometry().center()));
+
+    // Pressing the list with a rejected entry pending: the message, and no list opens.
+    form->Grid->setCurrentCell(0, 1);
+    TypeIntoCurrent(form, QStringLiteral("abc"));
+    QTest::mouseClick(combo, Qt::LeftButton);
+    QCOMPARE(messages.Count(), 1);
+    QVERIFY(!QApplication::activePopupWidget());
+    QCOMPARE(form->Grid->currentColumn(), 1);
+    TypeIntoCurrent(form, QStringLiteral("2"));
 
     combo->setFocus(Qt::MouseFocusReason);
     QCOMPARE(form->Grid->currentRow(), 1); // entering the list makes its row current
@@ -891,6 +909,19 @@ void TestEditors::failureSurfaceGraph() {
     QCOMPARE(form->LeftAxisFormat(), QStringLiteral("#.0##E-0"));
     QCOMPARE(form->BottomAxisFormat(), QStringLiteral("#,##0.###"));
     QVERIFY(form->AxisY->categoriesLabels().contains(QStringLiteral("3.0E5")));
+
+    // Values in ten-thousandths: every label names the place it stands at (no "0.001" at 0.0005).
+    surface.SetRowCount(4);
+    for (int i = 0; i < 4; ++i)
+        SetRow(surface, i, {0.0002 * i, 0.0001 * (i + 1) * (i + 1)});
+    form->RedrawGraph();
+    QCOMPARE(form->LeftAxisFormat(), QStringLiteral("#,##0.###"));
+    for (QCategoryAxis* axis : {form->AxisX, form->AxisY}) {
+        const QStringList labels = axis->categoriesLabels();
+        QVERIFY(labels.size() >= 2);
+        for (const QString& label : labels)
+            QVERIFY2(std::abs(label.toDouble() - axis->endValue(label)) < 1e-9, qPrintable(label));
+    }
 
     // Inverted axes.
     surface.InvertedXAxis = true;
