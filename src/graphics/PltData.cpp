@@ -738,15 +738,12 @@ void BuildLayerChains(TPlotStore& store) {
     }
     bool taken[PlotCapacity::BoundaryRecords] = {};
     store.ChainCount = 0;
-    bool reported = false;
     for (int i = 0; i < n; ++i) {
         if (taken[i] || rec[i].Soil <= 0)
             continue;
         if (store.ChainCount >= PlotCapacity::Chains) {
-            if (!reported)
-                ShowErrorMessage("The boundary table holds more soil layer chains than can be shown (" +
-                                 std::to_string(PlotCapacity::Chains) + "); the rest were skipped.");
-            reported = true;
+            ShowErrorMessage("The boundary table holds more soil layer chains than can be shown (" +
+                             std::to_string(PlotCapacity::Chains) + "); the rest were skipped.");
             break;
         }
         TLayerChain& chain = store.Chains[store.ChainCount++];
