@@ -188,19 +188,21 @@ bool TCellDelegate::eventFilter(QObject* object, QEvent* event) {
 
 // ---------------------------------------------------------------- form
 
+QPushButton* TTableForm::MakeButton(const QString& caption, const char* name) {
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
 TTableForm::TTableForm(TGridTable& table, QWidget* parent) : QWidget(parent), FTable(&table) {
     setObjectName(QStringLiteral("TableForm"));
     setWindowTitle(QStringLiteral("TableForm"));
     setAttribute(Qt::WA_DeleteOnClose);
     Grid = new TTableGrid(this);
-    BtnAdd = new QPushButton(tr("&Add Row"), this);
-    BtnAdd->setObjectName(QStringLiteral("BtnAdd"));
-    BtnIns = new QPushButton(tr("&Insert Row"), this);
-    BtnIns->setObjectName(QStringLiteral("BtnIns"));
-    BtnDel = new QPushButton(tr("&Delete Row"), this);
-    BtnDel->setObjectName(QStringLiteral("BtnDel"));
-    for (QPushButton* b : {BtnAdd, BtnIns, BtnDel})
-        b->setAutoDefault(false);
+    BtnAdd = MakeButton(tr("&Add Row"), "BtnAdd");
+    BtnIns = MakeButton(tr("&Insert Row"), "BtnIns");
+    BtnDel = MakeButton(tr("&Delete Row"), "BtnDel");
     lblComments = new QLabel(this);
     lblComments->setObjectName(QStringLiteral("lblComments"));
     imgHelp = new QLabel(this);

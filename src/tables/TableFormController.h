@@ -153,6 +153,10 @@ class TTableForm : public QWidget, public ITableEditor {
     void Closed();
 
   protected:
+    // A push button of this window: caption, object name, and never the default button, since Enter
+    // belongs to the grid and the entry boxes.
+    QPushButton* MakeButton(const QString& caption, const char* name);
+
     // What the chart-backed editor adds. All are called with a live table.
     virtual int RowsShownLimit() const { return 10; }
     virtual int GridTop() const { return Margin(); }

@@ -197,20 +197,12 @@ TTableChartForm::TTableChartForm(TGridTableChart& table, QWidget* parent) : TTab
     FileNameEdit = new QLineEdit(this);
     FileNameEdit->setObjectName(QStringLiteral("FileNameEdit"));
     FileNameLabel->setBuddy(FileNameEdit);
-    BtnBrowse = new QPushButton(QStringLiteral("Browse"), this);
-    BtnBrowse->setObjectName(QStringLiteral("BtnBrowse"));
-    BtnEdit = new QPushButton(QStringLiteral("View/Edit File"), this);
-    BtnEdit->setObjectName(QStringLiteral("BtnEdit"));
-    BtnRead = new QPushButton(QStringLiteral("Read values from File"), this);
-    BtnRead->setObjectName(QStringLiteral("BtnRead"));
-    BtnClip = new QPushButton(QStringLiteral("Paste values from  Clipboard (text)"), this);
-    BtnClip->setObjectName(QStringLiteral("BtnClip"));
-    BtnOK = new QPushButton(QStringLiteral("OK"), this);
-    BtnOK->setObjectName(QStringLiteral("BtnOK"));
-    BtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
-    for (QPushButton* b : {BtnBrowse, BtnEdit, BtnRead, BtnClip, BtnOK, BtnCancel})
-        b->setAutoDefault(false);
+    BtnBrowse = MakeButton(QStringLiteral("Browse"), "BtnBrowse");
+    BtnEdit = MakeButton(QStringLiteral("View/Edit File"), "BtnEdit");
+    BtnRead = MakeButton(QStringLiteral("Read values from File"), "BtnRead");
+    BtnClip = MakeButton(QStringLiteral("Paste values from  Clipboard (text)"), "BtnClip");
+    BtnOK = MakeButton(QStringLiteral("OK"), "BtnOK");
+    BtnCancel = MakeButton(QStringLiteral("Cancel"), "BtnCancel");
     connect(BtnBrowse, &QPushButton::clicked, this, &TTableChartForm::BtnBrowseClick);
     connect(BtnEdit, &QPushButton::clicked, this, &TTableChartForm::BtnEditClick);
     connect(BtnRead, &QPushButton::clicked, this, &TTableChartForm::BtnReadClick);
