@@ -1,7 +1,7 @@
 // Loading and saving a large slope model: every table filled far beyond what a typical problem uses.
 #include "model/LPData.h"
 #include "model/TableAccess.h"
-#include "tables/Messages.h"
+#include "text/Messages.h"
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // Goals: reading within 3 times `wc -w` on the same file, a full repaint under 50 ms.
 #include "graphics/PltData.h"
 #include "graphics/PltDraw.h"
-#include "tables/Messages.h"
+#include "text/Messages.h"
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>

@@ -1,7 +1,7 @@
 // Speed of the table family: unit switches of a full soil table with anisotropy sub-tables, and
 // growing tables to 10,000 rows.
 #include "tables/TableSet.h"
-#include "tables/Units.h"
+#include "text/Units.h"
 #include <benchmark/benchmark.h>
 
 namespace {

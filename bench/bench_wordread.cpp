@@ -1,8 +1,8 @@
 // Reading and writing numbers in bulk: TWordReader on a ~20 MB file of numbers, and the number
 // forms writing the same values. Compare the words/s with `wc -w` on the same file: set
 // BREVANTO_BENCH_KEEP=1 to keep the file (its path is printed) and time `wc -w` on it.
-#include "tables/NumberForms.h"
-#include "tables/WordRead.h"
+#include "text/NumberForms.h"
+#include "text/WordRead.h"
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>

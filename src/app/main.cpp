@@ -4,7 +4,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 
-#include "tables/MsgBox.h"
+#include "widgets/MsgBox.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -33,7 +33,7 @@ const std::map<std::string, TCommand>& Commands() {
 }
 } // namespace
 
-int main(int argc, char** argv) {
+int RunCli(int argc, char** argv) {
     if (argc < 2) {
         std::cerr << Usage;
         return 2;

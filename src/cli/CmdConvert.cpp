@@ -1,8 +1,8 @@
 // convert and units: load an input file, optionally switch its unit system, save it elsewhere.
 #include "cli/Commands.h"
 #include "model/LPData.h"
-#include "tables/Errors.h"
-#include "tables/Messages.h"
+#include "text/Errors.h"
+#include "text/Messages.h"
 #include <iostream>
 
 namespace {

@@ -1,6 +1,6 @@
 #include "cli/Commands.h"
-#include "tables/Errors.h"
-#include "tables/Evaluate.h"
+#include "text/Errors.h"
+#include "text/Evaluate.h"
 #include <iostream>
 
 int CmdEval(const TArgs& args) {

@@ -10,3 +10,6 @@ int CmdEval(const TArgs& args);
 int CmdConvert(const TArgs& args);
 int CmdUnits(const TArgs& args);
 int CmdRender(const TArgs& args);
+
+// The whole program: argv[1] names the command. Returns the exit code (2 for a usage error).
+int RunCli(int argc, char** argv);

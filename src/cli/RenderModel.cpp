@@ -1,7 +1,7 @@
 #include "cli/RenderModel.h"
 #include "model/LPData.h"
 #include "model/TableAccess.h"
-#include "tables/Messages.h"
+#include "text/Messages.h"
 #include "tables/TableChart.h"
 #include <iostream>
 

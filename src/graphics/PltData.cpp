@@ -2,8 +2,8 @@
 #include "model/LPData.h"
 #include "model/TableAccess.h"
 #include "tables/ColumnTypes.h"
-#include "tables/Errors.h"
-#include "tables/Messages.h"
+#include "text/Errors.h"
+#include "text/Messages.h"
 #include "tables/TableChart.h"
 #include <cerrno>
 #include <charconv>

@@ -1,6 +1,6 @@
 #include "model/LPData.h"
 #include "model/TableAccess.h"
-#include "tables/Errors.h"
+#include "text/Errors.h"
 #include <QFile>
 #include <QSaveFile>
 #include <QString>

@@ -3,7 +3,7 @@
 // The tabular part lives in the host's table set (ModelHost.h); this object resets it for a new model,
 // fills it when a file is loaded and writes it back with the rest.
 #include "model/ModelHost.h"
-#include "tables/NumberForms.h"
+#include "text/NumberForms.h"
 #include <cstdint>
 #include <memory>
 #include <string>

@@ -1,9 +1,9 @@
 // Reading an input file, current layout or 2.0 layout, into the model and the host's tables.
 #include "model/LPData.h"
 #include "model/TableAccess.h"
-#include "tables/Errors.h"
-#include "tables/Messages.h"
-#include "tables/WordRead.h"
+#include "text/Errors.h"
+#include "text/Messages.h"
+#include "text/WordRead.h"
 #include <algorithm>
 
 namespace {

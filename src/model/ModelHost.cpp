@@ -1,5 +1,5 @@
 #include "model/ModelHost.h"
-#include "tables/Errors.h"
+#include "text/Errors.h"
 #include "tables/TableSet.h"
 
 namespace {

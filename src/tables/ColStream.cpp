@@ -1,5 +1,5 @@
 #include "tables/ColStream.h"
-#include "tables/Errors.h"
+#include "text/Errors.h"
 #include <cctype>
 #include <cmath>
 #include <cstring>

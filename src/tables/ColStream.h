@@ -11,7 +11,7 @@
 //   "text"              string ("\"", "\\", "\r", "\n", "\t" escapes)
 //   true / false        boolean            ( ... )            list start ... list end
 //   # to the end of the line is a comment; blanks and line ends only separate tokens.
-#include "tables/NumberForms.h"
+#include "text/NumberForms.h"
 #include <cstdint>
 #include <string>
 

@@ -1,10 +1,10 @@
 #include "tables/ColumnTypes.h"
 #include "tables/ColStream.h"
-#include "tables/Errors.h"
-#include "tables/Evaluate.h"
-#include "tables/Messages.h"
+#include "text/Errors.h"
+#include "text/Evaluate.h"
+#include "text/Messages.h"
 #include "tables/Table.h"
-#include "tables/Units.h"
+#include "text/Units.h"
 #include <QFontMetrics>
 #include <QString>
 #include <algorithm>

@@ -5,7 +5,7 @@
 //   0 TEnumColumn, 1 TIntColumn, 2 TFloatColumn, 3 TTableColumn (a sub-table per row), 4 TStringColumn.
 // The chart-backed tables use the same classes under their own names (TableChart.h) with a
 // column type registry of their own.
-#include "tables/NumberForms.h"
+#include "text/NumberForms.h"
 #include <cstdint>
 #include <memory>
 #include <string>

@@ -1,6 +1,6 @@
 #include "tables/Table.h"
 #include "tables/ColStream.h"
-#include "tables/Errors.h"
+#include "text/Errors.h"
 #include "tables/TableChart.h"
 #include <algorithm>
 #include <unordered_map>

@@ -1,7 +1,7 @@
 #include "tables/TableChart.h"
 #include "tables/ColStream.h"
-#include "tables/Errors.h"
-#include "tables/Messages.h"
+#include "text/Errors.h"
+#include "text/Messages.h"
 #include <QFile>
 #include <QStringDecoder>
 #include <algorithm>

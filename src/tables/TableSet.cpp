@@ -1,6 +1,6 @@
 #include "tables/TableSet.h"
 #include "tables/ColStream.h"
-#include "tables/Errors.h"
+#include "text/Errors.h"
 #include <QFile>
 #include <QImage>
 #include <QString>
@@ -192,13 +192,10 @@ std::string WriteTableDefinition(const std::string& name, const TGridTable& tabl
 }
 
 std::string BuiltInTableDefinitions() {
-    // Compiled in as a Qt resource; the source folder is the fallback for builds without it.
+    // Compiled in as a Qt resource, so an installed program never looks for its source folder.
     QFile file(QStringLiteral(":/brevanto/tables/MainTables.tables"));
-    if (!file.open(QIODevice::ReadOnly)) {
-        file.setFileName(QStringLiteral(BREVANTO_RESOURCE_DIR "/tables/MainTables.tables"));
-        if (!file.open(QIODevice::ReadOnly))
-            throw EInOutError("The table definitions cannot be read: " + file.errorString().toStdString());
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        throw EInOutError("The table definitions cannot be read: " + file.errorString().toStdString());
     return file.readAll().toStdString();
 }
 

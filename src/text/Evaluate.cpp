@@ -1,5 +1,5 @@
-#include "tables/Evaluate.h"
-#include "tables/Errors.h"
+#include "text/Evaluate.h"
+#include "text/Errors.h"
 #include <cmath>
 #include <cstdint>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 // The entry evaluator: every number the user types (cells, entry boxes) goes through it.
 // Accepts plain numbers and arithmetic expressions with functions, constants, "!" and "$" hex.
-#include "tables/NumberForms.h"
+#include "text/NumberForms.h"
 #include <string>
 
 // Evaluates an entry; raises EAssignError ("Entry could not be evaluated:\r<reason>") on failure.

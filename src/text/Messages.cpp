@@ -1,4 +1,4 @@
-#include "tables/Messages.h"
+#include "text/Messages.h"
 #include <iostream>
 #include <utility>
 

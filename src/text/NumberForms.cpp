@@ -1,4 +1,4 @@
-#include "tables/NumberForms.h"
+#include "text/NumberForms.h"
 #include <charconv>
 #include <cmath>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "tables/Units.h"
+#include "text/Units.h"
 #include <cstddef>
 #include <iterator>
 

@@ -1,5 +1,5 @@
-#include "tables/WordRead.h"
-#include "tables/Errors.h"
+#include "text/WordRead.h"
+#include "text/Errors.h"
 #include <algorithm>
 #include <cerrno>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 // Reads a text file as lines and blank/tab-separated words, converting words to numbers with
 // line-and-item error messages. The input-file reader takes every section through it.
-#include "tables/NumberForms.h"
+#include "text/NumberForms.h"
 #include <cstdint>
 #include <string>
 #include <vector>

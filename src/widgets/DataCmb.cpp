@@ -1,4 +1,4 @@
-#include "tables/DataCmb.h"
+#include "widgets/DataCmb.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "tables/Units.h"
+#include "text/Units.h"
 
 namespace {
 // Bounds inside which a truncated value fits a 64-bit integer.

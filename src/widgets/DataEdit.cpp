@@ -1,11 +1,11 @@
-#include "tables/DataEdit.h"
+#include "widgets/DataEdit.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
 
-#include "tables/DataCmb.h"
-#include "tables/Evaluate.h"
-#include "tables/Units.h"
+#include "widgets/DataCmb.h"
+#include "text/Evaluate.h"
+#include "text/Units.h"
 
 TDataEdit::TDataEdit(QWidget* parent)
     : QLineEdit(parent), TEntryCore(this, {DefaultMin, DefaultMax, UnitLabelEntry, false, true}) {

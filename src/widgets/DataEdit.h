@@ -7,8 +7,8 @@
 #include <QString>
 #include <limits>
 
-#include "tables/EntryCore.h"
-#include "tables/NumberForms.h"
+#include "widgets/EntryCore.h"
+#include "text/NumberForms.h"
 
 class TDataEdit : public QLineEdit, public TEntryCore {
     Q_OBJECT

@@ -1,13 +1,13 @@
-#include "tables/EntryCore.h"
+#include "widgets/EntryCore.h"
 
 #include <QApplication>
 #include <QMdiSubWindow>
 #include <QTimer>
 #include <cmath>
 
-#include "tables/Errors.h"
-#include "tables/Evaluate.h"
-#include "tables/MsgBox.h"
+#include "text/Errors.h"
+#include "text/Evaluate.h"
+#include "widgets/MsgBox.h"
 
 namespace {
 constexpr Extended Int32Min = -2147483648.0L;

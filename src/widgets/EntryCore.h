@@ -10,7 +10,7 @@
 #include <QWidget>
 #include <string>
 
-#include "tables/NumberForms.h"
+#include "text/NumberForms.h"
 
 class TEntryCore {
   public:

@@ -1,4 +1,4 @@
-#include "tables/MsgBox.h"
+#include "widgets/MsgBox.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -83,30 +83,4 @@ TMessageHandler InstallCoreMessageBoxes() {
         else
             MsgInformation(parent, qtext);
     });
-}
-
-TMessageRecorder::TMessageRecorder(TMsgAnswer defaultAnswer) : FDefault(defaultAnswer) {
-    FPreviousBox = SetMsgBoxHandler([this](const TMsgRequest& request) { return Answer(request); });
-    FPreviousCore = InstallCoreMessageBoxes();
-}
-
-TMessageRecorder::~TMessageRecorder() {
-    SetMessageHandler(std::move(FPreviousCore));
-    SetMsgBoxHandler(std::move(FPreviousBox));
-}
-
-QStringList TMessageRecorder::Texts() const {
-    QStringList texts;
-    for (const TEntry& entry : FMessages)
-        texts.append(entry.Text);
-    return texts;
-}
-
-TMsgAnswer TMessageRecorder::Answer(const TMsgRequest& request) {
-    FMessages.append(TEntry{request.Kind, request.Text, request.Parent});
-    if (OnMessage)
-        OnMessage(request);
-    if (request.Kind != TMsgKind::Question)
-        return TMsgAnswer::Ok;
-    return FAnswers.isEmpty() ? FDefault : FAnswers.takeFirst();
 }

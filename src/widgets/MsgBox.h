@@ -1,15 +1,12 @@
 #pragma once
 // Every message box of the program goes through these few functions. By default they show real
-// QMessageBox windows; a test replaces the handler (TMessageRecorder) so it can read the messages and
+// QMessageBox windows; a test replaces the handler (tests/support/MessageRecorder.h) so it can read the messages and
 // answer questions without a person, and so nothing modal blocks an offscreen run.
-#include <QList>
-#include <QPointer>
 #include <QString>
-#include <QStringList>
 #include <QWidget>
 #include <functional>
 
-#include "tables/Messages.h"
+#include "text/Messages.h"
 
 enum class TMsgKind { Information, Error, Question };
 enum class TMsgAnswer { Ok, Yes, No, Cancel };
@@ -38,40 +35,3 @@ QString MsgDisplayText(const QString& text);
 // Routes the core message channel (ShowMessage / ShowErrorMessage) into the boxes above, parented
 // to the active window. Returns the previous core handler.
 TMessageHandler InstallCoreMessageBoxes();
-
-// Test helper: while it lives, every box (also core messages) is recorded instead of shown, and
-// questions are answered from a queue (then with the default answer). Restores both handlers.
-class TMessageRecorder {
-  public:
-    struct TEntry {
-        TMsgKind Kind;
-        QString Text;
-        QPointer<QWidget> Parent;
-    };
-
-    explicit TMessageRecorder(TMsgAnswer defaultAnswer = TMsgAnswer::Cancel);
-    ~TMessageRecorder();
-    TMessageRecorder(const TMessageRecorder&) = delete;
-    TMessageRecorder& operator=(const TMessageRecorder&) = delete;
-
-    void QueueAnswer(TMsgAnswer answer) { FAnswers.append(answer); }
-    void SetDefaultAnswer(TMsgAnswer answer) { FDefault = answer; }
-
-    const QList<TEntry>& Messages() const { return FMessages; }
-    QStringList Texts() const;
-    QString LastText() const { return FMessages.isEmpty() ? QString() : FMessages.last().Text; }
-    int Count() const { return static_cast<int>(FMessages.size()); }
-    void Clear() { FMessages.clear(); }
-
-    // Called for each message while the "box" is up, e.g. to look at the widgets at that moment.
-    std::function<void(const TMsgRequest&)> OnMessage;
-
-  private:
-    TMsgAnswer Answer(const TMsgRequest& request);
-
-    QList<TEntry> FMessages;
-    QList<TMsgAnswer> FAnswers;
-    TMsgAnswer FDefault;
-    TMsgBoxHandler FPreviousBox;
-    TMessageHandler FPreviousCore;
-};

@@ -1,4 +1,4 @@
-#include "tables/TableFormController.h"
+#include "widgets/TableFormController.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -17,10 +17,10 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "tables/Errors.h"
-#include "tables/MsgBox.h"
+#include "text/Errors.h"
+#include "widgets/MsgBox.h"
 #include "tables/TableChart.h"
-#include "tables/TableFormControllerChart.h"
+#include "widgets/TableFormControllerChart.h"
 
 namespace {
 const char* const RowProperty = "brevantoRow";

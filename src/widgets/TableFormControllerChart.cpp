@@ -1,4 +1,4 @@
-#include "tables/TableFormControllerChart.h"
+#include "widgets/TableFormControllerChart.h"
 
 #include <QCategoryAxis>
 #include <QChart>
@@ -22,8 +22,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "tables/Errors.h"
-#include "tables/MsgBox.h"
+#include "text/Errors.h"
+#include "widgets/MsgBox.h"
 
 namespace {
 constexpr int GraphWidth = 285;

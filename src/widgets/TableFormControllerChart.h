@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "tables/TableChart.h"
-#include "tables/TableFormController.h"
+#include "widgets/TableFormController.h"
 
 class QCategoryAxis;
 class QChartView;

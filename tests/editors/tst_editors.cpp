@@ -20,11 +20,12 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "tables/Errors.h"
-#include "tables/Evaluate.h"
-#include "tables/MsgBox.h"
-#include "tables/TableFormController.h"
-#include "tables/TableFormControllerChart.h"
+#include "text/Errors.h"
+#include "text/Evaluate.h"
+#include "support/MessageRecorder.h"
+#include "widgets/MsgBox.h"
+#include "widgets/TableFormController.h"
+#include "widgets/TableFormControllerChart.h"
 #include "tables/TableSet.h"
 
 namespace {

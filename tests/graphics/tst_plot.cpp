@@ -4,7 +4,7 @@
 #include "graphics/PltDraw.h"
 #include "model/LPData.h"
 #include "model/TableAccess.h"
-#include "tables/Messages.h"
+#include "text/Messages.h"
 #include "tables/TableChart.h"
 #include <QDir>
 #include <QFile>
@@ -904,4 +904,4 @@ int main(int argc, char** argv) {
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "test_plot.moc"
+#include "tst_plot.moc"

@@ -148,4 +148,4 @@ class TestRenderCli : public QObject {
 };
 
 QTEST_GUILESS_MAIN(TestRenderCli)
-#include "test_render_cli.moc"
+#include "tst_render_cli.moc"

@@ -1,8 +1,8 @@
 // The model object: new model, unit switches, modified state, saving, and the convert/units commands.
-#include "TestModel.h"
-#include "ModelTestSupport.h"
+#include "tst_model.h"
+#include "support/ModelTestSupport.h"
 #include "cli/Commands.h"
-#include "tables/Errors.h"
+#include "text/Errors.h"
 #include <QDir>
 #include <QFile>
 #include <QtTest>

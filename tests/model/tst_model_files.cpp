@@ -1,6 +1,6 @@
 // Writing and reading input files: exact text, reading rules, both layouts, errors, damaged counts.
-#include "ModelTestSupport.h"
-#include "TestModel.h"
+#include "support/ModelTestSupport.h"
+#include "tst_model.h"
 #include <QtTest>
 #include <random>
 #include <sstream>

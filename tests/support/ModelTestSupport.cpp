@@ -1,4 +1,4 @@
-#include "ModelTestSupport.h"
+#include "support/ModelTestSupport.h"
 #include <QFile>
 #include <QtTest>
 

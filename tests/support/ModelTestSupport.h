@@ -3,7 +3,7 @@
 // temporary files and a complete text dump of a model for comparisons.
 #include "model/LPData.h"
 #include "model/TableAccess.h"
-#include "tables/Messages.h"
+#include "text/Messages.h"
 #include <QTemporaryDir>
 #include <string>
 #include <vector>

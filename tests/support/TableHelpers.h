@@ -1,6 +1,6 @@
 #pragma once
 // Builds small tables in code for the tests.
-#include "tables/Errors.h"
+#include "text/Errors.h"
 #include "tables/Table.h"
 #include <memory>
 #include <string>

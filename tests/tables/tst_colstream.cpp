@@ -1,5 +1,5 @@
 // The "Col" stream: tag encoding, both older forms, round trips, malformed streams, the text form.
-#include "TableHelpers.h"
+#include "support/TableHelpers.h"
 #include "tables/ColStream.h"
 #include "tables/TableChart.h"
 #include <QtTest>

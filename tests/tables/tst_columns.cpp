@@ -1,9 +1,9 @@
 // The five column kinds: text, typed entries, group sharing, depth pairs, units, widths, sub-tables.
-#include "FakeEditor.h"
-#include "TableHelpers.h"
+#include "support/FakeEditor.h"
+#include "support/TableHelpers.h"
 #include "tables/ColStream.h"
-#include "tables/Messages.h"
-#include "tables/Units.h"
+#include "text/Messages.h"
+#include "text/Units.h"
 #include <QFont>
 #include <QFontMetrics>
 #include <QtTest>

@@ -1,6 +1,6 @@
 // The grid table: rows and row groups, identifiers, changed tracking, editor seam and titles.
-#include "FakeEditor.h"
-#include "TableHelpers.h"
+#include "support/FakeEditor.h"
+#include "support/TableHelpers.h"
 #include "tables/TableChart.h"
 #include <QtTest>
 

@@ -1,9 +1,9 @@
 // Chart-backed tables: own registries, graphic parameters, the line parser, reading values from a
 // file or clipboard text, and the data the editor's graph shows.
-#include "FakeEditor.h"
-#include "TableHelpers.h"
+#include "support/FakeEditor.h"
+#include "support/TableHelpers.h"
 #include "tables/ColStream.h"
-#include "tables/Messages.h"
+#include "text/Messages.h"
 #include "tables/TableSet.h"
 #include <QTemporaryDir>
 #include <QtTest>

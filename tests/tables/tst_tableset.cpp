@@ -1,9 +1,9 @@
 // The fourteen tables of the model: created from their definitions, filled, converted between
 // unit systems and written and read back through the column stream.
 #include "tables/ColStream.h"
-#include "tables/Errors.h"
+#include "text/Errors.h"
 #include "tables/TableSet.h"
-#include "tables/Units.h"
+#include "text/Units.h"
 #include <QtTest>
 #include <cmath>
 #include <functional>

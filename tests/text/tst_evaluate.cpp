@@ -1,7 +1,7 @@
 // The entry evaluator: operators, precedence, signs, functions, constants, factorial, hex, the
 // messages of rejected entries, and FormatEntry.
-#include "tables/Errors.h"
-#include "tables/Evaluate.h"
+#include "text/Errors.h"
+#include "text/Evaluate.h"
 #include <QtTest>
 #include <cmath>
 #include <random>

@@ -1,5 +1,5 @@
 // Number text written to and read from input files: forms I, G, P, F2 and the strict parser.
-#include "tables/NumberForms.h"
+#include "text/NumberForms.h"
 #include <QtTest>
 #include <charconv>
 #include <clocale>

@@ -1,5 +1,5 @@
 // Unit strings: conversion factors between the systems and the three label rules.
-#include "tables/Units.h"
+#include "text/Units.h"
 #include <QtTest>
 #include <cmath>
 

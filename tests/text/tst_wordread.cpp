@@ -1,6 +1,6 @@
 // The word reader: lines, words, numbers, its messages, line ends and unreadable files.
-#include "tables/Errors.h"
-#include "tables/WordRead.h"
+#include "text/Errors.h"
+#include "text/WordRead.h"
 #include <QtTest>
 #include <clocale>
 #include <fstream>

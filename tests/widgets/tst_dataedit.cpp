@@ -14,12 +14,13 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-#include "tables/DataCmb.h"
-#include "tables/DataEdit.h"
-#include "tables/Errors.h"
-#include "tables/Evaluate.h"
-#include "tables/Messages.h"
-#include "tables/MsgBox.h"
+#include "widgets/DataCmb.h"
+#include "widgets/DataEdit.h"
+#include "text/Errors.h"
+#include "text/Evaluate.h"
+#include "text/Messages.h"
+#include "support/MessageRecorder.h"
+#include "widgets/MsgBox.h"
 
 namespace {
 // A window with a labelled box and a plain line edit to move the focus to.
