@@ -10,8 +10,8 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev qt6-svg-dev
   libqt6svg6 libqt6charts6 qt6-qpa-plugins
-  libqt6opengl6-dev libgl1-mesa-dev libxkbcommon-dev
-  googletest libgtest-dev libbenchmark-dev
+  libqt6opengl6-dev libxkbcommon-dev
+  libbenchmark-dev clang-format
   xvfb xauth fonts-dejavu-core fonts-liberation
 )
 
