@@ -12,7 +12,8 @@ PACKAGES=(
   libqt6svg6 libqt6charts6 qt6-qpa-plugins
   libqt6opengl6-dev libxkbcommon-dev
   libbenchmark-dev clang-format clang libclang-rt-14-dev
-  xvfb xauth fonts-dejavu-core fonts-liberation
+  xvfb xauth x11-utils fonts-dejavu-core fonts-liberation
+  dpkg-dev file desktop-file-utils appstream shared-mime-info
 )
 
 export DEBIAN_FRONTEND=noninteractive
