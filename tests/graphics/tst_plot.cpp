@@ -796,6 +796,52 @@ class TestPlot : public QObject {
         QVERIFY(!Near(img, 100, View.PixelY(10), Qt::black, 1));
     }
 
+    // The direct line path for thin lines may only write pixels where the painter would have drawn
+    // them: through a viewport/window mapping the whole picture moves, and a translucent painter blends.
+    void directLinesFollowThePainterMapping() {
+        TPlotStore& s = *Store;
+        ReadPlotFile(DataFile("full.qvxp"), FullBoundary, s, LogSink());
+        TDrawSettings set;
+        set.Options.AllTrialSurfaces = set.Options.SearchLimits = true;
+        const QRect area(0, 0, 600, 400);
+        const QImage plain = Render(set, s, View, area.size());
+        const QColor silver(192, 192, 192);
+        QVERIFY(Count(plain, silver) > 1000);
+
+        // The same picture drawn 100 pixels to the right through the viewport.
+        QImage shifted(700, 400, QImage::Format_RGB32);
+        shifted.fill(Qt::white);
+        {
+            QPainter p(&shifted);
+            p.setViewport(100, 0, 600, 400);
+            p.setWindow(area);
+            DrawPlot(p, Qt::white, area, set, s, View);
+        }
+        QCOMPARE(Count(shifted.copy(0, 0, 100, 400), silver), 0);
+        // The raster engine's own lines may differ from the direct ones by a pixel here and there.
+        const QImage moved = shifted.copy(100, 0, 600, 400);
+        int missing = 0;
+        for (int y = 0; y < plain.height(); ++y)
+            for (int x = 0; x < plain.width(); ++x)
+                if (plain.pixel(x, y) == silver.rgb() && !Near(moved, x, y, silver, 1))
+                    ++missing;
+        QCOMPARE(missing, 0);
+        const int plainSilver = Count(plain, silver), movedSilver = Count(moved, silver);
+        QVERIFY2(std::abs(plainSilver - movedSilver) < plainSilver / 10,
+                 qPrintable(QString("%1 %2").arg(plainSilver).arg(movedSilver)));
+
+        // Half opacity on white: the trial surfaces come out lighter than silver, none of them silver.
+        QImage faded(area.size(), QImage::Format_RGB32);
+        faded.fill(Qt::white);
+        {
+            QPainter p(&faded);
+            p.setOpacity(0.5);
+            DrawPlot(p, Qt::white, area, set, s, View);
+        }
+        QCOMPARE(Count(faded, silver), 0);
+        QVERIFY(Count(faded, QColor(224, 224, 224)) + Count(faded, QColor(223, 223, 223)) > 1000);
+    }
+
     void axesAndPrinting() {
         TPlotStore& s = *Store;
         ReadPlotFile(DataFile("full.qvxp"), FullBoundary, s, LogSink());
