@@ -327,6 +327,35 @@ class TestPlot : public QObject {
         QCOMPARE(s.SlotCounter, 2);
     }
 
+    // A second read into the same store shows nothing of the first file's surface-pressure zones: not
+    // through a point that fails to read, nor through a record that the file cuts short.
+    void noPressureZoneSurvivesTheNextRead() {
+        TMessageLog log;
+        TPlotStore& s = *Store;
+        const std::string first =
+            Header() + "LDS\n2\n11 11\n12 12\n13 13\n14 14\n" + "21 21\n22 22\n23 23\n24 24\nEND\n";
+        Read(s, first);
+        QCOMPARE(s.PressureZoneCount, 2);
+        QCOMPARE(s.PressureZones[1][1].X, 22.0);
+
+        // Point 2 is damaged: it keeps only what was read of it in this file.
+        Read(s, Header() + "LDS\n1\n1 1\nbad bad\n3 3\n4 4\nEND\n");
+        QCOMPARE(log.Messages,
+                 std::vector<std::string>{"Error in reading surface pressure plot output for point 2"});
+        QCOMPARE(s.PressureZoneCount, 1);
+        QCOMPARE(s.PressureZones[0][1].X, 0.0);
+        QCOMPARE(s.PressureZones[0][1].Y, 0.0);
+        QCOMPARE(s.PressureZones[0][2].X, 3.0);
+
+        // The file ends inside the second zone: only the complete zone counts.
+        Read(s, first);
+        Read(s, Header() + "LDS\n2\n1 1\n2 2\n3 3\n4 4\n5 5\n");
+        QCOMPARE(s.PressureZoneCount, 1);
+        QCOMPARE(s.PressureZones[0][3].X, 4.0);
+        for (const TPlotPoint& p : s.PressureZones[1])
+            QVERIFY(p.X < 20);
+    }
+
     void capacitiesKeepWhatFitsAndReportOnce() {
         TMessageLog log;
         TPlotStore& s = *Store;
