@@ -21,6 +21,10 @@ void TPlotStore::Clear() {
         r = TBoundaryRecord();
     BoundaryRecordCount = 0;
     SliceCount = 0;
+    // A zone point that fails to read keeps what the reader had: never a value of an earlier file.
+    for (auto& zone : PressureZones)
+        for (TPlotPoint& p : zone)
+            p = TPlotPoint();
     PressureZoneCount = 0;
     LimitSegmentCount = 0;
     BlockCount = 0;
@@ -492,7 +496,9 @@ class TPlotReader {
         }
         if (n < 0)
             n = 0;
-        S.PressureZoneCount = n < PlotCapacity::PressureZones ? n : PlotCapacity::PressureZones;
+        // Zones count as they are completed, so a file that ends inside the record shows only
+        // the zones it holds.
+        S.PressureZoneCount = 0;
         for (long long k = 0; k < 4LL * n; ++k) {
             const long long zone = k / 4;
             TPlotPoint dummy;
@@ -524,6 +530,8 @@ class TPlotReader {
                 DeliverMessage(Messages, TMessageKind::Error,
                                "Error in reading surface pressure plot output for point " +
                                    std::to_string(k + 1));
+            if (k % 4 == 3 && zone < PlotCapacity::PressureZones)
+                S.PressureZoneCount = static_cast<int>(zone) + 1;
         }
         S.Enabled.SurfacePressures = true;
     }

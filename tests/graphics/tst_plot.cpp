@@ -327,6 +327,35 @@ class TestPlot : public QObject {
         QCOMPARE(s.SlotCounter, 2);
     }
 
+    // A second read into the same store shows nothing of the first file's surface-pressure zones: not
+    // through a point that fails to read, nor through a record that the file cuts short.
+    void noPressureZoneSurvivesTheNextRead() {
+        TMessageLog log;
+        TPlotStore& s = *Store;
+        const std::string first =
+            Header() + "LDS\n2\n11 11\n12 12\n13 13\n14 14\n" + "21 21\n22 22\n23 23\n24 24\nEND\n";
+        Read(s, first);
+        QCOMPARE(s.PressureZoneCount, 2);
+        QCOMPARE(s.PressureZones[1][1].X, 22.0);
+
+        // Point 2 is damaged: it keeps only what was read of it in this file.
+        Read(s, Header() + "LDS\n1\n1 1\nbad bad\n3 3\n4 4\nEND\n");
+        QCOMPARE(log.Messages,
+                 std::vector<std::string>{"Error in reading surface pressure plot output for point 2"});
+        QCOMPARE(s.PressureZoneCount, 1);
+        QCOMPARE(s.PressureZones[0][1].X, 0.0);
+        QCOMPARE(s.PressureZones[0][1].Y, 0.0);
+        QCOMPARE(s.PressureZones[0][2].X, 3.0);
+
+        // The file ends inside the second zone: only the complete zone counts.
+        Read(s, first);
+        Read(s, Header() + "LDS\n2\n1 1\n2 2\n3 3\n4 4\n5 5\n");
+        QCOMPARE(s.PressureZoneCount, 1);
+        QCOMPARE(s.PressureZones[0][3].X, 4.0);
+        for (const TPlotPoint& p : s.PressureZones[1])
+            QVERIFY(p.X < 20);
+    }
+
     void capacitiesKeepWhatFitsAndReportOnce() {
         TMessageLog log;
         TPlotStore& s = *Store;
@@ -812,6 +841,52 @@ class TestPlot : public QObject {
         }
         QVERIFY(Near(img, 100, View.PixelY(5), Qt::black, 1));
         QVERIFY(!Near(img, 100, View.PixelY(10), Qt::black, 1));
+    }
+
+    // The direct line path for thin lines may only write pixels where the painter would have drawn
+    // them: through a viewport/window mapping the whole picture moves, and a translucent painter blends.
+    void directLinesFollowThePainterMapping() {
+        TPlotStore& s = *Store;
+        ReadPlotFile(DataFile("full.qvxp"), FullBoundary, s, LogSink());
+        TDrawSettings set;
+        set.Options.AllTrialSurfaces = set.Options.SearchLimits = true;
+        const QRect area(0, 0, 600, 400);
+        const QImage plain = Render(set, s, View, area.size());
+        const QColor silver(192, 192, 192);
+        QVERIFY(Count(plain, silver) > 1000);
+
+        // The same picture drawn 100 pixels to the right through the viewport.
+        QImage shifted(700, 400, QImage::Format_RGB32);
+        shifted.fill(Qt::white);
+        {
+            QPainter p(&shifted);
+            p.setViewport(100, 0, 600, 400);
+            p.setWindow(area);
+            DrawPlot(p, Qt::white, area, set, s, View);
+        }
+        QCOMPARE(Count(shifted.copy(0, 0, 100, 400), silver), 0);
+        // The raster engine's own lines may differ from the direct ones by a pixel here and there.
+        const QImage moved = shifted.copy(100, 0, 600, 400);
+        int missing = 0;
+        for (int y = 0; y < plain.height(); ++y)
+            for (int x = 0; x < plain.width(); ++x)
+                if (plain.pixel(x, y) == silver.rgb() && !Near(moved, x, y, silver, 1))
+                    ++missing;
+        QCOMPARE(missing, 0);
+        const int plainSilver = Count(plain, silver), movedSilver = Count(moved, silver);
+        QVERIFY2(std::abs(plainSilver - movedSilver) < plainSilver / 10,
+                 qPrintable(QString("%1 %2").arg(plainSilver).arg(movedSilver)));
+
+        // Half opacity on white: the trial surfaces come out lighter than silver, none of them silver.
+        QImage faded(area.size(), QImage::Format_RGB32);
+        faded.fill(Qt::white);
+        {
+            QPainter p(&faded);
+            p.setOpacity(0.5);
+            DrawPlot(p, Qt::white, area, set, s, View);
+        }
+        QCOMPARE(Count(faded, silver), 0);
+        QVERIFY(Count(faded, QColor(224, 224, 224)) + Count(faded, QColor(223, 223, 223)) > 1000);
     }
 
     void axesAndPrinting() {
