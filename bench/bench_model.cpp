@@ -17,20 +17,20 @@ void BuildLargeModel(TProgramData& m) {
     bound.SetRowCount(100);
     for (int r = 0; r < 100; ++r) {
         for (int c = 0; c < 4; ++c)
-            SetCellFloat(bound, c, r, r * 10.125L + c * 0.5L);
-        SetCellInt(bound, 4, r, 1 + r % 20);
+            bound.Cell(c, r).SetFloat(r * 10.125L + c * 0.5L);
+        bound.Cell(4, r).SetInt(1 + r % 20);
     }
     auto& soil = t.SoilData();
     soil.SetRowCount(50);
     for (int r = 0; r < 50; ++r) {
         for (int c = 0; c < 6; ++c)
-            SetCellFloat(soil, c, r, 100 + r + c * 1.25L);
-        SetCellInt(soil, 6, r, r % 3);
+            soil.Cell(c, r).SetFloat(100 + r + c * 1.25L);
+        soil.Cell(6, r).SetInt(r % 3);
         auto* aniso = AnisotropyOf(soil, r);
         aniso->SetRowCount(20);
         for (int a = 0; a < 20; ++a)
             for (int c = 0; c < 3; ++c)
-                SetCellFloat(*aniso, c, a, -90 + a * 9 + c * 0.5L);
+                (*aniso).Cell(c, a).SetFloat(-90 + a * 9 + c * 0.5L);
     }
     m.HasWater = 1;
     m.WaterUnitWeight = 62.4L;
@@ -40,8 +40,8 @@ void BuildLargeModel(TProgramData& m) {
         auto* points = PointsOf(water, r);
         points->SetRowCount(10);
         for (int p = 0; p < 10; ++p) {
-            SetCellFloat(*points, 0, p, p * 25.5L);
-            SetCellFloat(*points, 1, p, 40 + r * 0.75L);
+            (*points).Cell(0, p).SetFloat(p * 25.5L);
+            (*points).Cell(1, p).SetFloat(40 + r * 0.75L);
         }
     }
     m.HasLimits = 1;
@@ -49,14 +49,14 @@ void BuildLargeModel(TProgramData& m) {
     limits.SetRowCount(50);
     for (int r = 0; r < 50; ++r)
         for (int c = 0; c < 4; ++c)
-            SetCellFloat(limits, c, r, r * 3.5L + c);
+            limits.Cell(c, r).SetFloat(r * 3.5L + c);
     m.HasTiebacks = 1;
     auto& ties = t.TiebackCoord();
     ties.SetRowCount(15);
     for (int r = 0; r < 15; ++r) {
-        SetCellInt(ties, 0, r, 1 + r % 5);
+        ties.Cell(0, r).SetInt(1 + r % 5);
         for (int c = 1; c < 7; ++c)
-            SetCellFloat(ties, c, r, r * 12.5L + c);
+            ties.Cell(c, r).SetFloat(r * 12.5L + c);
     }
     m.HasReinforcement = 1;
     m.UseSurbis = 1;
@@ -67,22 +67,20 @@ void BuildLargeModel(TProgramData& m) {
         layers->SetRowCount(30);
         for (int l = 0; l < 30; ++l)
             for (int c = 0; c < 4; ++c)
-                SetCellFloat(*layers, c, l, l * 1.5L + c * 0.25L);
+                (*layers).Cell(c, l).SetFloat(l * 1.5L + c * 0.25L);
     }
     m.HasUserSurface = 1;
     m.SearchKind = 1;
     auto& surface = t.FailSurfaceChart();
     surface.SetRowCount(100);
     for (int r = 0; r < 100; ++r) {
-        SetCellFloat(surface, 0, r, r * 2.5L);
-        SetCellFloat(surface, 1, r, 50 - r * 0.3L);
+        surface.Cell(0, r).SetFloat(r * 2.5L);
+        surface.Cell(1, r).SetFloat(50 - r * 0.3L);
     }
 }
 
 struct TFixture {
     TFixture() {
-        SetMessageHandler(
-            [](TMessageKind, const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
         auto model = TProgramData::CreateNew(Host);
         BuildLargeModel(*model);
         Path = Dir.filePath("large.qvxd").toStdString();

@@ -45,7 +45,7 @@ void WritePlotFile(const std::string& path) {
 
 void BM_ReadPlotFile(benchmark::State& state) {
     for (auto _ : state)
-        ReadPlotFile(PlotPath(), Boundary);
+        ReadPlotFile(PlotPath(), Boundary, PlotStore(), {});
     benchmark::DoNotOptimize(PlotStore().SlotCounter);
     state.counters["slots"] = PlotStore().SlotCounter;
 }
@@ -71,7 +71,7 @@ void BM_CountWords(benchmark::State& state) {
 BENCHMARK(BM_CountWords)->Unit(benchmark::kMillisecond);
 
 void BM_RepaintAllTrialSurfaces(benchmark::State& state) {
-    ReadPlotFile(PlotPath(), Boundary);
+    ReadPlotFile(PlotPath(), Boundary, PlotStore(), {});
     QImage image(1600, 1000, QImage::Format_RGB32);
     TDrawSettings settings;
     settings.Options = PlotStore().Enabled;

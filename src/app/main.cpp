@@ -4,12 +4,9 @@
 #include <QMainWindow>
 #include <QMdiArea>
 
-#include "widgets/MsgBox.h"
-
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brevanto 2015"));
-    InstallCoreMessageBoxes();
     QMainWindow window;
     window.setWindowTitle(QStringLiteral("Brevanto 2015"));
     window.setCentralWidget(new QMdiArea(&window));

@@ -33,6 +33,29 @@ const std::map<std::string, TCommand>& Commands() {
 }
 } // namespace
 
+std::string TerminalText(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            out += text[i];
+            continue;
+        }
+        out += '\n';
+        if (i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+    }
+    return out;
+}
+
+TMessageHandler CliMessages(const std::string& subject, bool* problem) {
+    return [subject, problem](TMessageKind, const std::string& text) {
+        if (problem)
+            *problem = true;
+        std::cerr << "brevanto-cli: " << subject << ": " << TerminalText(text) << '\n';
+    };
+}
+
 int RunCli(int argc, char** argv) {
     if (argc < 2) {
         std::cerr << Usage;

@@ -11,19 +11,14 @@ namespace {
 template <class Change>
 int LoadChangeSave(const std::string& in, const std::string& out, bool currentFormat, Change change) {
     bool loadProblem = false;
-    const TMessageHandler previous = SetMessageHandler([&](TMessageKind, const std::string& text) {
-        loadProblem = true;
-        std::cerr << "brevanto-cli: " << in << ": " << text << '\n';
-    });
-    TStandaloneModelHost host;
+    TStandaloneModelHost host(TCoreContext{nullptr, CliMessages(in, &loadProblem)});
     std::unique_ptr<TProgramData> model = TProgramData::CreateFromFile(in, currentFormat, host);
-    SetMessageHandler(previous);
     change(*model);
     model->FileName = out;
     try {
         model->SaveToFile();
     } catch (const EBrevantoError& e) {
-        std::cerr << "brevanto-cli: " << out << ": " << e.what() << '\n';
+        std::cerr << "brevanto-cli: " << out << ": " << TerminalText(e.what()) << '\n';
         return 1;
     }
     return loadProblem ? 1 : 0;

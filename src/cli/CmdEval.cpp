@@ -19,12 +19,7 @@ int CmdEval(const TArgs& args) {
         std::cout << FormatEntry(false, EvaluateEntry(entry)) << '\n';
         return 0;
     } catch (const EAssignError& e) {
-        // A message box breaks the line at "\r"; a terminal wants a line feed there.
-        std::string message = e.what();
-        for (char& c : message)
-            if (c == '\r')
-                c = '\n';
-        std::cerr << message << '\n';
+        std::cerr << TerminalText(e.what()) << '\n';
         return 1;
     }
 }

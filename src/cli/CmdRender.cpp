@@ -177,7 +177,7 @@ int CmdRender(const TArgs& args) {
 
     const auto app = EnsureGuiApplication();
     // Messages of the reader go to standard error; what was read is still drawn.
-    if (!ReadPlotFile(plot, renderModel.Boundary))
+    if (!ReadPlotFile(plot, renderModel.Boundary, PlotStore(), CliMessages(plot)))
         return 1;
     TPlotStore& store = PlotStore();
 

@@ -2,9 +2,9 @@
 #include "model/LPData.h"
 #include "model/TableAccess.h"
 #include "tables/ColumnTypes.h"
+#include "tables/TableChart.h"
 #include "text/Errors.h"
 #include "text/Messages.h"
-#include "tables/TableChart.h"
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -215,31 +215,37 @@ const TOverflowText OverflowTexts[OverCount] = {
 // Reports a capacity overflow once per kind and read.
 class TOverflowReport {
   public:
+    explicit TOverflowReport(const TMessageHandler& messages) : Messages(messages) {}
     void Report(TOverflow kind) {
         if (Reported[kind])
             return;
         Reported[kind] = true;
         const TOverflowText& t = OverflowTexts[kind];
-        ShowErrorMessage(std::string(t.BoundaryTable ? "The boundary table" : "The plot file") +
-                         " holds more " + t.What + " than can be shown (" + std::to_string(t.Capacity) +
-                         "); the rest were skipped.");
+        DeliverMessage(Messages, TMessageKind::Error,
+                       std::string(t.BoundaryTable ? "The boundary table" : "The plot file") +
+                           " holds more " + t.What + " than can be shown (" + std::to_string(t.Capacity) +
+                           "); the rest were skipped.");
     }
 
   private:
+    const TMessageHandler& Messages;
     bool Reported[OverCount] = {};
 };
 
 class TPlotReader {
   public:
-    TPlotReader(TPlotLexer& lexer, const TBoundaryLines& boundary, TPlotStore& store, std::string fileName)
-        : Lex(lexer), Boundary(boundary), S(store), FileName(std::move(fileName)) {}
+    TPlotReader(TPlotLexer& lexer, const TBoundaryLines& boundary, TPlotStore& store, std::string fileName,
+                const TMessageHandler& messages)
+        : Lex(lexer), Boundary(boundary), S(store), FileName(std::move(fileName)), Messages(messages),
+          Overflow(messages) {}
 
     void Run() {
         {
             TPlotLexer probe = Lex;
             if (probe.ReadLine() == "END") {
-                ShowErrorMessage("Graphics file does not contain any data.\n\n"
-                                 "Check your output file for an error message");
+                DeliverMessage(Messages, TMessageKind::Error,
+                               "Graphics file does not contain any data.\n\n"
+                               "Check your output file for an error message");
                 S.ChainsToBuild = false;
                 return;
             }
@@ -250,15 +256,16 @@ class TPlotReader {
             Records();
         } catch (const TStopReading&) {
         }
-        BuildLayerChains(S);
+        BuildLayerChains(S, Messages);
     }
 
   private:
     // ---- values --------------------------------------------------------------------------------
 
     [[noreturn]] void BadNumber() {
-        ShowErrorMessage("Invalid number \"" + std::string(Lex.LastWord()) + "\" in plot file \"" + FileName +
-                         "\", line " + std::to_string(Lex.LineNumber()) + ".");
+        DeliverMessage(Messages, TMessageKind::Error,
+                       "Invalid number \"" + std::string(Lex.LastWord()) + "\" in plot file \"" + FileName +
+                           "\", line " + std::to_string(Lex.LineNumber()) + ".");
         throw TStopReading();
     }
 
@@ -329,7 +336,8 @@ class TPlotReader {
             Lex.SkipLine();
             if (r == TRead::Bad) {
                 if (!ScalingReported) {
-                    ShowErrorMessage("Axis scaling labels are corrupted in plot file");
+                    DeliverMessage(Messages, TMessageKind::Error,
+                                   "Axis scaling labels are corrupted in plot file");
                     ScalingReported = true;
                 }
                 return;
@@ -348,7 +356,8 @@ class TPlotReader {
             for (std::size_t i = 0; i < line.size(); ++i) {
                 const unsigned char c = static_cast<unsigned char>(line[i]);
                 if ((c < 0x20 && c != '\t') || c == 0x7F) {
-                    ShowErrorMessage("Error in reading command word in plot file");
+                    DeliverMessage(Messages, TMessageKind::Error,
+                                   "Error in reading command word in plot file");
                     line = line.substr(0, i);
                     break;
                 }
@@ -473,7 +482,8 @@ class TPlotReader {
             throw TStopReading();
         Lex.SkipLine();
         if (r == TRead::Bad) {
-            ShowErrorMessage("Error in reading number of surface pressure points");
+            DeliverMessage(Messages, TMessageKind::Error,
+                           "Error in reading number of surface pressure points");
             n = S.PressureZoneCount;
         }
         if (n < 0)
@@ -502,8 +512,9 @@ class TPlotReader {
             p.X = xy[0];
             p.Y = xy[1];
             if (!ok)
-                ShowErrorMessage("Error in reading surface pressure plot output for point " +
-                                 std::to_string(k + 1));
+                DeliverMessage(Messages, TMessageKind::Error,
+                               "Error in reading surface pressure plot output for point " +
+                                   std::to_string(k + 1));
         }
         S.Enabled.SurfacePressures = true;
     }
@@ -569,8 +580,9 @@ class TPlotReader {
         if (rf == TRead::Ok)
             S.CurrentFS = fs;
         else
-            ShowErrorMessage("Error in reading number of points on failure surface " +
-                             std::to_string(S.SlotCounter) + " of 10");
+            DeliverMessage(Messages, TMessageKind::Error,
+                           "Error in reading number of points on failure surface " +
+                               std::to_string(S.SlotCounter) + " of 10");
         if (m < 0)
             m = 0;
         const int kept = m < PlotCapacity::SurfacePoints ? m : PlotCapacity::SurfacePoints;
@@ -667,34 +679,38 @@ class TPlotReader {
     const TBoundaryLines& Boundary;
     TPlotStore& S;
     std::string FileName;
+    const TMessageHandler& Messages;
     TOverflowReport Overflow;
     bool ScalingReported = false;
 };
 
 void ReadText(const char* text, std::size_t size, const TBoundaryLines& boundary, TPlotStore& store,
-              const std::string& fileName) {
+              const std::string& fileName, const TMessageHandler& messages) {
     store.Clear();
     if (size == 0) {
-        BuildLayerChains(store);
+        BuildLayerChains(store, messages);
         return;
     }
     TPlotLexer lexer(text, size);
-    TPlotReader(lexer, boundary, store, fileName).Run();
+    TPlotReader(lexer, boundary, store, fileName, messages).Run();
 }
 
 } // namespace
 
-void ReadPlotText(const char* text, std::size_t size, const TBoundaryLines& boundary, TPlotStore& store) {
-    ReadText(text, size, boundary, store, "(text)");
+void ReadPlotText(const char* text, std::size_t size, const TBoundaryLines& boundary, TPlotStore& store,
+                  const TMessageHandler& messages) {
+    ReadText(text, size, boundary, store, "(text)", messages);
 }
 
-bool ReadPlotFile(const std::string& fileName, const TBoundaryLines& boundary, TPlotStore& store) {
+bool ReadPlotFile(const std::string& fileName, const TBoundaryLines& boundary, TPlotStore& store,
+                  const TMessageHandler& messages) {
     std::FILE* f = std::fopen(fileName.c_str(), "rb");
     if (!f) {
         const int err = errno;
         store.Clear();
         store.ChainsToBuild = false;
-        ShowErrorMessage("Cannot open the plot file \"" + fileName + "\": " + std::strerror(err));
+        DeliverMessage(messages, TMessageKind::Error,
+                       "Cannot open the plot file \"" + fileName + "\": " + std::strerror(err));
         return false;
     }
     std::string text;
@@ -720,14 +736,15 @@ bool ReadPlotFile(const std::string& fileName, const TBoundaryLines& boundary, T
     if (failed) {
         store.Clear();
         store.ChainsToBuild = false;
-        ShowErrorMessage("Cannot read the plot file \"" + fileName + "\": " + std::strerror(err));
+        DeliverMessage(messages, TMessageKind::Error,
+                       "Cannot read the plot file \"" + fileName + "\": " + std::strerror(err));
         return false;
     }
-    ReadText(text.data(), text.size(), boundary, store, fileName);
+    ReadText(text.data(), text.size(), boundary, store, fileName, messages);
     return true;
 }
 
-void BuildLayerChains(TPlotStore& store) {
+void BuildLayerChains(TPlotStore& store, const TMessageHandler& messages) {
     const int n = store.BoundaryRecordCount;
     TBoundaryRecord* rec = store.BoundaryRecords;
     for (int i = 0; i < n; ++i) {
@@ -742,8 +759,9 @@ void BuildLayerChains(TPlotStore& store) {
         if (taken[i] || rec[i].Soil <= 0)
             continue;
         if (store.ChainCount >= PlotCapacity::Chains) {
-            ShowErrorMessage("The boundary table holds more soil layer chains than can be shown (" +
-                             std::to_string(PlotCapacity::Chains) + "); the rest were skipped.");
+            DeliverMessage(messages, TMessageKind::Error,
+                           "The boundary table holds more soil layer chains than can be shown (" +
+                               std::to_string(PlotCapacity::Chains) + "); the rest were skipped.");
             break;
         }
         TLayerChain& chain = store.Chains[store.ChainCount++];
@@ -775,21 +793,18 @@ TBoundaryLines BoundarySnapshot(const TGridTable& boundCood) {
     lines.reserve(static_cast<std::size_t>(rows > 0 ? rows : 0));
     for (int row = 0; row < rows; ++row) {
         TBoundaryLine line;
-        line.LeftX = static_cast<double>(CellFloat(boundCood, 0, row));
-        line.LeftY = static_cast<double>(CellFloat(boundCood, 1, row));
-        line.RightX = static_cast<double>(CellFloat(boundCood, 2, row));
-        line.RightY = static_cast<double>(CellFloat(boundCood, 3, row));
+        line.LeftX = static_cast<double>(boundCood.Cell(0, row).GetFloat());
+        line.LeftY = static_cast<double>(boundCood.Cell(1, row).GetFloat());
+        line.RightX = static_cast<double>(boundCood.Cell(2, row).GetFloat());
+        line.RightY = static_cast<double>(boundCood.Cell(3, row).GetFloat());
         line.Soil = boundCood.Cell(4, row).GetInt();
         lines.push_back(line);
     }
     return lines;
 }
 
-bool ReadPlotFile() {
-    if (!ProgramData) {
-        PlotStore().Clear();
-        return false;
-    }
-    const TBoundaryLines boundary = BoundarySnapshot(ProgramData->Host().Tables().BoundCood());
-    return ReadPlotFile(PlotFileNameFor(ProgramData->FileName), boundary, PlotStore());
+bool ReadPlotFile(const TProgramData& model) {
+    const TBoundaryLines boundary = BoundarySnapshot(model.Host().Tables().BoundCood());
+    return ReadPlotFile(PlotFileNameFor(model.FileName), boundary, PlotStore(),
+                        model.Host().Context().Messages);
 }

@@ -2,6 +2,7 @@
 // The plot store: everything the analysis engine wrote into the ".qvxp" plot file, plus a snapshot
 // of the boundary table joined into soil-layer chains. Storage is sized once for the largest file
 // the engine can write, so reading thousands of trial surfaces never allocates per point.
+#include "text/Messages.h"
 #include <bitset>
 #include <cstdint>
 #include <memory>
@@ -157,25 +158,26 @@ TPlotStore& PlotStore();
 
 // Reads the plot file `fileName` into `store`: clears it, reads the header and records, takes the
 // boundary-table snapshot at the "BND" record and builds the layer chains. Every problem is reported
-// through the core message channel (ShowErrorMessage); what was read before a problem is kept.
+// to `messages` (as errors); what was read before a problem is kept.
 // False only when the file could not be opened or read at all.
-bool ReadPlotFile(const std::string& fileName, const TBoundaryLines& boundary, TPlotStore& store);
-inline bool ReadPlotFile(const std::string& fileName, const TBoundaryLines& boundary) {
-    return ReadPlotFile(fileName, boundary, PlotStore());
-}
-// The graph window's form: the plot file of the current model (`ProgramData`'s FileName with the
-// extension ".qvxp") into the module-level store, with the snapshot of the host's `BoundCood` table.
-bool ReadPlotFile();
+bool ReadPlotFile(const std::string& fileName, const TBoundaryLines& boundary, TPlotStore& store,
+                  const TMessageHandler& messages);
+class TProgramData;
+// The graph window's form: the plot file of `model` (its FileName with the extension ".qvxp") into
+// the module-level store, with the snapshot of its host's `BoundCood` table; problems go to the host's
+// message sink.
+bool ReadPlotFile(const TProgramData& model);
 
 class TGridTable;
 // The five values of every row of a boundary table (Left X, Left Y, Right X, Right Y, Soil Number).
 TBoundaryLines BoundarySnapshot(const TGridTable& boundCood);
 
 // Same as ReadPlotFile, on the text of a plot file already in memory (tests, generated files).
-void ReadPlotText(const char* text, std::size_t size, const TBoundaryLines& boundary, TPlotStore& store);
+void ReadPlotText(const char* text, std::size_t size, const TBoundaryLines& boundary, TPlotStore& store,
+                  const TMessageHandler& messages);
 
 // Joins the boundary records into layer chains (the reader calls this after each read).
-void BuildLayerChains(TPlotStore& store);
+void BuildLayerChains(TPlotStore& store, const TMessageHandler& messages);
 
 // The plot file of an input file: the same path with its extension replaced by ".qvxp".
 std::string PlotFileNameFor(const std::string& inputFileName);

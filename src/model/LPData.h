@@ -53,12 +53,12 @@ class TProgramData {
 
     // A new default model: closes the host's child windows, resets every table to MinRows default
     // rows and leaves the model unmodified.
-    static std::unique_ptr<TProgramData> CreateNew(IModelHost& host = RequireModelHost());
+    static std::unique_ptr<TProgramData> CreateNew(IModelHost& host);
 
     // Reads an input file, current layout when currentFormat is true, else the 2.0 layout. Never fails
-    // because of the file: problems are shown through ShowMessage and the model keeps what was read.
+    // because of the file: problems go to the host's message sink and the model keeps what was read.
     static std::unique_ptr<TProgramData> CreateFromFile(const std::string& path, bool currentFormat,
-                                                        IModelHost& host = RequireModelHost());
+                                                        IModelHost& host);
 
     // Writes the model in the current layout to FileName. The previous file is replaced only when
     // everything was written; on failure EInOutError carries the system's message and the model stays

@@ -110,9 +110,9 @@ class TLoader {
         for (int row = 0; row < rows; ++row)
             for (int col = 0; forms[col] != '\0'; ++col) {
                 if (forms[col] == 'P')
-                    SetCellFloat(table, col, row, Reader.ReadFloat());
+                    table.Cell(col, row).SetFloat(Reader.ReadFloat());
                 else if (forms[col] == 'I')
-                    SetCellInt(table, col, row, Reader.ReadInteger());
+                    table.Cell(col, row).SetInt(Reader.ReadInteger());
             }
     }
     // A sub-table with its count: `count` rows of `perRow` values.
@@ -280,7 +280,7 @@ class TLoader {
             // Every box stands on a line of its own.
             for (int row = 0; row < boxes.RowCount(); ++row) {
                 for (int col = 0; col < 5; ++col)
-                    SetCellFloat(boxes, col, row, Reader.ReadFloat());
+                    boxes.Cell(col, row).SetFloat(Reader.ReadFloat());
                 SkipRest();
             }
             BlockLinesDone = true;
@@ -326,9 +326,7 @@ void TProgramData::ReadFile(const std::string& path, bool currentFormat) {
     try {
         TWordReader reader(path);
         TLoader(*this, reader, currentFormat).Run();
-    } catch (const EBrevantoError& e) {
-        ShowMessage(e.what());
     } catch (const std::exception& e) {
-        ShowMessage(e.what());
+        Host().Context().Inform(e.what());
     }
 }

@@ -38,7 +38,7 @@ template <class Table> void WriteRows(TFileText& out, Table& table, const char* 
         for (int col = 0; forms[col] != '\0'; ++col) {
             if (col > 0)
                 line += ' ';
-            const std::string text = CellText(table, col, row);
+            const std::string text = table.Cell(col, row).GetText();
             line += forms[col] == 'P' ? ApplyP(text) : text;
         }
         out.Line(line);
@@ -67,7 +67,7 @@ template <class Table> bool HasAnisotropyData(Table* table) {
         return false;
     for (int row = 0; row < table->RowCount(); ++row)
         for (int col = 0; col < 3; ++col)
-            if (CellFloat(*table, col, row) != 0)
+            if ((*table).Cell(col, row).GetFloat() != 0)
                 return true;
     return false;
 }

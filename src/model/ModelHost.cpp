@@ -1,31 +1,9 @@
 #include "model/ModelHost.h"
-#include "text/Errors.h"
 #include "tables/TableSet.h"
+#include <utility>
 
-namespace {
-IModelHost*& InstalledHost() {
-    static IModelHost* host = nullptr;
-    return host;
-}
-} // namespace
-
-IModelHost* SetModelHost(IModelHost* host) {
-    IModelHost* previous = InstalledHost();
-    InstalledHost() = host;
-    return previous;
-}
-
-IModelHost* ModelHost() {
-    return InstalledHost();
-}
-
-IModelHost& RequireModelHost() {
-    if (!InstalledHost())
-        throw EGeneralError("No model host");
-    return *InstalledHost();
-}
-
-TStandaloneModelHost::TStandaloneModelHost() : TableSet(std::make_unique<TTableSet>()) {}
+TStandaloneModelHost::TStandaloneModelHost(TCoreContext context)
+    : FContext(std::move(context)), TableSet(std::make_unique<TTableSet>(&FContext)) {}
 TStandaloneModelHost::~TStandaloneModelHost() = default;
 
 TTableSet& TStandaloneModelHost::Tables() {

@@ -1,7 +1,10 @@
 #pragma once
 // What the slope model needs from whoever holds it. The desktop program's main window implements this
 // (it owns the child windows and is where the modified mark lives); the command-line program, the
-// tests and the benchmarks use TStandaloneModelHost, which has no windows at all.
+// tests and the benchmarks use TStandaloneModelHost, which has no windows at all. The host is passed
+// explicitly to every model operation that needs it; together with the core context it carries (editor
+// windows, message sink) it is everything the core asks of the program.
+#include "tables/CoreContext.h"
 #include <memory>
 
 class TTableSet;
@@ -12,6 +15,8 @@ class IModelHost {
 
     // The one set of tables that holds the tabular part of the model.
     virtual TTableSet& Tables() = 0;
+    // The program's services for the core: editor windows and the message sink.
+    virtual const TCoreContext& Context() const = 0;
 
     // True when the host's own mark is set or any table reports an unsaved change.
     virtual bool IsModified() const = 0;
@@ -26,21 +31,16 @@ class IModelHost {
     virtual void UnitSystemChanged() = 0;
 };
 
-// The host that the model uses when none is named explicitly. Returns the previous one.
-IModelHost* SetModelHost(IModelHost* host);
-IModelHost* ModelHost();
-// The installed host; raises EGeneralError "No model host" when there is none.
-IModelHost& RequireModelHost();
-
-// A host without windows: it owns its own table set and a modified mark.
+// A host without windows: it owns its context, its own table set and a modified mark.
 class TStandaloneModelHost : public IModelHost {
   public:
-    TStandaloneModelHost();
+    explicit TStandaloneModelHost(TCoreContext context = {});
     ~TStandaloneModelHost() override;
     TStandaloneModelHost(const TStandaloneModelHost&) = delete;
     TStandaloneModelHost& operator=(const TStandaloneModelHost&) = delete;
 
     TTableSet& Tables() override;
+    const TCoreContext& Context() const override { return FContext; }
     bool IsModified() const override;
     void SetModified(bool modified) override;
     void CommitActiveChild() override {}
@@ -48,6 +48,7 @@ class TStandaloneModelHost : public IModelHost {
     void UnitSystemChanged() override {}
 
   private:
+    TCoreContext FContext; // before TableSet: the tables point at it
     std::unique_ptr<TTableSet> TableSet;
     bool Modified = false;
 };

@@ -18,22 +18,6 @@ inline TGridTable* LayersOf(const TGridTable& sets, int row) {
     return sets.Cell(0, row).GetTable();
 }
 
-inline std::string CellText(const TGridTable& t, int col, int row) {
-    return t.Cell(col, row).GetText();
-}
-inline Extended CellFloat(const TGridTable& t, int col, int row) {
-    return t.Cell(col, row).GetFloat();
-}
-inline void SetCellFloat(const TGridTable& t, int col, int row, Extended v) {
-    t.Cell(col, row).SetFloat(v);
-}
-inline void SetCellInt(const TGridTable& t, int col, int row, int v) {
-    t.Cell(col, row).SetInt(v);
-}
-inline int TableUnitSystem(const TGridTable& t) {
-    return t.UnitSystem();
-}
-
 // Every table of the set, in component order.
 template <class F> void ForEachTable(TTableSet& t, F f) {
     for (int i = 0; i < t.Count(); ++i)

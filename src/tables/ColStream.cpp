@@ -244,7 +244,7 @@ std::string QuoteText(const std::string& value) {
 
 namespace {
 [[noreturn]] void TextError(int line, const std::string& reason) {
-    throw EGeneralError("Line " + std::to_string(line) + ": " + reason);
+    throw ELineError("Line " + std::to_string(line) + ": " + reason);
 }
 
 bool IsBlank(char c) {

@@ -1,9 +1,9 @@
 #include "tables/ColumnTypes.h"
 #include "tables/ColStream.h"
+#include "tables/Table.h"
 #include "text/Errors.h"
 #include "text/Evaluate.h"
 #include "text/Messages.h"
-#include "tables/Table.h"
 #include "text/Units.h"
 #include <QFontMetrics>
 #include <QString>
@@ -644,7 +644,7 @@ std::unique_ptr<TRowObject> TTableColumn::MakeRowObject(int row) {
             table->OnSetRow(*table, Position(), object.get(), row);
     } catch (const std::exception& e) {
         object.reset();
-        ShowErrorMessage(e.what());
+        table->ErrorMessage(e.what());
     }
     return object;
 }

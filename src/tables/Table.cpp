@@ -1,21 +1,13 @@
 #include "tables/Table.h"
 #include "tables/ColStream.h"
-#include "text/Errors.h"
 #include "tables/TableChart.h"
+#include "text/Errors.h"
 #include <algorithm>
 #include <unordered_map>
 
 namespace {
 const char* const OutOfBounds = "Index out of bounds";
-ITableEditorFactory* EditorFactory = nullptr;
 } // namespace
-
-void SetTableEditorFactory(ITableEditorFactory* factory) {
-    EditorFactory = factory;
-}
-ITableEditorFactory* TableEditorFactory() {
-    return EditorFactory;
-}
 
 // ---------------------------------------------------------------- registries
 
@@ -324,16 +316,40 @@ void TGridTable::SetUnitSystem(int system) {
 
 // ---------------------------------------------------------------- editor
 
+const TCoreContext* TGridTable::Context() const {
+    for (const TGridTable* t = this; t; t = t->FOwner)
+        if (t->FContext)
+            return t->FContext;
+    return nullptr;
+}
+
+void TGridTable::Inform(const std::string& text) const {
+    const TCoreContext* context = Context();
+    DeliverMessage(context ? context->Messages : TMessageHandler(), TMessageKind::Information, text);
+}
+
+void TGridTable::ErrorMessage(const std::string& text) const {
+    const TCoreContext* context = Context();
+    DeliverMessage(context ? context->Messages : TMessageHandler(), TMessageKind::Error, text);
+}
+
+namespace {
+void OpenEditor(TGridTable& table, bool modal) {
+    if (table.VisibleColumnCount() == 0)
+        return; // nothing to show: the specified no-op
+    const TCoreContext* context = table.Context();
+    if (!context || !context->Editors)
+        throw EGeneralError("No table editor windows");
+    context->Editors->Open(table, modal);
+}
+} // namespace
+
 void TGridTable::Edit() {
-    if (VisibleColumnCount() == 0 || !EditorFactory)
-        return;
-    EditorFactory->Open(*this, false);
+    OpenEditor(*this, false);
 }
 
 void TGridTable::EditModal() {
-    if (VisibleColumnCount() == 0 || !EditorFactory)
-        return;
-    EditorFactory->Open(*this, true);
+    OpenEditor(*this, true);
 }
 
 void TGridTable::CloseEditor() {

@@ -3,10 +3,11 @@
 // row count, the texts and limits its editor window shows, sub-tables per row in sub-table columns,
 // unit conversion, changed tracking and the "Col" column-definition stream.
 //
-// The editor window lives in the widgets layer. The core reaches it only through
-// ITableEditorFactory (installed once by the widgets layer) and ITableEditor (implemented by the
-// window), and the window follows the table through the RowsChanged/CellChanged hooks.
+// The editor window lives in the widgets layer. The core reaches it only through the
+// ITableEditorFactory of the table's core context and ITableEditor (implemented by the window), and
+// the window follows the table through the RowsChanged/CellChanged hooks.
 #include "tables/ColumnTypes.h"
+#include "tables/CoreContext.h"
 #include <QImage>
 #include <functional>
 #include <memory>
@@ -57,10 +58,6 @@ class ITableEditorFactory {
     virtual ~ITableEditorFactory() = default;
     virtual void Open(TGridTable& table, bool modal) = 0;
 };
-
-// Installs the factory used by every table (null: editing is unavailable, e.g. headless).
-void SetTableEditorFactory(ITableEditorFactory* factory);
-ITableEditorFactory* TableEditorFactory();
 
 // The process-wide list of live tables of one family and its running identifier counter.
 class TTableRegistry {
@@ -159,7 +156,15 @@ class TGridTable : public TRowObject {
     void SetRowNumber(int row);
     TGridTable* OwnerTable() const { return FOwner; }
 
+    // --- the program's services: a top-level table is given the context; a sub-table uses its owner's
+    void SetContext(const TCoreContext* context) { FContext = context; }
+    const TCoreContext* Context() const;
+    void Inform(const std::string& text) const;       // through the context's message sink
+    void ErrorMessage(const std::string& text) const; // (standard error without a context)
+
     // --- editor
+    // Opens the editor window through the context's factory; EGeneralError "No table editor windows"
+    // when there is none, so a missing factory never passes for a window that is open.
     void Edit();
     void EditModal();
     void CloseEditor();
@@ -220,6 +225,7 @@ class TGridTable : public TRowObject {
     int FUnitSystem = 1;
     std::vector<std::unique_ptr<TColumn>> Columns;
     ITableEditor* FEditor = nullptr;
+    const TCoreContext* FContext = nullptr;
 };
 
 // What distinguishes the two table families: their table registry and column type registry.

@@ -160,7 +160,7 @@ int TGridTableChart::ReadValuesFromFile(const std::string& path) {
 
 int TGridTableChart::PasteValues(const std::string& text) {
     if (text.empty()) {
-        ShowMessage("There is no text on the Clipboard");
+        Inform("There is no text on the Clipboard");
         return 0;
     }
     return FillTableFromLines(*this, SplitTextLines(text));

@@ -9,7 +9,7 @@
 
 namespace {
 [[noreturn]] void DefinitionError(int line, const std::string& reason) {
-    throw EGeneralError("Line " + std::to_string(line) + ": " + reason);
+    throw ELineError("Line " + std::to_string(line) + ": " + reason);
 }
 
 std::string Trim(const std::string& s) {
@@ -66,9 +66,9 @@ void SetProperty(TTableDefinition& def, bool applyIdentifiers, const std::string
             chart->InvertedYAxis = r.ReadBoolean();
         else
             DefinitionError(line, "unknown property \"" + name + "\"");
+    } catch (const ELineError&) {
+        throw;
     } catch (const EGeneralError& e) {
-        if (std::string(e.what()).rfind("Line ", 0) == 0)
-            throw;
         DefinitionError(line, name + ": " + e.what());
     }
     if (!r.AtEnd())
@@ -209,11 +209,15 @@ const std::vector<std::string>& TTableSet::ComponentNames() {
     return names;
 }
 
-TTableSet::TTableSet() {
+TTableSet::TTableSet(const TCoreContext* context) {
     Load(BuiltInTableDefinitions());
+    for (const auto& t : Tables)
+        t->SetContext(context);
 }
-TTableSet::TTableSet(const std::string& definitionText) {
+TTableSet::TTableSet(const std::string& definitionText, const TCoreContext* context) {
     Load(definitionText);
+    for (const auto& t : Tables)
+        t->SetContext(context);
 }
 
 TTableSet::~TTableSet() {

@@ -10,10 +10,11 @@ struct TTableDefinition;
 
 class TTableSet {
   public:
-    // Reads the definitions compiled into the program.
-    TTableSet();
+    // Reads the definitions compiled into the program. Every table gets `context` (which must
+    // outlive the set; null: no editor windows, messages to standard error).
+    explicit TTableSet(const TCoreContext* context = nullptr);
     // Reads definitions given as text (tests, tools).
-    explicit TTableSet(const std::string& definitionText);
+    explicit TTableSet(const std::string& definitionText, const TCoreContext* context = nullptr);
     ~TTableSet();
     TTableSet(const TTableSet&) = delete;
     TTableSet& operator=(const TTableSet&) = delete;

@@ -40,3 +40,10 @@ class EGeneralError : public EBrevantoError {
   public:
     using EBrevantoError::EBrevantoError;
 };
+
+// A definition or value text is wrong at a known line: the message already starts with "Line <n>: ",
+// so a caller that adds its own context passes it on unchanged.
+class ELineError : public EGeneralError {
+  public:
+    using EGeneralError::EGeneralError;
+};

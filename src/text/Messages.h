@@ -1,14 +1,12 @@
 #pragma once
-// One channel for messages that the core wants a person to see. The desktop program installs a
-// handler that shows a message box; the command-line program and tests install their own. Without
-// a handler the text goes to standard error.
+// Messages that the core wants a person to see go to a sink that the program passes down with its
+// core context: the desktop program shows message boxes, the command-line program writes to standard
+// error, a test records them. There is no process-wide handler to install.
 #include <functional>
 #include <string>
 
 enum class TMessageKind { Information, Error };
 using TMessageHandler = std::function<void(TMessageKind, const std::string&)>;
 
-// Installs a handler and returns the previous one (so a scope can restore it).
-TMessageHandler SetMessageHandler(TMessageHandler handler);
-void ShowMessage(const std::string& text);      // information box with a single OK button
-void ShowErrorMessage(const std::string& text); // error box
+// Hands `text` to `sink`; without a sink the text goes to standard error, so nothing is lost.
+void DeliverMessage(const TMessageHandler& sink, TMessageKind kind, const std::string& text);

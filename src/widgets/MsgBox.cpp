@@ -72,8 +72,8 @@ QString MsgDisplayText(const QString& text) {
     return shown;
 }
 
-TMessageHandler InstallCoreMessageBoxes() {
-    return SetMessageHandler([](TMessageKind kind, const std::string& text) {
+TMessageHandler CoreMessageBoxes() {
+    return [](TMessageKind kind, const std::string& text) {
         QWidget* parent = QApplication::activeModalWidget();
         if (!parent)
             parent = QApplication::activeWindow();
@@ -82,5 +82,5 @@ TMessageHandler InstallCoreMessageBoxes() {
             MsgError(parent, qtext);
         else
             MsgInformation(parent, qtext);
-    });
+    };
 }

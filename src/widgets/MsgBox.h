@@ -1,7 +1,7 @@
 #pragma once
 // Every message box of the program goes through these few functions. By default they show real
-// QMessageBox windows; a test replaces the handler (tests/support/MessageRecorder.h) so it can read the messages and
-// answer questions without a person, and so nothing modal blocks an offscreen run.
+// QMessageBox windows; a test replaces the handler (tests/support/MessageRecorder.h) so it can read the
+// messages and answer questions without a person, and so nothing modal blocks an offscreen run.
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -32,6 +32,6 @@ TMsgAnswer MsgQuestion(QWidget* parent, const QString& text);
 // The text as a box shows it: the line break of our messages ("\r", also "\r\n") becomes "\n".
 QString MsgDisplayText(const QString& text);
 
-// Routes the core message channel (ShowMessage / ShowErrorMessage) into the boxes above, parented
-// to the active window. Returns the previous core handler.
-TMessageHandler InstallCoreMessageBoxes();
+// A message sink for the core context that shows the core's messages in the boxes above, parented to
+// the active window.
+TMessageHandler CoreMessageBoxes();

@@ -17,30 +17,14 @@
 #include <QStyle>
 #include <algorithm>
 
+#include "tables/TableChart.h"
 #include "text/Errors.h"
 #include "widgets/MsgBox.h"
-#include "tables/TableChart.h"
 #include "widgets/TableFormControllerChart.h"
 
 namespace {
 const char* const RowProperty = "brevantoRow";
 constexpr int RowHeight = 24;
-
-QPointer<QMdiArea>& MdiArea() {
-    static QPointer<QMdiArea> area;
-    return area;
-}
-
-class TWidgetEditorFactory : public ITableEditorFactory {
-  public:
-    void Open(TGridTable& table, bool modal) override {
-        if (auto* open = dynamic_cast<TTableForm*>(table.Editor())) {
-            open->BringToFront();
-            return;
-        }
-        TTableForm::Open(table, modal);
-    }
-};
 
 int PixelsPerInch() {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -52,17 +36,12 @@ bool IsEnter(int key) {
 }
 } // namespace
 
-void InstallTableEditorFactory() {
-    static TWidgetEditorFactory factory;
-    SetTableEditorFactory(&factory);
-}
-
-void SetTableEditorMdiArea(QMdiArea* area) {
-    MdiArea() = area;
-}
-
-QMdiArea* TableEditorMdiArea() {
-    return MdiArea().data();
+void TTableEditorFactory::Open(TGridTable& table, bool modal) {
+    if (auto* open = dynamic_cast<TTableForm*>(table.Editor())) {
+        open->BringToFront();
+        return;
+    }
+    TTableForm::Open(table, modal, FArea.data());
 }
 
 // ---------------------------------------------------------------- grid
@@ -235,7 +214,7 @@ void TTableForm::Detach() {
         table->DetachEditor();
 }
 
-TTableForm* TTableForm::Open(TGridTable& table, bool modal) {
+TTableForm* TTableForm::Open(TGridTable& table, bool modal, QMdiArea* area) {
     TTableForm* form =
         table.IsChart() ? new TTableChartForm(static_cast<TGridTableChart&>(table)) : new TTableForm(table);
     form->FModal = modal;
@@ -255,7 +234,7 @@ TTableForm* TTableForm::Open(TGridTable& table, bool modal) {
         return form;
     }
     if (!modal) {
-        if (QMdiArea* area = TableEditorMdiArea()) {
+        if (area) {
             QMdiSubWindow* sub =
                 area->addSubWindow(form, Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);

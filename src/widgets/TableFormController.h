@@ -5,8 +5,8 @@
 // live drop-down lists and buttons. Typed entries are committed through the columns; a rejected
 // entry is reported and the focus stays on the bad cell.
 //
-// The core opens editors through ITableEditorFactory; InstallTableEditorFactory() registers the
-// one of this file, and the main window tells it where its multiple-document area is.
+// The core opens editors through the ITableEditorFactory of its core context; the program owns a
+// TTableEditorFactory, tells it where its multiple-document area is and puts it into that context.
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QSize>
@@ -20,17 +20,24 @@
 #include "tables/Table.h"
 
 class QLabel;
-class QMdiArea;
+#include <QMdiArea>
 class QMdiSubWindow;
 class QPushButton;
 class TTableForm;
 
-// Registers the widgets layer's editor factory with the core (idempotent).
-void InstallTableEditorFactory();
-// The multiple-document area in which Edit opens editors as child windows. Without one (or after
-// the area is gone) Edit opens a top-level window.
-void SetTableEditorMdiArea(QMdiArea* area);
-QMdiArea* TableEditorMdiArea();
+// Opens the editor windows of tables: child windows of the multiple-document area when there is one
+// (without one, or after the area is gone, a top-level window). A table whose editor is open gets
+// that window brought to the front.
+class TTableEditorFactory : public ITableEditorFactory {
+  public:
+    explicit TTableEditorFactory(QMdiArea* area = nullptr) : FArea(area) {}
+    void SetMdiArea(QMdiArea* area) { FArea = area; }
+    QMdiArea* MdiArea() const { return FArea.data(); }
+    void Open(TGridTable& table, bool modal) override;
+
+  private:
+    QPointer<QMdiArea> FArea;
+};
 
 // The grid of the editor. It asks its form before the current cell moves and refuses the move
 // when the form says so (a rejected entry).
@@ -94,7 +101,7 @@ class TTableForm : public QWidget, public ITableEditor {
     // Opens a new editor for `table` as Edit (modal false) or EditModal (modal true) do: embedded
     // in FormParent, as a child window of the multiple-document area, or as a top-level window.
     // A modal editor returns only when it has closed; the result is then null.
-    static TTableForm* Open(TGridTable& table, bool modal);
+    static TTableForm* Open(TGridTable& table, bool modal, QMdiArea* area);
 
     // --- ITableEditor
     bool IsModal() const override { return FModal; }

@@ -20,13 +20,13 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "support/MessageRecorder.h"
+#include "tables/TableSet.h"
 #include "text/Errors.h"
 #include "text/Evaluate.h"
-#include "support/MessageRecorder.h"
 #include "widgets/MsgBox.h"
 #include "widgets/TableFormController.h"
 #include "widgets/TableFormControllerChart.h"
-#include "tables/TableSet.h"
 
 namespace {
 TTableForm* EditorOf(TGridTable& table) {
@@ -161,24 +161,25 @@ class TestEditors : public QObject {
     void screenshots();
 
   private:
+    // What the program owns: the editor factory and the core context the tables are given.
+    TTableEditorFactory Editors;
+    TCoreContext Context{&Editors, CoreMessageBoxes()};
     std::unique_ptr<TTableSet> Set;
 };
 
-void TestEditors::initTestCase() {
-    InstallTableEditorFactory();
-}
+void TestEditors::initTestCase() {}
 
 void TestEditors::cleanup() {
     if (Set)
         Set->CloseEditors();
     Set.reset();
-    SetTableEditorMdiArea(nullptr);
+    Editors.SetMdiArea(nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void TestEditors::typingValuesAndExpressions() {
     TMessageRecorder messages;
-    Set = std::make_unique<TTableSet>();
+    Set = std::make_unique<TTableSet>(&Context);
     TGridTable& soil = Set->SoilData();
     soil.SetRowCount(2);
     TTableForm* form = OpenEditor(soil);
@@ -240,7 +241,7 @@ void TestEditors::typingValuesAndExpressions() {
 
 void TestEditors::rejectedEntry() {
     TMessageRecorder messages;
-    Set = std::make_unique<TTableSet>();
+    Set = std::make_unique<TTableSet>(&Context);
     TGridTable& soil = Set->SoilData();
     soil.SetRowCount(3);
     soil.Column(1).SetFloat(0, 125);
@@ -298,7 +299,7 @@ void TestEditors::rejectedEntry() {
 
 // The same with the real message box of the desktop program, answered by a timer.
 void TestEditors::rejectedEntryRealBox() {
-    Set = std::make_unique<TTableSet>();
+    Set = std::make_unique<TTableSet>(&Context);
     TGridTable& soil = Set->SoilData();
     soil.SetRowCount(2);
     TTableForm* form = OpenEditor(soil);
@@ -350,7 +351,7 @@ void TestEditors::rejectedEntryRealBox() {
 
 void TestEditors::leavingModalAndClosing() {
     TMessageRecorder messages;
-    Set = std::make_unique<TTableSet>();
+    Set = std::make_unique<TTableSet>(&Context);
     TGridTable& limit = Set->limit();
     bool checked = false;
     QTimer::singleShot(0, [&] {
@@ -381,7 +382,7 @@ void TestEditors::leavingModalAndClosing() {
 
 void TestEditors::deactivatingTopLevel() {
     TMessageRecorder messages;
-    Set = std::make_unique<TTableSet>();
+    Set = std::make_unique<TTableSet>(&Context);
     TTableForm* limits = OpenEditor(Set->limit());
     QVERIFY(limits);
     TTableForm* loads = OpenEditor(Set->SurchargeLoad());
@@ -407,7 +408,7 @@ void TestEditors::deactivatingTopLevel() {
 
 void TestEditors::rowButtons() {
     TMessageRecorder messages;
-    Set = std::make_unique<TTableSet>();
+    Set = std::make_unique<TTableSet>(&Context);
     TGridTable& limit = Set->limit(); // 1 to 50 rows
     limit.SetRowCount(25);
     TTableForm* form = OpenEditor(limit);
@@ -477,7 +478,7 @@ void TestEditors::rowButtons() {
 
 void TestEditors::rowGroups() {
     TMessageRecorder messages;
-    Set = std::make_unique<TTableSet>();
+    Set = std::make_unique<TTableSet>(&Context);
     TGridTable& table = Set->Piezometric();
     table.SetRowGroup(2);
     table.SetRowCount(4);
@@ -516,6 +517,7 @@ void TestEditors::dropDownChangesKind() {
     TMessageRecorder messages;
     std::vector<TTableDefinition> defs = ReadTableDefinitions(KindTables);
     TGridTable& kinds = *defs[0].Table;
+    kinds.SetContext(&Context);
     kinds.SetRowCount(2);
     QCOMPARE(kinds.Column(2).GetTable(1)->Caption(), std::string("Plain Details"));
     TTableForm* form = OpenEditor(kinds);
@@ -563,7 +565,7 @@ void TestEditors::dropDownChangesKind() {
 
 void TestEditors::subTableButton() {
     TMessageRecorder messages;
-    Set = std::make_unique<TTableSet>();
+    Set = std::make_unique<TTableSet>(&Context);
     TGridTable& soil = Set->SoilData();
     soil.SetRowCount(3);
     TTableForm* form = OpenEditor(soil);
@@ -597,7 +599,7 @@ void TestEditors::subTableButton() {
 
 void TestEditors::subTableButtonModal() {
     TMessageRecorder messages;
-    Set = std::make_unique<TTableSet>();
+    Set = std::make_unique<TTableSet>(&Context);
     TGridTable& soil = Set->SoilData();
     soil.SetRowCount(3);
     QString subTitle;
@@ -624,13 +626,13 @@ void TestEditors::subTableButtonModal() {
 
 void TestEditors::mdiChildWindow() {
     TMessageRecorder messages;
-    Set = std::make_unique<TTableSet>();
+    Set = std::make_unique<TTableSet>(&Context);
     QMainWindow main;
     auto* area = new QMdiArea(&main);
     main.setCentralWidget(area);
     main.resize(900, 700);
     main.show();
-    SetTableEditorMdiArea(area);
+    Editors.SetMdiArea(area);
     TGridTable& loads = Set->SurchargeLoad();
     loads.Edit();
     TTableForm* form = EditorOf(loads);
@@ -684,7 +686,7 @@ void TestEditors::mdiChildWindow() {
 
 void TestEditors::embeddedInFormParent() {
     TMessageRecorder messages;
-    Set = std::make_unique<TTableSet>();
+    Set = std::make_unique<TTableSet>(&Context);
     QWidget host;
     host.resize(700, 500);
     host.show();
@@ -722,7 +724,7 @@ void TestEditors::embeddedInFormParent() {
 
 void TestEditors::readValuesFromFile() {
     TMessageRecorder messages;
-    Set = std::make_unique<TTableSet>();
+    Set = std::make_unique<TTableSet>(&Context);
     TGridTableChart& surface = Set->FailSurfaceChart();
     surface.SetRowCount(5);
     auto* form = dynamic_cast<TTableChartForm*>(OpenEditor(surface));
@@ -788,7 +790,7 @@ void TestEditors::readValuesFromFile() {
 
 void TestEditors::pasteFromClipboard() {
     TMessageRecorder messages;
-    Set = std::make_unique<TTableSet>();
+    Set = std::make_unique<TTableSet>(&Context);
     TGridTableChart& surface = Set->FailSurfaceChart();
     auto* form = dynamic_cast<TTableChartForm*>(OpenEditor(surface));
     QVERIFY(form);
@@ -813,7 +815,7 @@ void TestEditors::pasteFromClipboard() {
 
 void TestEditors::viewEditFile() {
     TMessageRecorder messages;
-    Set = std::make_unique<TTableSet>();
+    Set = std::make_unique<TTableSet>(&Context);
     auto* form = dynamic_cast<TTableChartForm*>(OpenEditor(Set->BoundCood()));
     QVERIFY(form);
     QTemporaryDir dir;
@@ -853,7 +855,7 @@ void TestEditors::viewEditFile() {
 
 void TestEditors::failureSurfaceGraph() {
     TMessageRecorder messages;
-    Set = std::make_unique<TTableSet>();
+    Set = std::make_unique<TTableSet>(&Context);
     TGridTableChart& surface = Set->FailSurfaceChart();
     surface.SetRowCount(3);
     SetRow(surface, 0, {0, 10});
@@ -948,6 +950,7 @@ table Profile: TGridTableChart
 end
 )");
     auto& profile = static_cast<TGridTableChart&>(*defs[0].Table);
+    profile.SetContext(&Context);
     profile.SetRowCount(3);
     SetRow(profile, 0, {0, 5, 1});
     SetRow(profile, 1, {1, 6, 2});
@@ -965,7 +968,7 @@ end
 
 void TestEditors::boundaryGraph() {
     TMessageRecorder messages;
-    Set = std::make_unique<TTableSet>();
+    Set = std::make_unique<TTableSet>(&Context);
     TGridTableChart& bound = Set->BoundCood();
     bound.SetRowCount(2);
     SetRow(bound, 0, {0, 0, 10, 5});
@@ -1035,7 +1038,7 @@ void TestEditors::axisRanges() {
 
     // A fixed range about a constant value at or below zero still runs upwards.
     TMessageRecorder messages;
-    Set = std::make_unique<TTableSet>();
+    Set = std::make_unique<TTableSet>(&Context);
     TGridTableChart& surface = Set->FailSurfaceChart();
     surface.SetRowCount(3);
     for (int r = 0; r < 3; ++r)
@@ -1054,7 +1057,7 @@ void TestEditors::axisRanges() {
 
 void TestEditors::dragResizeSnapping() {
     TMessageRecorder messages;
-    Set = std::make_unique<TTableSet>();
+    Set = std::make_unique<TTableSet>(&Context);
     TGridTable& ties = Set->TiebackCoord(); // seven columns
     ties.SetRowCount(8);
     TTableForm* form = OpenEditor(ties);
@@ -1098,7 +1101,7 @@ void TestEditors::dragResizeSnapping() {
 // Renders the three editors with realistic data; set BREVANTO_SHOT_DIR to keep the pictures.
 void TestEditors::screenshots() {
     TMessageRecorder messages;
-    Set = std::make_unique<TTableSet>();
+    Set = std::make_unique<TTableSet>(&Context);
     const QString dir = qEnvironmentVariable("BREVANTO_SHOT_DIR");
 
     TGridTable& soil = Set->SoilData();

@@ -4,8 +4,8 @@
 #include "graphics/PltDraw.h"
 #include "model/LPData.h"
 #include "model/TableAccess.h"
-#include "text/Messages.h"
 #include "tables/TableChart.h"
+#include "text/Messages.h"
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -20,19 +20,26 @@
 
 namespace {
 
-// Collects the messages of the core channel for one test.
+// Collects, while it lives, the messages of the reads that are given LogSink().
 class TMessageLog {
   public:
-    TMessageLog() {
-        Previous =
-            SetMessageHandler([this](TMessageKind, const std::string& text) { Messages.push_back(text); });
-    }
-    ~TMessageLog() { SetMessageHandler(Previous); }
+    TMessageLog() : Previous(Current) { Current = this; }
+    ~TMessageLog() { Current = Previous; }
+    TMessageLog(const TMessageLog&) = delete;
+    TMessageLog& operator=(const TMessageLog&) = delete;
     std::vector<std::string> Messages;
+    static inline TMessageLog* Current = nullptr;
 
   private:
-    TMessageHandler Previous;
+    TMessageLog* Previous;
 };
+
+TMessageHandler LogSink() {
+    return [](TMessageKind, const std::string& text) {
+        if (TMessageLog::Current)
+            TMessageLog::Current->Messages.push_back(text);
+    };
+}
 
 const TBoundaryLines FullBoundary = {
     {0, 50, 100, 50, 1}, {100, 50, 200, 100, 1}, {200, 100, 300, 100, 1},
@@ -53,7 +60,7 @@ std::string Header(double scale = 1) {
 }
 
 void Read(TPlotStore& store, const std::string& text, const TBoundaryLines& boundary = {}) {
-    ReadPlotText(text.data(), text.size(), boundary, store);
+    ReadPlotText(text.data(), text.size(), boundary, store, LogSink());
 }
 
 std::string Srf(int points, double fs, double x0 = 0) {
@@ -109,7 +116,7 @@ class TestPlot : public QObject {
     void readsEveryRecordOfTheFullExample() {
         TMessageLog log;
         TPlotStore& s = *Store;
-        ReadPlotFile(DataFile("full.qvxp"), FullBoundary, s);
+        ReadPlotFile(DataFile("full.qvxp"), FullBoundary, s, LogSink());
         QVERIFY2(log.Messages.empty(), log.Messages.empty() ? "" : log.Messages[0].c_str());
         QCOMPARE(s.ScaleFactor, 1.0);
         QCOMPARE(s.BoundaryPointCount, 8);
@@ -158,14 +165,14 @@ class TestPlot : public QObject {
     // The graph window's form: the current model names the file and holds the boundary table.
     void readsThePlotFileOfTheCurrentModel() {
         TMessageLog log;
-        TStandaloneModelHost host;
+        TStandaloneModelHost host(TCoreContext{nullptr, LogSink()});
         ProgramData = TProgramData::CreateFromFile(DataFile("full.qvxd"), true, host);
         QVERIFY(log.Messages.empty());
         const TBoundaryLines snapshot = BoundarySnapshot(host.Tables().BoundCood());
         QCOMPARE(snapshot.size(), FullBoundary.size());
         QCOMPARE(snapshot[1].RightY, 100.0);
         QCOMPARE(snapshot[4].Soil, 3);
-        QVERIFY(ReadPlotFile());
+        QVERIFY(ReadPlotFile(*ProgramData));
         TPlotStore& s = PlotStore();
         QCOMPARE(s.ChainCount, 3);
         QCOMPARE(s.Chains[0].Line.Count, 4);
@@ -174,12 +181,11 @@ class TestPlot : public QObject {
 
         ProgramData = TProgramData::CreateFromFile(DataFile("nocrit.qvxd"), true, host);
         QVERIFY(ProgramData->HasIrregularSearch);
-        QVERIFY(ReadPlotFile());
+        QVERIFY(ReadPlotFile(*ProgramData));
         QCOMPARE(s.ChainCount, 2);
         QCOMPARE(s.LimitSegmentCount, 30);
+        QVERIFY(log.Messages.empty());
         ProgramData.reset();
-        QVERIFY(!ReadPlotFile());
-        QCOMPARE(s.SlotCounter, 1);
     }
 
     void slotsCriticalValuesAndScaling() {
@@ -237,7 +243,7 @@ class TestPlot : public QObject {
     void emptyFilesAndEndFirst() {
         TMessageLog log;
         TPlotStore& s = *Store;
-        ReadPlotFile(DataFile("empty.qvxp"), FullBoundary, s);
+        ReadPlotFile(DataFile("empty.qvxp"), FullBoundary, s, LogSink());
         QCOMPARE(log.Messages.size(), size_t(1));
         QCOMPARE(log.Messages[0], std::string("Graphics file does not contain any data.\n\n"
                                               "Check your output file for an error message"));
@@ -251,7 +257,7 @@ class TestPlot : public QObject {
         QCOMPARE(s.SlotCounter, 1);
 
         const std::string missing = QDir::tempPath().toStdString() + "/no-such-dir-brevanto/x.qvxp";
-        ReadPlotFile(missing, {}, s);
+        ReadPlotFile(missing, {}, s, LogSink());
         QCOMPARE(log.Messages.size(), size_t(1));
         QVERIFY(log.Messages[0].find(missing) != std::string::npos);
         QVERIFY(log.Messages[0].find("No such file or directory") != std::string::npos);
@@ -259,7 +265,7 @@ class TestPlot : public QObject {
         // A directory opens but cannot be read.
         log.Messages.clear();
         QTemporaryDir dir;
-        ReadPlotFile(dir.path().toStdString(), {}, s);
+        ReadPlotFile(dir.path().toStdString(), {}, s, LogSink());
         QCOMPARE(log.Messages.size(), size_t(1));
         QVERIFY(log.Messages[0].find(dir.path().toStdString()) != std::string::npos);
     }
@@ -398,7 +404,8 @@ class TestPlot : public QObject {
                 original.left(static_cast<int>(rnd(static_cast<std::uint32_t>(original.size()))));
             for (int k = 0; k < 20 && !text.isEmpty(); ++k)
                 text[static_cast<int>(rnd(static_cast<std::uint32_t>(text.size())))] = replacements[rnd(10)];
-            ReadPlotText(text.constData(), static_cast<std::size_t>(text.size()), FullBoundary, *Store);
+            ReadPlotText(text.constData(), static_cast<std::size_t>(text.size()), FullBoundary, *Store,
+                         LogSink());
             QVERIFY(Store->SlotCounter >= 1 && Store->SlotCounter <= PlotCapacity::LastTrialSlot);
             FitView(img.rect(), true, *Store, View);
             QPainter p(&img);
@@ -617,7 +624,7 @@ class TestPlot : public QObject {
 
     void drawsElementsWithTheirColours() {
         TPlotStore& s = *Store;
-        ReadPlotFile(DataFile("full.qvxp"), FullBoundary, s);
+        ReadPlotFile(DataFile("full.qvxp"), FullBoundary, s, LogSink());
         TDrawSettings set;
         set.Options.ColorSoilLayers = true;
         QImage img = Render(set, s, View);
@@ -697,7 +704,7 @@ class TestPlot : public QObject {
     void solutionTextAndFallbacks() {
         TPlotStore& s = *Store;
         // No TEN: the ten-surface and critical steps draw the trial surfaces (black, then red).
-        ReadPlotFile(DataFile("nocrit.qvxp"), NocritBoundary, s);
+        ReadPlotFile(DataFile("nocrit.qvxp"), NocritBoundary, s, LogSink());
         QVERIFY(!s.HasTen);
         TDrawSettings set;
         set.Options.TenSlipSurfaces = true;
@@ -730,7 +737,7 @@ class TestPlot : public QObject {
 
     void excludedZoneUsesEveryLimitSegment() {
         TPlotStore& s = *Store;
-        ReadPlotFile(DataFile("nocrit.qvxp"), NocritBoundary, s);
+        ReadPlotFile(DataFile("nocrit.qvxp"), NocritBoundary, s, LogSink());
         QCOMPARE(s.LimitSegmentCount, 30);
         TDrawSettings set;
         set.Options.ColorSoilLayers = set.Options.SearchLimits = true;
@@ -791,7 +798,7 @@ class TestPlot : public QObject {
 
     void axesAndPrinting() {
         TPlotStore& s = *Store;
-        ReadPlotFile(DataFile("full.qvxp"), FullBoundary, s);
+        ReadPlotFile(DataFile("full.qvxp"), FullBoundary, s, LogSink());
         TDrawSettings set;
         set.Options.Scale = true;
         set.Options.SearchLimits = true;

@@ -76,7 +76,7 @@ void TestModel::exampleByteExact() {
     built->SaveToFile();
     QCOMPARE(ReadFile(built->FileName), expected);
 
-    TMessageCapture capture;
+    TMessageCapture capture(host);
     auto loaded = TProgramData::CreateFromFile(TestDataPath("example.qvxd"), true, host);
     QVERIFY(capture.Messages.empty());
     QCOMPARE(loaded->FileName, TestDataPath("example.qvxd"));
@@ -87,7 +87,7 @@ void TestModel::exampleByteExact() {
 void TestModel::exampleDamResource() {
     TTestHost host;
     const std::string path = std::string(BREVANTO_RESOURCE_DIR) + "/examples/ExampleDam.qvxd";
-    TMessageCapture capture;
+    TMessageCapture capture(host);
     auto model = TProgramData::CreateFromFile(path, true, host);
     QVERIFY(capture.Messages.empty());
     TTableSet& t = host.Tables();
@@ -95,7 +95,7 @@ void TestModel::exampleDamResource() {
     QCOMPARE(model->SurfaceBoundaryCount, 5);
     QCOMPARE(t.SoilData().RowCount(), 3);
     QCOMPARE(AnisotropyOf(t.SoilData(), 1)->RowCount(), 3);
-    QCOMPARE(CellText(*AnisotropyOf(t.SoilData(), 1), 0, 0), std::string("-45"));
+    QCOMPARE(AnisotropyOf(t.SoilData(), 1)->Cell(0, 0).GetText(), std::string("-45"));
     QCOMPARE(PointsOf(t.WaterSurfaceSet(), 0)->RowCount(), 6);
     QCOMPARE(model->SearchKind, 3);
     QCOMPARE(model->FileText(), ReadFile(path));
@@ -127,8 +127,8 @@ void TestModel::numberFormsInFile() {
     std::vector<std::string> messages;
     auto loaded = LoadText(host, text, true, &messages);
     QVERIFY(messages.empty());
-    QCOMPARE(CellFloat(t.SoilData(), 1, 0), 0.000001L);
-    QCOMPARE(CellFloat(t.SoilData(), 2, 0), 123456790.0L);
+    QCOMPARE(t.SoilData().Cell(1, 0).GetFloat(), 0.000001L);
+    QCOMPARE(t.SoilData().Cell(2, 0).GetFloat(), 123456790.0L);
     QCOMPARE(loaded->FileText(), text);
 }
 
@@ -162,11 +162,11 @@ void TestModel::anisotropySection() {
     // Read back: every block lands in its soil's table; soil 2 keeps its one default row.
     auto loaded = LoadText(host, text, true);
     QCOMPARE(AnisotropyOf(soil, 0)->RowCount(), 1);
-    QCOMPARE(CellText(*AnisotropyOf(soil, 0), 0, 0), std::string("10"));
+    QCOMPARE(AnisotropyOf(soil, 0)->Cell(0, 0).GetText(), std::string("10"));
     QCOMPARE(AnisotropyOf(soil, 1)->RowCount(), 1);
-    QCOMPARE(CellText(*AnisotropyOf(soil, 2), 2, 0), std::string("25"));
+    QCOMPARE(AnisotropyOf(soil, 2)->Cell(2, 0).GetText(), std::string("25"));
     QCOMPARE(AnisotropyOf(soil, 3)->RowCount(), 2);
-    QCOMPARE(CellText(*AnisotropyOf(soil, 3), 1, 1), std::string("300"));
+    QCOMPARE(AnisotropyOf(soil, 3)->Cell(1, 1).GetText(), std::string("300"));
     QCOMPARE(loaded->FileText(), text);
 
     // Without any anisotropy data there is no section at all.
@@ -211,8 +211,8 @@ void TestModel::readingRules() {
             true, &messages);
         QCOMPARE(messages, std::vector<std::string>{"This file either invalid or incomplete."});
         QCOMPARE(t.SoilData().RowCount(), 1);
-        QCOMPARE(CellText(t.SoilData(), 0, 0), std::string("0"));
-        QCOMPARE(CellText(t.BoundCood(), 2, 0), std::string("10"));
+        QCOMPARE(t.SoilData().Cell(0, 0).GetText(), std::string("0"));
+        QCOMPARE(t.BoundCood().Cell(2, 0).GetText(), std::string("10"));
     }
     {
         // PROFILE is accepted; values spread over lines, tabs and blank lines; words after the last
@@ -225,22 +225,22 @@ void TestModel::readingRules() {
         QCOMPARE(m->Title, std::string("  Spread  title "));
         QCOMPARE(t.BoundCood().RowCount(), 2);
         QCOMPARE(m->SurfaceBoundaryCount, 1);
-        QCOMPARE(CellText(t.BoundCood(), 4, 1), std::string("1"));
-        QCOMPARE(CellText(t.BoundCood(), 2, 1), std::string("200"));
-        QCOMPARE(CellText(t.SoilData(), 6, 0), std::string("2"));
+        QCOMPARE(t.BoundCood().Cell(4, 1).GetText(), std::string("1"));
+        QCOMPARE(t.BoundCood().Cell(2, 1).GetText(), std::string("200"));
+        QCOMPARE(t.SoilData().Cell(6, 0).GetText(), std::string("2"));
         QCOMPARE(int(m->HasSurcharge), 0);
     }
     {
         // Without PROFIL the first line is passed over and SOIL is expected on the second line.
         auto m = LoadText(host, CrLf({"HEADER", "SOIL", "1", "7. 7. 7. 7. 7. 7. 1", "EXECUT"}), true);
         QCOMPARE(m->Title, std::string("New Slope"));
-        QCOMPARE(CellText(t.SoilData(), 0, 0), std::string("7"));
+        QCOMPARE(t.SoilData().Cell(0, 0).GetText(), std::string("7"));
         QCOMPARE(t.BoundCood().RowCount(), 1);
     }
     {
         // ANISO right after the soil rows.
         auto m = LoadText(host, With(Head(), {"ANISO", "1", "1 1", "5. 6. 7.", "EXECUT"}), true);
-        QCOMPARE(CellText(*AnisotropyOf(t.SoilData(), 0), 1, 0), std::string("6"));
+        QCOMPARE(AnisotropyOf(t.SoilData(), 0)->Cell(1, 0).GetText(), std::string("6"));
     }
     {
         // A user surface read under SURBIS without REINF is written back as SURFAC; with REINF the
@@ -265,7 +265,7 @@ void TestModel::readingRules() {
         lines.insert(lines.end(), {"SOIL", "1", "0. 0. 0. 0. 0. 0. 0", "EXECUT"});
         auto m = LoadText(host, CrLf(lines), true);
         QCOMPARE(t.BoundCood().RowCount(), 120);
-        QCOMPARE(CellText(t.BoundCood(), 2, 119), std::string("120"));
+        QCOMPARE(t.BoundCood().Cell(2, 119).GetText(), std::string("120"));
         QCOMPARE(m->FileText(), CrLf(lines));
     }
     {
@@ -278,10 +278,10 @@ void TestModel::readingRules() {
         QCOMPARE(m->UnitSystem, 2);
         QCOMPARE(m->WaterUnitWeight, 9.81L);
         QCOMPARE(m->SegmentLength, 8.0L);
-        QCOMPARE(CellText(t.BoundCood(), 1, 0), std::string("10"));
-        QCOMPARE(CellText(t.SoilData(), 0, 0), std::string("18"));
-        QCOMPARE(TableUnitSystem(t.BoundCood()), 2);
-        QCOMPARE(TableUnitSystem(t.SoilData()), 2);
+        QCOMPARE(t.BoundCood().Cell(1, 0).GetText(), std::string("10"));
+        QCOMPARE(t.SoilData().Cell(0, 0).GetText(), std::string("18"));
+        QCOMPARE(t.BoundCood().UnitSystem(), 2);
+        QCOMPARE(t.SoilData().UnitSystem(), 2);
     }
 }
 
@@ -346,9 +346,9 @@ void TestModel::sectionPasses() {
         QCOMPARE(m->CwLimit, -8.0L);
         QCOMPARE(m->InterSliceAngle, 9.5L);
         QCOMPARE(m->BlockSegmentLength, 4.0L);
-        QCOMPARE(CellText(t.BoxCoord(), 4, 1), std::string("10"));
-        QCOMPARE(CellText(t.SurchargeLoad(), 0, 0), std::string("4"));
-        QCOMPARE(CellText(*PointsOf(t.WaterSurfaceSet(), 0), 1, 0), std::string("5"));
+        QCOMPARE(t.BoxCoord().Cell(4, 1).GetText(), std::string("10"));
+        QCOMPARE(t.SurchargeLoad().Cell(0, 0).GetText(), std::string("4"));
+        QCOMPARE(PointsOf(t.WaterSurfaceSet(), 0)->Cell(1, 0).GetText(), std::string("5"));
         QCOMPARE(m->CavitationPressure, 3.0L);
     }
     {
@@ -358,7 +358,7 @@ void TestModel::sectionPasses() {
                                         "9 9 9 9", "EXECUT"}),
                           true);
         QCOMPARE(t.SurchargeLoad().RowCount(), 1);
-        QCOMPARE(CellText(t.SurchargeLoad(), 0, 0), std::string("9"));
+        QCOMPARE(t.SurchargeLoad().Cell(0, 0).GetText(), std::string("9"));
         QCOMPARE(m->HorizontalCoefficient, 0.5L);
     }
     {
@@ -401,8 +401,8 @@ void TestModel::spencerAndBlock() {
         QCOMPARE(m->SurfacesPerPoint, 50);
         QCOMPARE(m->BlockSegmentLength, 2.5L);
         QCOMPARE(t.BoxCoord().RowCount(), 3);
-        QCOMPARE(CellText(t.BoxCoord(), 4, 1), std::string("9"));
-        QCOMPARE(CellText(t.BoxCoord(), 0, 2), std::string("10"));
+        QCOMPARE(t.BoxCoord().Cell(4, 1).GetText(), std::string("9"));
+        QCOMPARE(t.BoxCoord().Cell(0, 2).GetText(), std::string("10"));
         auto none = LoadText(host, With(Head(), {"BLOCK", "20 0 3.", "EXECUT"}), true, &messages);
         QVERIFY(messages.empty());
         QCOMPARE(t.BoxCoord().RowCount(), 2);
@@ -430,10 +430,10 @@ void TestModel::oldLayout() {
         QCOMPARE(t.BoundCood().RowCount(), 2);
         QCOMPARE(m->WaterUnitWeight, 62.4L);
         QCOMPARE(PointsOf(t.WaterSurfaceSet(), 0)->RowCount(), 2);
-        QCOMPARE(CellText(t.TiebackCoord(), 0, 0), std::string("1"));
-        QCOMPARE(CellText(t.TiebackCoord(), 1, 0), std::string("0"));
-        QCOMPARE(CellText(t.TiebackCoord(), 2, 0), std::string("40"));
-        QCOMPARE(CellText(t.TiebackCoord(), 6, 0), std::string("20"));
+        QCOMPARE(t.TiebackCoord().Cell(0, 0).GetText(), std::string("1"));
+        QCOMPARE(t.TiebackCoord().Cell(1, 0).GetText(), std::string("0"));
+        QCOMPARE(t.TiebackCoord().Cell(2, 0).GetText(), std::string("40"));
+        QCOMPARE(t.TiebackCoord().Cell(6, 0).GetText(), std::string("20"));
         QCOMPARE(m->SearchKind, 2);
         QCOMPARE(m->InitiationPoints, 10);
         QCOMPARE(m->CwLimit, -45.0L);
@@ -458,7 +458,7 @@ void TestModel::oldLayout() {
         QVERIFY(messages.empty());
         QCOMPARE(b->SurfacesPerPoint, 40);
         QCOMPARE(b->BlockSegmentLength, 3.0L);
-        QCOMPARE(CellText(t.BoxCoord(), 4, 0), std::string("4"));
+        QCOMPARE(t.BoxCoord().Cell(4, 0).GetText(), std::string("4"));
         QCOMPARE(int(b->HasEarthquake), 0);
         // A user surface ends the 2.0 file as well.
         auto s = LoadText(host, With(old, {"SURFAC", "1", "1 2", "LOADS", "1", "1 2 3 4"}), false, &messages);
@@ -484,23 +484,23 @@ void TestModel::loadErrors() {
             WriteFile(dir, "bad.qvxd",
                       CrLf({"PROFIL", "T", "1 0 1", "0. 0. 10. 0. 1", "SOIL", "2", "120 125 abc 30 0 0 1",
                             "1 2 3 4 5 6 7", "WATER", "1 62.4", "1", "0 1", "EXECUT"}));
-        TMessageCapture capture;
+        TMessageCapture capture(host);
         auto m = TProgramData::CreateFromFile(path, true, host);
         QCOMPARE(capture.Messages,
                  std::vector<std::string>{
                      "Error on Line 7 Item 3\rA floating point number was expected but not found."});
         QCOMPARE(t.SoilData().RowCount(), 2);
-        QCOMPARE(CellText(t.SoilData(), 1, 0), std::string("125"));
-        QCOMPARE(CellText(t.SoilData(), 2, 0), std::string("0"));
-        QCOMPARE(CellText(t.SoilData(), 0, 1), std::string("0"));
-        QCOMPARE(CellText(t.BoundCood(), 2, 0), std::string("10"));
+        QCOMPARE(t.SoilData().Cell(1, 0).GetText(), std::string("125"));
+        QCOMPARE(t.SoilData().Cell(2, 0).GetText(), std::string("0"));
+        QCOMPARE(t.SoilData().Cell(0, 1).GetText(), std::string("0"));
+        QCOMPARE(t.BoundCood().Cell(2, 0).GetText(), std::string("10"));
         QCOMPARE(int(m->HasWater), 0);
         usable(*m, path);
     }
     {
         const std::string path =
             WriteFile(dir, "int.qvxd", CrLf({"PROFIL", "T", "1 0 1", "0 0 0 0 1", "SOIL", "1.5"}));
-        TMessageCapture capture;
+        TMessageCapture capture(host);
         auto m = TProgramData::CreateFromFile(path, true, host);
         QCOMPARE(capture.Messages,
                  std::vector<std::string>{"Error on Line 6 Item 1\rAn integer was expected but not found."});
@@ -509,7 +509,7 @@ void TestModel::loadErrors() {
     {
         // A file that cannot be read: the system's reason, and a default model named after the path.
         const std::string path = dir.filePath("does-not-exist.qvxd").toStdString();
-        TMessageCapture capture;
+        TMessageCapture capture(host);
         auto m = TProgramData::CreateFromFile(path, true, host);
         QCOMPARE(capture.Messages.size(), std::size_t(1));
         QVERIFY(!capture.Messages[0].empty());
@@ -529,16 +529,16 @@ void TestModel::loadErrors() {
     };
     for (const auto& [lines, kept] : cut) {
         const std::string path = WriteFile(dir, "cut.qvxd", CrLf(lines));
-        TMessageCapture capture;
+        TMessageCapture capture(host);
         auto m = TProgramData::CreateFromFile(path, true, host);
         QCOMPARE(capture.Messages, std::vector<std::string>{Incomplete});
         if (kept >= 1) {
-            QCOMPARE(CellText(t.BoundCood(), 2, 0), std::string("10"));
-            QCOMPARE(CellText(t.SoilData(), 1, 0), std::string("125"));
+            QCOMPARE(t.BoundCood().Cell(2, 0).GetText(), std::string("10"));
+            QCOMPARE(t.SoilData().Cell(1, 0).GetText(), std::string("125"));
         }
         if (kept == 2) {
             QCOMPARE(int(m->HasSurcharge), 1);
-            QCOMPARE(CellText(t.SurchargeLoad(), 3, 0), std::string("4"));
+            QCOMPARE(t.SurchargeLoad().Cell(3, 0).GetText(), std::string("4"));
             // What was read is saved again (the flag was set when the section started).
             QVERIFY(m->FileText().find("LOADS\r\n1\r\n1. 2. 3. 4.\r\n") != std::string::npos);
         }
@@ -551,7 +551,7 @@ void TestModel::loadErrors() {
             LoadText(host, With(Head(), {"ANISO", "1", "3 1", "1 2 3", "LOADS", "1", "1 1 1 1", "EXECUT"}),
                      true, &messages);
         QCOMPARE(messages, std::vector<std::string>{Incomplete});
-        QCOMPARE(CellText(t.SoilData(), 0, 0), std::string("1"));
+        QCOMPARE(t.SoilData().Cell(0, 0).GetText(), std::string("1"));
         QCOMPARE(int(m->HasSurcharge), 0);
         QVERIFY(!host.IsModified());
     }
@@ -567,7 +567,7 @@ void TestModel::damagedCounts() {
                           &messages);
         QCOMPARE(messages, std::vector<std::string>{Incomplete});
         QCOMPARE(t.BoundCood().RowCount(), 2);
-        QCOMPARE(CellText(t.BoundCood(), 2, 1), std::string("20"));
+        QCOMPARE(t.BoundCood().Cell(2, 1).GetText(), std::string("20"));
         // Saved again, the count matches the rows.
         QVERIFY(m->FileText().find("PROFIL\r\nT\r\n2 0 1\r\n0. 0. 10. 0. 1\r\n10. 0. 20. 0. 1\r\n") == 0);
     }
@@ -578,7 +578,7 @@ void TestModel::damagedCounts() {
                      true, &messages);
         QCOMPARE(messages, std::vector<std::string>{Incomplete});
         QCOMPARE(t.SoilData().RowCount(), 1);
-        QCOMPARE(CellText(t.SoilData(), 2, 0), std::string("200"));
+        QCOMPARE(t.SoilData().Cell(2, 0).GetText(), std::string("200"));
     }
     // Counts deep inside the structure: surfaces, points, layer sets, layers, anisotropy blocks and rows.
     const std::vector<std::vector<std::string>> hostile = {

@@ -38,10 +38,10 @@ class FakeEditor : public ITableEditor {
     std::vector<std::pair<int, int>> Cells;
 };
 
+// A factory that records what it was asked to open; give its Context to the tables under test.
 class FakeEditorFactory : public ITableEditorFactory {
   public:
-    FakeEditorFactory() { SetTableEditorFactory(this); }
-    ~FakeEditorFactory() override { SetTableEditorFactory(nullptr); }
     void Open(TGridTable& table, bool modal) override { Opened.push_back({&table, modal}); }
     std::vector<std::pair<TGridTable*, bool>> Opened;
+    TCoreContext Context{this, {}};
 };

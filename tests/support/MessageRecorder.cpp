@@ -2,11 +2,9 @@
 
 TMessageRecorder::TMessageRecorder(TMsgAnswer defaultAnswer) : FDefault(defaultAnswer) {
     FPreviousBox = SetMsgBoxHandler([this](const TMsgRequest& request) { return Answer(request); });
-    FPreviousCore = InstallCoreMessageBoxes();
 }
 
 TMessageRecorder::~TMessageRecorder() {
-    SetMessageHandler(std::move(FPreviousCore));
     SetMsgBoxHandler(std::move(FPreviousBox));
 }
 

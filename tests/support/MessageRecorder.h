@@ -6,8 +6,9 @@
 #include <QStringList>
 #include <functional>
 
-// While it lives, every box (also core messages) is recorded instead of shown, and
-// questions are answered from a queue (then with the default answer). Restores both handlers.
+// While it lives, every box is recorded instead of shown (also the core's messages, when the core
+// context's sink is CoreMessageBoxes()), and questions are answered from a queue (then with the
+// default answer). Restores the previous handler.
 class TMessageRecorder {
   public:
     struct TEntry {
@@ -40,5 +41,4 @@ class TMessageRecorder {
     QList<TMsgAnswer> FAnswers;
     TMsgAnswer FDefault;
     TMsgBoxHandler FPreviousBox;
-    TMessageHandler FPreviousCore;
 };

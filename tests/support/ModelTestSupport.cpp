@@ -2,11 +2,11 @@
 #include <QFile>
 #include <QtTest>
 
-TMessageCapture::TMessageCapture() {
-    Previous = SetMessageHandler([this](TMessageKind, const std::string& text) { Messages.push_back(text); });
+TMessageCapture::TMessageCapture(TTestHost& host) : Host(host), Previous(host.Capture) {
+    host.Capture = &Messages;
 }
 TMessageCapture::~TMessageCapture() {
-    SetMessageHandler(Previous);
+    Host.Capture = Previous;
 }
 
 std::string CrLf(const std::vector<std::string>& lines) {
@@ -36,7 +36,7 @@ std::unique_ptr<TProgramData> LoadText(TTestHost& host, const std::string& text,
                                        std::vector<std::string>* messages) {
     QTemporaryDir dir;
     const std::string path = WriteFile(dir, "load.qvxd", text);
-    TMessageCapture capture;
+    TMessageCapture capture(host);
     auto model = TProgramData::CreateFromFile(path, currentFormat, host);
     if (messages)
         *messages = capture.Messages;

@@ -10,23 +10,33 @@
 
 class TTestHost : public TStandaloneModelHost {
   public:
+    // Messages go to the capture while one is attached, else to standard error.
+    TTestHost()
+        : TStandaloneModelHost(TCoreContext{nullptr, [this](TMessageKind kind, const std::string& text) {
+                                                if (Capture)
+                                                    Capture->push_back(text);
+                                                else
+                                                    DeliverMessage(nullptr, kind, text);
+                                            }}) {}
+    std::vector<std::string>* Capture = nullptr;
     int ClosedChildren = 0;
     int UnitRefreshes = 0;
     void CloseAllChildren() override { ++ClosedChildren; }
     void UnitSystemChanged() override { ++UnitRefreshes; }
 };
 
-// Collects every message the core shows while it lives.
+// Collects every message the host's core context receives while it lives.
 class TMessageCapture {
   public:
-    TMessageCapture();
+    explicit TMessageCapture(TTestHost& host);
     ~TMessageCapture();
     TMessageCapture(const TMessageCapture&) = delete;
     TMessageCapture& operator=(const TMessageCapture&) = delete;
     std::vector<std::string> Messages;
 
   private:
-    TMessageHandler Previous;
+    TTestHost& Host;
+    std::vector<std::string>* Previous;
 };
 
 // Lines joined with CR LF, the last one ended too.
@@ -54,9 +64,9 @@ void SetRow(Table& table, int row, const char* forms, std::initializer_list<long
         while (forms[col] == 'x')
             ++col;
         if (forms[col] == 'I')
-            SetCellInt(table, col, row, static_cast<int>(v));
+            table.Cell(col, row).SetInt(static_cast<int>(v));
         else
-            SetCellFloat(table, col, row, v);
+            table.Cell(col, row).SetFloat(v);
         ++col;
     }
 }

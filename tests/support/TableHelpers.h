@@ -1,7 +1,7 @@
 #pragma once
 // Builds small tables in code for the tests.
-#include "text/Errors.h"
 #include "tables/Table.h"
+#include "text/Errors.h"
 #include <memory>
 #include <string>
 #include <vector>

@@ -368,9 +368,10 @@ void TestColumns::missingTemplateAndOwnerObjects() {
     // An owner that fails leaves the row empty, never the columns out of step.
     t.OnInitRow = [](TGridTable&, int, int, int, std::unique_ptr<TRowObject>&) { throw EGeneralError("no"); };
     std::string shown;
-    TMessageHandler old = SetMessageHandler([&](TMessageKind, const std::string& m) { shown = m; });
+    const TCoreContext context{nullptr, [&](TMessageKind, const std::string& m) { shown = m; }};
+    t.SetContext(&context);
     t.SetRowCount(6);
-    SetMessageHandler(old);
+    t.SetContext(nullptr);
     QCOMPARE(shown, std::string("no"));
     QCOMPARE(subs.RowCount(), 6);
     QVERIFY(!subs.GetObject(5));

@@ -157,6 +157,12 @@ void TestGridTable::editorSeam() {
     TGridTable t;
     t.SetCaption("Loads");
     AddFloat(t);
+    // Without windows to open, asking for the editor is an error, never a silent no-op.
+    QVERIFY_THROWS_EXCEPTION(EGeneralError, t.Edit());
+    TCoreContext headless;
+    t.SetContext(&headless);
+    QVERIFY_THROWS_EXCEPTION(EGeneralError, t.EditModal());
+    t.SetContext(&factory.Context);
     t.Edit();
     t.EditModal();
     QCOMPARE(factory.Opened.size(), std::size_t(2));
@@ -170,6 +176,7 @@ void TestGridTable::editorSeam() {
     tmpl.SetCaption("Points");
     AddFloat(tmpl);
     TGridTable parent;
+    parent.SetContext(&factory.Context); // its sub-tables use it too
     auto& subs = Add<TTableColumn>(parent);
     subs.Templates.Clear();
     subs.Templates.Add(tmpl.Identifier());

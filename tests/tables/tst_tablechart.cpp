@@ -3,8 +3,8 @@
 #include "support/FakeEditor.h"
 #include "support/TableHelpers.h"
 #include "tables/ColStream.h"
-#include "text/Messages.h"
 #include "tables/TableSet.h"
+#include "text/Messages.h"
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -185,14 +185,13 @@ void TestTableChart::readStopsAtMaxRowsAndOnRejectedValue() {
 }
 
 void TestTableChart::pasteValues() {
-    TTableSet set;
+    std::string shown;
+    const TCoreContext context{nullptr, [&](TMessageKind, const std::string& m) { shown = m; }};
+    TTableSet set(&context);
     TGridTableChart& surface = set.FailSurfaceChart();
     surface.SetRowCount(2);
     surface.Cell(0, 1).SetFloat(42);
-    std::string shown;
-    TMessageHandler old = SetMessageHandler([&](TMessageKind, const std::string& m) { shown = m; });
     QCOMPARE(surface.PasteValues(""), 0);
-    SetMessageHandler(old);
     QCOMPARE(shown, std::string("There is no text on the Clipboard"));
     // Text copied on Linux ends its lines with line feeds alone: each is a line of its own.
     QCOMPARE(surface.PasteValues("0 10\n5 10\n10 10\n"), 3);

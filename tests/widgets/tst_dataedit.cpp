@@ -14,12 +14,13 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-#include "widgets/DataCmb.h"
-#include "widgets/DataEdit.h"
+#include "support/MessageRecorder.h"
+#include "tables/CoreContext.h"
 #include "text/Errors.h"
 #include "text/Evaluate.h"
 #include "text/Messages.h"
-#include "support/MessageRecorder.h"
+#include "widgets/DataCmb.h"
+#include "widgets/DataEdit.h"
 #include "widgets/MsgBox.h"
 
 namespace {
@@ -120,18 +121,19 @@ void TestDataEdit::messageSeam() {
             QCOMPARE(inner.Messages().at(0).Parent.data(), &parent);
             QCOMPARE(inner.Messages().at(1).Kind, TMsgKind::Question);
             QCOMPARE(inner.Messages().at(3).Kind, TMsgKind::Error);
-            // Core messages reach the same seam, line break marker untouched.
-            ShowMessage("Line 3\rItem 2");
-            ShowErrorMessage("Data of wrong type");
+            // Core messages through the program's sink reach the same seam, line break marker untouched.
+            const TCoreContext context{nullptr, CoreMessageBoxes()};
+            context.Inform("Line 3\rItem 2");
+            context.Error("Data of wrong type");
             QCOMPARE(inner.Count(), 6);
             QCOMPARE(inner.Messages().at(4).Kind, TMsgKind::Information);
             QCOMPARE(inner.Messages().at(4).Text, QStringLiteral("Line 3\rItem 2"));
             QCOMPARE(inner.Messages().at(5).Kind, TMsgKind::Error);
             QCOMPARE(outer.Count(), 0);
         }
-        // The inner recorder gave both channels back to the outer one.
+        // The inner recorder gave the seam back to the outer one.
         QCOMPARE(MsgQuestion(nullptr, QStringLiteral("q")), TMsgAnswer::No);
-        ShowMessage("core");
+        DeliverMessage(CoreMessageBoxes(), TMessageKind::Information, "core");
         QCOMPARE(outer.Texts(), (QStringList{"q", "core"}));
     }
     // A handler that answers a question with Ok has not chosen: that is Cancel.
@@ -154,11 +156,9 @@ void TestDataEdit::realBoxes() {
     AnswerRealBox(QMessageBox::Cancel, &text, &title);
     QCOMPARE(MsgQuestion(nullptr, QStringLiteral("Save changes?")), TMsgAnswer::Cancel);
 
-    const TMessageHandler previous = InstallCoreMessageBoxes();
     AnswerRealBox(QMessageBox::Ok, &text, &title);
-    ShowErrorMessage("Line 4\rnot a number");
+    DeliverMessage(CoreMessageBoxes(), TMessageKind::Error, "Line 4\rnot a number");
     QCOMPARE(text, QStringLiteral("Line 4\nnot a number"));
-    SetMessageHandler(previous);
 }
 
 void TestDataEdit::integerOnlyLimits() {
