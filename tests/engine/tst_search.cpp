@@ -1,0 +1,812 @@
+// The failure-surface searches on their own: surface generation against the geometry and the user's
+// controls, the counts, reproducibility on any number of threads, refinement and the edge notes. The
+// mechanics are closed forms computed here (a purely cohesive soil), so the searches are tested
+// without the engine's methods.
+#include "engine/search/Random.h"
+#include "engine/search/Refine.h"
+#include "engine/search/SearchRunner.h"
+#include "engine/search/SurfaceGenerators.h"
+#include <QtTest>
+#include <atomic>
+#include <cmath>
+#include <limits>
+
+using namespace quolm::search;
+
+namespace {
+constexpr double Pi = 3.14159265358979323846;
+constexpr double Inf = std::numeric_limits<double>::infinity();
+
+// A 2:1 slope 40 high facing left: toe at y = 20 up to x = 60, crest at y = 60 from x = 140 (the
+// Fredlund and Krahn slope, mirrored).
+std::vector<TXY> Slope() {
+    return {{0, 20}, {60, 20}, {140, 60}, {200, 60}};
+}
+
+double GroundAt(const std::vector<TXY>& g, double x) {
+    for (std::size_t k = 0; k + 1 < g.size(); ++k)
+        if (x <= g[k + 1].X && g[k + 1].X > g[k].X)
+            return g[k].Y + (g[k + 1].Y - g[k].Y) * (x - g[k].X) / (g[k + 1].X - g[k].X);
+    return g.back().Y;
+}
+
+TSearchControls Circles(int points, int perPoint) {
+    TSearchControls c;
+    c.Kind = TSearchKind::Circular;
+    c.InitiationPoints = points;
+    c.SurfacesPerPoint = perPoint;
+    c.LeftInitiationX = 20;
+    c.RightInitiationX = 70;
+    c.LeftTerminationX = 130;
+    c.RightTerminationX = 190;
+    c.SegmentLength = 5;
+    c.CwLimit = -45;
+    c.CcwLimit = 10;
+    return c;
+}
+
+// The region between a surface (left to right) and the ground above it: area and centroid x.
+void Region(const std::vector<TXY>& ground, const std::vector<TXY>& surface, double& area, double& xg) {
+    std::vector<TXY> poly = surface;
+    const double x0 = surface.front().X, x1 = surface.back().X;
+    for (std::size_t k = ground.size(); k-- > 0;)
+        if (ground[k].X > x0 && ground[k].X < x1)
+            poly.push_back(ground[k]);
+    double a = 0, mx = 0;
+    for (std::size_t k = 0; k < poly.size(); ++k) {
+        const TXY& p = poly[k];
+        const TXY& q = poly[(k + 1) % poly.size()];
+        const double cross = p.X * q.Y - q.X * p.Y;
+        a += cross;
+        mx += (p.X + q.X) * cross;
+    }
+    area = a / 2;
+    xg = mx / (3 * a);
+}
+
+// A purely cohesive soil (c, gamma): an arc by moment equilibrium about its centre, FS = c L R / (W d),
+// on a fine polyline of the arc; any other surface by Janbu's simplified method, which for phi = 0 is
+// FS = sum(c b / cos^2 a) / sum(W tan a).
+struct TCohesive : ISurfaceEvaluator {
+    std::vector<TXY> Ground = Slope();
+    double C = 600, Gamma = 120;
+    void Prepare(int) override {}
+    TSurfaceValue Evaluate(const TTrialSurface& s, int) const override {
+        if (s.Circular) {
+            const TXY a = s.Points.front(), e = s.Points.back();
+            const TArc& k = s.Circle;
+            const double fa = std::atan2(a.Y - k.Y, a.X - k.X), fe = std::atan2(e.Y - k.Y, e.X - k.X);
+            std::vector<TXY> arc;
+            const int n = 512;
+            for (int i = 0; i <= n; ++i) {
+                const double f = fa + (fe - fa) * i / n;
+                arc.push_back({k.X + k.R * std::cos(f), k.Y + k.R * std::sin(f)});
+            }
+            arc.front() = a;
+            arc.back() = e;
+            double area, xg;
+            Region(Ground, arc, area, xg);
+            const double driving = Gamma * area * (xg - k.X);
+            if (!(area > 0) || !(driving > 0))
+                return {0, "no driving moment"};
+            return {C * k.R * (fe - fa) * k.R / driving, nullptr};
+        }
+        double resisting = 0, driving = 0;
+        // Strips between every vertex of the surface and of the ground.
+        std::vector<double> xs;
+        for (const TXY& p : s.Points)
+            xs.push_back(p.X);
+        for (const TXY& p : Ground)
+            if (p.X > s.Points.front().X && p.X < s.Points.back().X)
+                xs.push_back(p.X);
+        std::sort(xs.begin(), xs.end());
+        std::size_t seg = 0;
+        for (std::size_t i = 0; i + 1 < xs.size(); ++i) {
+            const double x0 = xs[i], x1 = xs[i + 1], b = x1 - x0;
+            if (!(b > 0))
+                continue;
+            while (s.Points[seg + 1].X < 0.5 * (x0 + x1))
+                ++seg;
+            const TXY p = s.Points[seg], q = s.Points[seg + 1];
+            auto y = [&](double x) { return p.Y + (q.Y - p.Y) * (x - p.X) / (q.X - p.X); };
+            const double h = 0.5 * ((GroundAt(Ground, x0) - y(x0)) + (GroundAt(Ground, x1) - y(x1)));
+            const double tanA = (q.Y - p.Y) / (q.X - p.X);
+            resisting += C * b * (1 + tanA * tanA);
+            driving += Gamma * h * b * tanA;
+        }
+        if (!(driving > 0))
+            return {0, "no driving force"};
+        return {resisting / driving, nullptr};
+    }
+};
+
+// A function of the circle with its lowest value, 1, on the circle (X0, Y0, R0).
+struct TBowl : ISurfaceEvaluator {
+    double X0 = 80, Y0 = 90, R0 = 80;
+    void Prepare(int) override {}
+    TSurfaceValue Evaluate(const TTrialSurface& s, int) const override {
+        const TArc& k = s.Circle;
+        return {1 + (std::pow(k.X - X0, 2) + std::pow(k.Y - Y0, 2) + std::pow(k.R - R0, 2)) / 100, nullptr};
+    }
+};
+
+// Checks that every call comes with a worker number below the one prepared for.
+struct TWorkerCheck : TCohesive {
+    int Workers = 0;
+    mutable std::atomic<int> Bad{0};
+    void Prepare(int workers) override { Workers = workers; }
+    TSurfaceValue Evaluate(const TTrialSurface& s, int worker) const override {
+        if (worker < 0 || worker >= Workers)
+            ++Bad;
+        return TCohesive::Evaluate(s, worker);
+    }
+};
+
+TSearchProblem Problem(const TSearchControls& c, std::vector<TSegment> limits = {}, double minimum = 0) {
+    return {TSearchGeometry(Slope(), std::move(limits), true, minimum), c};
+}
+
+TSearchResult Search(const TSearchProblem& p, ISurfaceEvaluator& ev, int threads = 1, bool refine = true) {
+    TSearchOptions o;
+    o.Threads = threads;
+    o.Refine = refine;
+    return RunSearch(p, ev, o);
+}
+
+long long Sum(const TSearchResult& r) {
+    long long n = r.Analysed;
+    for (const auto& [why, count] : r.Rejected)
+        n += count;
+    return n;
+}
+
+bool HasEdge(const TSearchResult& r, TEdge e) {
+    for (const TEdgeNote& n : r.Edges)
+        if (n.Edge == e)
+            return true;
+    return false;
+}
+
+bool SameSurface(const TRankedSurface& a, const TRankedSurface& b) {
+    if (a.FS != b.FS || a.Surface.Points.size() != b.Surface.Points.size() || a.Refined != b.Refined)
+        return false;
+    for (std::size_t k = 0; k < a.Surface.Points.size(); ++k)
+        if (a.Surface.Points[k].X != b.Surface.Points[k].X || a.Surface.Points[k].Y != b.Surface.Points[k].Y)
+            return false;
+    return true;
+}
+
+bool SameResult(const TSearchResult& a, const TSearchResult& b) {
+    if (a.Generated != b.Generated || a.Analysed != b.Analysed || a.Rejected != b.Rejected ||
+        a.Ten.size() != b.Ten.size() || a.Trials.size() != b.Trials.size() ||
+        !SameSurface(a.GeneratedBest, b.GeneratedBest) || !SameSurface(a.RefinedBest, b.RefinedBest) ||
+        a.RefinementEvaluations != b.RefinementEvaluations)
+        return false;
+    for (std::size_t k = 0; k < a.Ten.size(); ++k)
+        if (!SameSurface(a.Ten[k], b.Ten[k]))
+            return false;
+    for (std::size_t k = 0; k < a.Trials.size(); ++k)
+        if (!SameSurface(a.Trials[k], b.Trials[k]))
+            return false;
+    return true;
+}
+
+// The lowest factor of the cohesive evaluator over a grid of circles, found without the search's
+// geometry: entry and exit by sampling, then the same constraints the search applies.
+double GridMinimum(const TSearchControls& c, double minimum) {
+    const std::vector<TXY> g = Slope();
+    TCohesive ev;
+    auto value = [&](double xc, double yc, double r) {
+        // Where the lower half of the circle is below the ground: one interval, found on a fine grid.
+        const double lo = std::max(0.0, xc - r), hi = std::min(200.0, xc + r);
+        const int n = 800;
+        double entry = std::nan(""), exit = std::nan("");
+        bool inside = false;
+        for (int i = 0; i <= n; ++i) {
+            const double x = lo + (hi - lo) * i / n;
+            const double d = yc - std::sqrt(std::max(0.0, r * r - (x - xc) * (x - xc))) - GroundAt(g, x);
+            if (!inside && d < 0) {
+                if (!std::isnan(entry))
+                    return Inf; // enters a second time
+                inside = true;
+                entry = x;
+            } else if (inside && d >= 0) {
+                inside = false;
+                exit = x;
+            }
+        }
+        if (std::isnan(entry) || std::isnan(exit) || inside)
+            return Inf;
+        auto crossing = [&](double a, double b) {
+            for (int k = 0; k < 60; ++k) {
+                const double m = 0.5 * (a + b);
+                const double d = yc - std::sqrt(std::max(0.0, r * r - (m - xc) * (m - xc))) - GroundAt(g, m);
+                const double da = yc - std::sqrt(std::max(0.0, r * r - (a - xc) * (a - xc))) - GroundAt(g, a);
+                ((d < 0) == (da < 0) ? a : b) = m;
+            }
+            return 0.5 * (a + b);
+        };
+        const double step = (hi - lo) / n;
+        entry = crossing(entry - step, entry);
+        exit = crossing(exit - step, exit);
+        const TXY a{entry, GroundAt(g, entry)}, e{exit, GroundAt(g, exit)};
+        const double tangent = std::atan2(a.Y - yc, a.X - xc) * 180 / Pi + 90;
+        if (entry < c.LeftInitiationX || entry > c.RightInitiationX || exit < c.LeftTerminationX ||
+            exit > c.RightTerminationX || tangent < c.CwLimit || tangent > c.CcwLimit || yc - r < minimum ||
+            a.Y > yc || e.Y > yc)
+            return Inf;
+        TTrialSurface s;
+        s.Points = {a, e};
+        s.Circular = true;
+        s.Circle = {xc, yc, r};
+        const TSurfaceValue v = ev.Evaluate(s, 0);
+        return v.Rejection ? INFINITY : v.FS;
+    };
+    double best = Inf, bx = 0, by = 0, br = 0;
+    for (double xc = 20; xc <= 180; xc += 4)
+        for (double yc = 30; yc <= 200; yc += 4)
+            for (double r = 5; r <= 200; r += 2) {
+                const double f = value(xc, yc, r);
+                if (f < best)
+                    best = f, bx = xc, by = yc, br = r;
+            }
+    const double cx = bx, cy = by, cr = br;
+    for (double xc = cx - 4; xc <= cx + 4; xc += 0.25)
+        for (double yc = cy - 4; yc <= cy + 4; yc += 0.25)
+            for (double r = cr - 2; r <= cr + 2; r += 0.25)
+                best = std::min(best, value(xc, yc, r));
+    return best;
+}
+} // namespace
+
+class TestSearch : public QObject {
+    Q_OBJECT
+  private slots:
+    void geometryChecks();
+    void randomStreams();
+    void circlesPassThroughTheirPoints();
+    void circlesRespectLimitsAndMinimumElevation();
+    void irregularSurfaces();
+    void blockSurfaces();
+    void countsAddUp();
+    void morePerPointNeverRaisesTheMinimum();
+    void sameResultOnAnyNumberOfThreads();
+    void plotKeepsTheMostCritical();
+    void refinementReachesKnownMinimum();
+    void cohesiveSearchFindsGridMinimum();
+    void edgeNotes();
+    void controlErrors();
+    void problemFromDescription();
+};
+
+void TestSearch::geometryChecks() {
+    // A ground with a vertical step at x = 100 (from 40 up to 50).
+    const TSearchGeometry g({{0, 20}, {60, 20}, {100, 40}, {100, 50}, {200, 50}}, {{{70, 5}, {90, 5}}}, true,
+                            0);
+    QCOMPARE(g.GroundY(30), 20.0);
+    QCOMPARE(g.GroundY(80), 30.0);
+    QCOMPARE(g.GroundY(100), 50.0); // the step: the ground right of it
+    QCOMPARE(g.GroundY(-10), 20.0);
+    QCOMPARE(g.SegmentAt(60), 1);
+    QCOMPARE(g.SegmentAt(100), 3);
+    QCOMPARE(g.SegmentAt(200), 3);
+    QCOMPARE(g.GroundDirectionRightOf(60), std::atan2(20.0, 40.0) * 180 / Pi);
+
+    // In at 30, under the step, out at 150.
+    const std::vector<TXY> ok{{30, 20}, {80, 8}, {120, 10}, {150, 50}};
+    QVERIFY(!g.CheckPolyline(ok.data(), 4));
+    // Rising too steeply before the step: out through the slope at x = 96 (y = 38).
+    const std::vector<TXY> steep{{30, 20}, {60, 10}, {90, 32}, {110, 52}, {150, 50}};
+    QCOMPARE(g.CheckPolyline(steep.data(), 5), reason::Reenters);
+    TXY exit;
+    int segment = -1;
+    QVERIFY(g.FirstExit(steep.data(), 5, exit, segment));
+    QCOMPARE(segment, 2);
+    QVERIFY(std::abs(exit.X - 96) < 1e-9 && std::abs(exit.Y - 38) < 1e-9);
+    // A step down (50 to 40 at x = 100): out through its face.
+    const TSearchGeometry down({{0, 20}, {100, 50}, {100, 40}, {200, 40}}, {}, false, 0);
+    const std::vector<TXY> face{{30, 29}, {60, 20}, {100, 45}, {150, 40}};
+    QVERIFY(down.FirstExit(face.data(), 4, exit, segment));
+    QVERIFY(std::abs(exit.X - 100) < 1e-9 && std::abs(exit.Y - 45) < 1e-9);
+    // Above the ground at once.
+    const std::vector<TXY> above{{30, 20}, {50, 25}, {150, 50}};
+    QCOMPARE(g.CheckPolyline(above.data(), 3), reason::NotIntoGround);
+    // Below the limit line (y = 5 from x = 70 to 90) and below the minimum elevation 0.
+    const std::vector<TXY> limit{{30, 20}, {80, 4}, {150, 50}};
+    QCOMPARE(g.CheckPolyline(limit.data(), 3), reason::BelowLimit);
+    const std::vector<TXY> deep{{30, 20}, {95, -1}, {150, 50}};
+    QCOMPARE(g.CheckPolyline(deep.data(), 3), reason::BelowMinimum);
+    // The limit's end points count as well as the surface's vertices: a wide V under a short limit.
+    const std::vector<TXY> vee{{30, 20}, {100, 2}, {150, 50}};
+    QCOMPARE(g.CheckPolyline(vee.data(), 3), reason::BelowLimit);
+    const std::vector<TXY> back{{30, 20}, {20, 10}, {150, 50}};
+    QCOMPARE(g.CheckPolyline(back.data(), 3), reason::NotLeftToRight);
+
+    // Rays from below the ground: up to the right under the step's foot to the top, up to the left
+    // to the toe.
+    TXY hit;
+    QVERIFY(g.RayToGround({90, 20}, 1, 1, hit));
+    QVERIFY(std::abs(hit.X - 120) < 1e-9 && std::abs(hit.Y - 50) < 1e-9);
+    QVERIFY(g.RayToGround({70, 10}, -1, 1, hit));
+    QVERIFY(std::abs(hit.X - 60) < 1e-9 && std::abs(hit.Y - 20) < 1e-9);
+    QVERIFY(!g.RayToGround({190, 40}, 1, 0.01, hit)); // leaves the profile
+}
+
+void TestSearch::randomStreams() {
+    // A stream depends on the seed and both keys, and on nothing else.
+    TRandom a(1, 2, 3), b(1, 2, 3), c(1, 3, 2), d(2, 2, 3);
+    const double va = a.Uniform();
+    QCOMPARE(va, b.Uniform());
+    QVERIFY(va != c.Uniform() && va != d.Uniform());
+    // Uniform in [0, 1) with a mean near 1/2.
+    double sum = 0;
+    for (int i = 0; i < 100000; ++i) {
+        const double u = a.Uniform();
+        QVERIFY(u >= 0 && u < 1);
+        sum += u;
+    }
+    QVERIFY(std::abs(sum / 100000 - 0.5) < 0.005);
+}
+
+void TestSearch::circlesPassThroughTheirPoints() {
+    const TSearchControls c = Circles(6, 40);
+    const TSearchGeometry g(Slope(), {}, true, 0);
+    const TSurfaceGenerator gen(g, c);
+    QCOMPARE(gen.InitiationX(0), 20.0);
+    QCOMPARE(gen.InitiationX(5), 70.0);
+    QCOMPARE(gen.InitiationX(1), 30.0);
+    TTrialSurface s;
+    std::vector<double> params;
+    int admissible = 0;
+    for (int point = 0; point < 6; ++point)
+        for (int number = 0; number < 40; ++number) {
+            if (gen.Generate(7, point, number, s, params))
+                continue;
+            ++admissible;
+            QVERIFY(s.Circular);
+            const TArc& k = s.Circle;
+            const TXY a = s.Points.front(), e = s.Points.back();
+            // Initiation at the point's x on the ground; termination on the ground in its range.
+            QCOMPARE(a.X, gen.InitiationX(point));
+            QVERIFY(std::abs(a.Y - GroundAt(Slope(), a.X)) < 1e-9);
+            QVERIFY(std::abs(e.Y - GroundAt(Slope(), e.X)) < 1e-7);
+            QVERIFY(e.X >= c.LeftTerminationX - 1e-7 && e.X <= c.RightTerminationX + 1e-7);
+            // Every point on the circle, left to right, between the ends below the ground.
+            for (std::size_t i = 0; i < s.Points.size(); ++i) {
+                const TXY p = s.Points[i];
+                QVERIFY(std::abs(std::hypot(p.X - k.X, p.Y - k.Y) - k.R) < 1e-9 * k.R);
+                if (i > 0)
+                    QVERIFY(p.X > s.Points[i - 1].X);
+                if (i > 0 && i + 1 < s.Points.size())
+                    QVERIFY(p.Y < GroundAt(Slope(), p.X));
+            }
+            QVERIFY(s.Points.size() >= 21 && s.Points.size() <= 121);
+            // The tangent at the initiation point, perpendicular to the radius, within the limits.
+            const double tangent = std::atan2(a.Y - k.Y, a.X - k.X) * 180 / Pi + 90;
+            QVERIFY(tangent >= c.CwLimit - 1e-6 && tangent <= c.CcwLimit + 1e-6);
+            QVERIFY(std::abs(tangent - params[1]) < 1e-6);
+            // No segment longer than the segment length (the arc has at least 20).
+            for (std::size_t i = 1; i < s.Points.size(); ++i)
+                QVERIFY(std::hypot(s.Points[i].X - s.Points[i - 1].X, s.Points[i].Y - s.Points[i - 1].Y) <=
+                        c.SegmentLength + 1e-9);
+            // Built again from its parameters, it is the same surface.
+            TTrialSurface again;
+            QVERIFY(!gen.Build(params, again));
+            QCOMPARE(again.Points.size(), s.Points.size());
+            QCOMPARE(again.Points.back().X, e.X);
+        }
+    // The construction wastes few: most draws give an admissible arc.
+    QVERIFY2(admissible > 200, qPrintable(QString::number(admissible)));
+}
+
+void TestSearch::circlesRespectLimitsAndMinimumElevation() {
+    // A hard layer: minimum elevation 10, and a limit line rising under the crest.
+    const std::vector<TSegment> limits{{{100, 15}, {190, 45}}};
+    const TSearchProblem p = Problem(Circles(8, 60), limits, 10);
+    TCohesive ev;
+    const TSearchResult r = Search(p, ev);
+    QVERIFY(r.Ok());
+    QVERIFY(r.Trials.size() > 300);
+    for (const TRankedSurface& t : r.Trials) {
+        const TArc& k = t.Surface.Circle;
+        const TXY a = t.Surface.Points.front(), e = t.Surface.Points.back();
+        const double lowest = k.X > a.X && k.X < e.X ? k.Y - k.R : std::min(a.Y, e.Y);
+        QVERIFY(lowest >= 10 - 1e-6);
+        for (double x = std::max(a.X, 100.0); x <= std::min(e.X, 190.0); x += 0.5)
+            QVERIFY(k.Y - std::sqrt(k.R * k.R - (x - k.X) * (x - k.X)) >= 15 + (x - 100) / 3 - 1e-6);
+    }
+    // The critical surface of a cohesive slope is deep: it rests on the hard layer, and says so.
+    QVERIFY(HasEdge(r, TEdge::MinimumElevation) || HasEdge(r, TEdge::Limit));
+}
+
+void TestSearch::irregularSurfaces() {
+    TSearchControls c = Circles(5, 60);
+    c.Kind = TSearchKind::Irregular;
+    const std::vector<TSegment> limits{{{90, 8}, {170, 8}}};
+    const TSearchProblem p = Problem(c, limits, 5);
+    const TSurfaceGenerator gen(p.Geometry, c);
+    TTrialSurface s;
+    std::vector<double> params;
+    int admissible = 0;
+    for (int point = 0; point < 5; ++point)
+        for (int number = 0; number < 60; ++number) {
+            if (gen.Generate(3, point, number, s, params))
+                continue;
+            ++admissible;
+            const std::vector<TXY>& q = s.Points;
+            QVERIFY(!s.Circular);
+            QCOMPARE(q.front().X, gen.InitiationX(point));
+            QVERIFY(q.back().X >= c.LeftTerminationX - 1e-7 && q.back().X <= c.RightTerminationX + 1e-7);
+            QVERIFY(std::abs(q.back().Y - GroundAt(Slope(), q.back().X)) < 1e-7);
+            QVERIFY(q.size() <= 200);
+            const double first = std::atan2(q[1].Y - q[0].Y, q[1].X - q[0].X) * 180 / Pi;
+            QVERIFY(first >= c.CwLimit - 1e-6 && first <= c.CcwLimit + 1e-6);
+            double previous = first;
+            for (std::size_t i = 1; i < q.size(); ++i) {
+                // Segments of the segment length, except a last shorter one and the pieces of the
+                // final stretch; turning counterclockwise only (concave upward).
+                const double dir = std::atan2(q[i].Y - q[i - 1].Y, q[i].X - q[i - 1].X) * 180 / Pi;
+                QVERIFY(std::hypot(q[i].X - q[i - 1].X, q[i].Y - q[i - 1].Y) <= c.SegmentLength * (1 + 1e-6));
+                QVERIFY(dir >= previous - 1e-6);
+                previous = dir;
+                QVERIFY(q[i].Y >= 5 - 1e-5);
+                if (q[i].X > 90 && q[i].X < 170)
+                    QVERIFY(q[i].Y >= 8 - 1e-5);
+                if (i + 1 < q.size())
+                    QVERIFY(q[i].Y < GroundAt(Slope(), q[i].X));
+            }
+        }
+    QVERIFY2(admissible > 150, qPrintable(QString::number(admissible)));
+
+    // Refinement moves vertices and keeps every check.
+    TCohesive ev;
+    const TSearchResult r = Search(p, ev);
+    QVERIFY(r.Ok());
+    QVERIFY(r.RefinedBest.FS <= r.GeneratedBest.FS);
+    const std::vector<TXY>& best = r.Ten.front().Surface.Points;
+    QVERIFY(!p.Geometry.CheckPolyline(best.data(), static_cast<int>(best.size())));
+}
+
+void TestSearch::blockSurfaces() {
+    TSearchControls c;
+    c.Kind = TSearchKind::Block;
+    c.SurfacesPerPoint = 300;
+    c.SegmentLength = 10;
+    c.Boxes = {{{70, 12}, {90, 12}, 8}, {{110, 14}, {130, 14}, 8}};
+    // The minimum elevation does not bound a block search: its boxes do.
+    const TSearchProblem p{TSearchGeometry(Slope(), {}, false, 30), c};
+    const TSurfaceGenerator gen(p.Geometry, c);
+    QCOMPARE(gen.Count(), 300LL);
+    TTrialSurface s;
+    std::vector<double> params;
+    int admissible = 0;
+    for (int number = 0; number < 300; ++number) {
+        if (gen.Generate(11, 0, number, s, params))
+            continue;
+        ++admissible;
+        const std::vector<TXY>& q = s.Points;
+        // A point of each box on the surface.
+        for (const TSearchBox& box : c.Boxes) {
+            bool found = false;
+            for (const TXY& v : q)
+                found = found ||
+                        (v.X >= box.Left.X && v.X <= box.Right.X && std::abs(v.Y - box.Left.Y) <= 4 + 1e-9);
+            QVERIFY(found);
+        }
+        // Wedges at angles within their ranges, ends on the ground.
+        const double passive = -std::atan2(q[1].Y - q[0].Y, q[1].X - q[0].X) * 180 / Pi;
+        const std::size_t n = q.size();
+        const double active = std::atan2(q[n - 1].Y - q[n - 2].Y, q[n - 1].X - q[n - 2].X) * 180 / Pi;
+        QVERIFY(passive >= TSurfaceGenerator::PassiveLo - 1e-6 &&
+                passive <= TSurfaceGenerator::PassiveHi + 1e-6);
+        QVERIFY(active >= TSurfaceGenerator::ActiveLo - 1e-6 && active <= TSurfaceGenerator::ActiveHi + 1e-6);
+        QVERIFY(std::abs(q.front().Y - GroundAt(Slope(), q.front().X)) < 1e-7);
+        QVERIFY(std::abs(q.back().Y - GroundAt(Slope(), q.back().X)) < 1e-7);
+        QVERIFY(!p.Geometry.CheckPolyline(q.data(), static_cast<int>(n)));
+        for (std::size_t i = 1; i < n; ++i)
+            QVERIFY(std::hypot(q[i].X - q[i - 1].X, q[i].Y - q[i - 1].Y) <= 10 + 1e-9);
+    }
+    QVERIFY2(admissible > 250, qPrintable(QString::number(admissible)));
+    TCohesive ev;
+    const TSearchResult r = Search(p, ev);
+    QVERIFY(r.Ok());
+    QVERIFY(r.RefinedBest.FS <= r.GeneratedBest.FS);
+}
+
+void TestSearch::countsAddUp() {
+    // Rejections by the geometry (a narrow direction window) and by the evaluator both count.
+    struct TPicky : TCohesive {
+        TSurfaceValue Evaluate(const TTrialSurface& s, int w) const override {
+            if (s.Circle.R > 120)
+                return {0, "too large for this test"};
+            return TCohesive::Evaluate(s, w);
+        }
+    } ev;
+    TSearchControls c = Circles(10, 50);
+    c.CwLimit = -10;
+    c.LeftTerminationX = 62;
+    c.RightTerminationX = 200;
+    const TSearchResult r = Search(Problem(c, {{{20, 19}, {200, 19}}}, 0), ev, 2);
+    QCOMPARE(r.Generated, 500LL);
+    QCOMPARE(Sum(r), r.Generated);
+    QVERIFY(r.Analysed > 0 && r.Analysed < r.Generated);
+    bool evaluator = false;
+    for (const auto& [why, count] : r.Rejected)
+        evaluator = evaluator || (why == "too large for this test" && count > 0);
+    QVERIFY(evaluator);
+    QCOMPARE(static_cast<long long>(r.Trials.size()), r.Analysed);
+
+    TSearchControls irregular = Circles(10, 50);
+    irregular.Kind = TSearchKind::Irregular;
+    const TSearchResult ri = Search(Problem(irregular, {}, 12), ev, 2, false);
+    QCOMPARE(Sum(ri), ri.Generated);
+
+    // Nothing admissible: an error that names the reasons.
+    TSearchControls none = Circles(2, 5);
+    none.CcwLimit = -44;
+    none.LeftTerminationX = 195;
+    none.RightTerminationX = 200;
+    const TSearchResult rn = Search(Problem(none, {}, 19.5), ev);
+    QCOMPARE(rn.Analysed, 0LL);
+    QCOMPARE(Sum(rn), 10LL);
+    QCOMPARE(rn.Errors.size(), std::size_t(1));
+    QCOMPARE(rn.Errors[0].Code, std::string("E320"));
+    QVERIFY(!rn.Ok());
+}
+
+void TestSearch::morePerPointNeverRaisesTheMinimum() {
+    TCohesive ev;
+    for (const TSearchKind kind : {TSearchKind::Circular, TSearchKind::Irregular, TSearchKind::Block}) {
+        TSearchControls c = Circles(4, 10);
+        c.Kind = kind;
+        if (kind == TSearchKind::Block) {
+            c.SegmentLength = 0;
+            c.Boxes = {{{70, 12}, {90, 12}, 8}, {{110, 14}, {130, 14}, 8}};
+        }
+        double previous = Inf;
+        std::vector<double> firstTen;
+        for (const int perPoint : {10, 20, 40, 80}) {
+            c.SurfacesPerPoint = perPoint;
+            const TSearchResult r = Search(Problem(c), ev, 1, false);
+            QVERIFY(r.Ok());
+            QVERIFY(r.GeneratedBest.FS <= previous);
+            previous = r.GeneratedBest.FS;
+            // The first surfaces of every point stay the same surfaces.
+            std::vector<double> fs;
+            for (const TRankedSurface& t : r.Trials)
+                if (t.Number < 10)
+                    fs.push_back(t.FS);
+            if (firstTen.empty())
+                firstTen = fs;
+            QVERIFY(fs == firstTen);
+        }
+    }
+}
+
+void TestSearch::sameResultOnAnyNumberOfThreads() {
+    for (const TSearchKind kind : {TSearchKind::Circular, TSearchKind::Irregular, TSearchKind::Block}) {
+        TSearchControls c = Circles(10, 40);
+        c.Kind = kind;
+        c.Boxes = {{{70, 12}, {90, 12}, 8}, {{110, 14}, {130, 14}, 8}};
+        const TSearchProblem p = Problem(c, {}, 5);
+        TWorkerCheck one, two, three;
+        const TSearchResult r1 = Search(p, one, 1);
+        const TSearchResult r2 = Search(p, two, 2);
+        const TSearchResult r3 = Search(p, three, 3);
+        QVERIFY(r1.Ok());
+        QCOMPARE(r2.Threads, 2);
+        QVERIFY(SameResult(r1, r2));
+        QVERIFY(SameResult(r1, r3));
+        QCOMPARE(one.Bad.load() + two.Bad.load() + three.Bad.load(), 0);
+        // Another seed draws other surfaces.
+        TSearchOptions o;
+        o.Seed = 99;
+        o.Threads = 2;
+        const TSearchResult other = RunSearch(p, two, o);
+        QVERIFY(!SameResult(r1, other));
+    }
+}
+
+void TestSearch::plotKeepsTheMostCritical() {
+    TCohesive ev;
+    TSearchOptions o;
+    o.Threads = 2;
+    o.PlotLimit = 50;
+    o.Refine = false;
+    const TSearchProblem p = Problem(Circles(10, 30));
+    const TSearchResult r = RunSearch(p, ev, o);
+    QCOMPARE(r.Trials.size(), std::size_t(50));
+    o.PlotLimit = 100000;
+    const TSearchResult all = RunSearch(p, ev, o);
+    QCOMPARE(static_cast<long long>(all.Trials.size()), all.Analysed);
+    std::vector<double> fs;
+    for (const TRankedSurface& t : all.Trials)
+        fs.push_back(t.FS);
+    std::sort(fs.begin(), fs.end());
+    // The 50 kept are the 50 lowest, in generation order.
+    double highest = 0;
+    for (std::size_t k = 0; k < r.Trials.size(); ++k) {
+        highest = std::max(highest, r.Trials[k].FS);
+        if (k > 0)
+            QVERIFY(r.Trials[k].Point * 1000 + r.Trials[k].Number >
+                    r.Trials[k - 1].Point * 1000 + r.Trials[k - 1].Number);
+    }
+    QCOMPARE(highest, fs[49]);
+    // The ten, most critical first, are the ten lowest.
+    QCOMPARE(r.Ten.size(), std::size_t(10));
+    for (std::size_t k = 0; k < 10; ++k)
+        QCOMPARE(r.Ten[k].FS, fs[k]);
+    QVERIFY(!r.HasRefinedBest);
+}
+
+void TestSearch::refinementReachesKnownMinimum() {
+    // The bowl is lowest on the circle (80, 90, 80): in at x = 41.3 with a tangent of -29 degrees,
+    // out at x = 154.2. A coarse search lands near it; refinement finds it.
+    TBowl bowl;
+    const TSearchProblem p = Problem(Circles(3, 8));
+    const TSearchResult r = Search(p, bowl, 2);
+    QVERIFY(r.Ok());
+    QVERIFY(r.GeneratedBest.FS > 1.01);
+    QVERIFY2(r.RefinedBest.FS < 1 + 1e-4, qPrintable(QString::number(r.RefinedBest.FS, 'g', 10)));
+    QVERIFY(r.RefinedBest.Refined);
+    QCOMPARE(r.Ten.front().FS, r.RefinedBest.FS);
+    QVERIFY(std::abs(r.RefinedBest.Surface.Circle.X - 80) < 0.1);
+    QVERIFY(std::abs(r.RefinedBest.Surface.Circle.R - 80) < 0.1);
+    QVERIFY(r.RefinementEvaluations > 0 && r.RefinementEvaluations <= 3 * 300);
+    QVERIFY(r.Edges.empty());
+    // The ten stay in order, refined and generated together.
+    for (std::size_t k = 1; k < r.Ten.size(); ++k)
+        QVERIFY(r.Ten[k].FS >= r.Ten[k - 1].FS);
+    // Refining a surface never gives a higher factor, even from the best point already.
+    const TSurfaceGenerator gen(p.Geometry, p.Controls);
+    const TRefined again = Refine(gen, bowl, 0, {41.27, -28.95, 154.16}, 1.0, 300);
+    QVERIFY(again.FS <= 1.0);
+}
+
+void TestSearch::cohesiveSearchFindsGridMinimum() {
+    // A purely cohesive slope on a hard base at y = 0 (Taylor's depth factor 1.5): the search,
+    // generated and refined, gets at least as low as a fine grid of circles under the same controls.
+    TSearchControls c = Circles(10, 100);
+    c.LeftInitiationX = 0;
+    c.RightInitiationX = 90;
+    c.LeftTerminationX = 120;
+    c.RightTerminationX = 200;
+    c.CwLimit = -60;
+    c.CcwLimit = 20;
+    TCohesive ev;
+    const TSearchResult r = Search(Problem(c, {}, 0), ev, 2);
+    QVERIFY(r.Ok());
+    const double grid = GridMinimum(c, 0);
+    QVERIFY(std::isfinite(grid));
+    QVERIFY2(r.RefinedBest.FS <= grid * 1.0005,
+             qPrintable(QString("search %1 grid %2").arg(r.RefinedBest.FS, 0, 'g', 8).arg(grid, 0, 'g', 8)));
+    QVERIFY(r.GeneratedBest.FS <= grid * 1.05);
+    // Taylor's stability number for a 26.6 degree slope at depth factor 1.5 is about 0.17:
+    // c / (gamma H Ns) = 600 / (120 * 40 * 0.17), about 0.74.
+    QVERIFY2(r.RefinedBest.FS > 0.68 && r.RefinedBest.FS < 0.80,
+             qPrintable(QString::number(r.RefinedBest.FS)));
+}
+
+void TestSearch::edgeNotes() {
+    // The bowl's circle ends at x = 154.2: a termination range that stops at 140 holds the refined
+    // minimum at its right end, and the search says so.
+    TBowl bowl;
+    TSearchControls c = Circles(3, 20);
+    c.RightTerminationX = 140;
+    const TSearchResult r = Search(Problem(c), bowl, 1);
+    QVERIFY(r.Ok());
+    QVERIFY(HasEdge(r, TEdge::RightTermination));
+    QVERIFY(!HasEdge(r, TEdge::LeftTermination));
+    // And a clockwise limit above its -29 degrees holds the first direction.
+    c = Circles(3, 20);
+    c.CwLimit = -20;
+    const TSearchResult rc = Search(Problem(c), bowl, 1);
+    QVERIFY(HasEdge(rc, TEdge::CwLimit));
+    for (const TEdgeNote& n : rc.Edges)
+        QVERIFY(!n.Message.empty());
+}
+
+void TestSearch::controlErrors() {
+    const TSearchGeometry g(Slope(), {}, true, 0);
+    auto codes = [&](const TSearchControls& c) {
+        std::vector<TSearchMessage> errors, warnings;
+        CheckControls(g, c, errors, warnings);
+        std::string all;
+        for (const TSearchMessage& m : errors)
+            all += m.Code + " ";
+        for (const TSearchMessage& m : warnings)
+            all += m.Code + " ";
+        return all;
+    };
+    QCOMPARE(codes(Circles(10, 10)), std::string());
+    QCOMPARE(codes(Circles(0, 10)), std::string("E301 "));
+    QCOMPARE(codes(Circles(2000, 1000)), std::string("E302 "));
+    TSearchControls c = Circles(10, 10);
+    std::swap(c.LeftInitiationX, c.RightInitiationX);
+    QCOMPARE(codes(c), std::string("E303 "));
+    c = Circles(10, 10);
+    c.RightTerminationX = 250;
+    QCOMPARE(codes(c), std::string("E306 "));
+    c = Circles(10, 10);
+    c.LeftTerminationX = 0;
+    c.RightTerminationX = 10;
+    QCOMPARE(codes(c), std::string("E307 "));
+    c = Circles(10, 10);
+    c.CwLimit = 20;
+    QCOMPARE(codes(c), std::string("E308 "));
+    c = Circles(10, 10);
+    c.CwLimit = -95;
+    QCOMPARE(codes(c), std::string("E309 "));
+    c = Circles(10, 10);
+    c.SegmentLength = 0;
+    QCOMPARE(codes(c), std::string("W301 "));
+    c.Kind = TSearchKind::Irregular;
+    QCOMPARE(codes(c), std::string("E310 "));
+    c.Kind = TSearchKind::Block;
+    c.SurfacesPerPoint = 5;
+    QCOMPARE(codes(c), std::string("E311 W302 "));
+    c.SegmentLength = 5;
+    c.Boxes = {{{90, 10}, {70, 10}, 5}, {{80, 10}, {230, 10}, -1}};
+    QCOMPARE(codes(c), std::string("E312 E313 E314 "));
+    // A search with errors generates nothing.
+    TCohesive ev;
+    const TSearchResult r = Search(Problem(Circles(0, 10)), ev);
+    QCOMPARE(r.Generated, 0LL);
+    QVERIFY(!r.Ok());
+    QVERIFY(r.Errors[0].Message.find("initiation points") != std::string::npos);
+}
+
+void TestSearch::problemFromDescription() {
+    TSlopeDescription d;
+    d.Settings.SurfaceBoundaryCount = 3;
+    d.Boundaries = {{0, 20, 60, 20, 1}, {60, 20, 140, 60, 1}, {140, 60, 200, 60, 1}, {0, 10, 200, 10, 2}};
+    d.Settings.SearchKind = 3;
+    d.Settings.InitiationPoints = 10;
+    d.Settings.SurfacesPerPoint = 20;
+    d.Settings.LeftInitiationX = 20;
+    d.Settings.RightInitiationX = 60;
+    d.Settings.LeftTerminationX = 150;
+    d.Settings.RightTerminationX = 190;
+    d.Settings.MinimumElevation = 5;
+    d.Settings.SegmentLength = 4;
+    d.Settings.CcwLimit = 5;
+    d.Settings.CwLimit = -40;
+    d.Settings.HasLimits = 1;
+    d.Limits = {{180, 30, 100, 15}};
+    TSearchProblem p;
+    std::vector<TSearchMessage> errors;
+    QVERIFY(SearchProblemOf(d, p, errors));
+    QCOMPARE(p.Geometry.Ground().size(), std::size_t(4));
+    QCOMPARE(p.Geometry.Ground()[2].X, 140.0);
+    QCOMPARE(p.Geometry.Limits().size(), std::size_t(1));
+    QCOMPARE(p.Geometry.Limits()[0].A.X, 100.0); // turned left to right
+    QVERIFY(p.Geometry.UsesMinimumElevation());
+    QCOMPARE(p.Geometry.MinimumElevation(), 5.0);
+    QVERIFY(p.Controls.Kind == TSearchKind::Circular);
+    QCOMPARE(p.Controls.SurfacesPerPoint, 20);
+    QCOMPARE(p.Controls.CwLimit, -40.0);
+    QCOMPARE(p.Controls.SegmentLength, 4.0);
+
+    // The block search takes its own segment length and boxes, and no minimum elevation.
+    d.Settings.SearchKind = 5;
+    d.Settings.BlockSegmentLength = 7;
+    d.Boxes = {{70, 12, 90, 12, 8}, {110, 14, 130, 14, 8}};
+    TSearchProblem b;
+    QVERIFY(SearchProblemOf(d, b, errors));
+    QVERIFY(b.Controls.Kind == TSearchKind::Block);
+    QCOMPARE(b.Controls.SegmentLength, 7.0);
+    QCOMPARE(b.Controls.Boxes.size(), std::size_t(2));
+    QCOMPARE(b.Controls.Boxes[1].Right.X, 130.0);
+    QVERIFY(!b.Geometry.UsesMinimumElevation());
+
+    // No search, or no ground: errors.
+    d.Settings.SearchKind = 1;
+    QVERIFY(!SearchProblemOf(d, b, errors));
+    d.Settings.SearchKind = 4;
+    d.Settings.SurfaceBoundaryCount = 0;
+    QVERIFY(!SearchProblemOf(d, b, errors));
+    QCOMPARE(errors.back().Code, std::string("E330"));
+}
+
+QTEST_GUILESS_MAIN(TestSearch)
+#include "tst_search.moc"
