@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace quolm::search {
 
@@ -79,12 +80,18 @@ double TSearchGeometry::GroundDirectionRightOf(double x) const {
     return std::atan2(b.Y - a.Y, b.X - a.X) * DegPerRad;
 }
 
-const char* TSearchGeometry::CheckDepth(const TXY* p, int n) const {
-    const double tol = Tolerance() * 10;
+double TSearchGeometry::Clearance(const TXY* p, int n, const char** why) const {
+    double least = std::numeric_limits<double>::infinity();
+    const char* reasonOfLeast = nullptr;
+    auto take = [&](double clearance, const char* r) {
+        if (clearance < least) {
+            least = clearance;
+            reasonOfLeast = r;
+        }
+    };
     if (UseMinimum)
         for (int k = 0; k < n; ++k)
-            if (p[k].Y < Minimum - tol)
-                return reason::BelowMinimum;
+            take(p[k].Y - Minimum, reason::BelowMinimum);
     const double x0 = p[0].X, x1 = p[n - 1].X;
     for (const TSegment& l : LimitLines) {
         const double lo = std::max(x0, l.A.X), hi = std::min(x1, l.B.X);
@@ -93,19 +100,25 @@ const char* TSearchGeometry::CheckDepth(const TXY* p, int n) const {
         const double w = l.B.X - l.A.X;
         if (!(w > 0)) {
             // A vertical limit: the surface may not pass below its top.
-            if (PolylineYAt(p, n, l.A.X) < std::max(l.A.Y, l.B.Y) - tol)
-                return reason::BelowLimit;
+            take(PolylineYAt(p, n, l.A.X) - std::max(l.A.Y, l.B.Y), reason::BelowLimit);
             continue;
         }
         auto limitY = [&](double x) { return l.A.Y + (l.B.Y - l.A.Y) * (x - l.A.X) / w; };
         // Both are straight between the vertices of either: the vertices decide.
-        if (PolylineYAt(p, n, lo) < limitY(lo) - tol || PolylineYAt(p, n, hi) < limitY(hi) - tol)
-            return reason::BelowLimit;
+        take(PolylineYAt(p, n, lo) - limitY(lo), reason::BelowLimit);
+        take(PolylineYAt(p, n, hi) - limitY(hi), reason::BelowLimit);
         for (int k = 1; k + 1 < n; ++k)
-            if (p[k].X > lo && p[k].X < hi && p[k].Y < limitY(p[k].X) - tol)
-                return reason::BelowLimit;
+            if (p[k].X > lo && p[k].X < hi)
+                take(p[k].Y - limitY(p[k].X), reason::BelowLimit);
     }
-    return nullptr;
+    if (why)
+        *why = reasonOfLeast;
+    return least;
+}
+
+const char* TSearchGeometry::CheckDepth(const TXY* p, int n) const {
+    const char* why = nullptr;
+    return Clearance(p, n, &why) < -Tolerance() * 10 ? why : nullptr;
 }
 
 const char* TSearchGeometry::CheckPolyline(const TXY* p, int n) const {

@@ -43,6 +43,9 @@ class TSearchGeometry {
     const char* CheckPolyline(const TXY* p, int n) const;
     // Whether the polyline passes below a limit line or the minimum elevation, and which.
     const char* CheckDepth(const TXY* p, int n) const;
+    // How far the polyline stays above the limit lines and the minimum elevation at least (negative:
+    // how far below), infinite when none applies; `why` receives the reason of the closest one.
+    double Clearance(const TXY* p, int n, const char** why = nullptr) const;
 
     // The first point after p[0] where the polyline comes out of the ground; false when it stays in
     // it up to its last point. `segment` receives the polyline segment holding the exit.

@@ -132,9 +132,11 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
     };
     const std::size_t keep = std::min<std::size_t>(
         ranked.size(), static_cast<std::size_t>(std::max({options.PlotLimit, 10, options.RefineStarts})));
-    std::partial_sort(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(keep), ranked.end(),
-                      before);
+    if (keep < ranked.size())
+        std::nth_element(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(keep), ranked.end(),
+                         before);
     ranked.resize(keep);
+    std::sort(ranked.begin(), ranked.end(), before);
 
     auto regenerate = [&](long long i, std::vector<double>* params) {
         TRankedSurface r;

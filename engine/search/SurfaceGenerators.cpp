@@ -19,6 +19,10 @@ constexpr double AngleEps = 1e-7;
 // for their termination point.
 constexpr int IrregularSegmentsMax = 150;
 
+double Distance(TXY a, TXY b) {
+    return std::sqrt((b.X - a.X) * (b.X - a.X) + (b.Y - a.Y) * (b.Y - a.Y));
+}
+
 double Direction(TXY a, TXY b) {
     return Deg(std::atan2(b.Y - a.Y, b.X - a.X));
 }
@@ -44,14 +48,30 @@ double ArcY(TXY c, double r, double x) {
     return c.Y - std::sqrt(std::max(0.0, r * r - (x - c.X) * (x - c.X)));
 }
 
-// Smallest u in [lo, hi] for which ok(u) holds, ok being false at lo and true at hi and monotone.
-template <class F> double Bisect(double lo, double hi, F ok) {
-    for (int k = 0; k < 60 && hi - lo > 1e-10 * (1 + std::abs(hi)); ++k) {
-        const double mid = 0.5 * (lo + hi);
-        if (ok(mid))
-            hi = mid;
-        else
-            lo = mid;
+// Smallest u in [lo, hi] where clearance(u) >= 0 (to within `close`), the clearance rising with u
+// from flo < 0 at lo to fhi >= 0 at hi: regula falsi in its Illinois form, which keeps the bracket
+// and converges in a few steps on these smooth clearances.
+template <class F>
+double LowestClear(double lo, double hi, double flo, double fhi, double close, F clearance) {
+    int side = 0;
+    for (int k = 0; k < 100 && hi - lo > 1e-11 * (1 + std::abs(hi)) && fhi > close; ++k) {
+        double u = (lo * fhi - hi * flo) / (fhi - flo);
+        if (!(u > lo && u < hi))
+            u = 0.5 * (lo + hi);
+        const double f = clearance(u);
+        if (f >= 0) {
+            hi = u;
+            fhi = f;
+            if (side == 1)
+                flo *= 0.5;
+            side = 1;
+        } else {
+            lo = u;
+            flo = f;
+            if (side == -1)
+                fhi *= 0.5;
+            side = -1;
+        }
     }
     return hi;
 }
@@ -136,17 +156,14 @@ const char* TSurfaceGenerator::GenerateCircle(TRandom& rng, double xA, TTrialSur
         return reason::NoArc;
     // The arcs through a and b nest, deeper the lower the first direction: the directions that keep
     // the arc above the limits and the minimum elevation are those above one bound.
-    auto depth = [&](double deg) -> const char* {
-        TXY c;
-        double r;
-        if (!CircleThrough(a, deg, b, c, r))
-            return reason::NoArc;
-        return ArcDepth(c, r, a.X, b.X);
-    };
-    if (const char* why = depth(hi))
-        return why;
-    if (depth(lo))
-        lo = Bisect(lo, hi, [&](double deg) { return depth(deg) == nullptr; });
+    const char* why = nullptr;
+    const double fhi = Clearance(a, hi, b, &why);
+    if (fhi < -Geometry.Tolerance() * 10)
+        return why ? why : reason::NoArc;
+    const double flo = Clearance(a, lo, b, nullptr);
+    if (flo < -Geometry.Tolerance() * 10)
+        lo = LowestClear(lo, hi, flo, fhi, Geometry.Tolerance(),
+                         [&](double deg) { return Clearance(a, deg, b, nullptr); });
     params = {xA, rng.Uniform(lo, hi), xB};
     return BuildCircle(params[0], params[1], params[2], out);
 }
@@ -208,28 +225,47 @@ bool TSurfaceGenerator::ArcExit(TXY a, TXY c, double r, TXY& exit) const {
     return false;
 }
 
-const char* TSurfaceGenerator::ArcDepth(TXY c, double r, double x0, double x1) const {
-    const double tol = Geometry.Tolerance() * 10;
-    if (Geometry.UsesMinimumElevation() &&
-        ArcY(c, r, std::clamp(c.X, x0, x1)) < Geometry.MinimumElevation() - tol)
-        return reason::BelowMinimum;
+double TSurfaceGenerator::ArcClearance(TXY c, double r, double x0, double x1, const char** why) const {
+    double least = std::numeric_limits<double>::infinity();
+    const char* reasonOfLeast = nullptr;
+    auto take = [&](double clearance, const char* r) {
+        if (clearance < least) {
+            least = clearance;
+            reasonOfLeast = r;
+        }
+    };
+    if (Geometry.UsesMinimumElevation())
+        take(ArcY(c, r, std::clamp(c.X, x0, x1)) - Geometry.MinimumElevation(), reason::BelowMinimum);
     for (const TSegment& l : Geometry.Limits()) {
         const double lo = std::max(x0, l.A.X), hi = std::min(x1, l.B.X);
         if (lo > hi)
             continue;
         const double w = l.B.X - l.A.X;
         if (!(w > 0)) {
-            if (ArcY(c, r, l.A.X) < std::max(l.A.Y, l.B.Y) - tol)
-                return reason::BelowLimit;
+            take(ArcY(c, r, l.A.X) - std::max(l.A.Y, l.B.Y), reason::BelowLimit);
             continue;
         }
         // The arc less the line is convex: lowest where the arc runs parallel to the line.
         const double slope = (l.B.Y - l.A.Y) / w;
         const double x = std::clamp(c.X + r * slope / std::sqrt(1 + slope * slope), lo, hi);
-        if (ArcY(c, r, x) < l.A.Y + slope * (x - l.A.X) - tol)
-            return reason::BelowLimit;
+        take(ArcY(c, r, x) - (l.A.Y + slope * (x - l.A.X)), reason::BelowLimit);
     }
-    return nullptr;
+    if (why)
+        *why = reasonOfLeast;
+    return least;
+}
+
+double TSurfaceGenerator::Clearance(TXY a, double deg, TXY b, const char** why) const {
+    TXY c;
+    double r;
+    if (!CircleThrough(a, deg, b, c, r))
+        return -std::numeric_limits<double>::infinity();
+    return ArcClearance(c, r, a.X, b.X, why);
+}
+
+const char* TSurfaceGenerator::ArcDepth(TXY c, double r, double x0, double x1) const {
+    const char* why = nullptr;
+    return ArcClearance(c, r, x0, x1, &why) < -Geometry.Tolerance() * 10 ? why : nullptr;
 }
 
 const char* TSurfaceGenerator::BuildCircle(double xA, double& theta, double xB, TTrialSurface& out) const {
@@ -251,24 +287,20 @@ const char* TSurfaceGenerator::BuildCircle(double xA, double& theta, double xB, 
     double r;
     if (!CircleThrough(a, theta, b, c, r))
         return reason::NoArc;
-    if (ArcDepth(c, r, a.X, b.X)) {
+    const double flo = ArcClearance(c, r, a.X, b.X, nullptr);
+    if (flo < -Geometry.Tolerance() * 10) {
         // Too deep: the arcs through a and b nest, so the deepest admissible one has the lowest
         // direction that passes. Taking it keeps a refinement that presses against the minimum
         // elevation or a limit line sliding along it instead of stopping.
         double lo, hi;
         if (!FirstDirections(a, b, true, lo, hi))
             return reason::NoArc;
-        auto passes = [&](double deg) {
-            TXY cc;
-            double rr;
-            return CircleThrough(a, deg, b, cc, rr) && !ArcDepth(cc, rr, a.X, b.X);
-        };
-        if (!(theta < hi) || !passes(hi)) {
-            CircleThrough(a, hi, b, c, r);
-            const char* why = ArcDepth(c, r, a.X, b.X);
+        const char* why = nullptr;
+        const double fhi = Clearance(a, hi, b, &why);
+        if (!(theta < hi) || fhi < -Geometry.Tolerance() * 10)
             return why ? why : reason::NoArc;
-        }
-        theta = Bisect(theta, hi, passes);
+        theta = LowestClear(theta, hi, flo, fhi, Geometry.Tolerance(),
+                            [&](double deg) { return Clearance(a, deg, b, nullptr); });
         CircleThrough(a, theta, b, c, r);
     }
     TXY e;
@@ -312,7 +344,7 @@ const char* TSurfaceGenerator::BuildCircle(double xA, double& theta, double xB, 
 
 void TSurfaceGenerator::AppendSplit(std::vector<TXY>& pts, TXY to, double length, int reserve) const {
     const TXY from = pts.back();
-    const double d = std::hypot(to.X - from.X, to.Y - from.Y);
+    const double d = Distance(from, to);
     int pieces = length > 0 ? static_cast<int>(std::ceil(d / length - 1e-9)) : 1;
     pieces = std::min(pieces, MaxPoints - reserve - static_cast<int>(pts.size()));
     pieces = std::max(pieces, 1);
@@ -345,7 +377,7 @@ const char* TSurfaceGenerator::GenerateIrregular(TRandom& rng, double xA, TTrial
     TXY p = a;
     double dir = first;
     for (int seg = 0;; ++seg) {
-        const double dist = std::hypot(b.X - p.X, b.Y - p.Y);
+        const double dist = Distance(p, b);
         if (dist <= len * 1.0001 || seg >= IrregularSegmentsMax) {
             AppendSplit(pts, b, len, 0);
             break;
@@ -360,15 +392,20 @@ const char* TSurfaceGenerator::GenerateIrregular(TRandom& rng, double xA, TTrial
             break;
         }
         TXY piece[2] = {p, q};
-        if (const char* why = Geometry.CheckDepth(piece, 2)) {
+        const char* why = nullptr;
+        const double clearance = Geometry.Clearance(piece, 2, &why);
+        if (clearance < -Geometry.Tolerance() * 10) {
             // Turn up just enough to pass the limit or the minimum elevation.
+            auto along = [&](double deg) {
+                const TXY s2[2] = {p, Ahead(p, deg, len)};
+                return Geometry.Clearance(s2, 2);
+            };
+            const char* blocked = nullptr;
             piece[1] = Ahead(p, towards, len);
-            if (const char* blocked = Geometry.CheckDepth(piece, 2))
+            const double up = Geometry.Clearance(piece, 2, &blocked);
+            if (up < -Geometry.Tolerance() * 10)
                 return blocked;
-            next = Bisect(next, towards, [&](double deg) {
-                const TXY seg2[2] = {p, Ahead(p, deg, len)};
-                return Geometry.CheckDepth(seg2, 2) == nullptr;
-            });
+            next = LowestClear(next, towards, clearance, up, Geometry.Tolerance(), along);
             if (seg == 0 && next >= hi)
                 return why;
             q = Ahead(p, next, len);
@@ -429,7 +466,7 @@ const char* TSurfaceGenerator::BuildIrregular(const std::vector<double>& params,
     for (int k = 1; k + 1 < m; ++k) {
         const double ax = pts[k].X - pts[k - 1].X, ay = pts[k].Y - pts[k - 1].Y;
         const double bx = pts[k + 1].X - pts[k].X, by = pts[k + 1].Y - pts[k].Y;
-        if (ax * by - ay * bx < -1e-12 * std::hypot(ax, ay) * std::hypot(bx, by))
+        if (ax * by - ay * bx < -1e-12 * std::sqrt((ax * ax + ay * ay) * (bx * bx + by * by)))
             return reason::NotConcave;
     }
     return Geometry.CheckPolyline(pts.data(), m);

@@ -65,8 +65,12 @@ class TSurfaceGenerator {
     bool FirstDirections(TXY a, TXY b, bool circle, double& lo, double& hi) const;
     // Where the arc of centre c and radius r from a (on the lower half) first leaves the ground.
     bool ArcExit(TXY a, TXY c, double r, TXY& exit) const;
-    // Whether the arc from x0 to x1 passes below a limit line or the minimum elevation.
+    // How far the arc from x0 to x1 stays above the limit lines and the minimum elevation at least,
+    // and whether it passes below one of them.
+    double ArcClearance(TXY c, double r, double x0, double x1, const char** why) const;
     const char* ArcDepth(TXY c, double r, double x0, double x1) const;
+    // The clearance of the arc from a, tangent to direction `deg`, to b (-infinity when there is none).
+    double Clearance(TXY a, double deg, TXY b, const char** why) const;
     // Appends the segment from the last point of `pts` to `to`, split into pieces no longer than the
     // segment length while the point budget lasts.
     void AppendSplit(std::vector<TXY>& pts, TXY to, double length, int reserve) const;

@@ -314,8 +314,8 @@ void TestSearch::geometryChecks() {
     // Below the limit line (y = 5 from x = 70 to 90) and below the minimum elevation 0.
     const std::vector<TXY> limit{{30, 20}, {80, 4}, {150, 50}};
     QCOMPARE(g.CheckPolyline(limit.data(), 3), reason::BelowLimit);
-    const std::vector<TXY> deep{{30, 20}, {95, -1}, {150, 50}};
-    QCOMPARE(g.CheckPolyline(deep.data(), 3), reason::BelowMinimum);
+    const std::vector<TXY> deep{{30, 20}, {60, 12}, {130, -1}, {150, 50}};
+    QCOMPARE(g.CheckPolyline(deep.data(), 4), reason::BelowMinimum);
     // The limit's end points count as well as the surface's vertices: a wide V under a short limit.
     const std::vector<TXY> vee{{30, 20}, {100, 2}, {150, 50}};
     QCOMPARE(g.CheckPolyline(vee.data(), 3), reason::BelowLimit);
