@@ -270,6 +270,7 @@ class TSectionReader {
             break;
         }
         case sSurface:
+            D.SurfaceKeyword = keyword;
             S.HasUserSurface = 1;
             S.SearchKind = 1;
             ReadPoints(D.Surface, Rows(Int(), 2));

@@ -135,6 +135,9 @@ struct TSlopeDescription {
 
     // What the reader met, beyond the values (all false for a description built in memory).
     bool ProfileRead = false; // a PROFIL section (with the unit code in the current layout)
+    // The keyword of the last user-surface section read: "SURFAC" or "SURBIS" (empty: none). The
+    // model keeps its own UseSurbis rule; the engine analyses the surface by the keyword's method.
+    std::string SurfaceKeyword;
 };
 
 // Reads an input file from `reader` into `out`, value by value: when reading stops with EInOutError
