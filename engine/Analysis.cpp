@@ -117,6 +117,7 @@ TCriticalResult AnalyseSurface(const TSlopeModel& model, const std::vector<TPoin
     const TMethodResult bishop = SolveBishop(moment, ws, start);
     const TMethodResult janbu = SolveJanbu(ws, start);
     const double rigorousStart = bishop.Converged ? bishop.F : (janbu.Converged ? janbu.F : start);
+    SideWaterForces(model, clipped, ws);
     const TMethodResult spencer = SolveSpencer(slices, moment, ws, thetaDeg, rigorousStart);
     const TMethodResult mp = SolveMorgensternPrice(
         slices, moment, ws, spencer.Converged ? spencer.Lambda : std::tan(Rad(thetaDeg)),

@@ -22,12 +22,14 @@ bool EvaluateSurface(const TSlopeModel& model, const std::vector<TPoint>& clippe
         out.Result = SolveJanbu(ws);
         break;
     case TMethod::Spencer: {
+        SideWaterForces(model, clipped, ws);
         // Bishop's factor is a good start for both unknowns' solution.
         const TMethodResult start = SolveBishop(moment, ws);
         out.Result = SolveSpencer(ws.Slices, moment, ws, thetaDeg, start.Converged ? start.F : 1.5);
         break;
     }
     case TMethod::MorgensternPrice: {
+        SideWaterForces(model, clipped, ws);
         const TMethodResult start = SolveBishop(moment, ws);
         out.Result = SolveMorgensternPrice(ws.Slices, moment, ws, 0, start.Converged ? start.F : 1.5);
         break;

@@ -152,18 +152,21 @@ class TMarch {
             return false;
         const std::vector<TSliceTerms>& terms = Ws.Terms;
         const std::vector<double>& fn = Ws.F;
+        const std::vector<double>& u = Ws.U;
         double e = 0, moment = Moment;
         Ws.E[0] = 0;
         for (std::size_t i = 0; i < terms.size(); ++i) {
             const TSliceTerms& t = terms[i];
             const double tf = t.Tan / f;
             const double cp = (t.Cl - t.Ul * t.Tan) / f;
-            const double xl = lambda * fn[i] * e;
+            // The interslice function applies to the effective interslice force: the total one
+            // less the water pressing on the boundary.
+            const double xl = lambda * fn[i] * (e - u[i]);
             const double lr = lambda * fn[i + 1];
             const double den = t.Cos + tf * t.Sin - lr * (tf * t.Cos - t.Sin);
             if (!(den > 1e-6))
                 return false;
-            const double n = (t.Wv - xl - cp * t.Sin + lr * (e + t.Qx + cp * t.Cos)) / den;
+            const double n = (t.Wv - xl - cp * t.Sin + lr * (e + t.Qx + cp * t.Cos - u[i + 1])) / den;
             e += t.Qx + cp * t.Cos + n * (tf * t.Cos - t.Sin);
             Ws.N[i] = n;
             Ws.E[i + 1] = e;
@@ -286,6 +289,8 @@ TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMo
     const std::size_t n = ws.Terms.size();
     ws.N.resize(n);
     ws.E.resize(n + 1);
+    if (ws.U.size() != n + 1)
+        ws.U.assign(n + 1, 0.0);
     double weight = 0;
     for (const TSlice& s : slices)
         weight += s.Weight;
@@ -313,7 +318,7 @@ TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMo
     CheckAdmissibility(ws.Terms, ws.N, f, r, false);
     const double limit = -1e-9 * weight;
     for (std::size_t j = 1; j < n; ++j)
-        if (ws.E[j] < limit) {
+        if (ws.E[j] - ws.U[j] < limit) {
             r.Tension = static_cast<int>(j);
             break;
         }
@@ -334,6 +339,7 @@ double PrepareTerms(const std::vector<TSlice>& slices, TPoint centre, TWorkspace
         t.Cos = s.Cos;
         t.Wv = s.Weight - s.Qy;
         t.Qx = s.Qx;
+        t.Thrust = s.Thrust;
         const double dx = s.XMid - centre.X, dy = s.YBase - centre.Y;
         t.MS = dx * s.Sin - dy * s.Cos;
         t.MN = dx * s.Cos + dy * s.Sin;
@@ -349,8 +355,10 @@ TMethodResult SolveOrdinary(double externalMoment, TWorkspace& ws) {
     double resisting = 0, driving = -externalMoment;
     for (std::size_t i = 0; i < terms.size(); ++i) {
         const TSliceTerms& t = terms[i];
-        // Forces normal to the base only: the interslice forces are left out altogether.
-        const double n = t.Wv * t.Cos + t.Qx * t.Sin;
+        // Forces normal to the base only: the interslice forces, and the free water beside the end
+        // slices with them, are left out. The pore pressure acts on the effective weight,
+        // N' = (W - u b) cos a, so that a submerged slope gives what its buoyant weight gives.
+        const double n = t.Wv * t.Cos + (t.Qx - t.Thrust) * t.Sin + t.Ul * t.Sin * t.Sin;
         ws.N[i] = n;
         resisting += (t.Cl + (n - t.Ul) * t.Tan) * t.MS;
         driving -= n * t.MN;

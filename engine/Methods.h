@@ -35,6 +35,8 @@ TMethodResult SolveJanbu(TWorkspace& ws, double start = 1.5);
 double JanbuCorrection(const std::vector<TSlice>& slices, const std::vector<TPoint>& surface);
 // Spencer (constant interslice inclination, starting at thetaDeg) and Morgenstern-Price with a
 // half-sine interslice function: force and moment equilibrium solved for F and the inclination scale.
+// The interslice function applies to the effective interslice forces: ws.U holds the water force on
+// every boundary (SideWaterForces; zeros without water).
 TMethodResult SolveSpencer(const std::vector<TSlice>& slices, double externalMoment, TWorkspace& ws,
                            double thetaDeg, double start);
 TMethodResult SolveMorgensternPrice(const std::vector<TSlice>& slices, double externalMoment, TWorkspace& ws,

@@ -133,7 +133,19 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
             ++interval;
         const TGridInterval& g = model.Interval(interval);
         const int count = g.LineCount;
-        double weight = 0, momentY = 0;
+        // The column is cut by lines that are straight across the slice (it breaks wherever one of
+        // them bends or two of them cross), so each part of it is a trapezoid: its weight and the x
+        // of its centre of gravity are exact.
+        const double xl = s.XLeft, xr = s.XRight, wd = s.Width;
+        const double ybl = a.Y + slope * (xl - a.X), ybr = a.Y + slope * (xr - a.X);
+        double weight = 0, momentX = 0, momentY = 0;
+        const auto add = [&](double gamma, double hl, double hr, double hm, double ym) {
+            hl = std::max(hl, 0.0);
+            hr = std::max(hr, 0.0);
+            weight += gamma * wd * 0.5 * (hl + hr);
+            momentX += gamma * wd * (0.5 * (hl + hr) * xl + wd * (hl + 2 * hr) / 6);
+            momentY += gamma * wd * std::max(hm, 0.0) * ym;
+        };
         int baseSoil = count > 0 ? model.Piece(g.FirstLine + count - 1).Soil : 0;
         s.YTop = count > 0 ? model.Piece(g.FirstLine).At(xm) : s.YBase;
         for (int k = 0; k < count; ++k) {
@@ -141,23 +153,31 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
             const double top = lp.At(xm);
             if (top <= s.YBase)
                 break;
-            const double below = k + 1 < count ? model.Piece(g.FirstLine + k + 1).At(xm) : -1e300;
+            const bool last = k + 1 >= count;
+            const TLinePiece* next = last ? nullptr : &model.Piece(g.FirstLine + k + 1);
+            const double below = last ? -1e300 : next->At(xm);
             const double bottom = std::max(below, s.YBase);
-            if (below <= s.YBase)
+            const bool onBase = below <= s.YBase;
+            if (onBase)
                 baseSoil = lp.Soil;
             if (top <= bottom)
                 continue;
+            const double topL = lp.At(xl), topR = lp.At(xr);
+            const double botL = onBase ? ybl : next->At(xl), botR = onBase ? ybr : next->At(xr);
             const TSoil& soil = model.Soils[static_cast<std::size_t>(lp.Soil)];
-            double wetTop = bottom; // saturated from bottom up to here
-            if (soil.Piezometric >= 0)
-                wetTop = std::clamp(model.WaterPiece(g.FirstWater + soil.Piezometric).At(xm), bottom, top);
-            const double wet = soil.SaturatedWeight * (wetTop - bottom);
-            const double dry = soil.MoistWeight * (top - wetTop);
-            weight += wet + dry;
-            momentY += wet * 0.5 * (wetTop + bottom) + dry * 0.5 * (top + wetTop);
+            if (soil.Piezometric < 0) {
+                add(soil.MoistWeight, topL - botL, topR - botR, top - bottom, 0.5 * (top + bottom));
+                continue;
+            }
+            // Saturated from the bottom up to the water surface, moist above it.
+            const TLinePiece& wp = model.WaterPiece(g.FirstWater + soil.Piezometric);
+            const double wetL = std::clamp(wp.At(xl), botL, topL), wetR = std::clamp(wp.At(xr), botR, topR);
+            const double wetM = std::clamp(wp.At(xm), bottom, top);
+            add(soil.SaturatedWeight, wetL - botL, wetR - botR, wetM - bottom, 0.5 * (wetM + bottom));
+            add(soil.MoistWeight, topL - wetL, topR - wetR, top - wetM, 0.5 * (top + wetM));
         }
-        s.Weight = weight * s.Width;
-        s.XW = xm;
+        s.Weight = weight;
+        s.XW = weight > 0 ? momentX / weight : xm;
         s.YW = weight > 0 ? momentY / weight : 0.5 * (s.YTop + s.YBase);
         total += s.Weight;
 
@@ -178,23 +198,34 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
             s.TanPhi = row->TanPhi;
             s.PhiDeg = row->PhiDeg;
         }
+        s.Qx = s.Qy = s.Qm = s.Thrust = 0;
         double u = 0;
-        if (soil.Piezometric >= 0)
-            u = gw * (model.WaterPiece(g.FirstWater + soil.Piezometric).At(xm) - s.YBase);
+        if (soil.Piezometric >= 0) {
+            const TLinePiece& wp = model.WaterPiece(g.FirstWater + soil.Piezometric);
+            u = gw * (wp.At(xm) - s.YBase);
+            // The pore pressure changes linearly along the base: its resultant acts off the middle,
+            // which the moment equations get as a couple.
+            const double ul = gw * (wp.At(xl) - ybl), ur = gw * (wp.At(xr) - ybr);
+            if (std::min(ul, ur) >= -model.Cavitation)
+                s.Qm += s.Length * s.Length * (ur - ul) / 12;
+        }
         if (soil.Ru != 0)
-            u += soil.Ru * weight;
+            u += soil.Ru * weight / wd;
         u += soil.PoreConstant;
         s.U = std::max(u, -model.Cavitation);
 
-        s.Qx = s.Qy = s.Qm = 0;
         // Free water standing on the ground over the slice.
         if (count > 0) {
             const TSoil& top = model.Soils[static_cast<std::size_t>(model.Piece(g.FirstLine).Soil)];
             if (top.Piezometric >= 0) {
-                const double depth = model.WaterPiece(g.FirstWater + top.Piezometric).At(xm) - s.YTop;
-                if (depth > 0) {
-                    const double fw = gw * depth * s.Width;
-                    AddForce(s, xm, s.YTop, 0, -fw);
+                const TLinePiece& wp = model.WaterPiece(g.FirstWater + top.Piezometric);
+                const TLinePiece& ground = model.Piece(g.FirstLine);
+                const double dl = std::max(wp.At(xl) - ground.At(xl), 0.0);
+                const double dr = std::max(wp.At(xr) - ground.At(xr), 0.0);
+                if (dl + dr > 0) {
+                    const double fw = gw * wd * 0.5 * (dl + dr);
+                    const double xc = xl + wd * (dl + 2 * dr) / (3 * (dl + dr));
+                    AddForce(s, xc, ground.At(xc), 0, -fw);
                     notes.FreeWaterWeight += fw;
                 }
             }
@@ -224,8 +255,10 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
             return;
         const double yg = model.GroundY(x);
         const double depth = model.WaterY(w, x) - yg;
-        if (depth > 0)
+        if (depth > 0) {
             AddForce(s, x, yg + depth / 3, sign * 0.5 * gw * depth * depth, 0);
+            s.Thrust += sign * 0.5 * gw * depth * depth;
+        }
     };
     endThrust(x0, slices.front(), 1);
     endThrust(x1, slices.back(), -1);
@@ -283,6 +316,56 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
             }
         }
     return true;
+}
+
+void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surface, TWorkspace& ws) {
+    const std::vector<TSlice>& slices = ws.Slices;
+    const std::size_t n = slices.size();
+    ws.U.assign(n + 1, 0.0);
+    if (model.Water.empty() || n < 2)
+        return;
+    const double gw = model.WaterWeight;
+    const double cav = model.Cavitation;
+    // Integral of max(gw (yp - y), -cav) from lo to hi.
+    const auto pressure = [gw, cav](double yp, double lo, double hi) {
+        if (!(hi > lo))
+            return 0.0;
+        const double yc = gw > 0 ? yp + cav / gw : yp; // above it the suction is cut off
+        double f = 0;
+        const double top = std::min(hi, yc);
+        if (top > lo)
+            f += gw * ((yp - lo) + (yp - top)) * 0.5 * (top - lo);
+        if (hi > yc)
+            f -= cav * (hi - std::max(lo, yc));
+        return f;
+    };
+    std::size_t seg = 0;
+    for (std::size_t j = 1; j < n; ++j) {
+        const double x = slices[j].XLeft;
+        while (seg + 2 < surface.size() && surface[seg + 1].X <= x)
+            ++seg;
+        const TPoint& a = surface[seg];
+        const TPoint& b = surface[seg + 1];
+        const double yb = a.Y + (b.Y - a.Y) * (x - a.X) / (b.X - a.X);
+        const TGridInterval& g = model.Interval(model.IntervalOf(x));
+        double force = 0;
+        for (int k = 0; k < g.LineCount; ++k) {
+            const TLinePiece& lp = model.Piece(g.FirstLine + k);
+            const double top = lp.At(x);
+            if (top <= yb)
+                break;
+            const double below = k + 1 < g.LineCount ? model.Piece(g.FirstLine + k + 1).At(x) : -1e300;
+            const int w = model.Soils[static_cast<std::size_t>(lp.Soil)].Piezometric;
+            if (w < 0)
+                continue;
+            const double yp = model.WaterPiece(g.FirstWater + w).At(x);
+            force += pressure(yp, std::max(below, yb), top);
+            // Free water standing on the ground at this boundary.
+            if (k == 0 && yp > top)
+                force += 0.5 * gw * (yp - top) * (yp - top);
+        }
+        ws.U[j] = force;
+    }
 }
 
 } // namespace quolm

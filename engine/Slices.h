@@ -20,6 +20,8 @@ struct TSlice {
     // Every other force on the slice (free water, loads, earthquake, tiebacks, reinforcement): its
     // components and its moment about the origin (counterclockwise positive).
     double Qx = 0, Qy = 0, Qm = 0;
+    // The part of Qx that is the thrust of free water beside an end slice.
+    double Thrust = 0;
     int Soil = 0; // 0-based soil at the base
 };
 
@@ -43,9 +45,10 @@ struct TSliceTerms {
     double Sin = 0, Cos = 1;
     double Wv =
         0; // net downward force besides the base reactions: weight minus the other forces' upward part
-    double Qx = 0; // horizontal force besides the base and interslice forces
-    double MS = 0; // moment arm of the base shear (positive against the motion)
-    double MN = 0; // moment arm of the base normal force
+    double Qx = 0;     // horizontal force besides the base and interslice forces
+    double Thrust = 0; // the part of Qx that is free water beside an end slice
+    double MS = 0;     // moment arm of the base shear (positive against the motion)
+    double MN = 0;     // moment arm of the base normal force
 };
 
 // Per-thread scratch space of the evaluation of one surface: reused, so that evaluating a surface
@@ -57,6 +60,8 @@ struct TWorkspace {
     // Method scratch: slice terms, normal forces, interslice forces and the interslice function.
     std::vector<TSliceTerms> Terms;
     std::vector<double> N, E, F;
+    // Water force on every slice boundary (0..n), for the rigorous methods (SideWaterForces).
+    std::vector<double> U;
     TWorkspace() {
         Clipped.reserve(256);
         Breaks.reserve(1024);
@@ -64,6 +69,7 @@ struct TWorkspace {
         N.reserve(512);
         E.reserve(513);
         F.reserve(513);
+        U.reserve(513);
         Terms.reserve(512);
     }
 };
@@ -74,5 +80,10 @@ struct TWorkspace {
 // `options.TargetSlices`. Fills ws.Slices; returns false when the mass has no weight.
 bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, const TSliceOptions& options,
                TWorkspace& ws, TSliceNotes& notes);
+
+// The hydrostatic water force on each boundary between slices (ws.U, one per boundary, 0 at both
+// ends, whose free water is in the end slices' thrusts): the rigorous methods take their interslice
+// function on the effective interslice force, the total force less this one.
+void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surface, TWorkspace& ws);
 
 } // namespace quolm
