@@ -176,7 +176,7 @@ TCriticalResult AnalyseSurface(const TSlopeModel& model, const std::vector<TPoin
         r.X = s.XMid;
         r.Width = s.Width;
         r.Weight = s.Weight;
-        r.AlphaDeg = Deg(s.Alpha);
+        r.AlphaDeg = AlphaDeg(s);
         r.Cohesion = s.Cohesion;
         r.PhiDeg = s.PhiDeg;
         r.U = s.U;

@@ -64,12 +64,15 @@ TSlopeModel::TSlopeModel(const TSlopeDescription& d) {
         soil.PhiDeg = D(in.FrictionAngle);
         soil.TanPhi = std::tan(Rad(soil.PhiDeg));
         soil.Ru = D(in.PorePressureCoefficient);
-        soil.PoreConstant = D(in.PorePressureConstant);
+        // The program's soil table takes the pore-pressure constant in lbs/in2 in English units (kN/m2
+        // in SI, F/L2 otherwise); every other pressure here is per square foot.
+        soil.PoreConstant = D(in.PorePressureConstant) * (s.UnitSystem == 1 ? 144.0 : 1.0);
         soil.Piezometric = s.HasWater && in.PiezometricSurface > 0 ? in.PiezometricSurface - 1 : -1;
-        for (const TSlopeAnisotropy& a : in.Anisotropy) {
-            const double phi = D(a.FrictionAngle);
-            soil.Anisotropy.push_back({D(a.DirectionLimit), D(a.Cohesion), std::tan(Rad(phi)), phi});
-        }
+        if (HasAnisotropyData(in))
+            for (const TSlopeAnisotropy& a : in.Anisotropy) {
+                const double phi = D(a.FrictionAngle);
+                soil.Anisotropy.push_back({D(a.DirectionLimit), D(a.Cohesion), std::tan(Rad(phi)), phi});
+            }
         Soils.push_back(std::move(soil));
     }
 

@@ -115,7 +115,10 @@ void EchoInput(TText& t, const TSlopeDescription& d) {
                Fixed(D(b.RightY), 2), std::to_string(b.Soil)});
     }
     t.Line();
-    t.Line("Soil types: " + std::to_string(d.Soils.size()));
+    const TUnits u = UnitsOf(s.UnitSystem);
+    t.Line("Soil types: " + std::to_string(d.Soils.size()) + " (unit weights " + u.UnitWeight +
+           ", cohesion " + u.Pressure + ", pore-pressure constant " +
+           (s.UnitSystem == 1 ? "lbs/in2" : u.Pressure) + ")");
     t.Row({"Soil", "Moist wt", "Sat. wt", "Cohesion", "Phi", "ru", "u const", "Piezo"});
     for (std::size_t i = 0; i < d.Soils.size(); ++i) {
         const TSlopeSoil& so = d.Soils[i];
@@ -125,7 +128,7 @@ void EchoInput(TText& t, const TSlopeDescription& d) {
                std::to_string(so.PiezometricSurface)});
     }
     for (std::size_t i = 0; i < d.Soils.size(); ++i) {
-        if (d.Soils[i].Anisotropy.empty())
+        if (!HasAnisotropyData(d.Soils[i]))
             continue;
         t.Line();
         t.Line("Anisotropic strength of soil " + std::to_string(i + 1) + " (by base inclination)");

@@ -124,9 +124,8 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         const TPoint& b = surface[seg + 1];
         const double slope = (b.Y - a.Y) / (b.X - a.X);
         s.YBase = a.Y + slope * (xm - a.X);
-        s.Alpha = std::atan(slope);
-        s.Sin = std::sin(s.Alpha);
-        s.Cos = std::cos(s.Alpha);
+        s.Cos = 1 / std::sqrt(1 + slope * slope);
+        s.Sin = slope * s.Cos;
         s.Length = s.Width / s.Cos;
 
         while (interval + 1 < model.IntervalCount() && model.Interval(interval).X1 < xm)
@@ -187,7 +186,7 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         s.TanPhi = soil.TanPhi;
         s.PhiDeg = soil.PhiDeg;
         if (!soil.Anisotropy.empty()) {
-            const double alphaDeg = Deg(s.Alpha);
+            const double alphaDeg = Deg(std::atan(slope));
             const TAnisotropyRow* row = &soil.Anisotropy.back();
             for (const TAnisotropyRow& r : soil.Anisotropy)
                 if (r.LimitDeg >= alphaDeg) {

@@ -2,19 +2,19 @@
 // The sliding mass above a trial surface cut into vertical slices, with every force that acts on each
 // slice except the base reactions and the interslice forces, which the methods solve for.
 #include "engine/Model.h"
+#include <cmath>
 #include <vector>
 
 namespace quolm {
 
 struct TSlice {
     double XLeft = 0, XRight = 0, XMid = 0, Width = 0;
-    double YBase = 0; // base elevation at XMid
-    double YTop = 0;  // ground elevation at XMid
-    double Alpha = 0; // base inclination, radians, counterclockwise from +x
-    double Sin = 0, Cos = 1;
-    double Length = 0;     // base length
-    double Weight = 0;     // soil weight of the column
-    double XW = 0, YW = 0; // its centre of gravity
+    double YBase = 0;        // base elevation at XMid
+    double YTop = 0;         // ground elevation at XMid
+    double Sin = 0, Cos = 1; // of the base inclination (counterclockwise from +x)
+    double Length = 0;       // base length
+    double Weight = 0;       // soil weight of the column
+    double XW = 0, YW = 0;   // its centre of gravity
     double Cohesion = 0, TanPhi = 0, PhiDeg = 0;
     double U = 0; // pore pressure at the base
     // Every other force on the slice (free water, loads, earthquake, tiebacks, reinforcement): its
@@ -28,6 +28,11 @@ struct TSlice {
 struct TSliceOptions {
     int TargetSlices = 40; // the surface is cut into about this many slices of equal width
 };
+
+// The base inclination in degrees.
+inline double AlphaDeg(const TSlice& s) {
+    return Deg(std::atan2(s.Sin, s.Cos));
+}
 
 // Notes on a cut surface that the analysis reports.
 struct TSliceNotes {

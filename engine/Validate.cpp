@@ -192,6 +192,8 @@ void Soils(const TSlopeDescription& d, TDiagnostics& out) {
             out.Warning("W113", name + " is lighter saturated (" + N(soil.SaturatedUnitWeight) +
                                     ") than moist (" + N(soil.MoistUnitWeight) +
                                     "): check its unit weights.");
+        if (!HasAnisotropyData(soil))
+            continue;
         double previous = -90;
         for (std::size_t r = 0; r < soil.Anisotropy.size(); ++r) {
             const TSlopeAnisotropy& a = soil.Anisotropy[r];

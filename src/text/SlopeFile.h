@@ -81,6 +81,11 @@ struct TSlopeSoil {
     bool AnisotropyRead = false;
 };
 
+// Whether a soil type's anisotropy rows carry data: any value differing from 0. A table of zero
+// rows only is what every soil type has when no anisotropy was entered; it is neither written nor
+// analysed.
+bool HasAnisotropyData(const TSlopeSoil& soil);
+
 struct TSlopeWaterSurface {
     std::vector<TSlopePoint> Points;
     bool PointsRead = false; // the file gave this surface its point count
