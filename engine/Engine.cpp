@@ -1,15 +1,89 @@
 #include "engine/Engine.h"
+#include "text/Errors.h"
+#include "text/WordRead.h"
 #include <fstream>
 
 namespace quolm {
 
-void RunFiles(const TRunFiles& files, const TRunOptions&) {
+namespace {
+// The word reader's messages put a line break after the position; one line reads better here.
+std::string OneLine(std::string s) {
+    for (char& c : s)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return s;
+}
+
+bool WriteFile(const std::string& path, const std::string& text, std::string& reason) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (out)
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (out)
+        out.close();
+    if (!out) {
+        reason = "Cannot write \"" + path + "\".";
+        return false;
+    }
+    return true;
+}
+
+std::string ReplaceExtension(const std::string& path, const char* extension) {
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return path + extension;
+    return path.substr(0, dot) + extension;
+}
+} // namespace
+
+TAnalysis AnalyzeFile(const std::string& inputPath, const TRunOptions& options) {
+    TSlopeDescription d;
+    std::string problem;
+    const char* code = "E002";
     try {
-        std::ofstream out(files.Output, std::ios::binary);
-        out << "E900 The analysis is not available in this build.\r\n";
-        std::ofstream plot(files.Plot, std::ios::binary);
-        plot << "END\r\n";
-    } catch (...) {
+        TWordReader reader(inputPath);
+        try {
+            ReadSlopeFile(reader, true, d);
+        } catch (const EBrevantoError& e) {
+            problem = "The input file could not be read to its end: " + OneLine(e.what()) +
+                      " Open it in the program, correct it and save it again.";
+        }
+    } catch (const EBrevantoError& e) {
+        code = "E001";
+        problem = OneLine(e.what());
+    }
+    if (problem.empty())
+        return Analyze(d, options);
+    TAnalysis a;
+    a.Input = d;
+    a.Seed = options.Seed;
+    a.Method = MethodOf(d);
+    a.Diagnostics.Error(code, problem);
+    return a;
+}
+
+TRunFiles FilesBeside(const std::string& inputPath) {
+    return {inputPath, ReplaceExtension(inputPath, ".qvxo"), ReplaceExtension(inputPath, ".qvxp"),
+            ReplaceExtension(inputPath, ".qvxr")};
+}
+
+bool WriteRunFiles(const TAnalysis& a, const TRunFiles& files, std::string& reason) {
+    return WriteFile(files.Output, ReportText(a, files.Input), reason) &&
+           WriteFile(files.Plot, PlotText(a), reason) && WriteFile(files.Results, ResultsJson(a), reason);
+}
+
+void RunFiles(const TRunFiles& files, const TRunOptions& options) {
+    std::string reason;
+    try {
+        WriteRunFiles(AnalyzeFile(files.Input, options), files, reason);
+    } catch (const std::exception& e) {
+        // Nothing may escape to the program that loaded us; the output text says what happened.
+        try {
+            TAnalysis a;
+            a.Diagnostics.Error("E999", std::string("The analysis stopped unexpectedly: ") + e.what());
+            WriteRunFiles(a, files, reason);
+        } catch (...) {
+        }
     }
 }
 

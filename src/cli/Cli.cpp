@@ -15,6 +15,11 @@ const char* const Usage =
     "                            load an input file, switch its unit system, save it as OUT\n"
     "  render PLOT --model IN --out FILE.png|.svg|.pdf [--size WxH] [--options a,b,...]\n"
     "                            draw a plot file as the graph window does (PDF: the printed page)\n"
+    "  analyze IN [--json]       analyse an input file; writes the output text (.qvxo), the plot file\n"
+    "                            (.qvxp) and the results (.qvxr) beside it and prints a summary (or the\n"
+    "                            results); exit status 1 when the input has errors\n"
+    "  verify                    analyse the bundled verification problems and compare them with their\n"
+    "                            published values; exit status 1 when one is outside its tolerance\n"
     "\n"
     "Options:\n"
     "  --help                    show this text\n"
@@ -24,10 +29,8 @@ using TCommand = int (*)(const TArgs&);
 
 const std::map<std::string, TCommand>& Commands() {
     static const std::map<std::string, TCommand> commands = {
-        {"eval", &CmdEval},
-        {"convert", &CmdConvert},
-        {"units", &CmdUnits},
-        {"render", &CmdRender},
+        {"eval", &CmdEval},     {"convert", &CmdConvert}, {"units", &CmdUnits},
+        {"render", &CmdRender}, {"analyze", &CmdAnalyze}, {"verify", &CmdVerify},
     };
     return commands;
 }

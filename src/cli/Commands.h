@@ -11,6 +11,8 @@ int CmdEval(const TArgs& args);
 int CmdConvert(const TArgs& args);
 int CmdUnits(const TArgs& args);
 int CmdRender(const TArgs& args);
+int CmdAnalyze(const TArgs& args);
+int CmdVerify(const TArgs& args);
 
 // The whole program: argv[1] names the command. Returns the exit code (2 for a usage error).
 int RunCli(int argc, char** argv);

@@ -270,6 +270,7 @@ class TSectionReader {
             break;
         }
         case sSurface:
+            D.SurfaceKeyword = keyword;
             S.HasUserSurface = 1;
             S.SearchKind = 1;
             ReadPoints(D.Surface, Rows(Int(), 2));
@@ -381,20 +382,18 @@ std::string TitleLine(std::string title) {
     return title;
 }
 
-// A soil type's anisotropy table is worth writing as soon as any of its values differs from the
-// default 0; a table of zeros only is what every soil type has when no anisotropy was entered.
+void WritePoints(TFileText& out, const std::vector<TSlopePoint>& points) {
+    for (const TSlopePoint& p : points)
+        out.Fields({P(p.X), P(p.Y)});
+}
+} // namespace
+
 bool HasAnisotropyData(const TSlopeSoil& soil) {
     for (const TSlopeAnisotropy& a : soil.Anisotropy)
         if (a.DirectionLimit != 0 || a.Cohesion != 0 || a.FrictionAngle != 0)
             return true;
     return false;
 }
-
-void WritePoints(TFileText& out, const std::vector<TSlopePoint>& points) {
-    for (const TSlopePoint& p : points)
-        out.Fields({P(p.X), P(p.Y)});
-}
-} // namespace
 
 void ReadSlopeFile(TWordReader& reader, bool currentLayout, TSlopeDescription& out) {
     TSectionReader(reader, currentLayout, out).Run();

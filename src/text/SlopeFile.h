@@ -81,6 +81,11 @@ struct TSlopeSoil {
     bool AnisotropyRead = false;
 };
 
+// Whether a soil type's anisotropy rows carry data: any value differing from 0. A table of zero
+// rows only is what every soil type has when no anisotropy was entered; it is neither written nor
+// analysed.
+bool HasAnisotropyData(const TSlopeSoil& soil);
+
 struct TSlopeWaterSurface {
     std::vector<TSlopePoint> Points;
     bool PointsRead = false; // the file gave this surface its point count
@@ -135,6 +140,9 @@ struct TSlopeDescription {
 
     // What the reader met, beyond the values (all false for a description built in memory).
     bool ProfileRead = false; // a PROFIL section (with the unit code in the current layout)
+    // The keyword of the last user-surface section read: "SURFAC" or "SURBIS" (empty: none). The
+    // model keeps its own UseSurbis rule; the engine analyses the surface by the keyword's method.
+    std::string SurfaceKeyword;
 };
 
 // Reads an input file from `reader` into `out`, value by value: when reading stops with EInOutError

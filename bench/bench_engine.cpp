@@ -1,0 +1,157 @@
+// The engine's unit of work: one trial surface evaluated by one method. The slope has three soils
+// and a water surface; the surface is a circular arc of 20 chords cut into about 40 slices. Goal:
+// Bishop within 10 us (100 000 surfaces per second on one core), Spencer and Morgenstern-Price
+// within five times that, with no allocation per surface once the workspace has grown.
+#include "engine/Evaluate.h"
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+
+namespace {
+// Counts the heap allocations made while a benchmark loop runs.
+std::size_t Allocations = 0;
+} // namespace
+
+void* operator new(std::size_t size) {
+    ++Allocations;
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+using namespace quolm;
+
+TSlopeDescription ThreeSoilSlope() {
+    TSlopeDescription d;
+    TSlopeSettings& s = d.Settings;
+    s.UnitSystem = 2;
+    s.SurfaceBoundaryCount = 3;
+    d.Boundaries = {{0, 20, 30, 20, 1},
+                    {30, 20, 70, 40, 1},
+                    {70, 40, 120, 40, 1},
+                    {0, 14, 120, 14, 2},
+                    {0, 8, 120, 8, 3}};
+    const auto soil = [](Extended moist, Extended sat, Extended c, Extended phi) {
+        TSlopeSoil so;
+        so.MoistUnitWeight = moist;
+        so.SaturatedUnitWeight = sat;
+        so.Cohesion = c;
+        so.FrictionAngle = phi;
+        so.PiezometricSurface = 1;
+        return so;
+    };
+    d.Soils = {soil(18, 20, 10, 30), soil(17, 19, 25, 22), soil(20, 21, 5, 35)};
+    s.HasWater = 1;
+    s.WaterUnitWeight = 9.81L;
+    d.WaterSurfaces = {{{{0, 18}, {40, 22}, {80, 30}, {120, 32}}, true}};
+    s.SearchKind = 3;
+    return d;
+}
+
+struct TFixture {
+    TSlopeDescription Description = ThreeSoilSlope();
+    TSlopeModel Model{Description};
+    std::vector<TPoint> Surface;
+    TPoint Centre{50, 55};
+    TFixture() {
+        // The arc of radius 50 about (50, 55) from the toe flat (y = 20) to the crest (y = 40).
+        std::vector<TPoint> arc;
+        const double a0 = std::atan2(20 - 55.0, 14.0 - 50), a1 = std::atan2(40 - 55.0, 98.0 - 50);
+        for (int k = 0; k <= 20; ++k) {
+            const double t = a0 + (a1 - a0) * k / 20;
+            arc.push_back({50 + 50 * std::cos(t), 55 + 50 * std::sin(t)});
+        }
+        arc.front().Y += 0.5; // both ends above the ground, as a search's arcs start and end
+        arc.back().Y += 0.5;
+        ClipToGround(Model, arc.data(), static_cast<int>(arc.size()), Surface);
+    }
+};
+
+void Evaluate(benchmark::State& state, TMethod method) {
+    static const TFixture f;
+    TWorkspace ws;
+    TEvaluation e;
+    TSliceOptions options;
+    EvaluateSurface(f.Model, f.Surface, &f.Centre, method, options, 0, ws, e); // grows the workspace
+    const std::size_t before = Allocations;
+    for (auto _ : state) {
+        EvaluateSurface(f.Model, f.Surface, &f.Centre, method, options, 0, ws, e);
+        benchmark::DoNotOptimize(e.Result);
+    }
+    state.counters["allocs_per_surface"] = benchmark::Counter(static_cast<double>(Allocations - before) /
+                                                              static_cast<double>(state.iterations()));
+    state.counters["slices"] = static_cast<double>(ws.Slices.size());
+    state.counters["fs"] = e.Result.F;
+    state.counters["surfaces_per_s"] = benchmark::Counter(1, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_Bishop(benchmark::State& state) {
+    Evaluate(state, TMethod::Bishop);
+}
+void BM_Janbu(benchmark::State& state) {
+    Evaluate(state, TMethod::Janbu);
+}
+void BM_Spencer(benchmark::State& state) {
+    Evaluate(state, TMethod::Spencer);
+}
+void BM_MorgensternPrice(benchmark::State& state) {
+    Evaluate(state, TMethod::MorgensternPrice);
+}
+
+// A whole surface from the raw arc: clipping to the ground included.
+void BM_BishopWithClipping(benchmark::State& state) {
+    static const TFixture f;
+    std::vector<TPoint> arc = f.Surface;
+    arc.front().Y += 0.5;
+    arc.back().Y += 0.5;
+    TWorkspace ws;
+    TEvaluation e;
+    TSliceOptions options;
+    for (auto _ : state) {
+        ClipToGround(f.Model, arc.data(), static_cast<int>(arc.size()), ws.Clipped);
+        EvaluateSurface(f.Model, ws.Clipped, &f.Centre, TMethod::Bishop, options, 0, ws, e);
+        benchmark::DoNotOptimize(e.Result);
+    }
+}
+} // namespace
+
+BENCHMARK(BM_Bishop);
+BENCHMARK(BM_Janbu);
+BENCHMARK(BM_Spencer);
+BENCHMARK(BM_MorgensternPrice);
+BENCHMARK(BM_BishopWithClipping);
+BENCHMARK_MAIN();
+namespace {
+void BM_CutOnly(benchmark::State& state) {
+    static const TFixture f;
+    TWorkspace ws;
+    TSliceNotes notes;
+    TSliceOptions options;
+    for (auto _ : state) {
+        CutSlices(f.Model, f.Surface, options, ws, notes);
+        benchmark::DoNotOptimize(ws.Slices.data());
+    }
+}
+void BM_BishopOnly(benchmark::State& state) {
+    static const TFixture f;
+    TWorkspace ws;
+    TSliceNotes notes;
+    TSliceOptions options;
+    CutSlices(f.Model, f.Surface, options, ws, notes);
+    for (auto _ : state) {
+        const double m = PrepareTerms(ws.Slices, f.Centre, ws);
+        TMethodResult r = SolveBishop(m, ws);
+        benchmark::DoNotOptimize(r);
+    }
+}
+} // namespace
+BENCHMARK(BM_CutOnly);
+BENCHMARK(BM_BishopOnly);

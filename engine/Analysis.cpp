@@ -1,0 +1,226 @@
+#include "engine/Analysis.h"
+#include "engine/Evaluate.h"
+#include "engine/Search.h"
+#include <cmath>
+
+namespace quolm {
+
+TMethod MethodOf(const TSlopeDescription& d) {
+    const TSlopeSettings& s = d.Settings;
+    switch (s.SearchKind) {
+    case 1:
+        if (!d.SurfaceKeyword.empty())
+            return d.SurfaceKeyword == "SURBIS" ? TMethod::Bishop : TMethod::Janbu;
+        return s.UseSurbis ? TMethod::Bishop : TMethod::Janbu;
+    case 3:
+        return TMethod::Bishop;
+    case 6:
+        return TMethod::Spencer;
+    default:
+        return TMethod::Janbu;
+    }
+}
+
+const char* MethodKey(TMethod m) {
+    switch (m) {
+    case TMethod::Ordinary:
+        return "ordinary";
+    case TMethod::Bishop:
+        return "bishop";
+    case TMethod::Janbu:
+        return "janbu";
+    case TMethod::Spencer:
+        return "spencer";
+    case TMethod::MorgensternPrice:
+        return "morgenstern_price";
+    }
+    return "";
+}
+
+const char* MethodName(TMethod m) {
+    switch (m) {
+    case TMethod::Ordinary:
+        return "Ordinary method of slices (Fellenius)";
+    case TMethod::Bishop:
+        return "Bishop's simplified method";
+    case TMethod::Janbu:
+        return "Janbu's simplified method";
+    case TMethod::Spencer:
+        return "Spencer's method";
+    case TMethod::MorgensternPrice:
+        return "Morgenstern-Price method (half-sine)";
+    }
+    return "";
+}
+
+namespace {
+std::optional<double> Value(const TMethodResult& r) {
+    if (!r.Converged)
+        return std::nullopt;
+    return r.F;
+}
+
+std::string At(const std::vector<TSlice>& slices, int i) {
+    const TSlice& s = slices[static_cast<std::size_t>(i)];
+    return "slice " + std::to_string(i + 1) + " (x = " + Num(s.XMid) + ")";
+}
+
+// The notes a method's solution deserves: no convergence, or an inadmissible state of forces.
+void Notes(const char* name, const TMethodResult& r, const std::vector<TSlice>& slices,
+           std::vector<TDiagnostic>& out) {
+    if (!r.Converged) {
+        out.push_back(
+            {"W201", std::string(name) + " did not converge on this surface; it has no factor of safety."});
+        return;
+    }
+    if (r.NegativeNormal >= 0)
+        out.push_back({"W202", std::string(name) + ": the effective normal force on " +
+                                   At(slices, r.NegativeNormal) +
+                                   " is negative (the soil there would be in tension)."});
+    if (r.SmallMAlpha >= 0)
+        out.push_back({"W203", std::string(name) + ": m-alpha falls below 0.2 on " +
+                                   At(slices, r.SmallMAlpha) +
+                                   "; the normal force there, and the result, are doubtful."});
+    if (r.Tension >= 0) {
+        const double x = slices[static_cast<std::size_t>(r.Tension)].XLeft;
+        const bool crest = static_cast<std::size_t>(r.Tension) * 2 >= slices.size();
+        out.push_back({"W204", std::string(name) + ": the interslice force is tensile at x = " + Num(x) +
+                                   (crest ? " (tension at the crest; consider a tension crack)." : ".")});
+    }
+}
+} // namespace
+
+TCriticalResult AnalyseSurface(const TSlopeModel& model, const std::vector<TPoint>& clipped,
+                               const TCircle* circle, TMethod method, double thetaDeg,
+                               const TSliceOptions& options) {
+    TCriticalResult c;
+    c.Method = method;
+    c.Surface.Points = clipped;
+    if (circle)
+        c.Surface.Circle = *circle;
+    TWorkspace ws;
+    TSliceNotes notes;
+    if (!CutSlices(model, clipped, options, ws, notes)) {
+        c.Warnings.push_back({"W206", "The surface cuts off no weight; no method applies."});
+        return c;
+    }
+    c.FreeWaterWeight = notes.FreeWaterWeight;
+    c.TiebacksActive = notes.TiebacksActive;
+    c.ReinforcementCrossings = notes.ReinforcementCrossings;
+    const std::vector<TSlice>& slices = ws.Slices;
+    c.MomentCentre = circle ? TPoint{circle->X, circle->Y}
+                            : MomentCentre(clipped.data(), static_cast<int>(clipped.size()), c.FarCentre);
+    const double moment = PrepareTerms(slices, c.MomentCentre, ws);
+
+    const TMethodResult ordinary = SolveOrdinary(moment, ws);
+    const double start = ordinary.Converged ? ordinary.F : 1.5;
+    const TMethodResult bishop = SolveBishop(moment, ws, start);
+    const TMethodResult janbu = SolveJanbu(ws, start);
+    const double rigorousStart = bishop.Converged ? bishop.F : (janbu.Converged ? janbu.F : start);
+    SideWaterForces(model, clipped, ws);
+    const TMethodResult spencer = SolveSpencer(slices, moment, ws, thetaDeg, rigorousStart);
+    const TMethodResult mp = SolveMorgensternPrice(
+        slices, moment, ws, spencer.Converged ? spencer.Lambda : std::tan(Rad(thetaDeg)),
+        spencer.Converged ? spencer.F : rigorousStart);
+    c.Ordinary = Value(ordinary);
+    c.Bishop = Value(bishop);
+    c.JanbuSimplified = Value(janbu);
+    if (janbu.Converged) {
+        const double f0 = JanbuCorrection(slices, clipped);
+        c.JanbuFactor = f0;
+        c.JanbuCorrected = f0 * janbu.F;
+    }
+    c.Spencer = Value(spencer);
+    if (spencer.Converged)
+        c.SpencerThetaDeg = Deg(std::atan(spencer.Lambda));
+    c.MorgensternPrice = Value(mp);
+    if (mp.Converged)
+        c.MpLambda = mp.Lambda;
+
+    Notes(MethodName(TMethod::Ordinary), ordinary, slices, c.Warnings);
+    Notes(MethodName(TMethod::Bishop), bishop, slices, c.Warnings);
+    Notes(MethodName(TMethod::Janbu), janbu, slices, c.Warnings);
+    Notes(MethodName(TMethod::Spencer), spencer, slices, c.Warnings);
+    Notes(MethodName(TMethod::MorgensternPrice), mp, slices, c.Warnings);
+    if (c.FarCentre && !circle)
+        c.Warnings.push_back(
+            {"W205", "The surface is nearly straight: the moment methods (ordinary, Bishop) take "
+                     "moments about a point far above it (" +
+                         Num(c.MomentCentre.X) + ", " + Num(c.MomentCentre.Y) + ")."});
+
+    // The slice forces of the method that ranks the surface: solve it once more to have its forces.
+    TMethodResult main;
+    switch (method) {
+    case TMethod::Ordinary:
+        main = SolveOrdinary(moment, ws);
+        break;
+    case TMethod::Bishop:
+        main = SolveBishop(moment, ws, start);
+        break;
+    case TMethod::Janbu:
+        main = SolveJanbu(ws, start);
+        break;
+    case TMethod::Spencer:
+        main = SolveSpencer(slices, moment, ws, thetaDeg, rigorousStart);
+        break;
+    case TMethod::MorgensternPrice:
+        main =
+            SolveMorgensternPrice(slices, moment, ws, spencer.Converged ? spencer.Lambda : 0, rigorousStart);
+        break;
+    }
+    c.Surface.FS = Value(main);
+    c.Slices.reserve(slices.size());
+    for (std::size_t i = 0; i < slices.size(); ++i) {
+        const TSlice& s = slices[i];
+        TSliceReport r;
+        r.X = s.XMid;
+        r.Width = s.Width;
+        r.Weight = s.Weight;
+        r.AlphaDeg = AlphaDeg(s);
+        r.Cohesion = s.Cohesion;
+        r.PhiDeg = s.PhiDeg;
+        r.U = s.U;
+        if (main.Converged) {
+            r.Normal = ws.N[i];
+            r.Shear = ShearForce(ws.Terms[i], ws.N[i], main.F);
+        }
+        c.Slices.push_back(r);
+    }
+    return c;
+}
+
+TAnalysis Analyze(const TSlopeDescription& input, const TRunOptions& options) {
+    const auto started = std::chrono::steady_clock::now();
+    TAnalysis a;
+    a.Input = input;
+    a.Seed = options.Seed;
+    a.Method = MethodOf(input);
+    Validate(input, a.Diagnostics);
+    if (!a.HasErrors()) {
+        const TSlopeModel model(input);
+        if (input.Settings.SearchKind == 1) {
+            std::vector<TPoint> points, clipped;
+            for (const TSlopePoint& p : input.Surface)
+                points.push_back({static_cast<double>(p.X), static_cast<double>(p.Y)});
+            ClipToGround(model, points.data(), static_cast<int>(points.size()), clipped);
+            a.Generated = a.Analysed = 1;
+            // A surface entered as a circle (within half a percent of its radius) is reported as one.
+            TCircle circle;
+            bool circular = FitCircle(clipped.data(), static_cast<int>(clipped.size()), circle);
+            for (const TPoint& p : clipped)
+                circular = circular && std::abs(std::hypot(p.X - circle.X, p.Y - circle.Y) - circle.R) <=
+                                           0.005 * circle.R;
+            circular = circular && circle.Y > clipped.front().Y && circle.Y > clipped.back().Y;
+            a.Critical = AnalyseSurface(model, clipped, circular ? &circle : nullptr, a.Method,
+                                        static_cast<double>(input.Settings.InterSliceAngle), options.Slicing);
+            a.Ten.push_back(a.Critical->Surface);
+            a.Trials.push_back(a.Critical->Surface);
+        } else {
+            RunSearch(model, input.Settings, options, a);
+        }
+    }
+    a.ElapsedSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    return a;
+}
+
+} // namespace quolm

@@ -1,0 +1,82 @@
+#pragma once
+// A whole run: the input checked, the surface (or the search's surfaces) analysed, and everything
+// the output files report.
+#include "engine/Methods.h"
+#include "engine/Surface.h"
+#include "engine/Validate.h"
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quolm {
+
+// Engine name as the results name it.
+constexpr const char* EngineName = "QUOLM";
+
+struct TRunOptions {
+    // Worker threads of a search; 0 takes the machine's cores.
+    int Threads = 0;
+    // Seed of a search's random streams.
+    std::uint64_t Seed = 20150404;
+    TSliceOptions Slicing;
+};
+
+struct TSliceReport {
+    double X = 0, Width = 0, Weight = 0, AlphaDeg = 0;
+    double Cohesion = 0, PhiDeg = 0, U = 0;
+    double Normal = 0; // total normal force on the base
+    double Shear = 0;  // mobilised shear force on the base
+};
+
+struct TSurfaceResult {
+    std::optional<double> FS; // null when the method did not converge
+    std::vector<TPoint> Points;
+    std::optional<TCircle> Circle;
+};
+
+struct TCriticalResult {
+    TSurfaceResult Surface;
+    TMethod Method = TMethod::Bishop;
+    std::optional<double> Ordinary, Bishop, JanbuSimplified, JanbuCorrected, JanbuFactor, Spencer,
+        SpencerThetaDeg, MorgensternPrice, MpLambda;
+    TPoint MomentCentre;
+    bool FarCentre = false;
+    std::vector<TSliceReport> Slices;
+    std::vector<TDiagnostic> Warnings;
+    double FreeWaterWeight = 0;
+    int TiebacksActive = 0;
+    int ReinforcementCrossings = 0;
+};
+
+struct TAnalysis {
+    TSlopeDescription Input;
+    TDiagnostics Diagnostics; // errors: nothing was analysed
+    TMethod Method = TMethod::Bishop;
+    std::uint64_t Seed = 0;
+    long long Generated = 0, Analysed = 0;
+    std::map<std::string, long long> Rejected;
+    std::optional<TCriticalResult> Critical;
+    std::vector<TSurfaceResult> Ten;    // most critical first
+    std::vector<TSurfaceResult> Trials; // every analysed surface written to the plot file
+    double ElapsedSeconds = 0;
+    bool HasErrors() const { return !Diagnostics.Errors.empty(); }
+};
+
+// The method that ranks the surfaces of the problem's search: for a user surface Janbu's under SURFAC
+// and Bishop's under SURBIS (the keyword read, or UseSurbis for a description built in memory).
+TMethod MethodOf(const TSlopeDescription& d);
+const char* MethodKey(TMethod m);  // "bishop", "janbu", ...
+const char* MethodName(TMethod m); // "Bishop's simplified method", ...
+
+// Checks and analyses the problem.
+TAnalysis Analyze(const TSlopeDescription& input, const TRunOptions& options);
+
+// Every method on one surface (already clipped to the ground), as the critical surface is reported.
+TCriticalResult AnalyseSurface(const TSlopeModel& model, const std::vector<TPoint>& clipped,
+                               const TCircle* circle, TMethod method, double thetaDeg,
+                               const TSliceOptions& options);
+
+} // namespace quolm

@@ -1,0 +1,458 @@
+// The methods, in the sign convention of the whole engine: x to the right, y up, the mass sliding
+// towards -x. On slice i the base normal force N acts along (-sin a, cos a), the mobilised shear
+// S = (c l + (N - u l) tan phi) / F along (cos a, sin a), the interslice force from the left
+// neighbour is (E_i, X_i) and from the right one (-E_i+1, -X_i+1).
+#include "engine/Methods.h"
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace quolm {
+
+namespace {
+constexpr double Tolerance = 1e-9;
+constexpr double FMax = 1000;
+
+bool Finite(double v) {
+    return std::isfinite(v);
+}
+
+// Smallest F for which m_alpha = cos a + sin a tan(phi) / F stays positive on every slice.
+double SmallestF(const std::vector<TSliceTerms>& terms) {
+    double f = 0;
+    for (const TSliceTerms& t : terms)
+        if (t.Sin < 0 && t.Tan > 0 && t.Cos > 0)
+            f = std::max(f, -t.Sin * t.Tan / t.Cos);
+    return f;
+}
+
+// A root of g on (lo, hi]: the first sign change of a geometric scan upwards from lo, refined by the
+// Illinois variant of regula falsi. g returns false where it is not defined.
+template <class G> bool BracketRoot(G g, double lo, double hi, double& root) {
+    double a = lo, ga = 0;
+    bool haveA = false;
+    for (double x = lo; x <= hi * 1.0000001; x *= 1.08) {
+        double gx = 0;
+        if (!g(x, gx) || !Finite(gx)) {
+            haveA = false;
+            continue;
+        }
+        if (gx == 0) {
+            root = x;
+            return true;
+        }
+        if (haveA && (ga < 0) != (gx < 0)) {
+            double b = x, gb = gx;
+            int side = 0;
+            for (int it = 0; it < 200; ++it) {
+                const double c = (a * gb - b * ga) / (gb - ga);
+                double gc = 0;
+                if (!g(c, gc) || !Finite(gc))
+                    return false;
+                if (std::abs(b - a) < Tolerance * std::max(1.0, std::abs(c)) || gc == 0) {
+                    root = c;
+                    return true;
+                }
+                if ((gc < 0) == (gb < 0)) {
+                    b = c;
+                    gb = gc;
+                    if (side == -1)
+                        ga /= 2;
+                    side = -1;
+                } else {
+                    a = c;
+                    ga = gc;
+                    if (side == 1)
+                        gb /= 2;
+                    side = 1;
+                }
+            }
+            root = 0.5 * (a + b);
+            return true;
+        }
+        a = x;
+        ga = gx;
+        haveA = true;
+    }
+    return false;
+}
+
+// Solves F = num(F) / den(F): fixed-point iteration from `start`, and where that fails a bracketed
+// search above `fmin`. ratio(F, num, den) fills both; it returns false where they are not defined.
+template <class Ratio> TMethodResult FixedPoint(Ratio ratio, double start, double fmin) {
+    TMethodResult r;
+    const double floor = fmin > 0 ? fmin * (1 + 1e-9) + 1e-12 : 1e-6;
+    double f = std::max(start, floor * 1.05);
+    for (int it = 1; it <= 100; ++it) {
+        double num = 0, den = 0;
+        if (!ratio(f, num, den) || !(den > 0) || !Finite(num))
+            break;
+        const double next = num / den;
+        r.Iterations = it;
+        if (!(next > floor) || !Finite(next))
+            break;
+        if (std::abs(next - f) <= Tolerance * next) {
+            r.F = next;
+            r.Converged = true;
+            return r;
+        }
+        f = next;
+    }
+    const auto g = [&ratio](double x, double& value) {
+        double num = 0, den = 0;
+        if (!ratio(x, num, den))
+            return false;
+        value = num - x * den;
+        return true;
+    };
+    double root = 0;
+    if (BracketRoot(g, floor, FMax, root) && root > floor) {
+        double num = 0, den = 0;
+        if (ratio(root, num, den) && den > 0) {
+            r.F = root;
+            r.Converged = true;
+        }
+    }
+    return r;
+}
+
+// Normal forces with no interslice shear (vertical equilibrium of each slice).
+bool NormalsWithoutShear(std::vector<TSliceTerms>& terms, std::vector<double>& n, double f) {
+    for (std::size_t i = 0; i < terms.size(); ++i) {
+        const TSliceTerms& t = terms[i];
+        const double ma = t.Cos + t.Sin * t.Tan / f;
+        if (!(ma > 0))
+            return false;
+        n[i] = (t.Wv - (t.Cl - t.Ul * t.Tan) * t.Sin / f) / ma;
+    }
+    return true;
+}
+
+void CheckAdmissibility(const std::vector<TSliceTerms>& terms, const std::vector<double>& n, double f,
+                        TMethodResult& r, bool mAlpha) {
+    for (std::size_t i = 0; i < terms.size(); ++i) {
+        const TSliceTerms& t = terms[i];
+        if (r.NegativeNormal < 0 && n[i] - t.Ul < -1e-9 * std::abs(t.Wv) - 1e-12)
+            r.NegativeNormal = static_cast<int>(i);
+        if (mAlpha && r.SmallMAlpha < 0 && t.Cos + t.Sin * t.Tan / f < 0.2)
+            r.SmallMAlpha = static_cast<int>(i);
+    }
+}
+
+// The march of the rigorous methods: given F and lambda, each slice's normal force and right-hand
+// interslice force follow from its two force equations, from the toe (E = 0) to the crest. The
+// force residual is what is left at the crest, the moment residual the unbalanced moment.
+class TMarch {
+  public:
+    TMarch(TWorkspace& ws, double externalMoment, double weight, double length)
+        : Ws(ws), Moment(externalMoment), ForceScale(weight), MomentScale(weight * length) {}
+
+    bool Run(double f, double lambda, double& rf, double& rm) const {
+        if (!(f > 0))
+            return false;
+        const std::vector<TSliceTerms>& terms = Ws.Terms;
+        const std::vector<double>& fn = Ws.F;
+        const std::vector<double>& u = Ws.U;
+        double e = 0, moment = Moment;
+        Ws.E[0] = 0;
+        for (std::size_t i = 0; i < terms.size(); ++i) {
+            const TSliceTerms& t = terms[i];
+            const double tf = t.Tan / f;
+            const double cp = (t.Cl - t.Ul * t.Tan) / f;
+            // The interslice function applies to the effective interslice force: the total one
+            // less the water pressing on the boundary.
+            const double xl = lambda * fn[i] * (e - u[i]);
+            const double lr = lambda * fn[i + 1];
+            const double den = t.Cos + tf * t.Sin - lr * (tf * t.Cos - t.Sin);
+            if (!(den > 1e-6))
+                return false;
+            const double n = (t.Wv - xl - cp * t.Sin + lr * (e + t.Qx + cp * t.Cos - u[i + 1])) / den;
+            e += t.Qx + cp * t.Cos + n * (tf * t.Cos - t.Sin);
+            Ws.N[i] = n;
+            Ws.E[i + 1] = e;
+            moment += n * t.MN + (cp + n * tf) * t.MS;
+        }
+        rf = e / ForceScale;
+        rm = moment / MomentScale;
+        return Finite(rf) && Finite(rm);
+    }
+
+  private:
+    TWorkspace& Ws;
+    double Moment, ForceScale, MomentScale;
+};
+
+// Newton's method on the two residuals in (F, lambda), with a backtracking line search.
+bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
+    double rf = 0, rm = 0;
+    if (!march.Run(f, lambda, rf, rm))
+        return false;
+    for (int it = 1; it <= 60; ++it) {
+        iterations = it;
+        const double df = 1e-7 * f, dl = 1e-7 * std::max(1.0, std::abs(lambda));
+        double rf1 = 0, rm1 = 0, rf2 = 0, rm2 = 0;
+        if (!march.Run(f + df, lambda, rf1, rm1) || !march.Run(f, lambda + dl, rf2, rm2))
+            return false;
+        const double a = (rf1 - rf) / df, b = (rf2 - rf) / dl;
+        const double c = (rm1 - rm) / df, d = (rm2 - rm) / dl;
+        const double det = a * d - b * c;
+        if (!(std::abs(det) > 0) || !Finite(det))
+            return false;
+        const double sf = (-rf * d + b * rm) / det;
+        const double sl = (-a * rm + c * rf) / det;
+        const double norm = std::hypot(rf, rm);
+        double t = 1;
+        bool accepted = false;
+        double nf = f, nl = lambda, nrf = rf, nrm = rm;
+        for (int k = 0; k < 12; ++k, t /= 2) {
+            nf = f + t * sf;
+            nl = lambda + t * sl;
+            if (nf > 0 && march.Run(nf, nl, nrf, nrm) && std::hypot(nrf, nrm) < norm * (1 - 1e-4 * t)) {
+                accepted = true;
+                break;
+            }
+        }
+        if (!accepted)
+            return norm < 1e-10 && march.Run(f, lambda, rf, rm);
+        const bool small = std::abs(nf - f) <= Tolerance * nf &&
+                           std::abs(nl - lambda) <= Tolerance * std::max(1.0, std::abs(nl));
+        f = nf;
+        lambda = nl;
+        rf = nrf;
+        rm = nrm;
+        if (small && std::hypot(rf, rm) < 1e-8)
+            return march.Run(f, lambda, rf, rm);
+    }
+    return false;
+}
+
+// Where Newton's method fails: for each lambda the F of force equilibrium and the F of moment
+// equilibrium, each found by a bracketed search, and the lambda where the two agree.
+bool LambdaScan(const TMarch& march, double& f, double& lambda) {
+    const auto rootF = [&march](double l, bool moment, double& out) {
+        return BracketRoot(
+            [&](double x, double& v) {
+                double rf = 0, rm = 0;
+                if (!march.Run(x, l, rf, rm))
+                    return false;
+                v = moment ? rm : rf;
+                return true;
+            },
+            0.02, FMax, out);
+    };
+    const auto gap = [&](double l, double& v) {
+        double ff = 0, fm = 0;
+        if (!rootF(l, false, ff) || !rootF(l, true, fm))
+            return false;
+        v = ff - fm;
+        return true;
+    };
+    // Lambda from -2 to 2 in steps, the scan shifted so it starts below zero.
+    double prevL = 0, prevG = 0;
+    bool have = false;
+    for (int k = -40; k <= 40; ++k) {
+        const double l = 0.05 * k;
+        double g = 0;
+        if (!gap(l, g)) {
+            have = false;
+            continue;
+        }
+        if (have && (prevG < 0) != (g < 0)) {
+            double a = prevL, ga = prevG, b = l, gb = g;
+            for (int it = 0; it < 100 && std::abs(b - a) > 1e-12; ++it) {
+                const double c = 0.5 * (a + b);
+                double gc = 0;
+                if (!gap(c, gc))
+                    return false;
+                if ((gc < 0) == (ga < 0)) {
+                    a = c;
+                    ga = gc;
+                } else {
+                    b = c;
+                    gb = gc;
+                }
+            }
+            (void)gb;
+            lambda = 0.5 * (a + b);
+            return rootF(lambda, true, f);
+        }
+        prevL = l;
+        prevG = g;
+        have = true;
+    }
+    return false;
+}
+
+TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMoment, TWorkspace& ws,
+                            double lambda, double start) {
+    TMethodResult r;
+    const std::size_t n = ws.Terms.size();
+    ws.N.resize(n);
+    ws.E.resize(n + 1);
+    if (ws.U.size() != n + 1)
+        ws.U.assign(n + 1, 0.0);
+    double weight = 0;
+    for (const TSlice& s : slices)
+        weight += s.Weight;
+    const double length = std::max(slices.back().XRight - slices.front().XLeft, 1e-12);
+    const TMarch march(ws, externalMoment, std::max(weight, 1e-300), length);
+    double f = start > 0 && Finite(start) ? start : 1.5;
+    double l = lambda;
+    bool ok = Newton(march, f, l, r.Iterations);
+    if (!ok) {
+        // A second start from the neutral guess before the slow scan.
+        f = 1.5;
+        l = 0;
+        ok = Newton(march, f, l, r.Iterations);
+    }
+    if (!ok) {
+        ok = LambdaScan(march, f, l);
+        double rf = 0, rm = 0;
+        ok = ok && march.Run(f, l, rf, rm) && std::abs(rf) < 1e-6 && std::abs(rm) < 1e-6;
+    }
+    if (!ok || !(f > 0) || f > FMax)
+        return r;
+    r.F = f;
+    r.Lambda = l;
+    r.Converged = true;
+    CheckAdmissibility(ws.Terms, ws.N, f, r, false);
+    const double limit = -1e-9 * weight;
+    for (std::size_t j = 1; j < n; ++j)
+        if (ws.E[j] - ws.U[j] < limit) {
+            r.Tension = static_cast<int>(j);
+            break;
+        }
+    return r;
+}
+} // namespace
+
+double PrepareTerms(const std::vector<TSlice>& slices, TPoint centre, TWorkspace& ws) {
+    ws.Terms.resize(slices.size());
+    double moment = 0;
+    for (std::size_t i = 0; i < slices.size(); ++i) {
+        const TSlice& s = slices[i];
+        TSliceTerms& t = ws.Terms[i];
+        t.Cl = s.Cohesion * s.Length;
+        t.Ul = s.U * s.Length;
+        t.Tan = s.TanPhi;
+        t.Sin = s.Sin;
+        t.Cos = s.Cos;
+        t.Wv = s.Weight - s.Qy;
+        t.Qx = s.Qx;
+        t.Thrust = s.Thrust;
+        const double dx = s.XMid - centre.X, dy = s.YBase - centre.Y;
+        t.MS = dx * s.Sin - dy * s.Cos;
+        t.MN = dx * s.Cos + dy * s.Sin;
+        moment += s.Qm - centre.X * s.Qy + centre.Y * s.Qx - (s.XW - centre.X) * s.Weight;
+    }
+    return moment;
+}
+
+TMethodResult SolveOrdinary(double externalMoment, TWorkspace& ws) {
+    TMethodResult r;
+    std::vector<TSliceTerms>& terms = ws.Terms;
+    ws.N.resize(terms.size());
+    double resisting = 0, driving = -externalMoment;
+    for (std::size_t i = 0; i < terms.size(); ++i) {
+        const TSliceTerms& t = terms[i];
+        // Forces normal to the base only: the interslice forces, and the free water beside the end
+        // slices with them, are left out. The pore pressure acts on the effective weight,
+        // N' = (W - u b) cos a, so that a submerged slope gives what its buoyant weight gives.
+        const double n = t.Wv * t.Cos + (t.Qx - t.Thrust) * t.Sin + t.Ul * t.Sin * t.Sin;
+        ws.N[i] = n;
+        resisting += (t.Cl + (n - t.Ul) * t.Tan) * t.MS;
+        driving -= n * t.MN;
+    }
+    r.Iterations = 1;
+    if (driving > 0 && Finite(resisting / driving) && resisting / driving > 0) {
+        r.F = resisting / driving;
+        r.Converged = true;
+        CheckAdmissibility(terms, ws.N, r.F, r, false);
+    }
+    return r;
+}
+
+TMethodResult SolveBishop(double externalMoment, TWorkspace& ws, double start) {
+    std::vector<TSliceTerms>& terms = ws.Terms;
+    ws.N.resize(terms.size());
+    const auto ratio = [&](double f, double& num, double& den) {
+        if (!NormalsWithoutShear(terms, ws.N, f))
+            return false;
+        num = 0;
+        den = -externalMoment;
+        for (std::size_t i = 0; i < terms.size(); ++i) {
+            const TSliceTerms& t = terms[i];
+            num += (t.Cl + (ws.N[i] - t.Ul) * t.Tan) * t.MS;
+            den -= ws.N[i] * t.MN;
+        }
+        return true;
+    };
+    TMethodResult r = FixedPoint(ratio, start, SmallestF(terms));
+    if (r.Converged) {
+        NormalsWithoutShear(terms, ws.N, r.F);
+        CheckAdmissibility(terms, ws.N, r.F, r, true);
+    }
+    return r;
+}
+
+TMethodResult SolveJanbu(TWorkspace& ws, double start) {
+    std::vector<TSliceTerms>& terms = ws.Terms;
+    ws.N.resize(terms.size());
+    const auto ratio = [&](double f, double& num, double& den) {
+        if (!NormalsWithoutShear(terms, ws.N, f))
+            return false;
+        num = den = 0;
+        for (std::size_t i = 0; i < terms.size(); ++i) {
+            const TSliceTerms& t = terms[i];
+            num += (t.Cl + (ws.N[i] - t.Ul) * t.Tan) * t.Cos;
+            den += ws.N[i] * t.Sin - t.Qx;
+        }
+        return true;
+    };
+    TMethodResult r = FixedPoint(ratio, start, SmallestF(terms));
+    if (r.Converged) {
+        NormalsWithoutShear(terms, ws.N, r.F);
+        CheckAdmissibility(terms, ws.N, r.F, r, true);
+    }
+    return r;
+}
+
+double JanbuCorrection(const std::vector<TSlice>& slices, const std::vector<TPoint>& surface) {
+    const TPoint a = surface.front(), b = surface.back();
+    const double chord = std::hypot(b.X - a.X, b.Y - a.Y);
+    if (!(chord > 0))
+        return 1;
+    double depth = 0;
+    for (const TPoint& p : surface)
+        depth = std::max(depth, ((b.X - a.X) * (a.Y - p.Y) - (b.Y - a.Y) * (a.X - p.X)) / chord);
+    bool anyC = false, anyPhi = false;
+    for (const TSlice& s : slices) {
+        anyC = anyC || s.Cohesion > 0;
+        anyPhi = anyPhi || s.TanPhi > 0;
+    }
+    // Janbu (1973): b1 = 0.69 for cohesion only, 0.31 for friction only, 0.50 for both.
+    const double b1 = anyC && !anyPhi ? 0.69 : (!anyC && anyPhi ? 0.31 : 0.50);
+    const double ratio = depth / chord;
+    return 1 + b1 * (ratio - 1.4 * ratio * ratio);
+}
+
+TMethodResult SolveSpencer(const std::vector<TSlice>& slices, double externalMoment, TWorkspace& ws,
+                           double thetaDeg, double start) {
+    ws.F.assign(ws.Terms.size() + 1, 1.0);
+    return SolveRigorous(slices, externalMoment, ws, std::tan(Rad(std::clamp(thetaDeg, -80.0, 80.0))), start);
+}
+
+TMethodResult SolveMorgensternPrice(const std::vector<TSlice>& slices, double externalMoment, TWorkspace& ws,
+                                    double lambda, double start) {
+    const std::size_t n = ws.Terms.size();
+    ws.F.resize(n + 1);
+    const double x0 = slices.front().XLeft, span = slices.back().XRight - x0;
+    for (std::size_t j = 0; j <= n; ++j) {
+        const double x = j < n ? slices[j].XLeft : slices.back().XRight;
+        ws.F[j] = std::sin(Pi * (x - x0) / span);
+    }
+    ws.F[0] = ws.F[n] = 0;
+    return SolveRigorous(slices, externalMoment, ws, lambda, start);
+}
+
+} // namespace quolm

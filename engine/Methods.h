@@ -1,0 +1,50 @@
+#pragma once
+// The limit-equilibrium methods on a set of slices. Every method works on any polyline surface; the
+// moment methods take moments about a given centre (for a circle its centre). Each one reports
+// whether it converged: a method that did not has no factor of safety.
+#include "engine/Slices.h"
+#include <cstdint>
+
+namespace quolm {
+
+enum class TMethod : std::uint8_t { Ordinary, Bishop, Janbu, Spencer, MorgensternPrice };
+
+struct TMethodResult {
+    double F = 0;
+    bool Converged = false;
+    int Iterations = 0;
+    // Spencer: tan of the interslice inclination; Morgenstern-Price: the scale of the half-sine.
+    double Lambda = 0;
+    // Admissibility of the solution (slice and boundary indexes 0-based, -1 when none).
+    int NegativeNormal = -1; // first slice with a negative effective normal force
+    int SmallMAlpha = -1;    // first slice where m_alpha fell below 0.2
+    int Tension = -1;        // first interslice boundary with a tensile normal force
+};
+
+// Prepares ws.Terms for `slices` with moments about `centre`; returns the moment of every force but
+// the base reactions about it (counterclockwise positive).
+double PrepareTerms(const std::vector<TSlice>& slices, TPoint centre, TWorkspace& ws);
+
+// Each solver expects PrepareTerms to have run for the same slices. On return ws.N holds the total
+// normal force of every slice (and ws.E the interslice normal forces for the rigorous methods).
+TMethodResult SolveOrdinary(double externalMoment, TWorkspace& ws);
+TMethodResult SolveBishop(double externalMoment, TWorkspace& ws, double start = 1.5);
+// Janbu's simplified method, uncorrected.
+TMethodResult SolveJanbu(TWorkspace& ws, double start = 1.5);
+// Janbu's correction factor f0 for the surface, from its depth below its chord and the soils on it.
+double JanbuCorrection(const std::vector<TSlice>& slices, const std::vector<TPoint>& surface);
+// Spencer (constant interslice inclination, starting at thetaDeg) and Morgenstern-Price with a
+// half-sine interslice function: force and moment equilibrium solved for F and the inclination scale.
+// The interslice function applies to the effective interslice forces: ws.U holds the water force on
+// every boundary (SideWaterForces; zeros without water).
+TMethodResult SolveSpencer(const std::vector<TSlice>& slices, double externalMoment, TWorkspace& ws,
+                           double thetaDeg, double start);
+TMethodResult SolveMorgensternPrice(const std::vector<TSlice>& slices, double externalMoment, TWorkspace& ws,
+                                    double lambda, double start);
+
+// The mobilised shear force on a slice's base for factor F and normal force N.
+inline double ShearForce(const TSliceTerms& t, double n, double f) {
+    return (t.Cl + (n - t.Ul) * t.Tan) / f;
+}
+
+} // namespace quolm

@@ -1,0 +1,370 @@
+#include "engine/Slices.h"
+#include <algorithm>
+#include <cmath>
+
+namespace quolm {
+
+namespace {
+// Intersection of segments p0-p1 and q0-q1; true with the point when they meet.
+bool SegmentsMeet(const TPoint& p0, const TPoint& p1, const TPoint& q0, const TPoint& q1, TPoint& at) {
+    const double rx = p1.X - p0.X, ry = p1.Y - p0.Y;
+    const double sx = q1.X - q0.X, sy = q1.Y - q0.Y;
+    const double den = rx * sy - ry * sx;
+    if (den == 0)
+        return false;
+    const double qpx = q0.X - p0.X, qpy = q0.Y - p0.Y;
+    const double t = (qpx * sy - qpy * sx) / den;
+    const double u = (qpx * ry - qpy * rx) / den;
+    if (t < 0 || t > 1 || u < 0 || u > 1)
+        return false;
+    at = {p0.X + t * rx, p0.Y + t * ry};
+    return true;
+}
+
+// y of the surface polyline at x (x within its range).
+double SurfaceY(const std::vector<TPoint>& s, double x) {
+    const auto it =
+        std::upper_bound(s.begin() + 1, s.end() - 1, x, [](double v, const TPoint& q) { return v < q.X; });
+    const TPoint& b = *it;
+    const TPoint& a = *(it - 1);
+    return a.Y + (b.Y - a.Y) * (x - a.X) / (b.X - a.X);
+}
+
+// Slice holding x (clamped to the first and last).
+TSlice& SliceAt(std::vector<TSlice>& slices, double x) {
+    const auto it = std::upper_bound(slices.begin(), slices.end(), x,
+                                     [](double v, const TSlice& s) { return v < s.XRight; });
+    return it == slices.end() ? slices.back() : *it;
+}
+
+void AddForce(TSlice& s, double px, double py, double fx, double fy) {
+    s.Qx += fx;
+    s.Qy += fy;
+    s.Qm += px * fy - py * fx;
+}
+} // namespace
+
+bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, const TSliceOptions& options,
+               TWorkspace& ws, TSliceNotes& notes) {
+    notes = TSliceNotes();
+    std::vector<TSlice>& slices = ws.Slices;
+    slices.clear();
+    if (surface.size() < 2)
+        return false;
+    const double x0 = surface.front().X, x1 = surface.back().X;
+    const double length = x1 - x0;
+    if (!(length > 0))
+        return false;
+
+    // Breaks: the surface's vertices, the model's own breaks, and where the surface crosses a
+    // boundary line (the base soil changes) or a water surface (the pore pressure turns).
+    std::vector<double>& breaks = ws.Breaks;
+    breaks.clear();
+    for (const TPoint& p : surface)
+        breaks.push_back(p.X);
+    const std::vector<double>& mb = model.Breaks();
+    for (auto it = std::upper_bound(mb.begin(), mb.end(), x0); it != mb.end() && *it < x1; ++it)
+        breaks.push_back(*it);
+    const int waterCount = static_cast<int>(model.Water.size());
+    for (std::size_t s = 0; s + 1 < surface.size(); ++s) {
+        const TPoint& a = surface[s];
+        const TPoint& b = surface[s + 1];
+        const double bs = (b.Y - a.Y) / (b.X - a.X);
+        const double as = a.Y - bs * a.X;
+        for (int i = model.IntervalOf(a.X); i >= 0 && i < model.IntervalCount(); ++i) {
+            const TGridInterval& g = model.Interval(i);
+            if (g.X0 >= b.X)
+                break;
+            const double lo = std::max(a.X, g.X0), hi = std::min(b.X, g.X1);
+            const auto cross = [&](const TLinePiece& lp) {
+                if (lp.B == bs)
+                    return;
+                const double x = (as - lp.A) / (lp.B - bs);
+                if (x > lo && x < hi)
+                    breaks.push_back(x);
+            };
+            for (int k = 0; k < g.LineCount; ++k)
+                cross(model.Piece(g.FirstLine + k));
+            for (int w = 0; w < waterCount; ++w)
+                cross(model.WaterPiece(g.FirstWater + w));
+        }
+    }
+    std::sort(breaks.begin(), breaks.end());
+    const double eps = 1e-6 * length;
+    breaks.erase(
+        std::unique(breaks.begin(), breaks.end(), [eps](double p, double q) { return q - p <= eps; }),
+        breaks.end());
+    breaks.front() = x0;
+    breaks.back() = x1;
+    if (breaks.size() < 2)
+        return false;
+
+    const double nominal = length / std::max(1, options.TargetSlices);
+    for (std::size_t j = 0; j + 1 < breaks.size(); ++j) {
+        const double a = breaks[j], b = breaks[j + 1];
+        const int k = std::max(1, static_cast<int>(std::lround((b - a) / nominal)));
+        for (int m = 0; m < k; ++m) {
+            TSlice s;
+            s.XLeft = a + (b - a) * m / k;
+            s.XRight = m + 1 == k ? b : a + (b - a) * (m + 1) / k;
+            slices.push_back(s);
+        }
+    }
+
+    const double gw = model.WaterWeight;
+    double total = 0;
+    std::size_t seg = 0;
+    int interval = model.IntervalOf(x0);
+    for (TSlice& s : slices) {
+        s.Width = s.XRight - s.XLeft;
+        const double xm = s.XMid = 0.5 * (s.XLeft + s.XRight);
+        while (seg + 2 < surface.size() && surface[seg + 1].X <= xm)
+            ++seg;
+        const TPoint& a = surface[seg];
+        const TPoint& b = surface[seg + 1];
+        const double slope = (b.Y - a.Y) / (b.X - a.X);
+        s.YBase = a.Y + slope * (xm - a.X);
+        s.Cos = 1 / std::sqrt(1 + slope * slope);
+        s.Sin = slope * s.Cos;
+        s.Length = s.Width / s.Cos;
+
+        while (interval + 1 < model.IntervalCount() && model.Interval(interval).X1 < xm)
+            ++interval;
+        const TGridInterval& g = model.Interval(interval);
+        const int count = g.LineCount;
+        // The column is cut by lines that are straight across the slice (it breaks wherever one of
+        // them bends or two of them cross), so each part of it is a trapezoid: its weight and the x
+        // of its centre of gravity are exact.
+        const double xl = s.XLeft, xr = s.XRight, wd = s.Width;
+        const double ybl = a.Y + slope * (xl - a.X), ybr = a.Y + slope * (xr - a.X);
+        double weight = 0, momentX = 0, momentY = 0;
+        const auto add = [&](double gamma, double hl, double hr, double hm, double ym) {
+            hl = std::max(hl, 0.0);
+            hr = std::max(hr, 0.0);
+            weight += gamma * wd * 0.5 * (hl + hr);
+            momentX += gamma * wd * (0.5 * (hl + hr) * xl + wd * (hl + 2 * hr) / 6);
+            momentY += gamma * wd * std::max(hm, 0.0) * ym;
+        };
+        int baseSoil = count > 0 ? model.Piece(g.FirstLine + count - 1).Soil : 0;
+        s.YTop = count > 0 ? model.Piece(g.FirstLine).At(xm) : s.YBase;
+        for (int k = 0; k < count; ++k) {
+            const TLinePiece& lp = model.Piece(g.FirstLine + k);
+            const double top = lp.At(xm);
+            if (top <= s.YBase)
+                break;
+            const bool last = k + 1 >= count;
+            const TLinePiece* next = last ? nullptr : &model.Piece(g.FirstLine + k + 1);
+            const double below = last ? -1e300 : next->At(xm);
+            const double bottom = std::max(below, s.YBase);
+            const bool onBase = below <= s.YBase;
+            if (onBase)
+                baseSoil = lp.Soil;
+            if (top <= bottom)
+                continue;
+            const double topL = lp.At(xl), topR = lp.At(xr);
+            const double botL = onBase ? ybl : next->At(xl), botR = onBase ? ybr : next->At(xr);
+            const TSoil& soil = model.Soils[static_cast<std::size_t>(lp.Soil)];
+            if (soil.Piezometric < 0) {
+                add(soil.MoistWeight, topL - botL, topR - botR, top - bottom, 0.5 * (top + bottom));
+                continue;
+            }
+            // Saturated from the bottom up to the water surface, moist above it.
+            const TLinePiece& wp = model.WaterPiece(g.FirstWater + soil.Piezometric);
+            const double wetL = std::clamp(wp.At(xl), botL, topL), wetR = std::clamp(wp.At(xr), botR, topR);
+            const double wetM = std::clamp(wp.At(xm), bottom, top);
+            add(soil.SaturatedWeight, wetL - botL, wetR - botR, wetM - bottom, 0.5 * (wetM + bottom));
+            add(soil.MoistWeight, topL - wetL, topR - wetR, top - wetM, 0.5 * (top + wetM));
+        }
+        s.Weight = weight;
+        s.XW = weight > 0 ? momentX / weight : xm;
+        s.YW = weight > 0 ? momentY / weight : 0.5 * (s.YTop + s.YBase);
+        total += s.Weight;
+
+        s.Soil = baseSoil;
+        const TSoil& soil = model.Soils[static_cast<std::size_t>(baseSoil)];
+        s.Cohesion = soil.Cohesion;
+        s.TanPhi = soil.TanPhi;
+        s.PhiDeg = soil.PhiDeg;
+        if (!soil.Anisotropy.empty()) {
+            const double alphaDeg = Deg(std::atan(slope));
+            const TAnisotropyRow* row = &soil.Anisotropy.back();
+            for (const TAnisotropyRow& r : soil.Anisotropy)
+                if (r.LimitDeg >= alphaDeg) {
+                    row = &r;
+                    break;
+                }
+            s.Cohesion = row->Cohesion;
+            s.TanPhi = row->TanPhi;
+            s.PhiDeg = row->PhiDeg;
+        }
+        s.Qx = s.Qy = s.Qm = s.Thrust = 0;
+        double u = 0;
+        if (soil.Piezometric >= 0) {
+            const TLinePiece& wp = model.WaterPiece(g.FirstWater + soil.Piezometric);
+            u = gw * (wp.At(xm) - s.YBase);
+            // The pore pressure changes linearly along the base: its resultant acts off the middle,
+            // which the moment equations get as a couple.
+            const double ul = gw * (wp.At(xl) - ybl), ur = gw * (wp.At(xr) - ybr);
+            if (std::min(ul, ur) >= -model.Cavitation)
+                s.Qm += s.Length * s.Length * (ur - ul) / 12;
+        }
+        if (soil.Ru != 0)
+            u += soil.Ru * weight / wd;
+        u += soil.PoreConstant;
+        s.U = std::max(u, -model.Cavitation);
+
+        // Free water standing on the ground over the slice.
+        if (count > 0) {
+            const TSoil& top = model.Soils[static_cast<std::size_t>(model.Piece(g.FirstLine).Soil)];
+            if (top.Piezometric >= 0) {
+                const TLinePiece& wp = model.WaterPiece(g.FirstWater + top.Piezometric);
+                const TLinePiece& ground = model.Piece(g.FirstLine);
+                const double dl = std::max(wp.At(xl) - ground.At(xl), 0.0);
+                const double dr = std::max(wp.At(xr) - ground.At(xr), 0.0);
+                if (dl + dr > 0) {
+                    const double fw = gw * wd * 0.5 * (dl + dr);
+                    const double xc = xl + wd * (dl + 2 * dr) / (3 * (dl + dr));
+                    AddForce(s, xc, ground.At(xc), 0, -fw);
+                    notes.FreeWaterWeight += fw;
+                }
+            }
+        }
+        // Earthquake: outwards from the face (towards -x) and upwards, at the centre of gravity.
+        if (model.Kh != 0 || model.Kv != 0)
+            AddForce(s, s.XW, s.YW, -model.Kh * s.Weight, model.Kv * s.Weight);
+        for (const TLoad& l : model.Loads) {
+            const double lo = std::max(l.LeftX, s.XLeft), hi = std::min(l.RightX, s.XRight);
+            if (!(hi > lo))
+                continue;
+            const double f = l.Intensity * (hi - lo);
+            const double px = 0.5 * (lo + hi);
+            AddForce(s, px, model.GroundY(px), f * l.DirX, f * l.DirY);
+        }
+    }
+    if (!(total > 0))
+        return false;
+
+    // Free water beside the end slices pushes on the mass horizontally.
+    const auto endThrust = [&](double x, TSlice& s, double sign) {
+        const int top = model.SoilAt(x, model.GroundY(x) - 1e-9 * model.Extent);
+        if (top < 0)
+            return;
+        const int w = model.Soils[static_cast<std::size_t>(top)].Piezometric;
+        if (w < 0)
+            return;
+        const double yg = model.GroundY(x);
+        const double depth = model.WaterY(w, x) - yg;
+        if (depth > 0) {
+            AddForce(s, x, yg + depth / 3, sign * 0.5 * gw * depth * depth, 0);
+            s.Thrust += sign * 0.5 * gw * depth * depth;
+        }
+    };
+    endThrust(x0, slices.front(), 1);
+    endThrust(x1, slices.back(), -1);
+
+    // Tiebacks whose free length the surface crosses hold the mass at their heads.
+    for (const TTieback& t : model.Tiebacks) {
+        if (!(t.Head.X >= x0 && t.Head.X <= x1) || t.Force == 0)
+            continue;
+        const TPoint end{t.Head.X + t.FreeLength * t.DirX, t.Head.Y + t.FreeLength * t.DirY};
+        bool crosses = false;
+        TPoint at;
+        for (std::size_t k = 0; k + 1 < surface.size() && !crosses; ++k)
+            crosses = SegmentsMeet(t.Head, end, surface[k], surface[k + 1], at);
+        if (!crosses)
+            continue;
+        AddForce(SliceAt(slices, t.Head.X), t.Head.X, t.Head.Y, t.Force * t.DirX, t.Force * t.DirY);
+        ++notes.TiebacksActive;
+    }
+
+    // Reinforcement pulls the mass where the surface cuts it, towards the part held in stable ground.
+    const double step = 1e-4 * model.Extent;
+    const auto inside = [&](const TPoint& q) {
+        return q.X > x0 && q.X < x1 && q.Y > SurfaceY(surface, q.X) && q.Y < model.GroundY(q.X);
+    };
+    for (const TReinforcementLine& line : model.Reinforcement)
+        for (std::size_t k = 0; k + 1 < line.Points.size(); ++k) {
+            const TPoint& p0 = line.Points[k];
+            const TPoint& p1 = line.Points[k + 1];
+            const double len = std::hypot(p1.X - p0.X, p1.Y - p0.Y);
+            if (!(len > 0) || line.Force[k] == 0)
+                continue;
+            for (std::size_t j = 0; j + 1 < surface.size(); ++j) {
+                TPoint at;
+                if (!SegmentsMeet(p0, p1, surface[j], surface[j + 1], at))
+                    continue;
+                double ux = (p1.X - p0.X) / len, uy = (p1.Y - p0.Y) / len;
+                if (inside({at.X + step * ux, at.Y + step * uy})) {
+                    ux = -ux;
+                    uy = -uy;
+                }
+                const TPoint& a = surface[j];
+                const TPoint& b = surface[j + 1];
+                const double sl = std::hypot(b.X - a.X, b.Y - a.Y);
+                const double tx = (b.X - a.X) / sl,
+                             ty = (b.Y - a.Y) / sl; // up the surface, against the motion
+                const double f = line.Factor[k];
+                double dx = (1 - f) * ux + f * tx, dy = (1 - f) * uy + f * ty;
+                const double dl = std::hypot(dx, dy);
+                if (!(dl > 0))
+                    continue;
+                dx /= dl;
+                dy /= dl;
+                AddForce(SliceAt(slices, at.X), at.X, at.Y, line.Force[k] * dx, line.Force[k] * dy);
+                ++notes.ReinforcementCrossings;
+            }
+        }
+    return true;
+}
+
+void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surface, TWorkspace& ws) {
+    const std::vector<TSlice>& slices = ws.Slices;
+    const std::size_t n = slices.size();
+    ws.U.assign(n + 1, 0.0);
+    if (model.Water.empty() || n < 2)
+        return;
+    const double gw = model.WaterWeight;
+    const double cav = model.Cavitation;
+    // Integral of max(gw (yp - y), -cav) from lo to hi.
+    const auto pressure = [gw, cav](double yp, double lo, double hi) {
+        if (!(hi > lo))
+            return 0.0;
+        const double yc = gw > 0 ? yp + cav / gw : yp; // above it the suction is cut off
+        double f = 0;
+        const double top = std::min(hi, yc);
+        if (top > lo)
+            f += gw * ((yp - lo) + (yp - top)) * 0.5 * (top - lo);
+        if (hi > yc)
+            f -= cav * (hi - std::max(lo, yc));
+        return f;
+    };
+    std::size_t seg = 0;
+    for (std::size_t j = 1; j < n; ++j) {
+        const double x = slices[j].XLeft;
+        while (seg + 2 < surface.size() && surface[seg + 1].X <= x)
+            ++seg;
+        const TPoint& a = surface[seg];
+        const TPoint& b = surface[seg + 1];
+        const double yb = a.Y + (b.Y - a.Y) * (x - a.X) / (b.X - a.X);
+        const TGridInterval& g = model.Interval(model.IntervalOf(x));
+        double force = 0;
+        for (int k = 0; k < g.LineCount; ++k) {
+            const TLinePiece& lp = model.Piece(g.FirstLine + k);
+            const double top = lp.At(x);
+            if (top <= yb)
+                break;
+            const double below = k + 1 < g.LineCount ? model.Piece(g.FirstLine + k + 1).At(x) : -1e300;
+            const int w = model.Soils[static_cast<std::size_t>(lp.Soil)].Piezometric;
+            if (w < 0)
+                continue;
+            const double yp = model.WaterPiece(g.FirstWater + w).At(x);
+            force += pressure(yp, std::max(below, yb), top);
+            // Free water standing on the ground at this boundary.
+            if (k == 0 && yp > top)
+                force += 0.5 * gw * (yp - top) * (yp - top);
+        }
+        ws.U[j] = force;
+    }
+}
+
+} // namespace quolm

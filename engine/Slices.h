@@ -1,0 +1,94 @@
+#pragma once
+// The sliding mass above a trial surface cut into vertical slices, with every force that acts on each
+// slice except the base reactions and the interslice forces, which the methods solve for.
+#include "engine/Model.h"
+#include <cmath>
+#include <vector>
+
+namespace quolm {
+
+struct TSlice {
+    double XLeft = 0, XRight = 0, XMid = 0, Width = 0;
+    double YBase = 0;        // base elevation at XMid
+    double YTop = 0;         // ground elevation at XMid
+    double Sin = 0, Cos = 1; // of the base inclination (counterclockwise from +x)
+    double Length = 0;       // base length
+    double Weight = 0;       // soil weight of the column
+    double XW = 0, YW = 0;   // its centre of gravity
+    double Cohesion = 0, TanPhi = 0, PhiDeg = 0;
+    double U = 0; // pore pressure at the base
+    // Every other force on the slice (free water, loads, earthquake, tiebacks, reinforcement): its
+    // components and its moment about the origin (counterclockwise positive).
+    double Qx = 0, Qy = 0, Qm = 0;
+    // The part of Qx that is the thrust of free water beside an end slice.
+    double Thrust = 0;
+    int Soil = 0; // 0-based soil at the base
+};
+
+struct TSliceOptions {
+    int TargetSlices = 40; // the surface is cut into about this many slices of equal width
+};
+
+// The base inclination in degrees.
+inline double AlphaDeg(const TSlice& s) {
+    return Deg(std::atan2(s.Sin, s.Cos));
+}
+
+// Notes on a cut surface that the analysis reports.
+struct TSliceNotes {
+    bool Tension = false;   // not used by the cutting itself
+    int TiebacksActive = 0; // tiebacks whose free length the surface crosses
+    int ReinforcementCrossings = 0;
+    double FreeWaterWeight = 0; // total weight of free water standing on the mass
+};
+
+// What the methods need of one slice, with the moment arms about the chosen centre.
+struct TSliceTerms {
+    double Cl = 0;  // cohesion times base length
+    double Ul = 0;  // pore pressure times base length
+    double Tan = 0; // tan(phi)
+    double Sin = 0, Cos = 1;
+    double Wv =
+        0; // net downward force besides the base reactions: weight minus the other forces' upward part
+    double Qx = 0;     // horizontal force besides the base and interslice forces
+    double Thrust = 0; // the part of Qx that is free water beside an end slice
+    double MS = 0;     // moment arm of the base shear (positive against the motion)
+    double MN = 0;     // moment arm of the base normal force
+};
+
+// Per-thread scratch space of the evaluation of one surface: reused, so that evaluating a surface
+// does not allocate once the buffers have grown to the size of the problem.
+struct TWorkspace {
+    std::vector<TPoint> Clipped;
+    std::vector<double> Breaks;
+    std::vector<TSlice> Slices;
+    // Method scratch: slice terms, normal forces, interslice forces and the interslice function.
+    std::vector<TSliceTerms> Terms;
+    std::vector<double> N, E, F;
+    // Water force on every slice boundary (0..n), for the rigorous methods (SideWaterForces).
+    std::vector<double> U;
+    TWorkspace() {
+        Clipped.reserve(256);
+        Breaks.reserve(1024);
+        Slices.reserve(512);
+        N.reserve(512);
+        E.reserve(513);
+        F.reserve(513);
+        U.reserve(513);
+        Terms.reserve(512);
+    }
+};
+
+// Cuts the sliding mass above `surface` (ground to ground, ascending x, as ClipToGround gives it)
+// into slices: breaks at every vertex of the surface, every profile, water and load break, every
+// crossing of the surface with a boundary line or a water surface, then equal subdivision towards
+// `options.TargetSlices`. Fills ws.Slices; returns false when the mass has no weight.
+bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, const TSliceOptions& options,
+               TWorkspace& ws, TSliceNotes& notes);
+
+// The hydrostatic water force on each boundary between slices (ws.U, one per boundary, 0 at both
+// ends, whose free water is in the end slices' thrusts): the rigorous methods take their interslice
+// function on the effective interslice force, the total force less this one.
+void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surface, TWorkspace& ws);
+
+} // namespace quolm
