@@ -1,11 +1,158 @@
 #include "engine/Search.h"
+#include "engine/Evaluate.h"
+#include "engine/search/SearchRunner.h"
+#include <cmath>
 
 namespace quolm {
 
-void RunSearch(const TSlopeModel&, const TSlopeSettings&, const TRunOptions&, TAnalysis& a) {
-    a.Diagnostics.Error("E182",
-                        "This engine analyses user-defined failure surfaces (SURFAC, SURBIS) only so far: "
-                        "enter the surface to analyse.");
+namespace {
+
+const char* ProblemText(TSurfaceProblem p) {
+    switch (p) {
+    case TSurfaceProblem::None:
+        return nullptr;
+    case TSurfaceProblem::TooFewPoints:
+    case TSurfaceProblem::NotLeftToRight:
+        return search::reason::NotLeftToRight;
+    case TSurfaceProblem::StartsBelowGround:
+    case TSurfaceProblem::EndsBelowGround:
+        return "does not begin and end on the ground";
+    case TSurfaceProblem::NotBelowGround:
+        return search::reason::NotIntoGround;
+    case TSurfaceProblem::LeavesAndReenters:
+        return search::reason::Reenters;
+    case TSurfaceProblem::OutsideSlope:
+        return search::reason::OutsideProfile;
+    case TSurfaceProblem::TooShallow:
+        return "cuts off no sliding mass";
+    }
+    return "not admissible";
+}
+
+// The engine's mechanics as the search sees them: a trial surface clipped to the ground exactly as a
+// user's surface is, then sliced and solved by the search's method. One workspace per thread.
+class TEngineEvaluator final : public search::ISurfaceEvaluator {
+  public:
+    TEngineEvaluator(const TSlopeModel& model, TMethod method, double thetaDeg, const TSliceOptions& options)
+        : Model(model), Method(method), ThetaDeg(thetaDeg), Options(options) {}
+
+    void Prepare(int workers) override { Slots.resize(static_cast<std::size_t>(workers)); }
+
+    search::TSurfaceValue Evaluate(const search::TTrialSurface& s, int worker) const override {
+        TSlot& slot = Slots[static_cast<std::size_t>(worker)];
+        slot.Points.resize(s.Points.size());
+        for (std::size_t k = 0; k < s.Points.size(); ++k)
+            slot.Points[k] = {s.Points[k].X, s.Points[k].Y};
+        const TSurfaceCheck check =
+            ClipToGround(Model, slot.Points.data(), static_cast<int>(slot.Points.size()), slot.Clipped);
+        if (const char* why = ProblemText(check.Problem))
+            return {0, why};
+        const TPoint centre{s.Circle.X, s.Circle.Y};
+        if (!EvaluateSurface(Model, slot.Clipped, s.Circular ? &centre : nullptr, Method, Options, ThetaDeg,
+                             slot.Workspace, slot.Result))
+            return {0, "cuts off no weight"};
+        if (!slot.Result.Result.Converged)
+            return {0, "the method did not converge"};
+        const double f = slot.Result.Result.F;
+        if (!(f > 0) || !std::isfinite(f))
+            return {0, "no positive factor of safety"};
+        return {f, nullptr};
+    }
+
+  private:
+    struct TSlot {
+        std::vector<TPoint> Points, Clipped;
+        TWorkspace Workspace;
+        TEvaluation Result;
+    };
+    const TSlopeModel& Model;
+    const TMethod Method;
+    const double ThetaDeg;
+    const TSliceOptions Options;
+    mutable std::vector<TSlot> Slots;
+};
+
+TSurfaceResult ResultOf(const search::TRankedSurface& r) {
+    TSurfaceResult s;
+    s.FS = r.FS;
+    s.Points.reserve(r.Surface.Points.size());
+    for (const search::TXY& p : r.Surface.Points)
+        s.Points.push_back({p.X, p.Y});
+    if (r.Surface.Circular)
+        s.Circle = TCircle{r.Surface.Circle.X, r.Surface.Circle.Y, r.Surface.Circle.R};
+    return s;
+}
+
+const char* EdgeCode(search::TEdge e) {
+    switch (e) {
+    case search::TEdge::LeftInitiation:
+    case search::TEdge::RightInitiation:
+        return "W311";
+    case search::TEdge::LeftTermination:
+    case search::TEdge::RightTermination:
+        return "W312";
+    case search::TEdge::CwLimit:
+    case search::TEdge::CcwLimit:
+        return "W313";
+    case search::TEdge::MinimumElevation:
+    case search::TEdge::Limit:
+        return "W314";
+    case search::TEdge::BoxSide:
+        return "W315";
+    }
+    return "W311";
+}
+} // namespace
+
+void RunSearch(const TSlopeModel& model, const TSlopeSettings& settings, const TRunOptions& options,
+               TAnalysis& a) {
+    search::TSearchProblem problem;
+    std::vector<search::TSearchMessage> errors;
+    if (!search::SearchProblemOf(a.Input, problem, errors)) {
+        for (const search::TSearchMessage& e : errors)
+            a.Diagnostics.Errors.push_back({e.Code, e.Message});
+        return;
+    }
+    const double theta = static_cast<double>(settings.InterSliceAngle);
+    TEngineEvaluator evaluator(model, a.Method, theta, options.Slicing);
+    search::TSearchOptions so;
+    so.Threads = options.Threads;
+    so.Seed = options.Seed;
+    const search::TSearchResult r = search::RunSearch(problem, evaluator, so);
+    for (const search::TSearchMessage& w : r.Warnings)
+        a.Diagnostics.Warnings.push_back({w.Code, w.Message});
+    a.Generated = r.Generated;
+    a.Analysed = r.Analysed;
+    for (const auto& [why, n] : r.Rejected)
+        a.Rejected[why] += n;
+    if (!r.Errors.empty() || !r.HasGeneratedBest) {
+        for (const search::TSearchMessage& e : r.Errors)
+            a.Diagnostics.Errors.push_back({e.Code, e.Message});
+        return;
+    }
+    a.Trials.reserve(r.Trials.size());
+    for (const search::TRankedSurface& t : r.Trials)
+        a.Trials.push_back(ResultOf(t));
+    for (const search::TRankedSurface& t : r.Ten)
+        a.Ten.push_back(ResultOf(t));
+
+    TSearchSummary summary;
+    summary.GeneratedBest = ResultOf(r.GeneratedBest);
+    summary.RefinedBest = ResultOf(r.HasRefinedBest ? r.RefinedBest : r.GeneratedBest);
+    summary.RefinementEvaluations = r.RefinementEvaluations;
+    summary.Threads = r.Threads;
+    for (const search::TEdgeNote& e : r.Edges)
+        summary.Edges.push_back({EdgeCode(e.Edge), e.Message});
+    for (const TDiagnostic& e : summary.Edges)
+        a.Diagnostics.Warnings.push_back(e);
+    a.Search = std::move(summary);
+
+    // The critical surface with every method, as a user's surface would be reported.
+    const TSurfaceResult& best = a.Ten.front();
+    std::vector<TPoint> clipped;
+    ClipToGround(model, best.Points.data(), static_cast<int>(best.Points.size()), clipped);
+    a.Critical = AnalyseSurface(model, clipped, best.Circle ? &*best.Circle : nullptr, a.Method, theta,
+                                options.Slicing);
 }
 
 } // namespace quolm

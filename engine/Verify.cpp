@@ -90,8 +90,10 @@ std::vector<TVerificationRow> RunVerification(std::string& error) {
         }
         fields.push_back(Trim(line.substr(start)));
         TVerificationRow row;
+        if (fields.size() == 5)
+            row.UpperBound = fields[3] == "max";
         if (fields.size() != 5 || !Number(fields[2], row.Published) ||
-            !Number(fields[3], row.TolerancePercent)) {
+            (!row.UpperBound && !Number(fields[3], row.TolerancePercent))) {
             error = "problems.txt, line " + std::to_string(lineNo) +
                     ": expected file | method | value | tolerance | source.";
             continue;
@@ -129,7 +131,8 @@ std::vector<TVerificationRow> RunVerification(std::string& error) {
             row.Computed = MethodValue(*a.Critical, row.Method);
         if (row.Computed) {
             row.DifferencePercent = 100 * (*row.Computed - row.Published) / row.Published;
-            row.Pass = std::abs(row.DifferencePercent) <= row.TolerancePercent;
+            row.Pass = row.UpperBound ? *row.Computed <= row.Published
+                                      : std::abs(row.DifferencePercent) <= row.TolerancePercent;
         }
     }
     return rows;
@@ -145,7 +148,8 @@ std::string VerificationTable(const std::vector<TVerificationRow>& rows) {
         t += Cell(name, 36, true) + Cell(r.Method, 19, true) + Cell(Fixed(r.Published, 3), 10) +
              Cell(r.Computed ? Fixed(*r.Computed, 3) : "none", 10) +
              Cell(r.Computed ? Fixed(r.DifferencePercent, 2) : "-", 9) +
-             Cell(Fixed(r.TolerancePercent, 1), 8) + "  " + (r.Pass ? "pass" : "FAIL") + "\n";
+             Cell(r.UpperBound ? "max" : Fixed(r.TolerancePercent, 1), 8) + "  " +
+             (r.Pass ? "pass" : "FAIL") + "\n";
     }
     return t;
 }

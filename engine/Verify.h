@@ -19,6 +19,8 @@ struct TVerificationRow {
     std::string Method;  // results key: "bishop", "janbu_corrected", ...
     double Published = 0;
     double TolerancePercent = 0;
+    // A search's minimum that must not lie above the published value (tolerance "max").
+    bool UpperBound = false;
     std::string Source;
     std::optional<double> Computed; // null when the method did not converge or the problem failed
     double DifferencePercent = 0;

@@ -50,6 +50,24 @@ template <class F> void ParallelFor(int threads, long long count, long long chun
         std::rethrow_exception(error);
 }
 
+// Whether two surfaces are the same within `tol`: circles by centre, radius and ends, others point by
+// point.
+bool SameSurface(const TTrialSurface& a, const TTrialSurface& b, double tol) {
+    auto near = [tol](TXY p, TXY q) { return std::abs(p.X - q.X) <= tol && std::abs(p.Y - q.Y) <= tol; };
+    if (a.Points.empty() || b.Points.empty() || a.Circular != b.Circular)
+        return false;
+    if (a.Circular)
+        return near({a.Circle.X, a.Circle.Y}, {b.Circle.X, b.Circle.Y}) &&
+               std::abs(a.Circle.R - b.Circle.R) <= tol && near(a.Points.front(), b.Points.front()) &&
+               near(a.Points.back(), b.Points.back());
+    if (a.Points.size() != b.Points.size())
+        return false;
+    for (std::size_t k = 0; k < a.Points.size(); ++k)
+        if (!near(a.Points[k], b.Points[k]))
+            return false;
+    return true;
+}
+
 struct TOutcome {
     double FS = 0;
     const char* Why = nullptr; // null: FS holds the factor of safety
@@ -182,20 +200,33 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
                        generator.RefineBudget(static_cast<int>(p.size())));
         });
         std::size_t bestStart = 0;
+        std::vector<std::size_t> byFactor;
         for (std::size_t k = 0; k < starts; ++k) {
             result.RefinementEvaluations += refined[k].Evaluations;
             if (refined[k].FS < refined[bestStart].FS)
                 bestStart = k;
-            if (refined[k].FS < ten[k].FS) {
-                TRankedSurface r;
-                r.FS = refined[k].FS;
-                r.Surface = refined[k].Surface;
-                r.Point = ten[k].Point;
-                r.Number = ten[k].Number;
-                r.Refined = true;
-                candidates.push_back(std::move(r));
-                candidateParams.push_back(refined[k].Params);
-            }
+            if (refined[k].FS < ten[k].FS)
+                byFactor.push_back(k);
+        }
+        // Refinements from nearby starts often end on one surface: it is listed once.
+        std::stable_sort(byFactor.begin(), byFactor.end(),
+                         [&](std::size_t a, std::size_t b) { return refined[a].FS < refined[b].FS; });
+        const std::size_t generatedCount = candidates.size();
+        for (const std::size_t k : byFactor) {
+            bool repeated = false;
+            for (std::size_t c = generatedCount; c < candidates.size() && !repeated; ++c)
+                repeated =
+                    SameSurface(candidates[c].Surface, refined[k].Surface, problem.Geometry.Extent() * 1e-3);
+            if (repeated)
+                continue;
+            TRankedSurface r;
+            r.FS = refined[k].FS;
+            r.Surface = refined[k].Surface;
+            r.Point = ten[k].Point;
+            r.Number = ten[k].Number;
+            r.Refined = true;
+            candidates.push_back(std::move(r));
+            candidateParams.push_back(refined[k].Params);
         }
         result.HasRefinedBest = true;
         result.RefinedBest = ten[bestStart];

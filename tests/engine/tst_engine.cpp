@@ -150,7 +150,7 @@ void TestEngine::publishedProblems() {
     int fredlundKrahn = 0;
     for (const quolm::TVerificationRow& r : rows) {
         QVERIFY2(r.Pass, qPrintable(QString::fromStdString(r.Problem + " " + r.Method)));
-        fredlundKrahn += r.Problem.find("fredlund-krahn") == 0;
+        fredlundKrahn += r.Problem.find("fredlund-krahn-1977-case") == 0;
     }
     QVERIFY(rows.size() >= 15);
     QCOMPARE(fredlundKrahn, 7);
