@@ -153,6 +153,10 @@ void RunSearch(const TSlopeModel& model, const TSlopeSettings& settings, const T
     ClipToGround(model, best.Points.data(), static_cast<int>(best.Points.size()), clipped);
     a.Critical = AnalyseSurface(model, clipped, best.Circle ? &*best.Circle : nullptr, a.Method, theta,
                                 options.Slicing);
+    // One value for the critical surface wherever it is reported (the two solutions agree to the
+    // methods' tolerance).
+    if (a.Critical->Surface.FS)
+        a.Ten.front().FS = a.Critical->Surface.FS;
 }
 
 } // namespace quolm

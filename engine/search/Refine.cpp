@@ -11,9 +11,9 @@ TRefined Refine(const TSurfaceGenerator& generator, const ISurfaceEvaluator& eva
     best.Params = start;
     best.FS = startFS;
     generator.Build(best.Params, best.Surface);
-    const TSurfaceGenerator::TBounds bounds = generator.Bounds(start);
-    std::vector<double> step = bounds.Step;
-    const std::size_t n = start.size();
+    TSurfaceGenerator::TBounds bounds;
+    std::vector<double> step;
+    std::size_t n = 0;
     TTrialSurface trial;
     const double inf = std::numeric_limits<double>::infinity();
 
@@ -32,6 +32,11 @@ TRefined Refine(const TSurfaceGenerator& generator, const ISurfaceEvaluator& eva
             std::swap(best.Surface, trial);
         }
         return v.FS;
+    };
+    auto setUp = [&](const std::vector<double>& from) {
+        bounds = generator.Bounds(from);
+        step = bounds.Step;
+        n = from.size();
     };
     auto lower = [](double a, double b) { return a < b - 1e-12 * std::abs(b); };
     auto clampAt = [&](std::vector<double>& x, std::size_t k) {
@@ -58,8 +63,19 @@ TRefined Refine(const TSurfaceGenerator& generator, const ISurfaceEvaluator& eva
         }
     };
 
-    std::vector<double> base = best.Params;
+    // The search moves the start's simplified form when that is admissible; the start itself stays
+    // the result until something lower is found.
+    std::vector<double> base = generator.Simplified(start);
     double fbase = startFS;
+    setUp(base);
+    if (base.size() != start.size()) {
+        fbase = value(base);
+        if (!std::isfinite(fbase)) {
+            base = best.Params;
+            fbase = startFS;
+            setUp(base);
+        }
+    }
     while (best.Evaluations < budget) {
         std::vector<double> x = base;
         double fx = fbase;

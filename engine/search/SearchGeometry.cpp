@@ -134,6 +134,16 @@ const char* TSearchGeometry::CheckPolyline(const TXY* p, int n) const {
     return CheckDepth(p, n);
 }
 
+double TSearchGeometry::DepthBelowGround(TXY a, TXY b) const {
+    double least = GroundY(b.X) - b.Y;
+    const auto first = std::upper_bound(GroundPoints.begin(), GroundPoints.end(), a.X,
+                                        [](double v, const TXY& q) { return v < q.X; });
+    const double w = b.X - a.X;
+    for (auto it = first; it != GroundPoints.end() && it->X < b.X; ++it)
+        least = std::min(least, it->Y - (a.Y + (b.Y - a.Y) * (it->X - a.X) / w));
+    return least;
+}
+
 bool TSearchGeometry::FirstExit(const TXY* p, int n, TXY& exit, int& segment) const {
     // Breakpoints of the difference d = surface - ground, left to right: the surface's vertices and
     // the ground's (a vertical step gives two at one x). Between two of them d is linear.

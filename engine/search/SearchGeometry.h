@@ -47,6 +47,10 @@ class TSearchGeometry {
     // how far below), infinite when none applies; `why` receives the reason of the closest one.
     double Clearance(const TXY* p, int n, const char** why = nullptr) const;
 
+    // How far the segment from a to b (a left of b) stays below the ground at least (negative where it
+    // rises above it), its start excepted.
+    double DepthBelowGround(TXY a, TXY b) const;
+
     // The first point after p[0] where the polyline comes out of the ground; false when it stays in
     // it up to its last point. `segment` receives the polyline segment holding the exit.
     bool FirstExit(const TXY* p, int n, TXY& exit, int& segment) const;

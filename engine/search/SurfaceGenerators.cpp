@@ -355,6 +355,17 @@ void TSurfaceGenerator::AppendSplit(std::vector<TXY>& pts, TXY to, double length
     pts.push_back(to);
 }
 
+double TSurfaceGenerator::Reach(TXY p, TXY b) const {
+    // The direction to b, lowered to pass below every ground vertex before it: a surface that turns no
+    // further stays in the ground up to b and can still end there turning counterclockwise only.
+    double cap = Direction(p, b);
+    const std::vector<TXY>& g = Geometry.Ground();
+    for (auto it = std::upper_bound(g.begin(), g.end(), p.X, [](double v, const TXY&q) { return v < q.X; });
+         it != g.end() && it->X < b.X; ++it)
+        cap = std::min(cap, Direction(p, *it) - AngleEps);
+    return cap;
+}
+
 const char* TSurfaceGenerator::GenerateIrregular(TRandom& rng, double xA, TTrialSurface& out,
                                                  std::vector<double>& params) const {
     const TXY a = OnGround(xA);
@@ -366,35 +377,44 @@ const char* TSurfaceGenerator::GenerateIrregular(TRandom& rng, double xA, TTrial
     double lo, hi;
     if (!FirstDirections(a, b, false, lo, hi))
         return reason::NoArc;
+    hi = std::min(hi, Reach(a, b));
+    if (!(lo < hi))
+        return reason::NoArc;
     const double first = rng.Uniform(lo, hi);
     // How eagerly the surface turns towards its termination point: a low power turns early (shallow
     // surfaces), a high one late (deep surfaces with a steep back).
     const double power = rng.Uniform(0.5, 4.0);
     const double len = Step;
+    const double tol = Geometry.Tolerance() * 10;
 
     std::vector<TXY>& pts = out.Points;
     pts.push_back(a);
     TXY p = a;
     double dir = first;
     for (int seg = 0;; ++seg) {
-        const double dist = Distance(p, b);
-        if (dist <= len * 1.0001 || seg >= IrregularSegmentsMax) {
+        const bool open = Geometry.DepthBelowGround(p, b) >= -tol; // straight on to b stays in the ground
+        if (open && (Distance(p, b) <= len * 1.0001 || seg >= IrregularSegmentsMax)) {
             AppendSplit(pts, b, len, 0);
             break;
         }
-        // Turning never passes the direction to the termination point, so the surface stays below
-        // the chord to it, turns counterclockwise only, and can always end there.
-        const double towards = Direction(p, b);
+        if (seg >= IrregularSegmentsMax + 50)
+            return reason::ExitsLate;
+        // Turning never passes the reach towards the termination point, so the surface turns
+        // counterclockwise only and stays in the ground up to there.
+        const double towards = std::max(dir, Reach(p, b));
         double next = seg == 0 ? first : dir + std::pow(rng.Uniform(), power) * (towards - dir);
         TXY q = Ahead(p, next, len);
         if (q.X >= b.X) {
-            AppendSplit(pts, b, len, 0);
+            if (open)
+                AppendSplit(pts, b, len, 0);
+            else
+                pts.push_back(q); // out of the ground beyond b: the exit decides below
             break;
         }
         TXY piece[2] = {p, q};
         const char* why = nullptr;
         const double clearance = Geometry.Clearance(piece, 2, &why);
-        if (clearance < -Geometry.Tolerance() * 10) {
+        if (clearance < -tol) {
             // Turn up just enough to pass the limit or the minimum elevation.
             auto along = [&](double deg) {
                 const TXY s2[2] = {p, Ahead(p, deg, len)};
@@ -403,7 +423,7 @@ const char* TSurfaceGenerator::GenerateIrregular(TRandom& rng, double xA, TTrial
             const char* blocked = nullptr;
             piece[1] = Ahead(p, towards, len);
             const double up = Geometry.Clearance(piece, 2, &blocked);
-            if (up < -Geometry.Tolerance() * 10)
+            if (up < -tol)
                 return blocked;
             next = LowestClear(next, towards, clearance, up, Geometry.Tolerance(), along);
             if (seg == 0 && next >= hi)
@@ -417,17 +437,22 @@ const char* TSurfaceGenerator::GenerateIrregular(TRandom& rng, double xA, TTrial
     // It may come out of the ground before its termination point: it ends there.
     TXY exit;
     int segment = 0;
+    const double near = Geometry.Tolerance() * 1000;
     if (Geometry.FirstExit(pts.data(), static_cast<int>(pts.size()), exit, segment)) {
-        if (segment == 0 && exit.X <= a.X + Geometry.Tolerance() * 1000)
+        if (segment == 0 && exit.X <= a.X + near)
             return reason::NotIntoGround;
         pts.resize(static_cast<std::size_t>(segment) + 1);
-        if (exit.X - pts.back().X <= Geometry.Tolerance() * 1000)
+        if (exit.X - pts.back().X <= near)
             pts.pop_back();
         if (pts.empty())
             return reason::NotIntoGround;
         pts.push_back(OnGround(exit.X));
-        if (exit.X < Controls.LeftTerminationX - Geometry.Tolerance() * 1000)
+        if (exit.X < Controls.LeftTerminationX - near)
             return reason::ExitsEarly;
+        if (exit.X > Controls.RightTerminationX + near)
+            return reason::ExitsLate;
+    } else if (std::abs(pts.back().Y - Geometry.GroundY(pts.back().X)) > near) {
+        return reason::ExitsLate;
     }
     if (pts.size() < 2)
         return reason::NotIntoGround;
@@ -572,7 +597,7 @@ TSurfaceGenerator::TBounds TSurfaceGenerator::Bounds(const std::vector<double>& 
         const double inf = std::numeric_limits<double>::infinity();
         add(c.LeftInitiationX, c.RightInitiationX, initiationStep, fine);
         for (std::size_t k = 1; k + 1 < params.size(); ++k)
-            add(-inf, inf, Step / 4, Step * 1e-3);
+            add(-inf, inf, Step / 2, Step * 1e-3);
         add(c.LeftTerminationX, c.RightTerminationX, terminationStep, fine);
         break;
     }
@@ -587,6 +612,37 @@ TSurfaceGenerator::TBounds TSurfaceGenerator::Bounds(const std::vector<double>& 
         break;
     }
     return b;
+}
+
+std::vector<double> TSurfaceGenerator::Simplified(const std::vector<double>& params) const {
+    if (Controls.Kind != TSearchKind::Irregular || params.size() < 4)
+        return params;
+    std::vector<TXY> p;
+    p.push_back(OnGround(params.front()));
+    for (std::size_t k = 1; k + 1 < params.size(); k += 2)
+        p.push_back({params[k], params[k + 1]});
+    p.push_back(OnGround(params.back()));
+    auto turning = [&](std::size_t k) {
+        double t = Direction(p[k], p[k + 1]) - Direction(p[k - 1], p[k]);
+        return std::abs(t);
+    };
+    constexpr std::size_t MaxVertices = 12;
+    while (p.size() > 2) {
+        std::size_t least = 1;
+        for (std::size_t k = 2; k + 1 < p.size(); ++k)
+            if (turning(k) < turning(least))
+                least = k;
+        if (p.size() <= MaxVertices + 2 && turning(least) >= 0.5)
+            break;
+        p.erase(p.begin() + static_cast<std::ptrdiff_t>(least));
+    }
+    std::vector<double> out{params.front()};
+    for (std::size_t k = 1; k + 1 < p.size(); ++k) {
+        out.push_back(p[k].X);
+        out.push_back(p[k].Y);
+    }
+    out.push_back(params.back());
+    return out;
 }
 
 int TSurfaceGenerator::RefineBudget(int parameterCount) const {

@@ -40,6 +40,9 @@ class TSurfaceGenerator {
         std::vector<double> Lo, Hi, Step, MinStep;
     };
     TBounds Bounds(const std::vector<double>& params) const;
+    // The parameters refinement starts from: an irregular surface without the vertices where it hardly
+    // turns (at most a dozen remain), since moving those few moves the whole shape; others as given.
+    std::vector<double> Simplified(const std::vector<double>& params) const;
     // Evaluations refinement may spend on one surface of this many parameters.
     int RefineBudget(int parameterCount) const;
 
@@ -63,6 +66,8 @@ class TSurfaceGenerator {
     const char* BuildBlock(const std::vector<double>& params, TTrialSurface& out) const;
     // Feasible first directions of a surface from A towards B on the ground: [lo, hi), false if none.
     bool FirstDirections(TXY a, TXY b, bool circle, double& lo, double& hi) const;
+    // The highest direction from p that passes below the ground up to b (irregular surfaces).
+    double Reach(TXY p, TXY b) const;
     // Where the arc of centre c and radius r from a (on the lower half) first leaves the ground.
     bool ArcExit(TXY a, TXY c, double r, TXY& exit) const;
     // How far the arc from x0 to x1 stays above the limit lines and the minimum elevation at least,

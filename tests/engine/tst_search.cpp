@@ -2,6 +2,7 @@
 // controls, the counts, reproducibility on any number of threads, refinement and the edge notes. The
 // mechanics are closed forms computed here (a purely cohesive soil), so the searches are tested
 // without the engine's methods.
+#include "engine/Engine.h"
 #include "engine/search/Random.h"
 #include "engine/search/Refine.h"
 #include "engine/search/SearchRunner.h"
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <cmath>
 #include <limits>
+#include <sstream>
 
 using namespace quolm::search;
 
@@ -257,6 +259,77 @@ double GridMinimum(const TSearchControls& c, double minimum) {
                 best = std::min(best, value(xc, yc, r));
     return best;
 }
+
+// The Fredlund and Krahn (1977) slope, mirrored, with the search of `kind` (2 CIRCLE, 3 CIRCL2,
+// 4 RANDOM, 6 SPENCR): 20 initiation points from x = 10 to 70, terminations from 120 to 200.
+TSlopeDescription FredlundKrahn(int kind, int perPoint = 50) {
+    TSlopeDescription d;
+    TSlopeSettings& s = d.Settings;
+    s.UnitSystem = 1;
+    s.SurfaceBoundaryCount = 3;
+    d.Boundaries = {{0, 20, 60, 20, 1}, {60, 20, 140, 60, 1}, {140, 60, 200, 60, 1}};
+    TSlopeSoil soil;
+    soil.MoistUnitWeight = soil.SaturatedUnitWeight = 120;
+    soil.Cohesion = 600;
+    soil.FrictionAngle = 20;
+    d.Soils = {soil};
+    s.SearchKind = kind;
+    s.InitiationPoints = 20;
+    s.SurfacesPerPoint = perPoint;
+    s.LeftInitiationX = 10;
+    s.RightInitiationX = 70;
+    s.LeftTerminationX = 120;
+    s.RightTerminationX = 200;
+    s.MinimumElevation = 0;
+    s.SegmentLength = 4;
+    s.CcwLimit = 0;
+    s.CwLimit = -45;
+    return d;
+}
+
+// The same slope on a weak layer 2 thick at y = 12 to 14 over firm ground.
+TSlopeDescription WeakLayer(int kind) {
+    TSlopeDescription d = FredlundKrahn(kind, 40);
+    d.Boundaries.push_back({0, 14, 200, 14, 2});
+    d.Boundaries.push_back({0, 12, 200, 12, 3});
+    TSlopeSoil weak = d.Soils[0], firm = d.Soils[0];
+    weak.Cohesion = 100;
+    weak.FrictionAngle = 8;
+    firm.Cohesion = 5000;
+    firm.FrictionAngle = 40;
+    d.Soils = {d.Soils[0], weak, firm};
+    if (kind == 5) {
+        d.Settings.SurfacesPerPoint = 800;
+        d.Settings.BlockSegmentLength = 5;
+        d.Boxes = {{50, 13, 80, 13, 1.6L}, {100, 13, 140, 13, 1.6L}};
+    }
+    return d;
+}
+
+quolm::TAnalysis Analyze(const TSlopeDescription& d, int threads = 2) {
+    quolm::TRunOptions o;
+    o.Threads = threads;
+    return quolm::Analyze(d, o);
+}
+
+// The critical surface of `a` analysed alone as the user's surface (SURBIS or SURFAC).
+double Alone(TSlopeDescription d, const quolm::TAnalysis& a, bool surbis) {
+    d.Settings.SearchKind = 1;
+    d.Settings.HasUserSurface = 1;
+    d.Settings.UseSurbis = surbis ? 1 : 0;
+    d.Surface.clear();
+    for (const quolm::TPoint& p : a.Critical->Surface.Points)
+        d.Surface.push_back({p.X, p.Y});
+    const quolm::TAnalysis alone = Analyze(d, 1);
+    return alone.Critical && alone.Critical->Surface.FS ? *alone.Critical->Surface.FS : -1;
+}
+
+int Count(const std::string& text, const std::string& line) {
+    int n = 0;
+    for (std::size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1))
+        n += at == 0 || text[at - 1] == '\n';
+    return n;
+}
 } // namespace
 
 class TestSearch : public QObject {
@@ -277,6 +350,11 @@ class TestSearch : public QObject {
     void edgeNotes();
     void controlErrors();
     void problemFromDescription();
+    void engineCircularSearch();
+    void engineSearchesAlike();
+    void weakLayerFoundByBlockAndIrregular();
+    void plotFileHoldsAtMost3999();
+    void clippingKeepsEveryVertex();
 };
 
 void TestSearch::geometryChecks() {
@@ -806,6 +884,139 @@ void TestSearch::problemFromDescription() {
     d.Settings.SurfaceBoundaryCount = 0;
     QVERIFY(!SearchProblemOf(d, b, errors));
     QCOMPARE(errors.back().Code, std::string("E330"));
+}
+
+void TestSearch::engineCircularSearch() {
+    // Fredlund and Krahn's circle gives 2.080 by Bishop's method; the search finds no higher minimum.
+    const TSlopeDescription d = FredlundKrahn(3);
+    const quolm::TAnalysis a = Analyze(d);
+    QVERIFY(!a.HasErrors());
+    QVERIFY(a.Critical && a.Critical->Surface.FS && a.Search);
+    const double fs = *a.Critical->Surface.FS;
+    QVERIFY2(fs <= 2.080, qPrintable(QString::number(fs)));
+    QVERIFY(fs > 1.8);
+    QCOMPARE(a.Generated, 1000LL);
+    long long rejected = 0;
+    for (const auto& [why, n] : a.Rejected)
+        rejected += n;
+    QCOMPARE(a.Analysed + rejected, a.Generated);
+    // The generated and the refined minimum, the ten in order with the critical one first.
+    QVERIFY(*a.Search->RefinedBest.FS <= *a.Search->GeneratedBest.FS);
+    QVERIFY(std::abs(*a.Search->RefinedBest.FS - fs) < 1e-9 * fs);
+    QCOMPARE(a.Ten.size(), std::size_t(10));
+    for (std::size_t k = 1; k < 10; ++k)
+        QVERIFY(*a.Ten[k].FS >= *a.Ten[k - 1].FS);
+    QVERIFY(a.Ten[0].Circle && a.Critical->Surface.Circle);
+    // Recomputed alone on its surface (SURBIS with its points), it has the same factor.
+    const double alone = Alone(d, a, true);
+    QVERIFY2(std::abs(alone - fs) < 1e-6 * fs,
+             qPrintable(QString("%1 %2").arg(alone, 0, 'g', 12).arg(fs, 0, 'g', 12)));
+
+    // The plot file: a trial surface per analysed one, ten critical ones with the circle's centre
+    // and radius; the JSON: both minima and the seed.
+    const std::string plot = quolm::PlotText(a);
+    QCOMPARE(Count(plot, "SRF\r\n"), static_cast<int>(a.Analysed));
+    QCOMPARE(Count(plot, "TEN\r\n"), 1);
+    const std::size_t ten = plot.find("TEN\r\n");
+    std::istringstream in(plot.substr(ten + 5));
+    int points = 0;
+    double f = 0, x = 0, y = 0, r = 0;
+    in >> points >> f >> x >> y >> r;
+    QVERIFY(points > 2);
+    QCOMPARE(f, fs);
+    QCOMPARE(r, a.Critical->Surface.Circle->R);
+    QCOMPARE(x, a.Critical->Surface.Circle->X);
+    const std::string json = quolm::ResultsJson(a);
+    QVERIFY(json.find("\"generated_best\": {\"fs\": ") != std::string::npos);
+    QVERIFY(json.find("\"refined_best\": {\"fs\": ") != std::string::npos);
+    QVERIFY(json.find("\"seed\": 20150404") != std::string::npos);
+    const std::string report = quolm::ReportText(a, "fk.qvxd");
+    QVERIFY(report.find("Most critical generated surface") != std::string::npos);
+    QVERIFY(report.find("After refinement") != std::string::npos);
+}
+
+void TestSearch::engineSearchesAlike() {
+    // Every search kind: the same results on one and on two threads, and the critical surface's
+    // factor recomputed alone (Janbu's searches as SURFAC, Bishop's as SURBIS).
+    for (const int kind : {2, 3, 4, 5, 6}) {
+        const TSlopeDescription d = kind == 5 ? WeakLayer(5) : FredlundKrahn(kind, 15);
+        const quolm::TAnalysis one = Analyze(d, 1), two = Analyze(d, 2);
+        QVERIFY2(!one.HasErrors() && one.Critical && one.Critical->Surface.FS,
+                 qPrintable(QString::number(kind)));
+        QCOMPARE(one.Analysed, two.Analysed);
+        QCOMPARE(one.Rejected, two.Rejected);
+        QCOMPARE(one.Trials.size(), two.Trials.size());
+        QCOMPARE(*one.Critical->Surface.FS, *two.Critical->Surface.FS);
+        QCOMPARE(one.Ten.size(), two.Ten.size());
+        for (std::size_t k = 0; k < one.Ten.size(); ++k) {
+            QCOMPARE(*one.Ten[k].FS, *two.Ten[k].FS);
+            QCOMPARE(one.Ten[k].Points.size(), two.Ten[k].Points.size());
+            QCOMPARE(one.Ten[k].Points.back().X, two.Ten[k].Points.back().X);
+        }
+        QCOMPARE(quolm::PlotText(one), quolm::PlotText(two));
+        const double fs = *one.Critical->Surface.FS;
+        if (kind != 6) {
+            const double alone = Alone(d, one, kind == 3);
+            QVERIFY2(
+                std::abs(alone - fs) < 1e-6 * fs,
+                qPrintable(QString("kind %1: %2 %3").arg(kind).arg(alone, 0, 'g', 12).arg(fs, 0, 'g', 12)));
+        } else {
+            QCOMPARE(*one.Critical->Spencer, fs);
+        }
+        // Only circular searches report circles; the block search draws its boxes.
+        QCOMPARE(one.Ten[0].Circle.has_value(), kind == 2 || kind == 3 || kind == 6);
+        QCOMPARE(Count(quolm::PlotText(one), "BLK\r\n"), kind == 5 ? 1 : 0);
+    }
+}
+
+void TestSearch::weakLayerFoundByBlockAndIrregular() {
+    // A thin weak layer under the slope: blocks and irregular surfaces that run along it are far
+    // more critical than any circle, which must cut the firm ground beneath (all by Janbu's method).
+    const quolm::TAnalysis circles = Analyze(WeakLayer(2));
+    const quolm::TAnalysis blocks = Analyze(WeakLayer(5));
+    const quolm::TAnalysis irregular = Analyze(WeakLayer(4));
+    QVERIFY(circles.Critical && blocks.Critical && irregular.Critical);
+    const double fc = *circles.Critical->Surface.FS, fb = *blocks.Critical->Surface.FS,
+                 fi = *irregular.Critical->Surface.FS;
+    QVERIFY2(fb < 0.9 * fc && fi < 0.95 * fc,
+             qPrintable(QString("circle %1 block %2 irregular %3").arg(fc).arg(fb).arg(fi)));
+    // The critical block's base lies in the weak layer.
+    int inLayer = 0;
+    for (const quolm::TPoint& p : blocks.Critical->Surface.Points)
+        inLayer += p.Y >= 12 - 1e-9 && p.Y <= 14 + 1e-9;
+    QVERIFY(inLayer >= 2);
+}
+
+void TestSearch::plotFileHoldsAtMost3999() {
+    // 5000 surfaces: the plot file keeps the 3999 most critical.
+    const TSlopeDescription d = FredlundKrahn(2, 250);
+    const quolm::TAnalysis a = Analyze(d);
+    QVERIFY(a.Analysed > 3999);
+    QCOMPARE(a.Trials.size(), std::size_t(3999));
+    QCOMPARE(Count(quolm::PlotText(a), "SRF\r\n"), 3999);
+    double highest = 0;
+    for (const quolm::TSurfaceResult& t : a.Trials)
+        highest = std::max(highest, *t.FS);
+    QVERIFY(*a.Ten.back().FS <= highest);
+}
+
+void TestSearch::clippingKeepsEveryVertex() {
+    // A surface that starts on the ground at the toe's vertex and goes straight below it keeps its
+    // second vertex: the clipped surface is the surface.
+    const TSlopeDescription d = FredlundKrahn(1);
+    const quolm::TSlopeModel model(d);
+    const std::vector<quolm::TPoint> p{{60, 20}, {80, 10}, {120, 20}, {150, 60}};
+    std::vector<quolm::TPoint> clipped;
+    QVERIFY(quolm::ClipToGround(model, p.data(), 4, clipped).Problem == quolm::TSurfaceProblem::None);
+    QCOMPARE(clipped.size(), std::size_t(4));
+    QCOMPARE(clipped[1].X, 80.0);
+    QCOMPARE(clipped[1].Y, 10.0);
+    // Entering from above the ground, the entry point comes before the vertex.
+    const std::vector<quolm::TPoint> above{{40, 25}, {80, 10}, {150, 60}};
+    QVERIFY(quolm::ClipToGround(model, above.data(), 3, clipped).Problem == quolm::TSurfaceProblem::None);
+    QCOMPARE(clipped.size(), std::size_t(3));
+    QVERIFY(clipped[0].X > 40 && clipped[0].X < 80);
+    QCOMPARE(clipped[1].X, 80.0);
 }
 
 QTEST_GUILESS_MAIN(TestSearch)
