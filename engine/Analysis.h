@@ -60,7 +60,9 @@ struct TAnalysis {
     std::map<std::string, long long> Rejected;
     std::optional<TCriticalResult> Critical;
     std::vector<TSurfaceResult> Ten;    // most critical first
-    std::vector<TSurfaceResult> Trials; // every analysed surface written to the plot file
+    std::vector<TSurfaceResult> Trials; // the surfaces written to the plot file, most critical first
+    // A search's best generated surface and the best after local refinement.
+    std::optional<TSurfaceResult> GeneratedBest, RefinedBest;
     double ElapsedSeconds = 0;
     bool HasErrors() const { return !Diagnostics.Errors.empty(); }
 };

@@ -281,6 +281,15 @@ std::string ReportText(const TAnalysis& a, const std::string& inputPath) {
     }
     if (d.Settings.SearchKind != 1)
         t.Line("Random seed  : " + std::to_string(a.Seed));
+    if (a.GeneratedBest && a.GeneratedBest->FS)
+        t.Line("Generated best factor of safety : " + Fixed(*a.GeneratedBest->FS, 3));
+    if (a.RefinedBest && a.RefinedBest->FS && a.GeneratedBest && a.GeneratedBest->FS)
+        t.Line("After local refinement          : " + Fixed(*a.RefinedBest->FS, 3) +
+               (*a.RefinedBest->FS < *a.GeneratedBest->FS
+                    ? "  (" +
+                          Fixed(100 * (*a.GeneratedBest->FS - *a.RefinedBest->FS) / *a.GeneratedBest->FS, 2) +
+                          " % lower)"
+                    : std::string("  (no lower surface found nearby)")));
 
     t.Title("THE TEN MOST CRITICAL SURFACES");
     for (std::size_t i = 0; i < a.Ten.size(); ++i) {
@@ -655,6 +664,15 @@ std::string ResultsJson(const TAnalysis& a) {
         j += "]\n  },\n";
     } else {
         j += "  \"critical\": null,\n";
+    }
+    if (a.GeneratedBest) {
+        const auto best = [](const TSurfaceResult& r) {
+            return "{\"fs\": " + JsonNumber(r.FS) + ", \"points\": " + JsonPoints(r.Points) +
+                   ", \"circle\": " + JsonCircle(r.Circle) + "}";
+        };
+        j += "  \"search\": {\"generated_best\": " + best(*a.GeneratedBest) +
+             ",\n             \"refined_best\": " +
+             (a.RefinedBest ? best(*a.RefinedBest) : std::string("null")) + "},\n";
     }
     j += "  \"ten\": [";
     for (std::size_t i = 0; i < a.Ten.size(); ++i)
