@@ -400,6 +400,16 @@ class TSearch {
     }
 };
 
+// Runs `work` on `threads` threads (the calling one among them) and waits for all.
+template <class Work> void RunThreads(int threads, const Work& work) {
+    std::vector<std::thread> pool;
+    for (int t = 1; t < threads; ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread& t : pool)
+        t.join();
+}
+
 bool Better(double fa, long long ia, double fb, long long ib) {
     return fa < fb || (fa == fb && ia < ib);
 }
@@ -471,15 +481,7 @@ void RunSearch(const TSlopeModel& model, const TSlopeDescription& d, const TRunO
             }
         }
     };
-    if (threads == 1) {
-        work();
-    } else {
-        std::vector<std::thread> pool;
-        for (int t = 0; t < threads; ++t)
-            pool.emplace_back(work);
-        for (std::thread& t : pool)
-            t.join();
-    }
+    RunThreads(threads, work);
 
     // The most critical, in a fixed order.
     std::vector<long long> kept;
@@ -507,13 +509,21 @@ void RunSearch(const TSlopeModel& model, const TSlopeDescription& d, const TRunO
     }
 
     // The kept surfaces again (the same streams give the same surfaces), for the files.
-    std::vector<TPoint> raw, clipped;
-    std::optional<TCircle> circle;
-    for (long long i : kept) {
-        search.Generate(i, raw, circle);
-        search.Admissible(raw, clipped);
-        a.Trials.push_back({records[static_cast<std::size_t>(i)].FS, clipped, circle});
-    }
+    a.Trials.resize(kept.size());
+    std::atomic<std::size_t> nextKept{0};
+    const auto regenerate = [&] {
+        std::vector<TPoint> raw;
+        std::optional<TCircle> circle;
+        for (std::size_t k; (k = nextKept.fetch_add(1)) < kept.size();) {
+            const long long i = kept[k];
+            TSurfaceResult& t = a.Trials[k];
+            search.Generate(i, raw, circle);
+            search.Admissible(raw, t.Points);
+            t.FS = records[static_cast<std::size_t>(i)].FS;
+            t.Circle = circle;
+        }
+    };
+    RunThreads(threads, regenerate);
     a.GeneratedBest = a.Trials.front();
 
     // Refinement of the best few, each from its own start.
@@ -589,16 +599,11 @@ void RunSearch(const TSlopeModel& model, const TSlopeDescription& d, const TRunO
         }
         refined[s] = out;
     };
-    if (threads > 1 && starts > 1) {
-        std::vector<std::thread> pool;
-        for (std::size_t s = 0; s < starts; ++s)
-            pool.emplace_back(refineOne, s);
-        for (std::thread& t : pool)
-            t.join();
-    } else {
-        for (std::size_t s = 0; s < starts; ++s)
-            refineOne(s);
-    }
+    std::atomic<std::size_t> nextStart{0};
+    RunThreads(std::min<int>(threads, static_cast<int>(starts)), [&] {
+        for (std::size_t k; (k = nextStart.fetch_add(1)) < starts;)
+            refineOne(k);
+    });
     for (const TSurfaceResult& r : refined)
         if (*r.FS < *best.FS)
             best = r;
