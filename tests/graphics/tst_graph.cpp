@@ -540,6 +540,39 @@ class TestGraph : public QObject {
         QTest::mouseClick(Button(g, "ExportButton"), Qt::LeftButton);
         QVERIFY(QFile::exists(Dir.filePath("chosen.svg")));
     }
+
+    // Not a check: with BREVANTO_SCREENSHOT_DIR set (under a real display server) it saves pictures of
+    // the window for the documentation, to be looked at.
+    void screenshots() {
+        const QString dir = qEnvironmentVariable("BREVANTO_SCREENSHOT_DIR");
+        if (dir.isEmpty())
+            QSKIP("BREVANTO_SCREENSHOT_DIR is not set");
+        TfrmGraph* g = Open("full.qvxd", "full.qvxp");
+        QMdiSubWindow* sub = Sub(g);
+        sub->move(0, 0);
+        sub->resize(1000, 700);
+        auto save = [&](const char* name) {
+            QApplication::processEvents();
+            QVERIFY(sub->grab().save(dir + QLatin1Char('/') + QLatin1String(name)));
+        };
+        QTest::mouseMove(g->PaintBox(), QPoint(400, 300));
+        save("graph-window.png");
+        for (int i = 0; i < TfrmGraph::OptionCount; ++i)
+            if (!g->OptionBox(i)->isChecked())
+                Tick(g->OptionBox(i));
+        QTest::mouseMove(g->PaintBox(), QPoint(420, 200));
+        save("graph-window-all-options.png");
+        for (const char* name : {"ProfileCoordsCheckBox", "ProfileNumbersCheckBox", "TotalStressCheckBox"})
+            Tick(Box(g, name));
+        const QPoint toe(V().PixelX(110), V().PixelY(55));
+        for (int i = 0; i < 3; ++i) {
+            QWheelEvent up(QPointF(toe), g->PaintBox()->mapToGlobal(QPointF(toe)), QPoint(), QPoint(0, 120),
+                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(g->PaintBox(), &up);
+        }
+        QTest::mouseMove(g->PaintBox(), toe);
+        save("graph-window-zoomed.png");
+    }
 };
 
 int main(int argc, char** argv) {
