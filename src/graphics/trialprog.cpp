@@ -4,6 +4,7 @@
 #include "widgets/MsgBox.h"
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -115,6 +116,14 @@ QLabel* HeadLabel(const QString& text, const QColor& color, QWidget* parent) {
     p.setColor(QPalette::WindowText, color);
     label->setPalette(p);
     return label;
+}
+
+// What identifies one writing of a file: its modification time and size (empty when it is missing).
+QString FileStamp(const QString& file) {
+    const QFileInfo info(file);
+    if (!info.exists())
+        return QString();
+    return info.lastModified().toString(Qt::ISODateWithMs) + QLatin1Char(' ') + QString::number(info.size());
 }
 
 QString ReadOut(double x, double y) {
@@ -316,6 +325,7 @@ void TfrmGraph::LoadPlot(TProgramData& model) {
         return;
     }
     FPlotFile = QString::fromStdString(model.PlotFileName);
+    FPlotStamp = FileStamp(FPlotFile);
     ReadPlotFile(model);
     FPlotLoaded = true;
     // Options enabled by the records read; a read never disables one.
@@ -327,6 +337,13 @@ void TfrmGraph::LoadPlot(TProgramData& model) {
     FView->Fit();
     FView->Invalidate();
     Redraw();
+}
+
+bool TfrmGraph::ShowsCurrentPlot(const TProgramData& model) const {
+    const QString file = QString::fromStdString(model.PlotFileName);
+    if (!FPlotLoaded)
+        return file.isEmpty();
+    return file == FPlotFile && FileStamp(file) == FPlotStamp;
 }
 
 void TfrmGraph::FormActivate() {
@@ -551,6 +568,14 @@ TfrmGraph* TfrmGraph::ShowGraph(QMdiArea* area, TProgramData& model) {
     if (QFileInfo::exists(QString::fromStdString(twin)))
         model.PlotFileName = twin;
     TfrmGraph* graph = Find(area);
+    if (graph && !graph->ShowsCurrentPlot(model)) {
+        // Results of an earlier run must not pass for the new ones.
+        if (auto* old = qobject_cast<QMdiSubWindow*>(graph->parentWidget()))
+            old->close();
+        else
+            graph->close();
+        graph = nullptr;
+    }
     QMdiSubWindow* sub = nullptr;
     if (graph) {
         sub = qobject_cast<QMdiSubWindow*>(graph->parentWidget());

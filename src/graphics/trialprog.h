@@ -27,7 +27,8 @@ class TfrmGraph : public QWidget {
 
     // View ▸ Graphics: points the model's PlotFileName at the ".qvxp" twin of its FileName when that
     // file exists, then shows the one graph window of `area`, creating it (and so reading the plot
-    // file) when none is open. Returns the window.
+    // file) when none is open. An open window whose picture is no longer the model's plot file (a
+    // later run rewrote it, or it names another file) is closed and created anew. Returns the window.
     static TfrmGraph* ShowGraph(QMdiArea* area, TProgramData& model);
     // The open graph window of `area`, or null.
     static TfrmGraph* Find(QMdiArea* area);
@@ -41,6 +42,8 @@ class TfrmGraph : public QWidget {
     // and fits the view; without a name: the message, an empty picture, Boundary Lines off.
     void LoadPlot(TProgramData& model);
     bool PlotLoaded() const { return FPlotLoaded; }
+    // Whether the picture is still the one of `model`'s plot file as it is on disk now.
+    bool ShowsCurrentPlot(const TProgramData& model) const;
 
     // Startup, run each time the window becomes the active child window: the pan is undone (the zoom
     // stays) and the options follow their check boxes.
@@ -94,6 +97,8 @@ class TfrmGraph : public QWidget {
     Qt::MouseButton FDragButton = Qt::NoButton;
     int FWheelRemainder = 0;
     QString FPlotFile;
+    // The plot file as it was read (empty when nothing was read): a later run changes it.
+    QString FPlotStamp;
     std::unique_ptr<QPrinter> FPrinter;
 
     QScrollArea* FColumn = nullptr;
