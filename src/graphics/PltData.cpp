@@ -303,6 +303,10 @@ class TPlotReader {
         if (scaled) {
             p.X *= S.ScaleFactor;
             p.Y *= S.ScaleFactor;
+            // A coordinate and a scale factor that each read can multiply beyond the double range;
+            // an infinite point would make the whole picture unplaceable.
+            if (!std::isfinite(p.X) || !std::isfinite(p.Y))
+                BadNumber();
         }
         return p;
     }
@@ -513,6 +517,11 @@ class TPlotReader {
                     break;
                 }
                 v *= S.ScaleFactor;
+                if (!std::isfinite(v)) { // as for a point: refused where it is read
+                    v = 0;
+                    ok = false;
+                    break;
+                }
             }
             Lex.SkipLine();
             p.X = xy[0];

@@ -234,6 +234,10 @@ void FitView(const QRect& rect, bool scaleOption, const TPlotStore& store, TView
         widen(store.LimitSegments[s][1]);
     }
 
+    // Finite coordinates can still span more than a double holds (-1e308 to 1e308): such an extent
+    // cannot be fitted, so the view is laid out as for an empty picture instead.
+    if (!std::isfinite(xmax - xmin) || !std::isfinite(ymax - ymin))
+        xmin = xmax = ymin = ymax = 0;
     const double dx = xmax - xmin, dy = ymax - ymin;
     double scale;
     if (dx >= dy) {

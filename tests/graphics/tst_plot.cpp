@@ -448,6 +448,24 @@ class TestPlot : public QObject {
         FitView(img.rect(), true, *Store, View);
         QPainter p(&img);
         DrawPlot(p, Qt::white, img.rect(), set, *Store, View);
+        p.end();
+
+        // A coordinate times the scale factor beyond the double range is refused where it is read;
+        // an extent wider than a double (-1e308 .. 1e308) is not fitted but laid out as empty.
+        TMessageLog huge;
+        Read(*Store, Header(1e300) + "LMT\n2\n0 0\n1 1\n1e300 0\n2 2\nEND\n");
+        QCOMPARE(Store->LimitSegmentCount, 1);
+        QCOMPARE(huge.Messages.size(), std::size_t(1));
+        QVERIFY(huge.Messages[0].find("Invalid number") != std::string::npos);
+        for (bool scale : {false, true}) {
+            Read(*Store, Header() + "LMT\n1\n-1e308 0\n1e308 1e308\nEND\n");
+            QVERIFY(std::isfinite(Store->LimitSegments[0][1].X));
+            FitView(img.rect(), scale, *Store, View);
+            QVERIFY(std::isfinite(View.ScaleX) && std::isfinite(View.ScaleY));
+            QCOMPARE(View.XMin, 0.0);
+            QPainter q(&img);
+            DrawPlot(q, Qt::white, img.rect(), set, *Store, View);
+        }
     }
 
     void capacitiesOfTheOtherRecords() {
