@@ -129,43 +129,27 @@ void BM_GraphRepaintWithoutChange(benchmark::State& state) {
 }
 BENCHMARK(BM_GraphRepaintWithoutChange)->Unit(benchmark::kMillisecond);
 
-// One mouse move of a left-button drag: the origin follows the pointer and the picture is drawn anew.
-void BM_GraphPanDragStep(benchmark::State& state) {
-    TFixture f(static_cast<int>(state.range(0)));
+// One mouse move of a drag: a left-button drag moves the origin with the pointer, a right-button drag
+// changes the scale about the centre; either way the picture is drawn anew and copied to the screen.
+void BM_GraphDragStep(benchmark::State& state) {
+    const bool zoom = state.range(0) == TPlotView::ZoomDrag;
+    TFixture f(static_cast<int>(state.range(1)));
     QImage screen(1600, 1000, QImage::Format_RGB32);
-    f.Plot->BeginDrag(TPlotView::PanDrag, QPoint(800, 500));
+    const QPoint start(800, 500);
+    f.Plot->BeginDrag(zoom ? TPlotView::ZoomDrag : TPlotView::PanDrag, start);
     int step = 0;
     for (auto _ : state) {
         // Back and forth, so the picture stays on the canvas.
-        f.Plot->DragTo(QPoint(800 + (step++ % 2 == 0 ? 3 : 0), 500));
+        ++step;
+        f.Plot->DragTo(zoom ? start - QPoint(0, (step % 20) * 10) : start + QPoint(step % 2 * 3, 0));
         QPainter p(&screen);
         p.drawImage(0, 0, f.Plot->Picture());
     }
-    f.Plot->EndDrag(QPoint(800, 500));
+    f.Plot->EndDrag(start);
 }
-BENCHMARK(BM_GraphPanDragStep)
-    ->Arg(PlotCapacity::TrialSurfaces)
-    ->Arg(300)
-    ->Arg(36)
-    ->Unit(benchmark::kMillisecond);
-
-// One mouse move of a right-button drag: the scale changes about the centre and the picture is drawn anew.
-void BM_GraphZoomDragStep(benchmark::State& state) {
-    TFixture f(static_cast<int>(state.range(0)));
-    QImage screen(1600, 1000, QImage::Format_RGB32);
-    f.Plot->BeginDrag(TPlotView::ZoomDrag, QPoint(800, 500));
-    int step = 0;
-    for (auto _ : state) {
-        f.Plot->DragTo(QPoint(800, 500 - (step++ % 20) * 10));
-        QPainter p(&screen);
-        p.drawImage(0, 0, f.Plot->Picture());
-    }
-    f.Plot->EndDrag(QPoint(800, 500));
-}
-BENCHMARK(BM_GraphZoomDragStep)
-    ->Arg(PlotCapacity::TrialSurfaces)
-    ->Arg(300)
-    ->Arg(36)
+BENCHMARK(BM_GraphDragStep)
+    ->ArgNames({"mode", "surfaces"})
+    ->ArgsProduct({{TPlotView::PanDrag, TPlotView::ZoomDrag}, {PlotCapacity::TrialSurfaces, 300, 36}})
     ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,6 +1,7 @@
 // The graph window driven as a user would, offscreen: opened through the View ▸ Graphics function of
 // a stand-in main window, its option boxes, zoom and pan buttons, mouse drags and wheel, the caption
 // read-out, activation, resizing, printing to a PDF file through the print dialog, and export.
+#include "Pixels.h"
 #include "graphics/trialprog.h"
 #include "model/LPData.h"
 #include "support/MessageRecorder.h"
@@ -39,14 +40,6 @@ QString Stage(const QTemporaryDir& dir, const char* model, const char* plot) {
     if (plot)
         QFile::copy(Data(plot), dir.filePath(QStringLiteral("model.qvxp")));
     return target;
-}
-
-int Count(const QImage& img, QColor color) {
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            n += img.pixel(x, y) == color.rgb();
-    return n;
 }
 
 // The number of pages of a PDF file and whether the first is wider than high.
@@ -199,10 +192,10 @@ class TestGraph : public QObject {
 
         // Ticking a box draws its element: the trial surfaces in silver.
         const QColor silver(192, 192, 192);
-        QCOMPARE(Count(g->PlotView().Picture(), silver), 0);
+        QCOMPARE(CountColor(g->PlotView().Picture(), silver), 0);
         Tick(Box(g, "AllTrialsCheckBox"));
         QVERIFY(g->PlotView().Settings().Options.AllTrialSurfaces);
-        QVERIFY(Count(g->PlotView().Picture(), silver) > 100);
+        QVERIFY(CountColor(g->PlotView().Picture(), silver) > 100);
 
         // A file with water, pore pressures from INF: those boxes too.
         QTest::mouseClick(Button(g, "Button1"), Qt::LeftButton);
@@ -447,7 +440,7 @@ class TestGraph : public QObject {
         QVERIFY(!Box(g, "ProfileLinesCheckBox")->isEnabled());
         QCOMPARE(PlotStore().ChainCount, 0);
         const QImage empty = g->PlotView().Picture();
-        QCOMPARE(Count(empty, Qt::white), empty.width() * empty.height());
+        QCOMPARE(CountColor(empty, Qt::white), empty.width() * empty.height());
         // Nothing to read out or zoom.
         QTest::mouseMove(g->PaintBox(), QPoint(10, 10));
         QCOMPARE(g->windowTitle(), QStringLiteral("Brevanto Graphics"));
