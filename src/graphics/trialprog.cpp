@@ -564,6 +564,8 @@ TfrmGraph* TfrmGraph::Find(QMdiArea* area) {
 }
 
 TfrmGraph* TfrmGraph::ShowGraph(QMdiArea* area, TProgramData& model) {
+    if (!area)
+        return nullptr;
     const std::string twin = PlotFileNameFor(model.FileName);
     if (QFileInfo::exists(QString::fromStdString(twin)))
         model.PlotFileName = twin;
