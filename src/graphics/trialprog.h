@@ -46,7 +46,9 @@ class TfrmGraph : public QWidget {
     bool ShowsCurrentPlot(const TProgramData& model) const;
 
     // Startup, run each time the window becomes the active child window: the pan is undone (the zoom
-    // stays) and the options follow their check boxes.
+    // stays) and the options follow their check boxes. ShowGraph connects it to the frame's
+    // subWindowActivated; it is deliberately no slot, so a frame that calls its children's activation
+    // handlers by name does not run it twice.
     void FormActivate();
 
     void ZoomInClick();
