@@ -216,7 +216,7 @@ TAnalysis Analyze(const TSlopeDescription& input, const TRunOptions& options) {
             a.Ten.push_back(a.Critical->Surface);
             a.Trials.push_back(a.Critical->Surface);
         } else {
-            RunSearch(model, input.Settings, options, a);
+            RunSearch(model, input, options, a);
         }
     }
     a.ElapsedSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -51,16 +51,6 @@ struct TCriticalResult {
     int ReinforcementCrossings = 0;
 };
 
-// What a search found before and after refining its most critical surfaces, and the bounds of the
-// user's controls the critical surface rests on.
-struct TSearchSummary {
-    TSurfaceResult GeneratedBest;
-    TSurfaceResult RefinedBest;
-    long long RefinementEvaluations = 0;
-    int Threads = 1;
-    std::vector<TDiagnostic> Edges;
-};
-
 struct TAnalysis {
     TSlopeDescription Input;
     TDiagnostics Diagnostics; // errors: nothing was analysed
@@ -69,9 +59,13 @@ struct TAnalysis {
     long long Generated = 0, Analysed = 0;
     std::map<std::string, long long> Rejected;
     std::optional<TCriticalResult> Critical;
-    std::vector<TSurfaceResult> Ten;      // most critical first
-    std::vector<TSurfaceResult> Trials;   // every analysed surface written to the plot file
-    std::optional<TSearchSummary> Search; // searches only
+    std::vector<TSurfaceResult> Ten;    // most critical first
+    std::vector<TSurfaceResult> Trials; // the surfaces written to the plot file, in generation order
+    // A search's best generated surface and the best after local refinement, the evaluations the
+    // refinement took and the threads the search ran on.
+    std::optional<TSurfaceResult> GeneratedBest, RefinedBest;
+    long long RefinementEvaluations = 0;
+    int SearchThreads = 0;
     double ElapsedSeconds = 0;
     bool HasErrors() const { return !Diagnostics.Errors.empty(); }
 };

@@ -1,4 +1,5 @@
 #include "engine/Evaluate.h"
+#include <algorithm>
 
 namespace quolm {
 
@@ -8,8 +9,13 @@ bool EvaluateSurface(const TSlopeModel& model, const std::vector<TPoint>& clippe
     out = TEvaluation();
     if (!CutSlices(model, clipped, options, ws, out.Notes))
         return false;
-    out.Centre =
-        centre ? *centre : MomentCentre(clipped.data(), static_cast<int>(clipped.size()), out.FarCentre);
+    if (centre)
+        out.Centre = *centre;
+    else if (method == TMethod::Ordinary || method == TMethod::Bishop)
+        out.Centre = MomentCentre(clipped.data(), static_cast<int>(clipped.size()), out.FarCentre);
+    else // the other methods do not depend on the point (or take no moments at all)
+        out.Centre = {0.5 * (clipped.front().X + clipped.back().X),
+                      std::max(clipped.front().Y, clipped.back().Y)};
     const double moment = PrepareTerms(ws.Slices, out.Centre, ws);
     switch (method) {
     case TMethod::Ordinary:

@@ -281,16 +281,18 @@ std::string ReportText(const TAnalysis& a, const std::string& inputPath) {
     }
     if (d.Settings.SearchKind != 1)
         t.Line("Random seed  : " + std::to_string(a.Seed));
-    if (a.Search) {
-        // What the generated surfaces found and what refining the most critical of them gained.
-        const TSearchSummary& s = *a.Search;
-        t.Line("Threads      : " + std::to_string(s.Threads));
-        t.Line("Most critical generated surface : FS " +
-               (s.GeneratedBest.FS ? Fixed(*s.GeneratedBest.FS, 3) : std::string("-")));
-        t.Line("After refinement                : FS " +
-               (s.RefinedBest.FS ? Fixed(*s.RefinedBest.FS, 3) : std::string("-")) + " (" +
-               std::to_string(s.RefinementEvaluations) + " further surfaces analysed)");
-    }
+    if (a.GeneratedBest && a.GeneratedBest->FS)
+        t.Line("Generated best factor of safety : " + Fixed(*a.GeneratedBest->FS, 3));
+    if (a.RefinedBest && a.RefinedBest->FS && a.GeneratedBest && a.GeneratedBest->FS)
+        t.Line("After local refinement          : " + Fixed(*a.RefinedBest->FS, 3) +
+               (*a.RefinedBest->FS < *a.GeneratedBest->FS
+                    ? "  (" +
+                          Fixed(100 * (*a.GeneratedBest->FS - *a.RefinedBest->FS) / *a.GeneratedBest->FS, 2) +
+                          " % lower)"
+                    : std::string("  (no lower surface found nearby)")) +
+               ", " + std::to_string(a.RefinementEvaluations) + " further surfaces analysed");
+    if (a.SearchThreads > 0)
+        t.Line("Threads      : " + std::to_string(a.SearchThreads));
 
     t.Title("THE TEN MOST CRITICAL SURFACES");
     for (std::size_t i = 0; i < a.Ten.size(); ++i) {
@@ -666,23 +668,16 @@ std::string ResultsJson(const TAnalysis& a) {
     } else {
         j += "  \"critical\": null,\n";
     }
-    if (a.Search) {
-        const TSearchSummary& s = *a.Search;
-        auto surface = [](const TSurfaceResult& r) {
+    if (a.GeneratedBest) {
+        const auto best = [](const TSurfaceResult& r) {
             return "{\"fs\": " + JsonNumber(r.FS) + ", \"points\": " + JsonPoints(r.Points) +
                    ", \"circle\": " + JsonCircle(r.Circle) + "}";
         };
-        j += "  \"search\": {\"threads\": " + std::to_string(s.Threads) +
-             ",\n    \"generated_best\": " + surface(s.GeneratedBest) +
-             ",\n    \"refined_best\": " + surface(s.RefinedBest) +
-             ",\n    \"refinement_evaluations\": " + std::to_string(s.RefinementEvaluations) +
-             ",\n    \"edges\": [";
-        for (std::size_t i = 0; i < s.Edges.size(); ++i)
-            j += (i ? ", " : "") + std::string("{\"code\": ") + JsonString(s.Edges[i].Code) +
-                 ", \"message\": " + JsonString(s.Edges[i].Message) + "}";
-        j += "]},\n";
-    } else {
-        j += "  \"search\": null,\n";
+        j += "  \"search\": {\"generated_best\": " + best(*a.GeneratedBest) +
+             ",\n             \"refined_best\": " +
+             (a.RefinedBest ? best(*a.RefinedBest) : std::string("null")) +
+             ",\n             \"refinement_evaluations\": " + std::to_string(a.RefinementEvaluations) +
+             ", \"threads\": " + std::to_string(a.SearchThreads) + "},\n";
     }
     j += "  \"ten\": [";
     for (std::size_t i = 0; i < a.Ten.size(); ++i)

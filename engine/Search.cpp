@@ -104,23 +104,22 @@ const char* EdgeCode(search::TEdge e) {
 }
 } // namespace
 
-void RunSearch(const TSlopeModel& model, const TSlopeSettings& settings, const TRunOptions& options,
+void RunSearch(const TSlopeModel& model, const TSlopeDescription& d, const TRunOptions& options,
                TAnalysis& a) {
     search::TSearchProblem problem;
     std::vector<search::TSearchMessage> errors;
-    if (!search::SearchProblemOf(a.Input, problem, errors)) {
+    if (!search::SearchProblemOf(d, problem, errors)) {
         for (const search::TSearchMessage& e : errors)
             a.Diagnostics.Errors.push_back({e.Code, e.Message});
         return;
     }
-    const double theta = static_cast<double>(settings.InterSliceAngle);
+    const double theta = static_cast<double>(d.Settings.InterSliceAngle);
     TEngineEvaluator evaluator(model, a.Method, theta, options.Slicing);
     search::TSearchOptions so;
     so.Threads = options.Threads;
     so.Seed = options.Seed;
+    so.Checked = true; // the validation reported the controls' errors and warnings
     const search::TSearchResult r = search::RunSearch(problem, evaluator, so);
-    for (const search::TSearchMessage& w : r.Warnings)
-        a.Diagnostics.Warnings.push_back({w.Code, w.Message});
     a.Generated = r.Generated;
     a.Analysed = r.Analysed;
     for (const auto& [why, n] : r.Rejected)
@@ -136,16 +135,12 @@ void RunSearch(const TSlopeModel& model, const TSlopeSettings& settings, const T
     for (const search::TRankedSurface& t : r.Ten)
         a.Ten.push_back(ResultOf(t));
 
-    TSearchSummary summary;
-    summary.GeneratedBest = ResultOf(r.GeneratedBest);
-    summary.RefinedBest = ResultOf(r.HasRefinedBest ? r.RefinedBest : r.GeneratedBest);
-    summary.RefinementEvaluations = r.RefinementEvaluations;
-    summary.Threads = r.Threads;
+    a.GeneratedBest = ResultOf(r.GeneratedBest);
+    a.RefinedBest = ResultOf(r.HasRefinedBest ? r.RefinedBest : r.GeneratedBest);
+    a.RefinementEvaluations = r.RefinementEvaluations;
+    a.SearchThreads = r.Threads;
     for (const search::TEdgeNote& e : r.Edges)
-        summary.Edges.push_back({EdgeCode(e.Edge), e.Message});
-    for (const TDiagnostic& e : summary.Edges)
-        a.Diagnostics.Warnings.push_back(e);
-    a.Search = std::move(summary);
+        a.Diagnostics.Warnings.push_back({EdgeCode(e.Edge), e.Message});
 
     // The critical surface with every method, as a user's surface would be reported.
     const TSurfaceResult& best = a.Ten.front();

@@ -4,8 +4,10 @@
 
 namespace quolm {
 
-// Generates and analyses the surfaces of the search that `s` chooses, filling the counts, the trial
-// surfaces, the ten most critical and the critical surface of `a`.
-void RunSearch(const TSlopeModel& model, const TSlopeSettings& s, const TRunOptions& options, TAnalysis& a);
+// Generates and analyses the surfaces of the search that the description chooses (a valid one),
+// refines the best of them, and fills the counts, the trial surfaces, the generated and refined
+// best, the ten most critical, the critical surface and the warnings of `a`.
+void RunSearch(const TSlopeModel& model, const TSlopeDescription& d, const TRunOptions& options,
+               TAnalysis& a);
 
 } // namespace quolm

@@ -1,6 +1,7 @@
 #include "engine/Validate.h"
 #include "engine/Model.h"
 #include "engine/Surface.h"
+#include "engine/search/SearchGeometry.h"
 #include <algorithm>
 #include <cmath>
 
@@ -413,6 +414,17 @@ void UserSurface(const TSlopeDescription& d, TDiagnostics& out) {
                 }
         }
 }
+// The search controls, checked by the searches' own rules against a sound profile.
+void Search(const TSlopeDescription& d, TDiagnostics& out) {
+    search::TSearchProblem problem;
+    std::vector<search::TSearchMessage> errors, warnings;
+    if (search::SearchProblemOf(d, problem, errors))
+        search::CheckControls(problem.Geometry, problem.Controls, errors, warnings);
+    for (const search::TSearchMessage& e : errors)
+        out.Errors.push_back({e.Code, e.Message});
+    for (const search::TSearchMessage& w : warnings)
+        out.Warnings.push_back({w.Code, w.Message});
+}
 } // namespace
 
 void Validate(const TSlopeDescription& d, TDiagnostics& out) {
@@ -437,6 +449,8 @@ void Validate(const TSlopeDescription& d, TDiagnostics& out) {
     // The surface is checked against a sound profile only.
     if (kind == 1 && out.Errors.size() == before)
         UserSurface(d, out);
+    if (kind >= 2 && out.Errors.size() == before)
+        Search(d, out);
 }
 
 } // namespace quolm

@@ -45,6 +45,8 @@ std::optional<double> MethodValue(const TCriticalResult& c, const std::string& k
         return c.Spencer;
     if (key == "morgenstern_price")
         return c.MorgensternPrice;
+    if (key == "critical")
+        return c.Surface.FS;
     return std::nullopt;
 }
 
@@ -90,10 +92,14 @@ std::vector<TVerificationRow> RunVerification(std::string& error) {
         }
         fields.push_back(Trim(line.substr(start)));
         TVerificationRow row;
-        if (fields.size() == 5)
-            row.UpperBound = fields[3] == "max";
-        if (fields.size() != 5 || !Number(fields[2], row.Published) ||
-            (!row.UpperBound && !Number(fields[3], row.TolerancePercent))) {
+        // A tolerance is "t" (t percent either way) or "below:above".
+        const std::size_t colon = fields.size() == 5 ? fields[3].find(':') : std::string::npos;
+        const bool tolerance =
+            fields.size() == 5 &&
+            (colon == std::string::npos ? Number(fields[3], row.Below) && Number(fields[3], row.Above)
+                                        : Number(fields[3].substr(0, colon), row.Below) &&
+                                              Number(fields[3].substr(colon + 1), row.Above));
+        if (fields.size() != 5 || !Number(fields[2], row.Published) || !tolerance) {
             error = "problems.txt, line " + std::to_string(lineNo) +
                     ": expected file | method | value | tolerance | source.";
             continue;
@@ -131,8 +137,8 @@ std::vector<TVerificationRow> RunVerification(std::string& error) {
             row.Computed = MethodValue(*a.Critical, row.Method);
         if (row.Computed) {
             row.DifferencePercent = 100 * (*row.Computed - row.Published) / row.Published;
-            row.Pass = row.UpperBound ? *row.Computed <= row.Published
-                                      : std::abs(row.DifferencePercent) <= row.TolerancePercent;
+            row.Pass =
+                row.DifferencePercent >= -row.Below - 1e-9 && row.DifferencePercent <= row.Above + 1e-9;
         }
     }
     return rows;
@@ -140,7 +146,7 @@ std::vector<TVerificationRow> RunVerification(std::string& error) {
 
 std::string VerificationTable(const std::vector<TVerificationRow>& rows) {
     std::string t = Cell("Problem", 36, true) + Cell("Method", 19, true) + Cell("Published", 10) +
-                    Cell("Computed", 10) + Cell("Diff. %", 9) + Cell("Tol. %", 8) + "  Result\n";
+                    Cell("Computed", 10) + Cell("Diff. %", 9) + Cell("Tol. %", 11) + "  Result\n";
     for (const TVerificationRow& r : rows) {
         std::string name = r.Problem;
         if (name.size() > 5 && name.compare(name.size() - 5, 5, ".qvxd") == 0)
@@ -148,8 +154,9 @@ std::string VerificationTable(const std::vector<TVerificationRow>& rows) {
         t += Cell(name, 36, true) + Cell(r.Method, 19, true) + Cell(Fixed(r.Published, 3), 10) +
              Cell(r.Computed ? Fixed(*r.Computed, 3) : "none", 10) +
              Cell(r.Computed ? Fixed(r.DifferencePercent, 2) : "-", 9) +
-             Cell(r.UpperBound ? "max" : Fixed(r.TolerancePercent, 1), 8) + "  " +
-             (r.Pass ? "pass" : "FAIL") + "\n";
+             Cell(r.Below == r.Above ? Fixed(r.Below, 1) : "-" + Fixed(r.Below, 1) + "/+" + Fixed(r.Above, 1),
+                  11) +
+             "  " + (r.Pass ? "pass" : "FAIL") + "\n";
     }
     return t;
 }

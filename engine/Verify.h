@@ -16,11 +16,10 @@ const std::vector<TEmbeddedFile>& VerificationFiles();
 
 struct TVerificationRow {
     std::string Problem; // file name
-    std::string Method;  // results key: "bishop", "janbu_corrected", ...
+    std::string Method;  // results key: "bishop", "janbu_corrected", ..., "critical" (the search's minimum)
     double Published = 0;
-    double TolerancePercent = 0;
-    // A search's minimum that must not lie above the published value (tolerance "max").
-    bool UpperBound = false;
+    // The computed value passes from Published * (1 - Below/100) to Published * (1 + Above/100).
+    double Below = 0, Above = 0;
     std::string Source;
     std::optional<double> Computed; // null when the method did not converge or the problem failed
     double DifferencePercent = 0;

@@ -91,7 +91,8 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
     const auto started = std::chrono::steady_clock::now();
     TSearchResult result;
     result.Seed = options.Seed;
-    CheckControls(problem.Geometry, problem.Controls, result.Errors, result.Warnings);
+    if (!options.Checked)
+        CheckControls(problem.Geometry, problem.Controls, result.Errors, result.Warnings);
     if (!result.Errors.empty())
         return result;
 

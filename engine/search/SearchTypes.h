@@ -127,9 +127,10 @@ struct TSearchOptions {
     int Threads = 0; // 0: every core of the machine
     std::uint64_t Seed = 20150404;
     bool Refine = true;
-    int PlotLimit = 3999;   // trial surfaces kept for the plot
-    int RefineStarts = 3;   // best generated surfaces refined
-    int RefineBudget = 600; // evaluations per refined surface at most
+    int PlotLimit = 3999; // trial surfaces kept for the plot
+    int RefineStarts = 3; // best generated surfaces refined
+    // The caller has checked the controls (CheckControls) and reported its messages.
+    bool Checked = false;
 };
 
 } // namespace quolm::search

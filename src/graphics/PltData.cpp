@@ -822,6 +822,8 @@ TBoundaryLines BoundarySnapshot(const TGridTable& boundCood) {
 
 bool ReadPlotFile(const TProgramData& model) {
     const TBoundaryLines boundary = BoundarySnapshot(model.Host().Tables().BoundCood());
-    return ReadPlotFile(PlotFileNameFor(model.FileName), boundary, PlotStore(),
-                        model.Host().Context().Messages);
+    // After "Save As" the twin of the new name does not exist yet; the last run's file still does.
+    const std::string file =
+        model.PlotFileName.empty() ? PlotFileNameFor(model.FileName) : model.PlotFileName;
+    return ReadPlotFile(file, boundary, PlotStore(), model.Host().Context().Messages);
 }

@@ -61,6 +61,10 @@ inline std::vector<TSlopePoint> Polyline() {
     return {{10, 0.5}, {15, -3}, {25, -4}, {35, 0}, {42, 6}, {48, 10.5}};
 }
 
+inline bool Near(double a, double b, double relative) {
+    return std::abs(a - b) <= relative * std::abs(b);
+}
+
 inline quolm::TAnalysis Run(const TSlopeDescription& d) {
     return quolm::Analyze(d, quolm::TRunOptions());
 }

@@ -2,11 +2,15 @@
 // controls, the counts, reproducibility on any number of threads, refinement and the edge notes. The
 // mechanics are closed forms computed here (a purely cohesive soil), so the searches are tested
 // without the engine's methods.
+#include "EngineTestSupport.h"
 #include "engine/Engine.h"
 #include "engine/search/Random.h"
 #include "engine/search/Refine.h"
 #include "engine/search/SearchRunner.h"
 #include "engine/search/SurfaceGenerators.h"
+#include "graphics/PltData.h"
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 #include <atomic>
 #include <cmath>
@@ -355,6 +359,10 @@ class TestSearch : public QObject {
     void weakLayerFoundByBlockAndIrregular();
     void plotFileHoldsAtMost3999();
     void clippingKeepsEveryVertex();
+    void everySearchBelowTheCircle();
+    void edgesLimitsAndMinimumElevation();
+    void searchInputErrors();
+    void plotOfASearchReadsBack();
 };
 
 void TestSearch::geometryChecks() {
@@ -891,7 +899,7 @@ void TestSearch::engineCircularSearch() {
     const TSlopeDescription d = FredlundKrahn(3);
     const quolm::TAnalysis a = Analyze(d);
     QVERIFY(!a.HasErrors());
-    QVERIFY(a.Critical && a.Critical->Surface.FS && a.Search);
+    QVERIFY(a.Critical && a.Critical->Surface.FS && a.GeneratedBest && a.RefinedBest);
     const double fs = *a.Critical->Surface.FS;
     QVERIFY2(fs <= 2.080, qPrintable(QString::number(fs)));
     QVERIFY(fs > 1.8);
@@ -901,8 +909,8 @@ void TestSearch::engineCircularSearch() {
         rejected += n;
     QCOMPARE(a.Analysed + rejected, a.Generated);
     // The generated and the refined minimum, the ten in order with the critical one first.
-    QVERIFY(*a.Search->RefinedBest.FS <= *a.Search->GeneratedBest.FS);
-    QVERIFY(std::abs(*a.Search->RefinedBest.FS - fs) < 1e-9 * fs);
+    QVERIFY(*a.RefinedBest->FS <= *a.GeneratedBest->FS);
+    QVERIFY(std::abs(*a.RefinedBest->FS - fs) < 1e-9 * fs);
     QCOMPARE(a.Ten.size(), std::size_t(10));
     for (std::size_t k = 1; k < 10; ++k)
         QVERIFY(*a.Ten[k].FS >= *a.Ten[k - 1].FS);
@@ -931,8 +939,8 @@ void TestSearch::engineCircularSearch() {
     QVERIFY(json.find("\"refined_best\": {\"fs\": ") != std::string::npos);
     QVERIFY(json.find("\"seed\": 20150404") != std::string::npos);
     const std::string report = quolm::ReportText(a, "fk.qvxd");
-    QVERIFY(report.find("Most critical generated surface") != std::string::npos);
-    QVERIFY(report.find("After refinement") != std::string::npos);
+    QVERIFY(report.find("Generated best factor of safety") != std::string::npos);
+    QVERIFY(report.find("After local refinement") != std::string::npos);
 }
 
 void TestSearch::engineSearchesAlike() {
@@ -1017,6 +1025,142 @@ void TestSearch::clippingKeepsEveryVertex() {
     QCOMPARE(clipped.size(), std::size_t(3));
     QVERIFY(clipped[0].X > 40 && clipped[0].X < 80);
     QCOMPARE(clipped[1].X, 80.0);
+}
+
+void TestSearch::everySearchBelowTheCircle() {
+    // Every search finds a surface below Fredlund and Krahn's circle (2.080 by Bishop's method), by
+    // the method of its section; irregular surfaces are concave upward; the seed is in the results.
+    for (const int kind : {2, 3, 4, 5, 6}) {
+        const quolm::TAnalysis a = Analyze(kind == 5 ? WeakLayer(5) : FredlundKrahn(kind, 20), 2);
+        QVERIFY2(!a.HasErrors() && a.Critical && a.Critical->Surface.FS, qPrintable(QString::number(kind)));
+        QVERIFY2(*a.Critical->Surface.FS < 2.08,
+                 qPrintable(QString("%1: %2").arg(kind).arg(*a.Critical->Surface.FS)));
+        QCOMPARE(a.Method, kind == 3 ? quolm::TMethod::Bishop
+                                     : (kind == 6 ? quolm::TMethod::Spencer : quolm::TMethod::Janbu));
+        if (kind == 4) {
+            const auto& p = a.Critical->Surface.Points;
+            for (std::size_t i = 2; i < p.size(); ++i)
+                QVERIFY((p[i - 1].X - p[i - 2].X) * (p[i].Y - p[i - 1].Y) -
+                            (p[i - 1].Y - p[i - 2].Y) * (p[i].X - p[i - 1].X) >
+                        -1e-6);
+        }
+    }
+    quolm::TRunOptions o;
+    o.Seed = 7;
+    const quolm::TAnalysis a = quolm::Analyze(FredlundKrahn(3, 20), o);
+    const QJsonObject json =
+        QJsonDocument::fromJson(QByteArray::fromStdString(quolm::ResultsJson(a))).object();
+    QCOMPARE(json["seed"].toInt(), 7);
+    const QJsonObject search = json["search"].toObject();
+    QVERIFY(search["generated_best"].toObject()["fs"].toDouble() >=
+            search["refined_best"].toObject()["fs"].toDouble());
+    QVERIFY(search["refinement_evaluations"].toInt() > 0);
+    QVERIFY(json["critical"].toObject()["circle"].isObject());
+    QVERIFY(*a.Critical->Surface.FS != *Analyze(FredlundKrahn(3, 20)).Trials.front().FS);
+}
+
+void TestSearch::edgesLimitsAndMinimumElevation() {
+    auto warned = [](const quolm::TAnalysis& a, const char* code) {
+        for (const quolm::TDiagnostic& w : a.Diagnostics.Warnings)
+            if (w.Code == code)
+                return true;
+        return false;
+    };
+    // A termination range that stops short of the critical exit: the minimum sits at its edge.
+    TSlopeDescription d = FredlundKrahn(3, 20);
+    d.Settings.LeftTerminationX = 141;
+    d.Settings.RightTerminationX = 146;
+    const quolm::TAnalysis a = Analyze(d);
+    QVERIFY(warned(a, "W312"));
+    QVERIFY(quolm::ReportText(a, "x").find("Warning W312: The critical surface ends at the right end of the "
+                                           "termination range") != std::string::npos);
+    // A minimum elevation above the deep circles: no surface passes below it, and the critical one
+    // rests on it and says so.
+    d = FredlundKrahn(3, 20);
+    d.Settings.MinimumElevation = 19;
+    const quolm::TAnalysis m = Analyze(d);
+    for (const quolm::TSurfaceResult& t : m.Trials)
+        for (const quolm::TPoint& p : t.Points)
+            QVERIFY(p.Y >= 19 - 1e-6);
+    QVERIFY(warned(m, "W314"));
+    // A limit line: no kept surface passes below it.
+    d = FredlundKrahn(4, 20);
+    d.Settings.HasLimits = 1;
+    d.Limits = {{40, 14, 120, 14}};
+    const quolm::TAnalysis l = Analyze(d);
+    QVERIFY(!l.HasErrors());
+    for (const quolm::TSurfaceResult& t : l.Trials)
+        for (const quolm::TPoint& p : t.Points)
+            QVERIFY(!(p.X >= 40 && p.X <= 120 && p.Y < 14 - 1e-6));
+}
+
+void TestSearch::searchInputErrors() {
+    const auto messages = [](const TSlopeDescription& d) {
+        std::string all;
+        const quolm::TAnalysis a = Analyze(d);
+        for (const auto* list : {&a.Diagnostics.Errors, &a.Diagnostics.Warnings})
+            for (const quolm::TDiagnostic& e : *list)
+                all += e.Code + " " + e.Message + "\n";
+        return all;
+    };
+    TSlopeDescription d = FredlundKrahn(2, 10);
+    d.Settings.InitiationPoints = 0;
+    d.Settings.SegmentLength = 0;
+    d.Settings.CwLimit = 10;
+    d.Settings.LeftTerminationX = 150;
+    d.Settings.RightTerminationX = 250;
+    const std::string e = messages(d);
+    QVERIFY(e.find("E301 The search generates no surfaces (0 initiation points, 10 surfaces per point)") !=
+            std::string::npos);
+    QVERIFY(e.find("E306 The termination range x = 150 to 250 reaches beyond the ground surface, which runs "
+                   "from x = 0 to 200") != std::string::npos);
+    QVERIFY(
+        e.find("E308 The clockwise limit (10 degrees) lies above the counterclockwise limit (0 degrees)") !=
+        std::string::npos);
+    QVERIFY(e.find("W301 The segment length of the search is 0") != std::string::npos);
+    TSlopeDescription b = WeakLayer(5);
+    b.Boxes[1].LeftX = 70;
+    QVERIFY(messages(b).find("W304 Boxes 1 and 2 overlap in x") != std::string::npos);
+    // Nothing analysable: said so, with the reasons.
+    TSlopeDescription none = FredlundKrahn(3, 10);
+    none.Settings.MinimumElevation = 59;
+    const std::string n = messages(none);
+    QVERIFY2(n.find("E320 None of the 200 generated surfaces could be analysed (") != std::string::npos,
+             n.c_str());
+    // An invalid profile: its own errors, not the search's.
+    TSlopeDescription broken = FredlundKrahn(3, 10);
+    broken.Boundaries[1].LeftX = 61;
+    const std::string p = messages(broken);
+    QVERIFY(p.find("E104") != std::string::npos && p.find("E3") == std::string::npos);
+}
+
+void TestSearch::plotOfASearchReadsBack() {
+    // The plot file of a block search and of a circular one, read by the program's own plot reader.
+    for (const int kind : {5, 3}) {
+        const TSlopeDescription d = kind == 5 ? WeakLayer(5) : FredlundKrahn(3, 20);
+        const quolm::TAnalysis a = Analyze(d);
+        const std::string plot = quolm::PlotText(a);
+        std::vector<std::string> messages;
+        TBoundaryLines boundary;
+        for (const TSlopeBoundary& b : d.Boundaries)
+            boundary.push_back(
+                {double(b.LeftX), double(b.LeftY), double(b.RightX), double(b.RightY), b.Soil});
+        auto store = std::make_unique<TPlotStore>();
+        ReadPlotText(plot.data(), plot.size(), boundary, *store,
+                     [&messages](TMessageKind, const std::string& m) { messages.push_back(m); });
+        QCOMPARE(messages, std::vector<std::string>());
+        QCOMPARE(store->TrialSurfaceCount(), static_cast<int>(a.Trials.size()));
+        QVERIFY(store->HasTen);
+        for (int t = 0; t < 10; ++t)
+            QVERIFY(store->TenSurfaces[t].Count > 0);
+        QCOMPARE(store->Critical.FS, *a.Ten[0].FS);
+        if (kind == 5) {
+            QCOMPARE(store->BlockCount, 2);
+        } else {
+            QCOMPARE(store->Critical.R, a.Ten[0].Circle->R);
+            QCOMPARE(store->Critical.CentreX, a.Ten[0].Circle->X);
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSearch)

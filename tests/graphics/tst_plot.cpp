@@ -1,5 +1,6 @@
 // Plot-file reader and plot renderer: records, capacities, messages, layer chains, fitting, tick
 // steps and pixels of rendered pictures.
+#include "Pixels.h"
 #include "graphics/PltData.h"
 #include "graphics/PltDraw.h"
 #include "model/LPData.h"
@@ -81,23 +82,6 @@ QImage Render(const TDrawSettings& settings, const TPlotStore& store, TViewTrans
 
 QRgb At(const QImage& img, const TViewTransform& v, double x, double y) {
     return img.pixel(v.PixelX(x), v.PixelY(y));
-}
-
-// Whether a colour occurs in a small square around a pixel (lines are a few pixels wide).
-bool Near(const QImage& img, int px, int py, QColor color, int r = 2) {
-    for (int y = py - r; y <= py + r; ++y)
-        for (int x = px - r; x <= px + r; ++x)
-            if (img.rect().contains(x, y) && img.pixel(x, y) == color.rgb())
-                return true;
-    return false;
-}
-
-int Count(const QImage& img, QColor color) {
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            n += img.pixel(x, y) == color.rgb();
-    return n;
 }
 
 } // namespace
@@ -702,7 +686,7 @@ class TestPlot : public QObject {
         img = only([](TDisplayOptions& o) { o.SearchLimits = true; });
         QVERIFY(Near(img, View.PixelX(50), View.PixelY(16.5), Qt::black, 1));
         img = only([](TDisplayOptions& o) { o.AllTrialSurfaces = true; });
-        QVERIFY(Count(img, QColor(192, 192, 192)) > 1000);
+        QVERIFY(CountColor(img, QColor(192, 192, 192)) > 1000);
         const TSurface& crit = s.TenSurfaces[0];
         const TPlotPoint mid = crit.Points[10];
         img = only([](TDisplayOptions& o) { o.CriticalSlipSurface = true; });
@@ -727,7 +711,7 @@ class TestPlot : public QObject {
         // beyond the critical surface's x range (it ends near x = 258) has no place in them.
         s.Slices[11].R[0] = 290;
         img = only([](TDisplayOptions& o) { o.TotalStresses = true; });
-        QVERIFY(Count(img, QColor(128, 128, 128)) > 100);
+        QVERIFY(CountColor(img, QColor(128, 128, 128)) > 100);
         const TSliceRecord& slice = s.Slices[5];
         QVERIFY(slice.TotalEnd < 50);
         QVERIFY(Near(img, View.PixelX(slice.R[0]), View.PixelY(slice.TotalEnd), QColor(128, 128, 128), 1));
@@ -735,7 +719,7 @@ class TestPlot : public QObject {
         for (int y = 0; y < img.height(); ++y)
             QVERIFY(img.pixel(View.PixelX(290), y) != QColor(128, 128, 128).rgb());
         img = only([](TDisplayOptions& o) { o.PoreWaterPressures = true; });
-        QVERIFY(Count(img, QColor(0, 0, 255)) > 100);
+        QVERIFY(CountColor(img, QColor(0, 0, 255)) > 100);
         QVERIFY(slice.PoreEnd > slice.TotalEnd);
 
         // Soil numbers and coordinates: markers and labels in black.
@@ -744,7 +728,7 @@ class TestPlot : public QObject {
         QVERIFY(Near(img, View.PixelX(100), View.PixelY(50), Qt::black, 6));
         QCOMPARE(img.pixel(View.PixelX(100) + 2, View.PixelY(50) - 6), QColor(Qt::white).rgb());
         img = only([](TDisplayOptions& o) { o.SoilLayerNumbers = true; });
-        QVERIFY(Count(img, Qt::black) > 50);
+        QVERIFY(CountColor(img, Qt::black) > 50);
         QCOMPARE(img.pixel(View.PixelX(0) + 3, View.PixelY(10)), QColor(Qt::black).rgb());
     }
 
@@ -853,7 +837,7 @@ class TestPlot : public QObject {
         const QRect area(0, 0, 600, 400);
         const QImage plain = Render(set, s, View, area.size());
         const QColor silver(192, 192, 192);
-        QVERIFY(Count(plain, silver) > 1000);
+        QVERIFY(CountColor(plain, silver) > 1000);
 
         // The same picture drawn 100 pixels to the right through the viewport.
         QImage shifted(700, 400, QImage::Format_RGB32);
@@ -864,7 +848,7 @@ class TestPlot : public QObject {
             p.setWindow(area);
             DrawPlot(p, Qt::white, area, set, s, View);
         }
-        QCOMPARE(Count(shifted.copy(0, 0, 100, 400), silver), 0);
+        QCOMPARE(CountColor(shifted.copy(0, 0, 100, 400), silver), 0);
         // The raster engine's own lines may differ from the direct ones by a pixel here and there.
         const QImage moved = shifted.copy(100, 0, 600, 400);
         int missing = 0;
@@ -873,7 +857,7 @@ class TestPlot : public QObject {
                 if (plain.pixel(x, y) == silver.rgb() && !Near(moved, x, y, silver, 1))
                     ++missing;
         QCOMPARE(missing, 0);
-        const int plainSilver = Count(plain, silver), movedSilver = Count(moved, silver);
+        const int plainSilver = CountColor(plain, silver), movedSilver = CountColor(moved, silver);
         QVERIFY2(std::abs(plainSilver - movedSilver) < plainSilver / 10,
                  qPrintable(QString("%1 %2").arg(plainSilver).arg(movedSilver)));
 
@@ -885,8 +869,8 @@ class TestPlot : public QObject {
             p.setOpacity(0.5);
             DrawPlot(p, Qt::white, area, set, s, View);
         }
-        QCOMPARE(Count(faded, silver), 0);
-        QVERIFY(Count(faded, QColor(224, 224, 224)) + Count(faded, QColor(223, 223, 223)) > 1000);
+        QCOMPARE(CountColor(faded, silver), 0);
+        QVERIFY(CountColor(faded, QColor(224, 224, 224)) + CountColor(faded, QColor(223, 223, 223)) > 1000);
     }
 
     void axesAndPrinting() {

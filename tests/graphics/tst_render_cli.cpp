@@ -1,5 +1,6 @@
 // brevanto-cli render, run as a process: output formats, option lists, the model's search kind and
 // every argument error; its argument parsing and option choice in-process.
+#include "Pixels.h"
 #include "cli/CmdRender.h"
 #include <QFile>
 #include <QImage>
@@ -25,13 +26,6 @@ QString Data(const char* name) {
     return QStringLiteral(TEST_DATA_DIR "/plot/") + name;
 }
 
-int CountColor(const QImage& img, QColor c) {
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            n += img.pixel(x, y) == c.rgb();
-    return n;
-}
 } // namespace
 
 class TestRenderCli : public QObject {
