@@ -205,7 +205,7 @@ double GridMinimum(const TSearchControls& c, double minimum) {
     auto value = [&](double xc, double yc, double r) {
         // Where the lower half of the circle is below the ground: one interval, found on a fine grid.
         const double lo = std::max(0.0, xc - r), hi = std::min(200.0, xc + r);
-        const int n = 800;
+        const int n = 400;
         double entry = std::nan(""), exit = std::nan("");
         bool inside = false;
         for (int i = 0; i <= n; ++i) {
@@ -248,19 +248,25 @@ double GridMinimum(const TSearchControls& c, double minimum) {
         const TSurfaceValue v = ev.Evaluate(s, 0);
         return v.Rejection ? INFINITY : v.FS;
     };
+    // A coarse grid, then finer grids around the lowest point found.
     double best = Inf, bx = 0, by = 0, br = 0;
-    for (double xc = 20; xc <= 180; xc += 4)
-        for (double yc = 30; yc <= 200; yc += 4)
-            for (double r = 5; r <= 200; r += 2) {
+    for (double xc = 20; xc <= 180; xc += 8)
+        for (double yc = 30; yc <= 200; yc += 8)
+            for (double r = 5; r <= 200; r += 4) {
                 const double f = value(xc, yc, r);
                 if (f < best)
                     best = f, bx = xc, by = yc, br = r;
             }
-    const double cx = bx, cy = by, cr = br;
-    for (double xc = cx - 4; xc <= cx + 4; xc += 0.25)
-        for (double yc = cy - 4; yc <= cy + 4; yc += 0.25)
-            for (double r = cr - 2; r <= cr + 2; r += 0.25)
-                best = std::min(best, value(xc, yc, r));
+    for (double step = 2; step > 0.05; step /= 4) {
+        const double cx = bx, cy = by, cr = br;
+        for (int i = -4; i <= 4; ++i)
+            for (int j = -4; j <= 4; ++j)
+                for (int k = -4; k <= 4; ++k) {
+                    const double f = value(cx + i * step, cy + j * step, cr + k * step / 2);
+                    if (f < best)
+                        best = f, bx = cx + i * step, by = cy + j * step, br = cr + k * step / 2;
+                }
+    }
     return best;
 }
 
