@@ -81,14 +81,8 @@ double TSearchGeometry::GroundDirectionRightOf(double x) const {
 }
 
 double TSearchGeometry::Clearance(const TXY* p, int n, const char** why) const {
-    double least = std::numeric_limits<double>::infinity();
-    const char* reasonOfLeast = nullptr;
-    auto take = [&](double clearance, const char* r) {
-        if (clearance < least) {
-            least = clearance;
-            reasonOfLeast = r;
-        }
-    };
+    TLeastClearance least;
+    auto take = [&](double clearance, const char* what) { least.Take(clearance, what); };
     if (UseMinimum)
         for (int k = 0; k < n; ++k)
             take(p[k].Y - Minimum, reason::BelowMinimum);
@@ -111,9 +105,7 @@ double TSearchGeometry::Clearance(const TXY* p, int n, const char** why) const {
             if (p[k].X > lo && p[k].X < hi)
                 take(p[k].Y - limitY(p[k].X), reason::BelowLimit);
     }
-    if (why)
-        *why = reasonOfLeast;
-    return least;
+    return least.Result(why);
 }
 
 const char* TSearchGeometry::CheckDepth(const TXY* p, int n) const {

@@ -5,12 +5,30 @@
 // elevation). Built once per run from the input description, read only afterwards.
 #include "engine/search/SearchTypes.h"
 #include "text/SlopeFile.h"
+#include <limits>
 #include <vector>
 
 namespace quolm::search {
 
 struct TSegment {
     TXY A, B; // A left of B
+};
+
+// The least of several clearances above the limits and the minimum elevation, with its reason.
+struct TLeastClearance {
+    double Value = std::numeric_limits<double>::infinity();
+    const char* Why = nullptr;
+    void Take(double clearance, const char* why) {
+        if (clearance < Value) {
+            Value = clearance;
+            Why = why;
+        }
+    }
+    double Result(const char** why) const {
+        if (why)
+            *why = Why;
+        return Value;
+    }
 };
 
 class TSearchGeometry {

@@ -141,18 +141,23 @@ bool TSurfaceGenerator::FirstDirections(TXY a, TXY b, bool circle, double& lo, d
     return lo < hi;
 }
 
+bool TSurfaceGenerator::DrawEnds(TRandom& rng, double xA, bool circle, TXY& a, TXY& b, double& lo,
+                                 double& hi) const {
+    a = OnGround(xA);
+    const double from = TerminationFrom(xA);
+    if (from > Controls.RightTerminationX)
+        return false;
+    b = OnGround(rng.Uniform(from, Controls.RightTerminationX));
+    return FirstDirections(a, b, circle, lo, hi);
+}
+
 // ---- circular surfaces ------------------------------------------------------------------------
 
 const char* TSurfaceGenerator::GenerateCircle(TRandom& rng, double xA, TTrialSurface& out,
                                               std::vector<double>& params) const {
-    const TXY a = OnGround(xA);
-    const double from = TerminationFrom(xA);
-    if (from > Controls.RightTerminationX)
-        return reason::NoArc;
-    const double xB = rng.Uniform(from, Controls.RightTerminationX);
-    const TXY b = OnGround(xB);
+    TXY a, b;
     double lo, hi;
-    if (!FirstDirections(a, b, true, lo, hi))
+    if (!DrawEnds(rng, xA, true, a, b, lo, hi))
         return reason::NoArc;
     // The arcs through a and b nest, deeper the lower the first direction: the directions that keep
     // the arc above the limits and the minimum elevation are those above one bound.
@@ -164,7 +169,7 @@ const char* TSurfaceGenerator::GenerateCircle(TRandom& rng, double xA, TTrialSur
     if (flo < -Geometry.Tolerance() * 10)
         lo = LowestClear(lo, hi, flo, fhi, Geometry.Tolerance(),
                          [&](double deg) { return Clearance(a, deg, b, nullptr); });
-    params = {xA, rng.Uniform(lo, hi), xB};
+    params = {xA, rng.Uniform(lo, hi), b.X};
     return BuildCircle(params[0], params[1], params[2], out);
 }
 
@@ -226,14 +231,8 @@ bool TSurfaceGenerator::ArcExit(TXY a, TXY c, double r, TXY& exit) const {
 }
 
 double TSurfaceGenerator::ArcClearance(TXY c, double r, double x0, double x1, const char** why) const {
-    double least = std::numeric_limits<double>::infinity();
-    const char* reasonOfLeast = nullptr;
-    auto take = [&](double clearance, const char* r) {
-        if (clearance < least) {
-            least = clearance;
-            reasonOfLeast = r;
-        }
-    };
+    TLeastClearance least;
+    auto take = [&](double clearance, const char* what) { least.Take(clearance, what); };
     if (Geometry.UsesMinimumElevation())
         take(ArcY(c, r, std::clamp(c.X, x0, x1)) - Geometry.MinimumElevation(), reason::BelowMinimum);
     for (const TSegment& l : Geometry.Limits()) {
@@ -250,9 +249,7 @@ double TSurfaceGenerator::ArcClearance(TXY c, double r, double x0, double x1, co
         const double x = std::clamp(c.X + r * slope / std::sqrt(1 + slope * slope), lo, hi);
         take(ArcY(c, r, x) - (l.A.Y + slope * (x - l.A.X)), reason::BelowLimit);
     }
-    if (why)
-        *why = reasonOfLeast;
-    return least;
+    return least.Result(why);
 }
 
 double TSurfaceGenerator::Clearance(TXY a, double deg, TXY b, const char** why) const {
@@ -368,14 +365,9 @@ double TSurfaceGenerator::Reach(TXY p, TXY b) const {
 
 const char* TSurfaceGenerator::GenerateIrregular(TRandom& rng, double xA, TTrialSurface& out,
                                                  std::vector<double>& params) const {
-    const TXY a = OnGround(xA);
-    const double from = TerminationFrom(xA);
-    if (from > Controls.RightTerminationX)
-        return reason::NoArc;
-    const double xB = rng.Uniform(from, Controls.RightTerminationX);
-    const TXY b = OnGround(xB);
+    TXY a, b;
     double lo, hi;
-    if (!FirstDirections(a, b, false, lo, hi))
+    if (!DrawEnds(rng, xA, false, a, b, lo, hi))
         return reason::NoArc;
     hi = std::min(hi, Reach(a, b));
     if (!(lo < hi))

@@ -64,6 +64,9 @@ class TSurfaceGenerator {
     const char* BuildCircle(double xA, double& theta, double xB, TTrialSurface& out) const;
     const char* BuildIrregular(const std::vector<double>& params, TTrialSurface& out) const;
     const char* BuildBlock(const std::vector<double>& params, TTrialSurface& out) const;
+    // Draws the termination point b on the ground right of the initiation point a (at xA) and gives
+    // the first directions that can reach it: false when there are none.
+    bool DrawEnds(TRandom& rng, double xA, bool circle, TXY& a, TXY& b, double& lo, double& hi) const;
     // Feasible first directions of a surface from A towards B on the ground: [lo, hi), false if none.
     bool FirstDirections(TXY a, TXY b, bool circle, double& lo, double& hi) const;
     // The highest direction from p that passes below the ground up to b (irregular surfaces).
