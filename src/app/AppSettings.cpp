@@ -16,15 +16,13 @@ QString FileKey(int i) {
 }
 } // namespace
 
-bool AppSettingsExist() {
+TSettingsRead ReadAppSettings(TAppSettings& result) {
     const auto settings = Open();
-    return settings->childGroups().contains(Group);
-}
-
-bool ReadAppSettings(TAppSettings& result) {
-    const auto settings = Open();
+    const bool exists = settings->childGroups().contains(Group);
     if (settings->status() != QSettings::NoError)
-        return false;
+        return TSettingsRead::Unreadable;
+    if (!exists)
+        return TSettingsRead::Missing;
     settings->beginGroup(Group);
     TAppSettings read;
     read.WordProcessor = settings->value(WordProcessorKey).toString();
@@ -32,9 +30,9 @@ bool ReadAppSettings(TAppSettings& result) {
         read.RecentFiles.append(settings->value(FileKey(i)).toString());
     settings->endGroup();
     if (settings->status() != QSettings::NoError)
-        return false;
+        return TSettingsRead::Unreadable;
     result = read;
-    return true;
+    return TSettingsRead::Read;
 }
 
 void WriteAppSettings(const TAppSettings& values) {

@@ -12,10 +12,10 @@ struct TAppSettings {
     QStringList RecentFiles; // always RecentFileCount entries, most recent first; empty ones at the end
 };
 
-// True when the settings group exists.
-bool AppSettingsExist();
-// Reads "Word Processor" and "File1".."File10". False on a read error; `settings` is then untouched.
-bool ReadAppSettings(TAppSettings& settings);
+enum class TSettingsRead { Missing, Read, Unreadable };
+// Reads "Word Processor" and "File1".."File10" when the group exists; on a read error `settings` stays
+// untouched. Qt reports a damaged store only to its first reader in a process, so read once.
+TSettingsRead ReadAppSettings(TAppSettings& settings);
 // Writes them; errors are ignored (a setting that could not be written is not worth a message).
 void WriteAppSettings(const TAppSettings& settings);
 

@@ -76,9 +76,9 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
     setAcceptDrops(true);
 
     // The editor setting now; the rest of the settings when the window first shows.
-    TAppSettings stored;
-    if (ReadAppSettings(stored))
-        FSettings.WordProcessor = stored.WordProcessor;
+    FStoredRead = ReadAppSettings(FStored);
+    if (FStoredRead == TSettingsRead::Read)
+        FSettings.WordProcessor = FStored.WordProcessor;
     if (FSettings.WordProcessor.isEmpty())
         FSettings.WordProcessor = DefaultWordProcessor();
     for (int i = 0; i < RecentFileCount; ++i)
@@ -186,10 +186,10 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::ReadSettingsAtFirstShow() {
-    if (!AppSettingsExist())
+    if (FStoredRead == TSettingsRead::Missing)
         return;
-    TAppSettings stored;
-    if (!ReadAppSettings(stored)) {
+    const TAppSettings& stored = FStored;
+    if (FStoredRead == TSettingsRead::Unreadable) {
         // An unreadable store: start without an editor path (the default editor is used) and without
         // recent files.
         FSettings.WordProcessor.clear();

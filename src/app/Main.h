@@ -260,6 +260,10 @@ class TMainForm : public QMainWindow, public IModelHost {
 
     QStringList FArguments;
     TAppSettings FSettings;
+    // The store as read when the window was created (Qt reports a damaged store only to the first
+    // reader), and whether that read succeeded.
+    TAppSettings FStored;
+    TSettingsRead FStoredRead = TSettingsRead::Missing;
     int FRecentCount = 0;
     bool FModified = false;
     bool FShown = false;
