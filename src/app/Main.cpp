@@ -95,6 +95,8 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
+    // The child windows go after this object's members: what they signal on the way must not reach it.
+    disconnect(MdiArea, nullptr, this, nullptr);
     // The model refers to this window as its host; it does not outlive it.
     if (ProgramData && &ProgramData->Host() == this)
         ProgramData.reset();
