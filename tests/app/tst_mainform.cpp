@@ -832,6 +832,11 @@ void TestMainForm::windowMenuListsChildren() {
         VisibleItems(form->WindowMenu),
         QStringList({"&Cascade", "&Arrange Icons", children[0]->windowTitle(), children[1]->windowTitle()}));
     QVERIFY(children[0]->windowTitle().startsWith(QStringLiteral("Soil Properties")));
+    // The boundary table's comment is shown line by line.
+    auto* boundaryEditor = qobject_cast<TTableForm*>(children[1]->widget());
+    QVERIFY(boundaryEditor);
+    QVERIFY(boundaryEditor->lblComments->text().startsWith(
+        QStringLiteral("Up to 100 boundary lines can be defined.\nEach boundary line")));
     QVERIFY(form->WindowItems[1]->isChecked()); // the boundary editor, opened last, is active
 
     form->WindowItems[0]->trigger();
@@ -1249,13 +1254,13 @@ void TestMainForm::screenshots() {
         CopyInto(dir, Resource("examples/ExampleDam.qvxd"), QStringLiteral("ExampleDam.qvxd"));
     TMainForm* form = MakeForm();
     form->OpenFileName(dam);
-    form->setGeometry(40, 40, 1180, 760);
+    form->setGeometry(40, 40, 1130, 900);
     form->DataAxLoads->trigger();
     form->Tables().BoundCood().Edit();
     const QList<QMdiSubWindow*> children = form->MdiArea->subWindowList(QMdiArea::CreationOrder);
     QCOMPARE(children.size(), 2);
     children[0]->move(10, 10);
-    children[1]->move(220, 170);
+    children[1]->move(30, 235);
     QTest::qWait(500);
     QScreen* screen = form->screen();
     auto shoot = [&](const QString& name) {
