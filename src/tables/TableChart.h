@@ -7,16 +7,6 @@
 #include <string>
 #include <vector>
 
-using TColumnChart = TColumn;
-using TEnumColumnChart = TEnumColumn;
-using TIntColumnChart = TIntColumn;
-using TFloatColumnChart = TFloatColumn;
-using TTableColumnChart = TTableColumn;
-using TStringColumnChart = TStringColumn;
-using TDataChart = TData;
-using TGridTableListChart = TGridTableList;
-using TColumnChartTypeStorage = TColumnTypeStorage;
-
 class TGridTableChart : public TGridTable {
   public:
     explicit TGridTableChart(TGridTable* owner = nullptr);

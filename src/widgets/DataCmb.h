@@ -9,8 +9,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "widgets/EntryCore.h"
 #include "text/NumberForms.h"
+#include "widgets/EntryCore.h"
 
 class TDataCombo : public QComboBox, public TEntryCore {
     Q_OBJECT

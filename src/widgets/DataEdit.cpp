@@ -3,9 +3,9 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 
-#include "widgets/DataCmb.h"
 #include "text/Evaluate.h"
 #include "text/Units.h"
+#include "widgets/DataCmb.h"
 
 TDataEdit::TDataEdit(QWidget* parent)
     : QLineEdit(parent), TEntryCore(this, {DefaultMin, DefaultMax, UnitLabelEntry, false, true}) {

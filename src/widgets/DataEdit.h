@@ -7,8 +7,8 @@
 #include <QString>
 #include <limits>
 
-#include "widgets/EntryCore.h"
 #include "text/NumberForms.h"
+#include "widgets/EntryCore.h"
 
 class TDataEdit : public QLineEdit, public TEntryCore {
     Q_OBJECT

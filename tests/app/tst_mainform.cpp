@@ -925,7 +925,13 @@ void TestMainForm::runSuccessWithPlot() {
     QVERIFY(!form->Graphics1->isChecked());
     OpenMenu(form->ComputationMenu);
     QVERIFY(form->CompOutput->isEnabled() && form->CompKernel->isEnabled());
-    form->Graphics1->trigger(); // the graph window's hook: nothing to show yet, nothing breaks
+    form->Graphics1->trigger();
+    QVERIFY(form->GraphWindow());
+    QVERIFY(qobject_cast<QMdiSubWindow*>(form->GraphWindow()->parentWidget()));
+    OpenMenu(form->ViewMenu);
+    QVERIFY(form->Graphics1->isChecked());
+    form->Graphics1->trigger(); // the same window again
+    QCOMPARE(form->MdiArea->subWindowList().size(), 1);
     QCOMPARE(messages.Count(), 1);
 
     // A run whose engine writes no plot file leaves no plot file name behind (the old file was deleted).

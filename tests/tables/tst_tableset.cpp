@@ -1,8 +1,8 @@
 // The fourteen tables of the model: created from their definitions, filled, converted between
 // unit systems and written and read back through the column stream.
 #include "tables/ColStream.h"
-#include "text/Errors.h"
 #include "tables/TableSet.h"
+#include "text/Errors.h"
 #include "text/Units.h"
 #include <QtTest>
 #include <cmath>
