@@ -157,6 +157,7 @@ class TestMainForm : public QObject {
     void runNewModelAndSaveFailure();
     void runTwiceAndWhileRunning();
     void runUsesCNumbersWithoutChangingTheProcess();
+    void runWithTheRealEngine();
     void editorLaunch();
     void helpFiles();
     void closeQueryAndAbout();
@@ -1132,6 +1133,27 @@ void TestMainForm::runUsesCNumbersWithoutChangingTheProcess() {
     QCOMPARE(OutputValue(output, QStringLiteral("numeric-locale")), QStringLiteral("C"));
     QCOMPARE(after, process);
     QVERIFY(process != "C");
+}
+
+void TestMainForm::runWithTheRealEngine() {
+    // The engine library built beside the program, on the bundled example.
+    const QString program = QStringLiteral(BREVANTO_PROGRAM_DIR);
+    if (!QFileInfo::exists(EngineLibraryPath(program)))
+        QSKIP("this build has no engine library");
+    TMessageRecorder messages;
+    QTemporaryDir dir;
+    const QString dam = CopyInto(dir, Resource("examples/ExampleDam.qvxd"), QStringLiteral("dam.qvxd"));
+    TMainForm* form = MakeForm();
+    form->SetProgramFolder(program);
+    form->OpenFileName(dam);
+    form->CompRun->trigger();
+    QCOMPARE(messages.Texts(), QStringList({QString::fromLatin1(MsgCompleted)}));
+    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("dam.qvxo"))).size() > 0);
+    // The plot file is there when the engine got far enough; the graph command follows it.
+    const QString plot = dir.filePath(QStringLiteral("dam.qvxp"));
+    QCOMPARE(QString::fromStdString(ProgramData->PlotFileName), QFileInfo::exists(plot) ? plot : QString());
+    OpenMenu(form->ViewMenu);
+    QCOMPARE(form->Graphics1->isEnabled(), QFileInfo::exists(plot));
 }
 
 void TestMainForm::editorLaunch() {
