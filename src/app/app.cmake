@@ -37,25 +37,23 @@ foreach(md ${brevanto_doc_sources})
   get_filename_component(stem "${md}" NAME_WE)
   list(APPEND brevanto_doc_outputs "${brevanto_program_dir}/${stem}.html")
 endforeach()
-set(brevanto_picture_outputs "")
+# Files copied as they are into `subdir` of the program's folder: their outputs into `out_var`, the copy
+# command into brevanto_copy_commands.
 set(brevanto_copy_commands "")
-if(brevanto_doc_pictures)
-  foreach(f ${brevanto_doc_pictures})
+function(brevanto_copy_beside out_var subdir)
+  set(outputs "")
+  foreach(f ${ARGN})
     get_filename_component(name "${f}" NAME)
-    list(APPEND brevanto_picture_outputs "${brevanto_program_dir}/screenshots/${name}")
+    list(APPEND outputs "${brevanto_program_dir}${subdir}/${name}")
   endforeach()
-  list(APPEND brevanto_copy_commands
-       COMMAND ${CMAKE_COMMAND} -E copy_if_different ${brevanto_doc_pictures} "${brevanto_program_dir}/screenshots")
-endif()
-set(brevanto_side_outputs "")
-if(brevanto_side_files)
-  foreach(f ${brevanto_side_files})
-    get_filename_component(name "${f}" NAME)
-    list(APPEND brevanto_side_outputs "${brevanto_program_dir}/${name}")
-  endforeach()
-  list(APPEND brevanto_copy_commands
-       COMMAND ${CMAKE_COMMAND} -E copy_if_different ${brevanto_side_files} "${brevanto_program_dir}")
-endif()
+  set(${out_var} "${outputs}" PARENT_SCOPE)
+  if(ARGN)
+    set(brevanto_copy_commands ${brevanto_copy_commands}
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ARGN} "${brevanto_program_dir}${subdir}" PARENT_SCOPE)
+  endif()
+endfunction()
+brevanto_copy_beside(brevanto_picture_outputs "/screenshots" ${brevanto_doc_pictures})
+brevanto_copy_beside(brevanto_side_outputs "" ${brevanto_side_files})
 
 add_custom_command(
   OUTPUT ${brevanto_doc_outputs} ${brevanto_picture_outputs} ${brevanto_side_outputs}

@@ -62,6 +62,10 @@ QString CopyInto(const QTemporaryDir& dir, const QString& source, const QString&
     return target;
 }
 
+QString CopyExample(const QTemporaryDir& dir, const QString& name) {
+    return CopyInto(dir, Resource("examples/ExampleDam.qvxd"), name);
+}
+
 QString ModelFile() {
     return QString::fromStdString(ProgramData->FileName);
 }
@@ -320,8 +324,7 @@ void TestMainForm::menuItems() {
 void TestMainForm::fileCommands() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    const QString example =
-        CopyInto(dir, Resource("examples/ExampleDam.qvxd"), QStringLiteral("ExampleDam.qvxd"));
+    const QString example = CopyExample(dir, QStringLiteral("ExampleDam.qvxd"));
     TMainForm* form = MakeForm();
 
     Dialogs->Opens << TOpenChoice{example, 0};
@@ -421,8 +424,7 @@ void TestMainForm::oldLayoutAndSaveAsProposal() {
 void TestMainForm::querySaveAnswers() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    const QString example =
-        CopyInto(dir, Resource("examples/ExampleDam.qvxd"), QStringLiteral("ExampleDam.qvxd"));
+    const QString example = CopyExample(dir, QStringLiteral("ExampleDam.qvxd"));
     TMainForm* form = MakeForm();
     form->OpenFileName(example);
 
@@ -481,7 +483,7 @@ void TestMainForm::recentFiles() {
     QTemporaryDir dir;
     QStringList files;
     for (int i = 1; i <= 11; ++i)
-        files << CopyInto(dir, Resource("examples/ExampleDam.qvxd"), QStringLiteral("dam%1.qvxd").arg(i));
+        files << CopyExample(dir, QStringLiteral("dam%1.qvxd").arg(i));
     TMainForm* form = MakeForm();
     QSettings settings(QStringLiteral("Keldor"), QStringLiteral("Brevanto"));
 
@@ -532,7 +534,7 @@ void TestMainForm::recentFiles() {
     QCOMPARE(form->RecentFiles().first(), files[6]);
 
     // A name holding "&" is shown as it is.
-    const QString ampersand = CopyInto(dir, Resource("examples/ExampleDam.qvxd"), QStringLiteral("a&b.qvxd"));
+    const QString ampersand = CopyExample(dir, QStringLiteral("a&b.qvxd"));
     form->OpenFileName(ampersand);
     OpenMenu(form->FileMenu);
     QCOMPARE(form->RecentItems[0]->text(), QStringLiteral("&1 a&&b.qvxd"));
@@ -594,7 +596,7 @@ void TestMainForm::settingsAtFirstShow() {
 void TestMainForm::commandLineFile() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    const QString dam = CopyInto(dir, Resource("examples/ExampleDam.qvxd"), QStringLiteral("dam.qvxd"));
+    const QString dam = CopyExample(dir, QStringLiteral("dam.qvxd"));
     CopyInto(dir, TestData("plot/full.qvxp"), QStringLiteral("dam.qvxp"));
 
     // "dam" means dam.qvxd; its plot file is found.
@@ -623,7 +625,7 @@ void TestMainForm::commandLineFile() {
 void TestMainForm::droppedFile() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    const QString dam = CopyInto(dir, Resource("examples/ExampleDam.qvxd"), QStringLiteral("dropped.qvxd"));
+    const QString dam = CopyExample(dir, QStringLiteral("dropped.qvxd"));
     TMainForm* form = MakeForm();
 
     QMimeData mime;
@@ -663,7 +665,7 @@ void TestMainForm::droppedFile() {
 void TestMainForm::unitsConvertTheOpenModel() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    const QString dam = CopyInto(dir, Resource("examples/ExampleDam.qvxd"), QStringLiteral("dam.qvxd"));
+    const QString dam = CopyExample(dir, QStringLiteral("dam.qvxd"));
     TMainForm* form = MakeForm();
     form->OpenFileName(dam);
     TGridTable& bound = form->Tables().BoundCood();
@@ -872,7 +874,7 @@ void TestMainForm::windowMenuListsChildren() {
 void TestMainForm::runSuccessWithPlot() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    const QString dam = CopyInto(dir, Resource("examples/ExampleDam.qvxd"), QStringLiteral("dam.qvxd"));
+    const QString dam = CopyExample(dir, QStringLiteral("dam.qvxd"));
     // Stale results of an earlier run are deleted before the engine starts.
     QFile(dir.filePath(QStringLiteral("dam.qvxr"))).open(QIODevice::WriteOnly);
     TMainForm* form = MakeForm();
@@ -948,7 +950,7 @@ void TestMainForm::runSuccessWithPlot() {
 void TestMainForm::runRefusedAndFailures() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    const QString dam = CopyInto(dir, Resource("examples/ExampleDam.qvxd"), QStringLiteral("dam.qvxd"));
+    const QString dam = CopyExample(dir, QStringLiteral("dam.qvxd"));
     TMainForm* form = MakeForm();
     form->OpenFileName(dam);
 
@@ -1061,7 +1063,7 @@ void TestMainForm::runNewModelAndSaveFailure() {
 void TestMainForm::runTwiceAndWhileRunning() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    const QString dam = CopyInto(dir, Resource("examples/ExampleDam.qvxd"), QStringLiteral("dam.qvxd"));
+    const QString dam = CopyExample(dir, QStringLiteral("dam.qvxd"));
     TMainForm* form = MakeForm();
     form->OpenFileName(dam);
 
@@ -1121,7 +1123,7 @@ void TestMainForm::runUsesCNumbersWithoutChangingTheProcess() {
     const std::string process = std::setlocale(LC_NUMERIC, nullptr);
     TMessageRecorder messages;
     QTemporaryDir dir;
-    const QString dam = CopyInto(dir, Resource("examples/ExampleDam.qvxd"), QStringLiteral("dam.qvxd"));
+    const QString dam = CopyExample(dir, QStringLiteral("dam.qvxd"));
     TMainForm* form = MakeForm();
     form->OpenFileName(dam);
     TEngineSetup engine("0");
@@ -1142,7 +1144,7 @@ void TestMainForm::runWithTheRealEngine() {
         QSKIP("this build has no engine library");
     TMessageRecorder messages;
     QTemporaryDir dir;
-    const QString dam = CopyInto(dir, Resource("examples/ExampleDam.qvxd"), QStringLiteral("dam.qvxd"));
+    const QString dam = CopyExample(dir, QStringLiteral("dam.qvxd"));
     TMainForm* form = MakeForm();
     form->SetProgramFolder(program);
     form->OpenFileName(dam);
@@ -1173,8 +1175,7 @@ void TestMainForm::editorLaunch() {
         script.close();
         script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
     }
-    const QString dam =
-        CopyInto(dir, Resource("examples/ExampleDam.qvxd"), QStringLiteral("my slopes/dam with blanks.qvxd"));
+    const QString dam = CopyExample(dir, QStringLiteral("my slopes/dam with blanks.qvxd"));
     TMainForm* form = MakeForm();
     form->OpenFileName(dam);
     form->SetWordProcessor(editor);
@@ -1278,8 +1279,7 @@ void TestMainForm::screenshots() {
         QSKIP("BREVANTO_SHOT_DIR not set");
     TMessageRecorder messages;
     QTemporaryDir dir;
-    const QString dam =
-        CopyInto(dir, Resource("examples/ExampleDam.qvxd"), QStringLiteral("ExampleDam.qvxd"));
+    const QString dam = CopyExample(dir, QStringLiteral("ExampleDam.qvxd"));
     TMainForm* form = MakeForm();
     form->OpenFileName(dam);
     form->setGeometry(40, 40, 1130, 900);
