@@ -24,7 +24,7 @@ if "$cli" --help 2>&1 | grep -q "analyze"; then
   model="$work/ExampleDam.qvxd"
   plot="$work/ExampleDam.qvxp"
 else
-  echo "This build has no analysis engine yet; drawing the bundled test plot instead."
+  echo "brevanto-cli has no analyze command yet; drawing the bundled test plot instead."
   model=tests/data/plot/full.qvxd
   plot=tests/data/plot/full.qvxp
 fi
