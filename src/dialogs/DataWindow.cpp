@@ -1,0 +1,235 @@
+#include "dialogs/DataWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTimer>
+#include <cmath>
+
+#include "tables/Table.h"
+#include "text/Evaluate.h"
+#include "widgets/DataEdit.h"
+#include "widgets/MsgBox.h"
+#include "widgets/TableFormController.h"
+
+TDataWindow::TDataWindow(IModelHost& host, const char* className, QWidget* parent)
+    : QWidget(parent), Host(host) {
+    setObjectName(QLatin1String(className));
+    setAttribute(Qt::WA_DeleteOnClose);
+    FFocusConnection = connect(qApp, &QApplication::focusChanged, this, &TDataWindow::FocusChanged);
+}
+
+TDataWindow::~TDataWindow() {
+    disconnect(FFocusConnection);
+}
+
+QMdiSubWindow* TDataWindow::SubWindow() const {
+    return qobject_cast<QMdiSubWindow*>(parentWidget());
+}
+
+QSize TDataWindow::sizeHint() const {
+    QSize hint = QWidget::sizeHint();
+    if (layout())
+        hint = hint.expandedTo(layout()->sizeHint());
+    return FFirstSize.isValid() ? hint.expandedTo(FFirstSize) : hint;
+}
+
+void TDataWindow::ShowIn(QMdiArea* area) {
+    // Loaded before the first showing too: the window never shows (or stores) anything but the model.
+    FormActivate();
+    if (!area) {
+        setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                       (FBorder == TBorder::Sizeable ? Qt::WindowMaximizeButtonHint : Qt::Widget));
+        resize(sizeHint());
+        if (FBorder == TBorder::Fixed)
+            setFixedSize(size());
+        show();
+        activateWindow();
+        FormActivate(); // a bare window may not be told of its activation (no window manager)
+    } else {
+        Qt::WindowFlags flags = Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+        if (FBorder == TBorder::Sizeable)
+            flags |= Qt::WindowMaximizeButtonHint;
+        QMdiSubWindow* sub = area->addSubWindow(this, flags);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        // The child window reports its activation changes; they drive loading and storing.
+        connect(sub, &QMdiSubWindow::windowStateChanged, this,
+                [this](Qt::WindowStates before, Qt::WindowStates now) {
+                    if (!(before & Qt::WindowActive) && (now & Qt::WindowActive))
+                        FormActivate();
+                    else if ((before & Qt::WindowActive) && !(now & Qt::WindowActive))
+                        FormDeactivate();
+                });
+        sub->resize(sub->sizeHint());
+        if (FBorder == TBorder::Fixed)
+            sub->setFixedSize(sub->size());
+        sub->show();
+        area->setActiveSubWindow(sub);
+    }
+    // The first showing starts in the first box of the focus order, whatever the area focused.
+    if (FFirstControl)
+        FFirstControl->setFocus(Qt::OtherFocusReason);
+}
+
+void TDataWindow::BringToFront() {
+    if (QMdiSubWindow* sub = SubWindow()) {
+        if (sub->isMinimized())
+            sub->showNormal();
+        if (QMdiArea* area = sub->mdiArea())
+            area->setActiveSubWindow(sub);
+        sub->raise();
+    } else if (isWindow()) {
+        if (isMinimized())
+            showNormal();
+        raise();
+        activateWindow();
+    }
+}
+
+void TDataWindow::FocusChanged(QWidget* old, QWidget* now) {
+    (void)old;
+    if (now && isAncestorOf(now))
+        FActiveControl = now;
+}
+
+TDataEdit* TDataWindow::NewBox(const TBoxSpec& spec) {
+    auto* box = new TDataEdit(this);
+    auto* label = new QLabel(this);
+    box->setObjectName(QLatin1String(spec.Name));
+    label->setObjectName(QStringLiteral("lbl") + QLatin1String(spec.Name));
+    box->BeginLoading();
+    box->SetMinVal(spec.Min);
+    box->SetMaxVal(spec.Max);
+    box->SetIntegerOnly(spec.Integer);
+    box->SetCaption(spec.Caption);
+    box->SetUnitsString(spec.Units);
+    box->SetEditLabel(label);
+    box->EndLoading();
+    if (spec.FollowsUnitSystem)
+        FSystemBoxes.push_back(box);
+    MarksModified(box);
+    return box;
+}
+
+void TDataWindow::EditTable(TGridTable& table) {
+    try {
+        table.Edit();
+    } catch (const std::exception& e) {
+        MsgError(this, QString::fromStdString(e.what()));
+    }
+}
+
+void TDataWindow::MarksModified(TDataEdit* box) {
+    connect(box, &QLineEdit::textEdited, this, [this] { MarkModified(); });
+}
+
+void TDataWindow::FormActivate() {
+    if (FClosing || FKeepEntries || !ProgramData)
+        return;
+    // The unit first: it renews the labels of the length and force boxes.
+    for (TDataEdit* box : FSystemBoxes)
+        box->SetUnits(ProgramData->UnitSystem);
+    LoadFromModel(*ProgramData);
+}
+
+bool TDataWindow::FormDeactivate() {
+    if (FClosing || FKeepEntries || !ProgramData)
+        return true;
+    // Only the focused box: every other one was validated when the focus left it. The check is
+    // silent here, in the middle of the activation change; the box reports its entry once the
+    // window is back in front.
+    if (!EntryAcceptable(ActiveControl())) {
+        // Whatever activates the window again meanwhile, the controls keep what the user typed.
+        FKeepEntries = true;
+        QTimer::singleShot(0, this, [this] {
+            if (FClosing)
+                return;
+            BringToFront();
+            FKeepEntries = false;
+            if (QWidget* control = ActiveControl()) {
+                control->setFocus(Qt::OtherFocusReason);
+                ValidateEntry(control);
+            }
+        });
+        return false;
+    }
+    ValidateEntry(ActiveControl()); // accepted: an expression shows as its value
+    StoreToModel(*ProgramData);
+    return true;
+}
+
+void TDataWindow::closeEvent(QCloseEvent* event) {
+    if (!FClosing && ProgramData) {
+        if (!ValidateEntry(ActiveControl())) {
+            event->ignore();
+            if (QWidget* control = ActiveControl())
+                control->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+        StoreToModel(*ProgramData);
+    }
+    FClosing = true;
+    emit Closed();
+    QWidget::closeEvent(event);
+}
+
+void TDataWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // A top-level data window (no multiple-document area) follows its own activation.
+    if (event->type() == QEvent::ActivationChange && isWindow() && !FClosing) {
+        if (isActiveWindow())
+            FormActivate();
+        else
+            FormDeactivate();
+    }
+}
+
+bool EntryAcceptable(QWidget* control) {
+    auto* box = qobject_cast<TDataEdit*>(control);
+    if (!box)
+        return true;
+    try {
+        const Extended value = EvaluateEntry(box->text().toStdString());
+        return !(box->IntegerOnly() && value != std::trunc(value)) && value >= box->MinVal() &&
+               value <= box->MaxVal();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void LoadBox(TDataEdit* box, Extended value) {
+    box->BeginLoading();
+    box->SetNumber(value);
+    box->EndLoading();
+}
+
+int RoundCount(Extended value) {
+    if (std::isnan(value))
+        return 0;
+    const Extended r = std::round(value);
+    if (r <= -2147483648.0L)
+        return -2147483647 - 1;
+    if (r >= 2147483647.0L)
+        return 2147483647;
+    return static_cast<int>(r);
+}
+
+bool CommitActiveChild(QMdiArea* area) {
+    if (!area)
+        return true;
+    QMdiSubWindow* sub = area->activeSubWindow();
+    if (!sub || !sub->widget())
+        return true;
+    if (auto* window = qobject_cast<TDataWindow*>(sub->widget()))
+        return window->FormDeactivate();
+    if (auto* editor = qobject_cast<TTableForm*>(sub->widget())) {
+        editor->FormDeactivate();
+        return true;
+    }
+    return true;
+}

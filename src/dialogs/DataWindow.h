@@ -1,0 +1,118 @@
+#pragma once
+// TDataWindow: what every data window has in common. A data window is a non-modal child window of the
+// main window's multiple-document area, without OK or Cancel: it copies the model into its controls
+// whenever it becomes the active child window and copies them back whenever it stops being active
+// and when it closes. A numeric box holding an invalid entry when the focus is in it keeps the window
+// in front (deactivation) or open (close), and nothing is stored meanwhile.
+//
+// The window reaches the current model through the global ProgramData at the moment it needs it
+// (New and Open replace the model as a whole) and marks changes through the model host.
+#include <QPointer>
+#include <QSize>
+#include <QWidget>
+#include <vector>
+
+#include "model/LPData.h"
+
+#include "widgets/DataEdit.h"
+
+class QLabel;
+class TGridTable;
+class QMdiArea;
+class QMdiSubWindow;
+
+// A numeric box of a data window with its caption label.
+struct TBoxSpec {
+    const char* Name; // the box's object name ("deIP"); its label is named "lbl" + Name
+    QString Caption;  // the quantity's name; the label adds the unit
+    QString Units;    // unit string ("L2", "F/L2^3", "deg."), empty for none
+    Extended Min = TDataEdit::DefaultMin;
+    Extended Max = TDataEdit::DefaultMax;
+    bool Integer = false;
+    bool FollowsUnitSystem = false; // the label shows the model's unit system (lengths, forces)
+};
+
+class TDataWindow : public QWidget {
+    Q_OBJECT
+  public:
+    enum class TBorder { Fixed, Sizeable };
+
+    TDataWindow(IModelHost& host, const char* className, QWidget* parent = nullptr);
+    ~TDataWindow() override;
+
+    // Puts the window into `area` as a child window, shows and activates it (which loads it). Without
+    // an area the window becomes a top-level window.
+    void ShowIn(QMdiArea* area);
+    // The child window that frames this one (null outside a multiple-document area).
+    QMdiSubWindow* SubWindow() const;
+    // Brings the window (or its child window) to the front and activates it.
+    void BringToFront();
+
+    // Activation: the model into the controls.
+    void FormActivate();
+    // Deactivation: the controls into the model. False when the focused numeric box rejected its
+    // entry: then nothing was stored and the window comes back to the front.
+    bool FormDeactivate();
+
+    // The control that has (or last had) the keyboard focus inside this window.
+    QWidget* ActiveControl() const { return FActiveControl.data(); }
+
+    QSize sizeHint() const override;
+
+  signals:
+    // The window closed (its close was accepted); it is destroyed right after.
+    void Closed();
+
+  protected:
+    virtual void LoadFromModel(TProgramData& model) = 0;
+    virtual void StoreToModel(TProgramData& model) = 0;
+
+    // The first size of the client area; a layout that needs more room gets it.
+    void SetFirstSize(QSize size) { FFirstSize = size; }
+    void SetBorder(TBorder border) { FBorder = border; }
+    // The control that gets the focus when the window is first shown.
+    void SetFirstControl(QWidget* control) { FFirstControl = control; }
+    // A new numeric box and its label (children of this window, not yet placed in a layout). Every
+    // edit of its text marks the model modified.
+    TDataEdit* NewBox(const TBoxSpec& spec);
+    // Every edit of the box's text marks the model modified.
+    void MarksModified(TDataEdit* box);
+    void MarkModified() { Host.SetModified(true); }
+    TTableSet& Tables() { return Host.Tables(); }
+    // Opens a table's editor window; a failure is reported instead of ending the program.
+    void EditTable(TGridTable& table);
+
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+    IModelHost& Host;
+
+  private:
+    void FocusChanged(QWidget* old, QWidget* now);
+
+    std::vector<TDataEdit*> FSystemBoxes;
+    QPointer<QWidget> FActiveControl;
+    QPointer<QWidget> FFirstControl;
+    QSize FFirstSize;
+    TBorder FBorder = TBorder::Fixed;
+    bool FClosing = false;
+    // Set while the window comes back after a refused deactivation: the controls keep what the user
+    // typed instead of being loaded again.
+    bool FKeepEntries = false;
+    QMetaObject::Connection FFocusConnection;
+};
+
+// Shows a model value in a box as it is, without clamping it to the box's limits: a window shows
+// what the model holds (a new model's counts of 0, say) until the user changes it.
+void LoadBox(TDataEdit* box, Extended value);
+
+// Whether the exit validation of a numeric box would accept its text (no message, nothing changes).
+// Controls other than numeric boxes are always acceptable.
+bool EntryAcceptable(QWidget* control);
+
+// Rounds a count box's value to the nearest integer within the int range.
+int RoundCount(Extended value);
+
+// The deactivation handler of the active child window of `area` (a data window or a table editor),
+// so that pending entries reach the model before a command runs. False when the window refused.
+bool CommitActiveChild(QMdiArea* area);
