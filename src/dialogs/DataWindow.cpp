@@ -125,7 +125,17 @@ void TDataWindow::EditTable(TGridTable& table) {
 }
 
 void TDataWindow::MarksModified(TDataEdit* box) {
-    connect(box, &QLineEdit::textEdited, this, [this] { MarkModified(); });
+    connect(box, &QLineEdit::textEdited, this, [this, box] {
+        FEdited.insert(box);
+        MarkModified();
+    });
+}
+
+bool TDataWindow::NeedsValidation(QWidget* control) const {
+    // A box still showing what the model holds stores that same value back: nothing to check. A
+    // window opened on a new model can so be left and closed while its first box shows a count of
+    // 0 below the box's lower limit.
+    return control && FEdited.contains(control);
 }
 
 void TDataWindow::FormActivate() {
@@ -135,6 +145,7 @@ void TDataWindow::FormActivate() {
     for (TDataEdit* box : FSystemBoxes)
         box->SetUnits(ProgramData->UnitSystem);
     LoadFromModel(*ProgramData);
+    FEdited.clear();
 }
 
 bool TDataWindow::FormDeactivate() {
@@ -143,7 +154,7 @@ bool TDataWindow::FormDeactivate() {
     // Only the focused box: every other one was validated when the focus left it. The check is
     // silent here, in the middle of the activation change; the box reports its entry once the
     // window is back in front.
-    if (!EntryAcceptable(ActiveControl())) {
+    if (NeedsValidation(ActiveControl()) && !EntryAcceptable(ActiveControl())) {
         // Whatever activates the window again meanwhile, the controls keep what the user typed.
         FKeepEntries = true;
         QTimer::singleShot(0, this, [this] {
@@ -158,14 +169,15 @@ bool TDataWindow::FormDeactivate() {
         });
         return false;
     }
-    ValidateEntry(ActiveControl()); // accepted: an expression shows as its value
+    if (NeedsValidation(ActiveControl()))
+        ValidateEntry(ActiveControl()); // accepted: an expression shows as its value
     StoreToModel(*ProgramData);
     return true;
 }
 
 void TDataWindow::closeEvent(QCloseEvent* event) {
     if (!FClosing && ProgramData) {
-        if (!ValidateEntry(ActiveControl())) {
+        if (NeedsValidation(ActiveControl()) && !ValidateEntry(ActiveControl())) {
             event->ignore();
             if (QWidget* control = ActiveControl())
                 control->setFocus(Qt::OtherFocusReason);

@@ -8,6 +8,7 @@
 // The window reaches the current model through the global ProgramData at the moment it needs it
 // (New and Open replace the model as a whole) and marks changes through the model host.
 #include <QPointer>
+#include <QSet>
 #include <QSize>
 #include <QWidget>
 #include <vector>
@@ -89,8 +90,12 @@ class TDataWindow : public QWidget {
 
   private:
     void FocusChanged(QWidget* old, QWidget* now);
+    // Whether the deactivation and the close check this control's entry: a box the user typed into
+    // since the window last showed the model.
+    bool NeedsValidation(QWidget* control) const;
 
     std::vector<TDataEdit*> FSystemBoxes;
+    QSet<QWidget*> FEdited;
     QPointer<QWidget> FActiveControl;
     QPointer<QWidget> FFirstControl;
     QSize FFirstSize;

@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 #include "dialogs/SvgPicture.h"
@@ -17,17 +16,15 @@ namespace {
 // Columns of the boundary table.
 constexpr int LeftX = 0, LeftY = 1, RightX = 2, RightY = 3;
 
+// One decimal, halves away from zero; beyond six digits before the point the general form with six
+// significant digits.
 QString Fixed1(Extended value) {
-    // Six significant digits at most: beyond six digits before the point the general form.
-    if (std::fabs(value) >= 999999.95L)
+    if (!std::isfinite(value) || std::fabs(value) >= 999999.95L)
         return QString::fromStdString(FormatGeneral(value, 6));
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
-                                      std::chars_format::fixed, 1);
-    QString text = QString::fromLatin1(buffer, static_cast<int>(result.ptr - buffer));
-    if (text == QLatin1String("-0.0"))
-        text = QStringLiteral("0.0");
-    return text;
+    const long long tenths = std::llround(value * 10);
+    const long long magnitude = tenths < 0 ? -tenths : tenths;
+    const QString text = QString::number(magnitude / 10) + QLatin1Char('.') + QString::number(magnitude % 10);
+    return tenths < 0 ? QLatin1Char('-') + text : text;
 }
 } // namespace
 

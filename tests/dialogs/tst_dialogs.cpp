@@ -47,6 +47,11 @@ double Shown(TDataEdit* box) {
     return double(box->Number());
 }
 
+// Clicks a check box on its box, as a user does.
+void ClickCheck(QCheckBox* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->height() / 2, box->height() / 2));
+}
+
 // Activates a data window's child window as a click on it would.
 void Activate(TDataWindow* window) {
     window->SubWindow()->mdiArea()->setActiveSubWindow(window->SubWindow());
@@ -79,6 +84,17 @@ class TestDialogs : public QObject {
     void searchValuesSharedBetweenKinds();
     void invalidEntryKeepsWindow();
     void unitSwitchWithWindowsOpen();
+    void optionalCategoryWindows();
+    void surchargeBoxKeepsRows();
+    void reinforcementSwitchesSurfaceKeyword();
+    void waterWindow();
+    void earthquakeWindow();
+    void titleWindow();
+    void textEditorWindow();
+    void singleInstanceWindows();
+    void slopeBoundaryWindow();
+    void boundaryPreviewMouse();
+    void pictures();
 
   private:
     std::unique_ptr<TDialogTestHost> Host;
@@ -358,6 +374,432 @@ void TestDialogs::unitSwitchWithWindowsOpen() {
     QVERIFY(std::fabs(water->dewt->Number() - back) < 1e-14L);
     QVERIFY(std::fabs(back - 62.4L) > 1e-5L);
     QCOMPARE(messages.Count(), 0);
+}
+
+void TestDialogs::optionalCategoryWindows() {
+    TMessageRecorder messages;
+    struct TExpect {
+        TDlgOptional* Window;
+        const char* Class;
+        const char* Caption;
+        const char* Check;
+        const char* CheckText;
+        const char* Button;
+        const char* ButtonText;
+        std::uint8_t TProgramData::*Flag;
+        TGridTable* Table;
+    };
+    TTableSet& t = Host->Tables();
+    const TExpect expected[] = {
+        {Host->Windows->OpenSurcharge(), "TDlgLoading", "Surcharge Loads", "ChkDistLoad",
+         "Apply &Surcharge Loads", "btnDistLoad", "&Edit Surcharge Loads", &TProgramData::HasSurcharge,
+         &t.SurchargeLoad()},
+        {Host->Windows->OpenLimits(), "TDlgLimits", "Trial Surface Limits (optional)", "ChkSpring",
+         "&Specify trial surface limits", "btnSpring", "&Edit Trial Surface Limits Data",
+         &TProgramData::HasLimits, &t.limit()},
+        {Host->Windows->OpenTiebacks(), "TDlgTieback", "Tiebacks", "ChkDistLoad", "Specify tiebacks",
+         "btnDistLoad", "&Edit Tieback Data", &TProgramData::HasTiebacks, &t.TiebackCoord()},
+        {Host->Windows->OpenReinforcement(), "TDlgReinEarth", "Reinforce Earth Layers", "ChkPrint",
+         "Specify reinforce earth layers", "EditDepths", "Edit &Reinforce Earth Data",
+         &TProgramData::HasReinforcement, &t.ReinEarthLayerSet()},
+        {Host->Windows->OpenWater(), "TDlgPiezometric", "Water Surface", "ChkPrint",
+         "Specify piezometric surfaces", "EditDepths", "Edit &Piezometric Surfaces", &TProgramData::HasWater,
+         &t.WaterSurfaceSet()},
+    };
+    for (const TExpect& e : expected) {
+        TDlgOptional* w = e.Window;
+        QCOMPARE(w->objectName(), QLatin1String(e.Class));
+        QCOMPARE(w->windowTitle(), QLatin1String(e.Caption));
+        QCOMPARE(w->Check->objectName(), QLatin1String(e.Check));
+        QCOMPARE(w->Check->text(), QLatin1String(e.CheckText));
+        QCOMPARE(w->Button->objectName(), QLatin1String(e.Button));
+        QCOMPARE(w->Button->text(), QLatin1String(e.ButtonText));
+        QCOMPARE(&w->Table(), e.Table);
+        QCOMPARE(w->findChildren<TSvgPicture*>().size(), 1);
+        // Only the limits window can be resized.
+        QMdiSubWindow* sub = w->SubWindow();
+        QCOMPARE(sub->minimumSize() == sub->maximumSize(), w->objectName() != QLatin1String("TDlgLimits"));
+        // Off in a new model; the box switches the button and the flag, the button opens the table.
+        Activate(w);
+        QVERIFY(!w->Check->isChecked());
+        QVERIFY(!w->Button->isEnabled());
+        ClickCheck(w->Check);
+        QVERIFY(w->Button->isEnabled());
+        QTest::mouseClick(w->Button, Qt::LeftButton);
+        QVERIFY(e.Table->EditorOpen());
+        QCOMPARE(ProgramData.get()->*e.Flag, 1); // stored when the editor came to the front
+        Activate(w);
+        ClickCheck(w->Check);
+        QVERIFY(!w->Button->isEnabled());
+        QVERIFY(CloseWindow(w));
+        QCOMPARE(ProgramData.get()->*e.Flag, 0);
+        QCOMPARE(e.Table->RowCount(), e.Table->MinRows()); // never a row lost
+        e.Table->CloseEditor();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    QCOMPARE(messages.Count(), 0);
+}
+
+void TestDialogs::surchargeBoxKeepsRows() {
+    TMessageRecorder messages;
+    TGridTable& loads = Host->Tables().SurchargeLoad();
+    TDlgLoading* w = Host->Windows->OpenSurcharge();
+    ClickCheck(w->Check);
+    QTest::mouseClick(w->Button, Qt::LeftButton);
+    QVERIFY(loads.EditorOpen());
+    SetRow(loads, 0, "PPPP", {120, 140, 500, 0});
+    Activate(w);
+    QCOMPARE(ProgramData->HasSurcharge, 1);
+    QVERIFY(Contains(SavedText(*ProgramData), "LOADS"));
+    // Clearing the box closes the open editor of the loads; the rows stay, LOADS goes.
+    Host->SetModified(false);
+    ClickCheck(w->Check);
+    QVERIFY(!loads.EditorOpen());
+    QVERIFY(Host->IsModified());
+    Host->CommitActiveChild();
+    QCOMPARE(ProgramData->HasSurcharge, 0);
+    QVERIFY(!Contains(SavedText(*ProgramData), "LOADS"));
+    QCOMPARE(loads.RowCount(), 1);
+    QCOMPARE(double(loads.Cell(2, 0).GetFloat()), 500.0);
+    // Checking it again writes the same loads.
+    ClickCheck(w->Check);
+    Host->CommitActiveChild();
+    QVERIFY(Contains(SavedText(*ProgramData), "LOADS\r\n1\r\n120. 140. 500. 0."));
+    QCOMPARE(messages.Count(), 0);
+}
+
+void TestDialogs::reinforcementSwitchesSurfaceKeyword() {
+    TMessageRecorder messages;
+    Host->SelectSearch(1);
+    SetRow(Host->Tables().FailSurfaceChart(), 0, "PP", {10, 50});
+    TDlgReinEarth* w = Host->Windows->OpenReinforcement();
+    QVERIFY(Contains(SavedText(*ProgramData), "SURFAC"));
+    // A clear box marks the model modified when the window is activated; checking it does not,
+    // but storing the changed flag does, so the change is never lost without a question.
+    QVERIFY(Host->IsModified());
+    Host->SetModified(false);
+    ClickCheck(w->Check);
+    QVERIFY(w->Button->isEnabled());
+    QVERIFY(!Host->IsModified());
+    Host->CommitActiveChild();
+    QVERIFY(Host->IsModified());
+    QCOMPARE(ProgramData->HasReinforcement, 1);
+    QCOMPARE(ProgramData->UseSurbis, 1);
+    std::string text = SavedText(*ProgramData);
+    QVERIFY(Contains(text, "REINF"));
+    QVERIFY(Contains(text, "SURBIS"));
+    QVERIFY(!Contains(text, "SURFAC"));
+    ClickCheck(w->Check);
+    QVERIFY(CloseWindow(w));
+    QCOMPARE(ProgramData->UseSurbis, 0);
+    text = SavedText(*ProgramData);
+    QVERIFY(Contains(text, "SURFAC"));
+    QVERIFY(!Contains(text, "REINF"));
+    QCOMPARE(messages.Count(), 0);
+}
+
+void TestDialogs::waterWindow() {
+    TMessageRecorder messages;
+    QVERIFY(!Host->IsModified());
+    // Activating the window on a model without water surfaces marks the model modified.
+    TDlgPiezometric* w = Host->Windows->OpenWater();
+    QVERIFY(Host->IsModified());
+    QCOMPARE(Label(w->dewt), QStringLiteral("Unit weight of water (lbs/ft^3)"));
+    QCOMPARE(double(w->dewt->MaxVal()), 300.0);
+    // The box sits between the check box and the button in the focus order.
+    QCOMPARE(w->Check->nextInFocusChain(), w->dewt);
+    Enter(w->dewt, QStringLiteral("62.4"));
+    ClickCheck(w->Check);
+    // The button sets the flag at once.
+    QTest::mouseClick(w->Button, Qt::LeftButton);
+    QCOMPARE(ProgramData->HasWater, 1);
+    QVERIFY(Host->Tables().WaterSurfaceSet().EditorOpen());
+    QCOMPARE(double(ProgramData->WaterUnitWeight), 62.4);
+    QVERIFY(Contains(SavedText(*ProgramData), "1 62.4"));
+    // A rejected entry keeps this window too (in front, nothing stored).
+    Activate(w);
+    Enter(w->dewt, QStringLiteral("500")); // the exit: message, 300 in the box
+    QCOMPARE(messages.LastText(), QStringLiteral("Entry must be less than or equal to 300"));
+    QCOMPARE(w->dewt->text(), QStringLiteral("300"));
+    TypeInto(w->dewt, QStringLiteral("62.4/"));
+    Host->Tables().WaterSurfaceSet().Edit(); // the open editor comes to the front
+    QTRY_COMPARE(messages.Count(), 2);
+    QTRY_COMPARE(Host->Area->activeSubWindow(), w->SubWindow());
+    QCOMPARE(double(ProgramData->WaterUnitWeight), 62.4);
+    QCOMPARE(ProgramData->HasWater, 1);
+    QVERIFY(!CloseWindow(w));
+    Enter(w->dewt, QStringLiteral("9.81*6"));
+    QVERIFY(CloseWindow(w));
+    QCOMPARE(ProgramData->HasWater, 1);
+    QCOMPARE(double(ProgramData->WaterUnitWeight), double(EvaluateEntry("9.81*6")));
+}
+
+void TestDialogs::earthquakeWindow() {
+    TMessageRecorder messages;
+    TDlgEarthquake* w = Host->Windows->OpenEarthquake();
+    QCOMPARE(w->windowTitle(), QStringLiteral("Earthquake Loading Coefficients"));
+    QCOMPARE(Label(w->deHcoe), QStringLiteral("Earthquake coefficient for horizontal acceleration"));
+    QCOMPARE(Label(w->deVcoe), QStringLiteral("Earthquake coefficient for vertical acceleration"));
+    QCOMPARE(Label(w->deCav), QStringLiteral("Cavitation pressure (lbs/ft^2)"));
+    QCOMPARE(w->findChild<QLabel*>(QStringLiteral("lblHcoeNote"))->text(),
+             QStringLiteral("(defined positive outwards from the face of slope)"));
+    QCOMPARE(w->findChild<QLabel*>(QStringLiteral("lblVcoeNote"))->text(),
+             QStringLiteral("(defined positive upwards)"));
+    QCOMPARE(double(w->deHcoe->MaxVal()), 200.0);
+    QCOMPARE(double(w->deCav->MaxVal()), 1e8);
+    QCOMPARE(QApplication::focusWidget(), w->deHcoe);
+    // -0.1 and 0: no earthquake loading; 0 and 0.05: earthquake loading.
+    Enter(w->deHcoe, QStringLiteral("-0.1"));
+    Enter(w->deVcoe, QStringLiteral("0"));
+    QVERIFY(Host->IsModified());
+    Host->CommitActiveChild();
+    QCOMPARE(double(ProgramData->HorizontalCoefficient), -0.1);
+    QCOMPARE(ProgramData->HasEarthquake, 0);
+    QVERIFY(!Contains(SavedText(*ProgramData), "EQUAKE"));
+    Enter(w->deHcoe, QStringLiteral("0"));
+    Enter(w->deVcoe, QStringLiteral("0.05"));
+    Host->CommitActiveChild();
+    QCOMPARE(ProgramData->HasEarthquake, 1);
+    QVERIFY(Contains(SavedText(*ProgramData), "EQUAKE\r\n0.00 0.05 0.00"));
+    // The cavitation pressure alone is no earthquake loading.
+    Enter(w->deVcoe, QStringLiteral("0"));
+    Enter(w->deCav, QStringLiteral("1000"));
+    QVERIFY(CloseWindow(w));
+    QCOMPARE(ProgramData->HasEarthquake, 0);
+    QCOMPARE(double(ProgramData->CavitationPressure), 1000.0);
+    // In SI the pressure's label follows.
+    ProgramData->SetUnitSystem(2);
+    w = Host->Windows->OpenEarthquake();
+    QCOMPARE(Label(w->deCav), QStringLiteral("Cavitation pressure (kN/m^2)"));
+    QCOMPARE(messages.Count(), 0);
+}
+
+void TestDialogs::titleWindow() {
+    TMessageRecorder messages;
+    TdlgTitle* w = Host->Windows->OpenTitle();
+    QCOMPARE(w->windowTitle(), QStringLiteral("Project Title"));
+    QCOMPARE(w->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+             QStringLiteral("Enter text line for project description:"));
+    QCOMPARE(w->TitleMemo->text(), QStringLiteral("New Slope"));
+    // Leaving without a change does not mark the model.
+    Host->CommitActiveChild();
+    QVERIFY(!Host->IsModified());
+    // 80 characters at most; Enter adds no line break.
+    w->TitleMemo->setFocus();
+    w->TitleMemo->selectAll();
+    QTest::keyClicks(w->TitleMemo, QString(85, QLatin1Char('x')));
+    QTest::keyClick(w->TitleMemo, Qt::Key_Return);
+    QCOMPARE(w->TitleMemo->text(), QString(80, QLatin1Char('x')));
+    Host->CommitActiveChild();
+    QVERIFY(Host->IsModified());
+    QCOMPARE(ProgramData->Title, std::string(80, 'x'));
+    // A pasted line break would split the title line of the file.
+    w->TitleMemo->setText(QStringLiteral("Dam\nsection A"));
+    QVERIFY(CloseWindow(w));
+    QCOMPARE(ProgramData->Title, std::string("Dam section A"));
+    // A longer title from a file is kept whole while the user leaves it alone.
+    const std::string longTitle(100, 't');
+    ProgramData->Title = longTitle;
+    Host->SetModified(false);
+    w = Host->Windows->OpenTitle();
+    QCOMPARE(w->TitleMemo->text().size(), 80);
+    QVERIFY(CloseWindow(w));
+    QCOMPARE(ProgramData->Title, longTitle);
+    QVERIFY(!Host->IsModified());
+    QCOMPARE(messages.Count(), 0);
+}
+
+void TestDialogs::textEditorWindow() {
+    TMessageRecorder messages;
+    TDlgOptions* w = Host->Windows->OpenTextEditor();
+    QCOMPARE(w->windowTitle(), QStringLiteral("Name of Text Editor Program"));
+    QCOMPARE(w->findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("&Text Editor:"));
+    QCOMPARE(w->BtnBrowse->text(), QStringLiteral("&Browse..."));
+    QCOMPARE(w->EdtWord->text(), QStringLiteral("/usr/bin/editor"));
+    QString offered;
+    w->ChooseFile = [&](const QString& current) {
+        offered = current;
+        return QString();
+    };
+    QTest::mouseClick(w->BtnBrowse, Qt::LeftButton);
+    QCOMPARE(offered, QStringLiteral("/usr/bin/editor"));
+    QCOMPARE(w->EdtWord->text(), QStringLiteral("/usr/bin/editor")); // cancelled: unchanged
+    w->ChooseFile = [](const QString&) { return QStringLiteral("/opt/edit/bin/edit"); };
+    QTest::mouseClick(w->BtnBrowse, Qt::LeftButton);
+    QCOMPARE(w->EdtWord->text(), QStringLiteral("/opt/edit/bin/edit"));
+    Host->CommitActiveChild();
+    QCOMPARE(Host->WordProcessor, QStringLiteral("/opt/edit/bin/edit"));
+    TypeInto(w->EdtWord, QStringLiteral("no such program"));
+    QVERIFY(CloseWindow(w));
+    QCOMPARE(Host->WordProcessor, QStringLiteral("no such program")); // as typed
+    QVERIFY(!Host->IsModified());                                     // a program setting, not the model
+    QCOMPARE(messages.Count(), 0);
+}
+
+void TestDialogs::singleInstanceWindows() {
+    TMessageRecorder messages;
+    TdlgTitle* title = Host->Windows->OpenTitle();
+    TDlgEarthquake* quake = Host->Windows->OpenEarthquake();
+    TDlgLoading* loads = Host->Windows->OpenSurcharge();
+    TDlgSlopeBoundary* boundary = Host->Windows->OpenSlopeBoundary();
+    TDlgOptions* editor = Host->Windows->OpenTextEditor();
+    QCOMPARE(Host->Area->subWindowList().size(), 5);
+    // A second command brings the open window to the front.
+    QCOMPARE(Host->Windows->OpenTitle(), title);
+    QCOMPARE(Host->Area->activeSubWindow(), title->SubWindow());
+    QCOMPARE(Host->Windows->OpenEarthquake(), quake);
+    QCOMPARE(Host->Windows->OpenSurcharge(), loads);
+    QCOMPARE(Host->Windows->OpenSlopeBoundary(), boundary);
+    QCOMPARE(Host->Windows->OpenTextEditor(), editor);
+    QCOMPARE(Host->Area->subWindowList().size(), 5);
+    // A minimised one comes back too.
+    quake->SubWindow()->showMinimized();
+    QCOMPARE(Host->Windows->OpenEarthquake(), quake);
+    QVERIFY(!quake->SubWindow()->isMinimized());
+    // Closing clears the record; the next command makes a new window.
+    QVERIFY(CloseWindow(title));
+    QVERIFY(!Host->Windows->Title());
+    TdlgTitle* again = Host->Windows->OpenTitle();
+    QVERIFY(again);
+    QCOMPARE(Host->Windows->Title(), again);
+    // The others are new at each command.
+    TDlgPiezometric* water = Host->Windows->OpenWater();
+    QVERIFY(Host->Windows->OpenWater() != water);
+    QVERIFY(Host->Windows->OpenLimits() != Host->Windows->OpenLimits());
+    // A new model closes them all.
+    Host->NewModel();
+    QCOMPARE(Host->Area->subWindowList().size(), 0);
+    QVERIFY(!Host->Windows->Earthquake());
+    QCOMPARE(messages.Count(), 0);
+}
+
+void TestDialogs::slopeBoundaryWindow() {
+    TMessageRecorder messages;
+    Host->LoadModel(QStringLiteral(BREVANTO_RESOURCE_DIR "/examples/ExampleDam.qvxd"));
+    QCOMPARE(ProgramData->SurfaceBoundaryCount, 5);
+    TDlgSlopeBoundary* w = Host->Windows->OpenSlopeBoundary();
+    QCOMPARE(w->windowTitle(), QStringLiteral("Slope Boundary"));
+    QCOMPARE(Label(w->deNI), QStringLiteral("Number of boundary lines used to define the surface"));
+    QCOMPARE(w->btnSect->text(), QStringLiteral("Enter Boundary Coordinate Data"));
+    QCOMPARE(w->Label5->text(), QStringLiteral("Coordinates of each boundary line"));
+    QCOMPARE(w->Label3->text(), QStringLiteral("Numbers shown refer to boundary line numbers"));
+    QCOMPARE(w->Button1->text(), QStringLiteral("Update/Redraw"));
+    QVERIFY(w->deNI->IntegerOnly());
+    QCOMPARE(double(w->deNI->MinVal()), 1.0);
+    QCOMPARE(double(w->deNI->MaxVal()), 300.0);
+    QCOMPARE(w->deNI->text(), QStringLiteral("5"));
+    // The first size of the client area.
+    QVERIFY(w->width() >= 1061 && w->height() >= 631);
+    // The extents of the seven lines.
+    const TWorldView full = w->PaintBox1->FullView();
+    QCOMPARE(double(full.XMin), 0.0);
+    QCOMPARE(double(full.XMax), 360.0);
+    QCOMPARE(double(full.YMin), 30.0);
+    QCOMPARE(double(full.YMax), 90.0);
+    QVERIFY(w->PaintBox1->View() == full);
+    // Typing marks the model; leaving commits the nearest integer.
+    Enter(w->deNI, QStringLiteral("301"));
+    QCOMPARE(messages.LastText(), QStringLiteral("Entry must be less than or equal to 300"));
+    Enter(w->deNI, QStringLiteral("3"));
+    QVERIFY(Host->IsModified());
+    QTest::mouseClick(w->btnSect, Qt::LeftButton);
+    TGridTableChart& lines = Host->Tables().BoundCood();
+    QVERIFY(lines.EditorOpen());
+    QCOMPARE(ProgramData->SurfaceBoundaryCount, 3);
+    // A table edit shows in the extents at the next activation, not through Update/Redraw.
+    lines.Cell(2, 6).SetFloat(400);
+    Activate(w);
+    QCOMPARE(double(w->PaintBox1->FullView().XMax), 400.0);
+    lines.Cell(2, 6).SetFloat(500);
+    QTest::mouseClick(w->Button1, Qt::LeftButton);
+    QCOMPARE(double(w->PaintBox1->View().XMax), 400.0);
+    QCOMPARE(messages.Count(), 1);
+}
+
+namespace {
+void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, at, w->mapToGlobal(at), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &event);
+}
+
+// Whether the preview shows anything but its ground.
+bool PreviewDrawsSomething(TBoundaryPreview* preview) {
+    const QImage image = preview->grab().toImage();
+    const QRgb ground = image.pixel(1, 1);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != ground)
+                return true;
+    return false;
+}
+} // namespace
+
+void TestDialogs::boundaryPreviewMouse() {
+    TMessageRecorder messages;
+    Host->LoadModel(QStringLiteral(BREVANTO_RESOURCE_DIR "/examples/ExampleDam.qvxd"));
+    TDlgSlopeBoundary* w = Host->Windows->OpenSlopeBoundary();
+    TBoundaryPreview* p = w->PaintBox1;
+    const int W = p->width(), H = p->height();
+    // The corners of the view sit at the margins: the top shows the highest y.
+    QCOMPARE(p->ToPixel(0, 90), QPointF(10, 10));
+    QCOMPARE(p->ToPixel(360, 30), QPointF(W - 10, H - 10));
+    QVERIFY(PreviewDrawsSomething(p));
+    // The read-out under the cursor, without a button.
+    SendMouse(p, QEvent::MouseMove, QPoint(10, 10), Qt::NoButton, Qt::NoButton);
+    QCOMPARE(w->Label2->text(), QStringLiteral(" Coords:  X:0.0 , Y:90.0"));
+    QCOMPARE(TBoundaryPreview::CoordinateText(-0.04L, 12.25L), QStringLiteral(" Coords:  X:0.0 , Y:12.3"));
+    // Left drag: the picture follows the mouse.
+    SendMouse(p, QEvent::MouseButtonPress, QPoint(100, 100), Qt::LeftButton, Qt::LeftButton);
+    SendMouse(p, QEvent::MouseMove, QPoint(150, 80), Qt::NoButton, Qt::LeftButton);
+    const Extended dx = 50.0L / (W - 20) * 360, dy = 20.0L / (H - 20) * 60;
+    QVERIFY(std::fabs(double(p->View().XMin + dx)) < 1e-9);
+    QVERIFY(std::fabs(double(p->View().YMin - (30 - dy))) < 1e-9);
+    SendMouse(p, QEvent::MouseButtonRelease, QPoint(150, 80), Qt::LeftButton, Qt::NoButton);
+    // Update/Redraw restores the full view.
+    QTest::mouseClick(w->Button1, Qt::LeftButton);
+    QVERIFY(p->View() == p->FullView());
+    // Right drag to the right by more than 0.9 of the width in world units: ten times at most.
+    // (the drag's world distance over the preview's width in pixels: a wide view makes it large)
+    p->SetView({0, 2000, 30, 90});
+    SendMouse(p, QEvent::MouseButtonPress, QPoint(20, 100), Qt::RightButton, Qt::RightButton);
+    SendMouse(p, QEvent::MouseMove, QPoint(W - 20, 100), Qt::NoButton, Qt::RightButton);
+    QCOMPARE(double(p->View().XMax - p->View().XMin), 200.0);
+    QCOMPARE(double(p->View().YMax - p->View().YMin), 6.0);
+    QCOMPARE(double(p->View().XMin + p->View().XMax), 2000.0); // about the centre
+    // Back to the left: zooms out again, by the share of the width the drag covers in world units.
+    SendMouse(p, QEvent::MouseMove, QPoint(10, 100), Qt::NoButton, Qt::RightButton);
+    Extended x0, y0, x1, y1;
+    p->ToWorld(QPointF(20, 100), x0, y0);
+    p->ToWorld(QPointF(10, 100), x1, y1);
+    QVERIFY(p->View().XMax - p->View().XMin > 36);
+    SendMouse(p, QEvent::MouseButtonRelease, QPoint(10, 100), Qt::RightButton, Qt::NoButton);
+    // Leaving the preview clears the read-out.
+    SendMouse(p, QEvent::MouseMove, QPoint(W + 5, 10), Qt::NoButton, Qt::NoButton);
+    QCOMPARE(w->Label2->text(), QString());
+    // One horizontal line: its y range is zero, nothing is drawn.
+    QVERIFY(CloseWindow(w));
+    Host->NewModel();
+    SetRow(Host->Tables().BoundCood(), 0, "PPPPI", {0, 50, 100, 50, 1});
+    w = Host->Windows->OpenSlopeBoundary();
+    QVERIFY(!PreviewDrawsSomething(w->PaintBox1));
+    QCOMPARE(messages.Count(), 0);
+}
+
+void TestDialogs::pictures() {
+    // Every picture is a valid drawing that shows something at the size the windows give it.
+    for (const char* name : {"boundary", "search-circular", "search-irregular", "search-limits", "block",
+                             "surcharge", "tieback", "reinforcement", "limits", "water"}) {
+        TSvgPicture picture(PicturePath(name));
+        QVERIFY2(picture.IsValid(), name);
+        picture.resize(picture.sizeHint());
+        const QImage image = picture.grab().toImage();
+        int inked = 0;
+        for (int y = 0; y < image.height(); y += 2)
+            for (int x = 0; x < image.width(); x += 2)
+                if (qGray(image.pixel(x, y)) < 128)
+                    ++inked;
+        QVERIFY2(inked > 50, name);
+    }
 }
 
 QTEST_MAIN(TestDialogs)
