@@ -105,17 +105,17 @@ TDlgEarthquake* TDataWindows::Earthquake() const {
     return FEarthquake;
 }
 
-std::vector<TDataWindow*> TDataWindows::OpenWindows() const {
-    std::vector<TDataWindow*> windows;
+std::vector<TDataForm*> TDataWindows::OpenWindows() const {
+    std::vector<TDataForm*> windows;
     if (!FArea)
         return windows;
     for (QMdiSubWindow* sub : FArea->subWindowList())
-        if (auto* window = qobject_cast<TDataWindow*>(sub->widget()))
+        if (auto* window = qobject_cast<TDataForm*>(sub->widget()))
             windows.push_back(window);
     return windows;
 }
 
 void TDataWindows::UnitSystemChanged() {
-    for (TDataWindow* window : OpenWindows())
+    for (TDataForm* window : OpenWindows())
         window->FormActivate();
 }

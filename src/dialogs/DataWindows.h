@@ -56,7 +56,7 @@ class TDataWindows : public QObject {
     void UnitSystemChanged();
 
     // Every open data window of the area (also those opened by another opener).
-    std::vector<TDataWindow*> OpenWindows() const;
+    std::vector<TDataForm*> OpenWindows() const;
 
   private:
     template <class T> T* Show(T* window);

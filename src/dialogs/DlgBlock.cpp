@@ -8,7 +8,7 @@
 #include "dialogs/SvgPicture.h"
 #include "tables/TableSet.h"
 
-TDlgBlock::TDlgBlock(IModelHost& host, QWidget* parent) : TDataWindow(host, "TDlgBlock", parent) {
+TDlgBlock::TDlgBlock(IModelHost& host, QWidget* parent) : TDataForm(host, "TDlgBlock", parent) {
     setWindowTitle(QStringLiteral("Search by Block Method"));
     deSP = NewBox({"deSP", QStringLiteral("Total number of surfaces to be generated"), {}, 1, 100, true});
     deQL = NewBox({"deQL", QStringLiteral("Segment length "), QStringLiteral("L2"), TDataEdit::DefaultMin,

@@ -4,7 +4,7 @@
 #include <QLabel>
 
 TDlgEarthquake::TDlgEarthquake(IModelHost& host, QWidget* parent)
-    : TDataWindow(host, "TDlgEarthquake", parent) {
+    : TDataForm(host, "TDlgEarthquake", parent) {
     setWindowTitle(QStringLiteral("Earthquake Loading Coefficients"));
     deHcoe = NewBox({"deHcoe",
                      QStringLiteral("Earthquake coefficient for horizontal acceleration"),

@@ -1,9 +1,9 @@
 #pragma once
 // The earthquake loading window: the two seismic coefficients and the cavitation pressure. Earthquake
 // loading counts as specified when either coefficient is greater than 0.
-#include "dialogs/DataWindow.h"
+#include "dialogs/DataForm.h"
 
-class TDlgEarthquake : public TDataWindow {
+class TDlgEarthquake : public TDataForm {
     Q_OBJECT
   public:
     explicit TDlgEarthquake(IModelHost& host, QWidget* parent = nullptr);

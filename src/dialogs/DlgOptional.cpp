@@ -95,7 +95,7 @@ const TOptionalWindowKind& PiezometricWindowKind() {
 }
 
 TDlgOptional::TDlgOptional(IModelHost& host, const TOptionalWindowKind& kind, QWidget* parent)
-    : TDataWindow(host, kind.ClassName, parent), FKind(kind) {
+    : TDataForm(host, kind.ClassName, parent), FKind(kind) {
     setWindowTitle(kind.Caption);
     SetBorder(kind.Sizeable ? TBorder::Sizeable : TBorder::Fixed);
     Check = new QCheckBox(kind.CheckCaption, this);

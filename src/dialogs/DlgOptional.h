@@ -10,7 +10,7 @@
 // Clearing the box never deletes the category's rows: checking it again brings the same data back.
 #include <cstdint>
 
-#include "dialogs/DataWindow.h"
+#include "dialogs/DataForm.h"
 
 class QCheckBox;
 class QPushButton;
@@ -43,7 +43,7 @@ const TOptionalWindowKind& TiebackWindowKind();
 const TOptionalWindowKind& ReinEarthWindowKind();
 const TOptionalWindowKind& PiezometricWindowKind();
 
-class TDlgOptional : public TDataWindow {
+class TDlgOptional : public TDataForm {
     Q_OBJECT
   public:
     TDlgOptional(IModelHost& host, const TOptionalWindowKind& kind, QWidget* parent = nullptr);

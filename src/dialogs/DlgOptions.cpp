@@ -29,7 +29,7 @@ QString ChooseProgram(QWidget* parent, const QString& current) {
 } // namespace
 
 TDlgOptions::TDlgOptions(IModelHost& host, TTextEditorSetting setting, QWidget* parent)
-    : TDataWindow(host, "TDlgOptions", parent), FSetting(std::move(setting)) {
+    : TDataForm(host, "TDlgOptions", parent), FSetting(std::move(setting)) {
     setWindowTitle(QStringLiteral("Name of Text Editor Program"));
     auto* label = new QLabel(QStringLiteral("&Text Editor:"), this);
     label->setObjectName(QStringLiteral("Label1"));

@@ -4,7 +4,7 @@
 // hands the window a way to read and write it.
 #include <functional>
 
-#include "dialogs/DataWindow.h"
+#include "dialogs/DataForm.h"
 
 class QLineEdit;
 class QPushButton;
@@ -14,7 +14,7 @@ struct TTextEditorSetting {
     std::function<void(const QString&)> Set;
 };
 
-class TDlgOptions : public TDataWindow {
+class TDlgOptions : public TDataForm {
     Q_OBJECT
   public:
     TDlgOptions(IModelHost& host, TTextEditorSetting setting, QWidget* parent = nullptr);

@@ -61,7 +61,7 @@ constexpr Extended LengthMax = 100000;
 } // namespace
 
 TDlgSearch::TDlgSearch(IModelHost& host, const TSearchWindowKind& kind, QWidget* parent)
-    : TDataWindow(host, kind.ClassName, parent), FKind(kind) {
+    : TDataForm(host, kind.ClassName, parent), FKind(kind) {
     setWindowTitle(kind.Caption);
     const QString deg = QStringLiteral("deg.");
     if (kind.InterSliceBox)

@@ -3,7 +3,7 @@
 // search and Spencer's method: one window with the differences between the four as data. They all
 // edit one shared set of search fields of the model (InitiationPoints to CwLimit; Spencer's window
 // also InterSliceAngle), so switching between these kinds keeps what was entered.
-#include "dialogs/DataWindow.h"
+#include "dialogs/DataForm.h"
 
 class QLabel;
 
@@ -24,7 +24,7 @@ const TSearchWindowKind& BishopWindowKind();
 const TSearchWindowKind& IrregularWindowKind();
 const TSearchWindowKind& SpencerWindowKind();
 
-class TDlgSearch : public TDataWindow {
+class TDlgSearch : public TDataForm {
     Q_OBJECT
   public:
     TDlgSearch(IModelHost& host, const TSearchWindowKind& kind, QWidget* parent = nullptr);

@@ -176,7 +176,7 @@ void TBoundaryPreview::leaveEvent(QEvent* event) {
 }
 
 TDlgSlopeBoundary::TDlgSlopeBoundary(IModelHost& host, QWidget* parent)
-    : TDataWindow(host, "TDlgSlopeBoundary", parent) {
+    : TDataForm(host, "TDlgSlopeBoundary", parent) {
     setWindowTitle(QStringLiteral("Slope Boundary"));
     SetFirstSize({1061, 631});
     deNI = NewBox(

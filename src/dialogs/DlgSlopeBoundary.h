@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QPointer>
 
-#include "dialogs/DataWindow.h"
+#include "dialogs/DataForm.h"
 
 class QPushButton;
 class TGridTable;
@@ -71,7 +71,7 @@ class TBoundaryPreview : public QWidget {
     QPointF FDragStart;
 };
 
-class TDlgSlopeBoundary : public TDataWindow {
+class TDlgSlopeBoundary : public TDataForm {
     Q_OBJECT
   public:
     explicit TDlgSlopeBoundary(IModelHost& host, QWidget* parent = nullptr);

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-TdlgTitle::TdlgTitle(IModelHost& host, QWidget* parent) : TDataWindow(host, "TdlgTitle", parent) {
+TdlgTitle::TdlgTitle(IModelHost& host, QWidget* parent) : TDataForm(host, "TdlgTitle", parent) {
     setWindowTitle(QStringLiteral("Project Title"));
     auto* label = new QLabel(QStringLiteral("Enter text line for project description:"), this);
     label->setObjectName(QStringLiteral("Label1"));

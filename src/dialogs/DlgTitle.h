@@ -1,10 +1,10 @@
 #pragma once
 // The project title window: one line of at most 80 characters.
-#include "dialogs/DataWindow.h"
+#include "dialogs/DataForm.h"
 
 class QLineEdit;
 
-class TdlgTitle : public TDataWindow {
+class TdlgTitle : public TDataForm {
     Q_OBJECT
   public:
     explicit TdlgTitle(IModelHost& host, QWidget* parent = nullptr);

@@ -53,12 +53,12 @@ void ClickCheck(QCheckBox* box) {
 }
 
 // Activates a data window's child window as a click on it would.
-void Activate(TDataWindow* window) {
+void Activate(TDataForm* window) {
     window->SubWindow()->mdiArea()->setActiveSubWindow(window->SubWindow());
 }
 
 // Closes a data window through its child window; true when it went.
-bool CloseWindow(TDataWindow* window) {
+bool CloseWindow(TDataForm* window) {
     QPointer<QMdiSubWindow> sub = window->SubWindow();
     const bool closed = sub->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -1,5 +1,5 @@
 #pragma once
-// TDataWindow: what every data window has in common. A data window is a non-modal child window of the
+// TDataForm: what every data window has in common. A data window is a non-modal child window of the
 // main window's multiple-document area, without OK or Cancel: it copies the model into its controls
 // whenever it becomes the active child window and copies them back whenever it stops being active
 // and when it closes. A numeric box holding an invalid entry when the focus is in it keeps the window
@@ -33,13 +33,13 @@ struct TBoxSpec {
     bool FollowsUnitSystem = false; // the label shows the model's unit system (lengths, forces)
 };
 
-class TDataWindow : public QWidget {
+class TDataForm : public QWidget {
     Q_OBJECT
   public:
     enum class TBorder { Fixed, Sizeable };
 
-    TDataWindow(IModelHost& host, const char* className, QWidget* parent = nullptr);
-    ~TDataWindow() override;
+    TDataForm(IModelHost& host, const char* className, QWidget* parent = nullptr);
+    ~TDataForm() override;
 
     // Puts the window into `area` as a child window, shows and activates it (which loads it). Without
     // an area the window becomes a top-level window.

@@ -1,4 +1,4 @@
-#include "dialogs/DataWindow.h"
+#include "dialogs/DataForm.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -15,29 +15,28 @@
 #include "widgets/MsgBox.h"
 #include "widgets/TableFormController.h"
 
-TDataWindow::TDataWindow(IModelHost& host, const char* className, QWidget* parent)
-    : QWidget(parent), Host(host) {
+TDataForm::TDataForm(IModelHost& host, const char* className, QWidget* parent) : QWidget(parent), Host(host) {
     setObjectName(QLatin1String(className));
     setAttribute(Qt::WA_DeleteOnClose);
-    FFocusConnection = connect(qApp, &QApplication::focusChanged, this, &TDataWindow::FocusChanged);
+    FFocusConnection = connect(qApp, &QApplication::focusChanged, this, &TDataForm::FocusChanged);
 }
 
-TDataWindow::~TDataWindow() {
+TDataForm::~TDataForm() {
     disconnect(FFocusConnection);
 }
 
-QMdiSubWindow* TDataWindow::SubWindow() const {
+QMdiSubWindow* TDataForm::SubWindow() const {
     return qobject_cast<QMdiSubWindow*>(parentWidget());
 }
 
-QSize TDataWindow::sizeHint() const {
+QSize TDataForm::sizeHint() const {
     QSize hint = QWidget::sizeHint();
     if (layout())
         hint = hint.expandedTo(layout()->sizeHint());
     return FFirstSize.isValid() ? hint.expandedTo(FFirstSize) : hint;
 }
 
-void TDataWindow::ShowIn(QMdiArea* area) {
+void TDataForm::ShowIn(QMdiArea* area) {
     // Loaded before the first showing too: the window never shows (or stores) anything but the model.
     FormActivate();
     if (!area) {
@@ -76,7 +75,7 @@ void TDataWindow::ShowIn(QMdiArea* area) {
         FFirstControl->setFocus(Qt::OtherFocusReason);
 }
 
-void TDataWindow::BringToFront() {
+void TDataForm::BringToFront() {
     if (QMdiSubWindow* sub = SubWindow()) {
         if (sub->isMinimized())
             sub->showNormal();
@@ -91,13 +90,13 @@ void TDataWindow::BringToFront() {
     }
 }
 
-void TDataWindow::FocusChanged(QWidget* old, QWidget* now) {
+void TDataForm::FocusChanged(QWidget* old, QWidget* now) {
     (void)old;
     if (now && isAncestorOf(now))
         FActiveControl = now;
 }
 
-TDataEdit* TDataWindow::NewBox(const TBoxSpec& spec) {
+TDataEdit* TDataForm::NewBox(const TBoxSpec& spec) {
     auto* box = new TDataEdit(this);
     auto* label = new QLabel(this);
     box->setObjectName(QLatin1String(spec.Name));
@@ -116,7 +115,7 @@ TDataEdit* TDataWindow::NewBox(const TBoxSpec& spec) {
     return box;
 }
 
-void TDataWindow::EditTable(TGridTable& table) {
+void TDataForm::EditTable(TGridTable& table) {
     try {
         table.Edit();
     } catch (const std::exception& e) {
@@ -124,21 +123,21 @@ void TDataWindow::EditTable(TGridTable& table) {
     }
 }
 
-void TDataWindow::MarksModified(TDataEdit* box) {
+void TDataForm::MarksModified(TDataEdit* box) {
     connect(box, &QLineEdit::textEdited, this, [this, box] {
         FEdited.insert(box);
         MarkModified();
     });
 }
 
-bool TDataWindow::NeedsValidation(QWidget* control) const {
+bool TDataForm::NeedsValidation(QWidget* control) const {
     // A box still showing what the model holds stores that same value back: nothing to check. A
     // window opened on a new model can so be left and closed while its first box shows a count of
     // 0 below the box's lower limit.
     return control && FEdited.contains(control);
 }
 
-void TDataWindow::FormActivate() {
+void TDataForm::FormActivate() {
     if (FClosing || FKeepEntries || !ProgramData)
         return;
     // The unit first: it renews the labels of the length and force boxes.
@@ -148,7 +147,7 @@ void TDataWindow::FormActivate() {
     FEdited.clear();
 }
 
-bool TDataWindow::FormDeactivate() {
+bool TDataForm::FormDeactivate() {
     if (FClosing || FKeepEntries || !ProgramData)
         return true;
     // Only the focused box: every other one was validated when the focus left it. The check is
@@ -175,7 +174,7 @@ bool TDataWindow::FormDeactivate() {
     return true;
 }
 
-void TDataWindow::closeEvent(QCloseEvent* event) {
+void TDataForm::closeEvent(QCloseEvent* event) {
     if (!FClosing && ProgramData) {
         if (NeedsValidation(ActiveControl()) && !ValidateEntry(ActiveControl())) {
             event->ignore();
@@ -190,7 +189,7 @@ void TDataWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-void TDataWindow::changeEvent(QEvent* event) {
+void TDataForm::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     // A top-level data window (no multiple-document area) follows its own activation.
     if (event->type() == QEvent::ActivationChange && isWindow() && !FClosing) {
@@ -237,7 +236,7 @@ bool CommitActiveChild(QMdiArea* area) {
     QMdiSubWindow* sub = area->activeSubWindow();
     if (!sub || !sub->widget())
         return true;
-    if (auto* window = qobject_cast<TDataWindow*>(sub->widget()))
+    if (auto* window = qobject_cast<TDataForm*>(sub->widget()))
         return window->FormDeactivate();
     if (auto* editor = qobject_cast<TTableForm*>(sub->widget())) {
         editor->FormDeactivate();
