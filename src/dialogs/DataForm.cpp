@@ -13,7 +13,6 @@
 #include "text/Evaluate.h"
 #include "widgets/DataEdit.h"
 #include "widgets/MsgBox.h"
-#include "widgets/TableFormController.h"
 
 TDataForm::TDataForm(IModelHost& host, const char* className, QWidget* parent) : QWidget(parent), Host(host) {
     setObjectName(QLatin1String(className));
@@ -37,40 +36,56 @@ QSize TDataForm::sizeHint() const {
 }
 
 void TDataForm::ShowIn(QMdiArea* area) {
-    // Loaded before the first showing too: the window never shows (or stores) anything but the model.
+    if (area) {
+        QMdiSubWindow* sub = area->addSubWindow(this); // adopted on the parent change
+        sub->show();
+        area->setActiveSubWindow(sub);
+        return;
+    }
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   (FBorder == TBorder::Sizeable ? Qt::WindowMaximizeButtonHint : Qt::Widget));
+    show();
+    activateWindow();
+}
+
+void TDataForm::AdoptSubWindow(QMdiSubWindow* sub) {
+    if (FAdopted == sub)
+        return;
+    FAdopted = sub;
+    Qt::WindowFlags flags = Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+    if (FBorder == TBorder::Sizeable)
+        flags |= Qt::WindowMaximizeButtonHint;
+    sub->setWindowFlags(flags);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    // The child window reports its activation changes; they drive loading and storing.
+    connect(sub, &QMdiSubWindow::windowStateChanged, this,
+            [this](Qt::WindowStates before, Qt::WindowStates now) {
+                if (!(before & Qt::WindowActive) && (now & Qt::WindowActive))
+                    FormActivate();
+                else if ((before & Qt::WindowActive) && !(now & Qt::WindowActive))
+                    FormDeactivate();
+            });
+}
+
+void TDataForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (FShown)
+        return;
+    FShown = true;
+    // The first showing: loaded before anything can be seen or stored, sized, the focus in the first
+    // box of the focus order whatever the area focused.
     FormActivate();
-    if (!area) {
-        setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                       Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
-                       (FBorder == TBorder::Sizeable ? Qt::WindowMaximizeButtonHint : Qt::Widget));
-        resize(sizeHint());
-        if (FBorder == TBorder::Fixed)
-            setFixedSize(size());
-        show();
-        activateWindow();
-        FormActivate(); // a bare window may not be told of its activation (no window manager)
-    } else {
-        Qt::WindowFlags flags = Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
-        if (FBorder == TBorder::Sizeable)
-            flags |= Qt::WindowMaximizeButtonHint;
-        QMdiSubWindow* sub = area->addSubWindow(this, flags);
-        sub->setAttribute(Qt::WA_DeleteOnClose);
-        // The child window reports its activation changes; they drive loading and storing.
-        connect(sub, &QMdiSubWindow::windowStateChanged, this,
-                [this](Qt::WindowStates before, Qt::WindowStates now) {
-                    if (!(before & Qt::WindowActive) && (now & Qt::WindowActive))
-                        FormActivate();
-                    else if ((before & Qt::WindowActive) && !(now & Qt::WindowActive))
-                        FormDeactivate();
-                });
+    if (QMdiSubWindow* sub = SubWindow()) {
         sub->resize(sub->sizeHint());
         if (FBorder == TBorder::Fixed)
             sub->setFixedSize(sub->size());
-        sub->show();
-        area->setActiveSubWindow(sub);
+    } else if (isWindow()) {
+        resize(sizeHint());
+        if (FBorder == TBorder::Fixed)
+            setFixedSize(size());
     }
-    // The first showing starts in the first box of the focus order, whatever the area focused.
     if (FFirstControl)
         FFirstControl->setFocus(Qt::OtherFocusReason);
 }
@@ -191,6 +206,11 @@ void TDataForm::closeEvent(QCloseEvent* event) {
 
 void TDataForm::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
+    if (event->type() == QEvent::ParentChange) {
+        if (QMdiSubWindow* sub = SubWindow())
+            AdoptSubWindow(sub);
+        return;
+    }
     // A top-level data window (no multiple-document area) follows its own activation.
     if (event->type() == QEvent::ActivationChange && isWindow() && !FClosing) {
         if (isActiveWindow())
@@ -230,17 +250,10 @@ int RoundCount(Extended value) {
     return static_cast<int>(r);
 }
 
-bool CommitActiveChild(QMdiArea* area) {
+void RefreshDataForms(QMdiArea* area) {
     if (!area)
-        return true;
-    QMdiSubWindow* sub = area->activeSubWindow();
-    if (!sub || !sub->widget())
-        return true;
-    if (auto* window = qobject_cast<TDataForm*>(sub->widget()))
-        return window->FormDeactivate();
-    if (auto* editor = qobject_cast<TTableForm*>(sub->widget())) {
-        editor->FormDeactivate();
-        return true;
-    }
-    return true;
+        return;
+    for (QMdiSubWindow* sub : area->subWindowList())
+        if (auto* form = qobject_cast<TDataForm*>(sub->widget()))
+            form->FormActivate();
 }

@@ -7,6 +7,11 @@
 //
 // The window reaches the current model through the global ProgramData at the moment it needs it
 // (New and Open replace the model as a whole) and marks changes through the model host.
+//
+// Whoever puts the window into a multiple-document area (QMdiArea::addSubWindow), the window sets up
+// its child window itself: border and buttons, first size, and the activation changes that drive
+// loading and storing. A frame that calls the handlers too (by name, FormActivate and FormDeactivate)
+// does no harm: loading twice shows the same, storing twice stores the same.
 #include <QPointer>
 #include <QSet>
 #include <QSize>
@@ -41,8 +46,8 @@ class TDataForm : public QWidget {
     TDataForm(IModelHost& host, const char* className, QWidget* parent = nullptr);
     ~TDataForm() override;
 
-    // Puts the window into `area` as a child window, shows and activates it (which loads it). Without
-    // an area the window becomes a top-level window.
+    // Puts the window into `area` as a child window, shows and activates it. Without an area the
+    // window becomes a top-level window.
     void ShowIn(QMdiArea* area);
     // The child window that frames this one (null outside a multiple-document area).
     QMdiSubWindow* SubWindow() const;
@@ -50,10 +55,10 @@ class TDataForm : public QWidget {
     void BringToFront();
 
     // Activation: the model into the controls.
-    void FormActivate();
+    Q_INVOKABLE void FormActivate();
     // Deactivation: the controls into the model. False when the focused numeric box rejected its
     // entry: then nothing was stored and the window comes back to the front.
-    bool FormDeactivate();
+    Q_INVOKABLE bool FormDeactivate();
 
     // The control that has (or last had) the keyboard focus inside this window.
     QWidget* ActiveControl() const { return FActiveControl.data(); }
@@ -85,11 +90,14 @@ class TDataForm : public QWidget {
 
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
     IModelHost& Host;
 
   private:
     void FocusChanged(QWidget* old, QWidget* now);
+    // Border, buttons and the activation changes of the child window that frames this one.
+    void AdoptSubWindow(QMdiSubWindow* sub);
     // Whether the deactivation and the close check this control's entry: a box the user typed into
     // since the window last showed the model.
     bool NeedsValidation(QWidget* control) const;
@@ -101,6 +109,8 @@ class TDataForm : public QWidget {
     QSize FFirstSize;
     TBorder FBorder = TBorder::Fixed;
     bool FClosing = false;
+    bool FShown = false;
+    QPointer<QMdiSubWindow> FAdopted;
     // Set while the window comes back after a refused deactivation: the controls keep what the user
     // typed instead of being loaded again.
     bool FKeepEntries = false;
@@ -118,6 +128,6 @@ bool EntryAcceptable(QWidget* control);
 // Rounds a count box's value to the nearest integer within the int range.
 int RoundCount(Extended value);
 
-// The deactivation handler of the active child window of `area` (a data window or a table editor),
-// so that pending entries reach the model before a command runs. False when the window refused.
-bool CommitActiveChild(QMdiArea* area);
+// Every open data window of `area` shows the model again (after a unit-system switch: values and
+// unit labels in the new system).
+void RefreshDataForms(QMdiArea* area);

@@ -1,7 +1,6 @@
 # brevanto_widgets: the data windows and their explanatory pictures.
 target_sources(brevanto_widgets PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DataForm.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/DataWindows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SvgPicture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DlgSlopeBoundary.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DlgSearch.cpp

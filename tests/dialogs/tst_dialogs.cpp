@@ -1,16 +1,24 @@
 // The data windows driven as a user would, inside a frame with a multiple-document area: typing into
 // the boxes, Tab, clicking check boxes and buttons, switching between windows and closing them. The
 // message boxes are recorded through the seam.
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPushButton>
-#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
+#include <optional>
 
-#include "DialogTestHost.h"
+#include "app/FileDialogs.h"
+#include "app/Main.h"
 #include "dialogs/DlgBlock.h"
 #include "dialogs/DlgEarthquake.h"
 #include "dialogs/DlgOptional.h"
@@ -22,8 +30,22 @@
 #include "support/MessageRecorder.h"
 #include "support/ModelTestSupport.h"
 #include "text/Evaluate.h"
+#include "widgets/TableFormController.h"
 
 namespace {
+// File dialogs that answer from queues.
+class TScriptedDialogs : public IFileDialogs {
+  public:
+    QList<std::optional<TOpenChoice>> Opens;
+    QList<std::optional<QString>> Saves;
+    std::optional<TOpenChoice> Open(QWidget*, int) override {
+        return Opens.isEmpty() ? std::nullopt : Opens.takeFirst();
+    }
+    std::optional<QString> SaveAs(QWidget*, const QString&, const QString&) override {
+        return Saves.isEmpty() ? std::nullopt : Saves.takeFirst();
+    }
+};
+
 // Types into a box as a user does (the text replaces what it shows), without leaving it.
 void TypeInto(QLineEdit* box, const QString& text) {
     box->setFocus(Qt::MouseFocusReason);
@@ -65,6 +87,10 @@ bool CloseWindow(TDataForm* window) {
     return closed && !sub;
 }
 
+void OpenMenu(QMenu* menu) {
+    emit menu->aboutToShow();
+}
+
 std::string SavedText(TProgramData& model) {
     return model.FileText();
 }
@@ -72,11 +98,37 @@ std::string SavedText(TProgramData& model) {
 bool Contains(const std::string& text, const char* line) {
     return text.find(std::string(line) + "\r\n") != std::string::npos;
 }
+
+// --- the table editors, typed into as a user does
+QLineEdit* OpenCellEditor(TTableForm* form) {
+    if (!form->Grid->CellEditor())
+        form->Grid->edit(form->Grid->currentIndex());
+    return qobject_cast<QLineEdit*>(form->Grid->CellEditor());
+}
+
+// Types a row of values from `column` on: click into the cell, type, Enter.
+void TypeRow(TTableForm* form, int row, const QStringList& values, int column = 0) {
+    for (const QString& value : values) {
+        const QRect cell = form->Grid->visualRect(form->Grid->model()->index(row, column));
+        QTest::mouseClick(form->Grid->viewport(), Qt::LeftButton, {}, cell.center());
+        QLineEdit* edit = OpenCellEditor(form);
+        QVERIFY(edit);
+        edit->selectAll();
+        QTest::keyClicks(edit, value);
+        QTest::keyClick(edit, Qt::Key_Return);
+        ++column;
+    }
+}
+
+TTableForm* EditorOf(TGridTable& table) {
+    return dynamic_cast<TTableForm*>(table.Editor());
+}
 } // namespace
 
 class TestDialogs : public QObject {
     Q_OBJECT
   private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void searchWindowFamily();
@@ -95,19 +147,93 @@ class TestDialogs : public QObject {
     void slopeBoundaryWindow();
     void boundaryPreviewMouse();
     void pictures();
+    void exampleModelThroughTheWindows();
+    void layoutsAtExampleModel();
 
   private:
-    std::unique_ptr<TDialogTestHost> Host;
+    // The data window a command opened (it is the active child window afterwards).
+    template <class T> T* Command(QAction* item);
+    template <class T> T* Current() const;
+    TDlgSearch* Search(int kind);
+    // What the menu commands do before a command runs: the active window stores its entries.
+    void MenuOpens() { OpenMenu(Form->DataMenu); }
+    void SwitchUnits(QAction* item);
+    void NewModel();
+    void LoadModel(const QString& path);
+
+    std::unique_ptr<TMainForm> Form;
+    TScriptedDialogs* Dialogs = nullptr;
+    QString StartDirectory;
 };
 
+template <class T> T* TestDialogs::Current() const {
+    QMdiSubWindow* sub = Form->MdiArea->currentSubWindow();
+    return sub ? qobject_cast<T*>(sub->widget()) : nullptr;
+}
+
+template <class T> T* TestDialogs::Command(QAction* item) {
+    MenuOpens();
+    item->trigger();
+    return Current<T>();
+}
+
+TDlgSearch* TestDialogs::Search(int kind) {
+    QAction* items[] = {nullptr,
+                        Form->FailureSurface1,
+                        Form->JanbusMethod1,
+                        Form->BishopsMethod1,
+                        Form->Irregularfailure1,
+                        Form->BlockSearch1,
+                        Form->SpencersMethod1};
+    return Command<TDlgSearch>(items[kind]);
+}
+
+void TestDialogs::SwitchUnits(QAction* item) {
+    OpenMenu(Form->OptionsMenu);
+    item->trigger();
+}
+
+void TestDialogs::NewModel() {
+    Form->SetModified(false);
+    Form->FileNewClick();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void TestDialogs::LoadModel(const QString& path) {
+    Form->SetModified(false);
+    Dialogs->Opens << TOpenChoice{path, 0};
+    Form->FileOpenClick();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void TestDialogs::initTestCase() {
+    // The settings of the program go to a test location, never the user's.
+    QStandardPaths::setTestModeEnabled(true);
+}
+
 void TestDialogs::init() {
-    Host = std::make_unique<TDialogTestHost>();
-    Host->NewModel();
-    QVERIFY(Host->Show());
+    StartDirectory = QDir::currentPath();
+    Form = std::make_unique<TMainForm>();
+    auto dialogs = std::make_unique<TScriptedDialogs>();
+    Dialogs = dialogs.get();
+    Form->SetFileDialogs(std::move(dialogs));
+    Form->SetUrlOpener([](const QUrl&) { return true; });
+    Form->resize(1500, 1000);
+    Form->show();
+    QApplication::setActiveWindow(Form.get());
+    QVERIFY(QTest::qWaitForWindowActive(Form.get()));
+    QVERIFY(ProgramData);
 }
 
 void TestDialogs::cleanup() {
-    Host.reset();
+    // A window left with a rejected entry would ask a person when it is closed: no closing, deleting.
+    Form->Tables().CloseEditors();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (QMdiSubWindow* sub : Form->MdiArea->subWindowList())
+        delete sub;
+    Form.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QDir::setCurrent(StartDirectory);
 }
 
 void TestDialogs::searchWindowFamily() {
@@ -133,7 +259,7 @@ void TestDialogs::searchWindowFamily() {
          "Counterclockwise limit (deg.)", "Clockwise limit (negative value) (deg.)", false, true},
     };
     for (const TExpect& e : expected) {
-        TDlgSearch* w = Host->Windows->OpenSearch(e.Kind);
+        TDlgSearch* w = Search(e.Kind);
         QCOMPARE(w->objectName(), QLatin1String(e.Class));
         QCOMPARE(w->windowTitle(), QLatin1String(e.Caption));
         QCOMPARE(Label(w->deIP), QLatin1String(e.IP));
@@ -197,21 +323,19 @@ void TestDialogs::searchWindowFamily() {
         QVERIFY(!(sub->windowFlags() & Qt::WindowMaximizeButtonHint));
     }
     // Each command made a new window.
-    QCOMPARE(Host->Area->subWindowList().size(), 4);
+    QCOMPARE(Form->MdiArea->subWindowList().size(), 4);
     QCOMPARE(messages.Count(), 0);
-    QVERIFY(!Host->IsModified());
 }
 
 void TestDialogs::searchCommitProtocol() {
     TMessageRecorder messages;
-    Host->SelectSearch(3);
-    TDlgSearch* bishop = Host->Windows->OpenSearch(3);
+    TDlgSearch* bishop = Search(3);
     // 150 initiation points: the upper-limit message, 100 in the box.
     Enter(bishop->deIP, QStringLiteral("150"));
     QCOMPARE(messages.Count(), 1);
     QCOMPARE(messages.LastText(), QStringLiteral("Entry must be less than or equal to 100"));
     QCOMPARE(bishop->deIP->text(), QStringLiteral("100"));
-    QVERIFY(Host->IsModified()); // typing marked the model
+    QVERIFY(Form->IsModified()); // typing marked the model
     Enter(bishop->deSP, QStringLiteral("2*5"));
     QCOMPARE(bishop->deSP->text(), QStringLiteral("10"));
     Enter(bishop->deXLi, QStringLiteral("10"));
@@ -223,8 +347,8 @@ void TestDialogs::searchCommitProtocol() {
     // Nothing reaches the model before the window is left.
     QCOMPARE(ProgramData->InitiationPoints, 0);
     // Deactivation (another window comes to the front) commits everything.
-    TDlgEarthquake* quake = Host->Windows->OpenEarthquake();
-    QCOMPARE(Host->Area->activeSubWindow(), quake->SubWindow());
+    TDlgEarthquake* quake = Command<TDlgEarthquake>(Form->EarthquakeLoad1);
+    QCOMPARE(Form->MdiArea->activeSubWindow(), quake->SubWindow());
     const TProgramData& m = *ProgramData;
     QCOMPARE(m.InitiationPoints, 100);
     QCOMPARE(m.SurfacesPerPoint, 10);
@@ -240,18 +364,18 @@ void TestDialogs::searchCommitProtocol() {
     QVERIFY(Contains(SavedText(*ProgramData), "32. 6. 0. -45."));
 
     // Never focused: a count of 0 is committed as it is, below the box's lower limit.
-    Host->NewModel();
-    TDlgSearch* janbu = Host->Windows->OpenSearch(2);
+    NewModel();
+    TDlgSearch* janbu = Search(2);
     Enter(janbu->deXLi, QStringLiteral("5"));
     QVERIFY(CloseWindow(janbu));
     QCOMPARE(ProgramData->InitiationPoints, 0);
     QCOMPARE(double(ProgramData->LeftInitiationX), 5.0);
 
     // Closing commits, and a window activated again shows what the model holds.
-    TDlgSearch* spencer = Host->Windows->OpenSearch(6);
+    TDlgSearch* spencer = Search(6);
     Enter(spencer->deAng, QStringLiteral("12.5"));
     Enter(spencer->deCCW, QStringLiteral("40"));
-    TDlgSearch* other = Host->Windows->OpenSearch(6);
+    TDlgSearch* other = Search(6);
     QCOMPARE(other->deAng->text(), QStringLiteral("12.5"));
     Enter(other->deCCW, QStringLiteral("35"));
     Activate(spencer);
@@ -265,15 +389,13 @@ void TestDialogs::searchCommitProtocol() {
 
 void TestDialogs::searchValuesSharedBetweenKinds() {
     TMessageRecorder messages;
-    Host->SelectSearch(2);
-    TDlgSearch* janbu = Host->Windows->OpenSearch(2);
+    TDlgSearch* janbu = Search(2);
     Enter(janbu->deIP, QStringLiteral("7"));
     Enter(janbu->deXLi, QStringLiteral("12.25"));
     Enter(janbu->deCW, QStringLiteral("-30"));
     TypeInto(janbu->deSL, QStringLiteral("4")); // still in the box when the next command comes
-    Host->CommitActiveChild();                  // the menu opens
-    Host->SelectSearch(3);
-    TDlgSearch* bishop = Host->Windows->OpenSearch(3);
+    MenuOpens();                                // the menu opens
+    TDlgSearch* bishop = Search(3);
     QCOMPARE(bishop->deIP->text(), QStringLiteral("7"));
     QCOMPARE(bishop->deXLi->text(), QStringLiteral("12.25"));
     QCOMPARE(bishop->deCW->text(), QStringLiteral("-30"));
@@ -281,8 +403,7 @@ void TestDialogs::searchValuesSharedBetweenKinds() {
     QCOMPARE(ProgramData->SearchKind, 3);
 
     // The block window's total number of surfaces is the shared surfaces-per-point field.
-    Host->SelectSearch(5);
-    TDlgBlock* block = Host->Windows->OpenBlock();
+    TDlgBlock* block = Command<TDlgBlock>(Form->BlockSearch1);
     QCOMPARE(block->windowTitle(), QStringLiteral("Search by Block Method"));
     QCOMPARE(Label(block->deSP), QStringLiteral("Total number of surfaces to be generated"));
     QCOMPARE(Label(block->deQL), QStringLiteral("Segment length  (ft)"));
@@ -291,13 +412,12 @@ void TestDialogs::searchValuesSharedBetweenKinds() {
     Enter(block->deSP, QStringLiteral("40"));
     Enter(block->deQL, QStringLiteral("15"));
     QTest::mouseClick(block->btnSect, Qt::LeftButton);
-    auto* boxes = dynamic_cast<TTableForm*>(Host->Tables().BoxCoord().Editor());
+    auto* boxes = dynamic_cast<TTableForm*>(Form->Tables().BoxCoord().Editor());
     QVERIFY(boxes);
-    QCOMPARE(Host->Area->activeSubWindow()->widget(), boxes);
+    QCOMPARE(Form->MdiArea->activeSubWindow()->widget(), boxes);
     QCOMPARE(ProgramData->SurfacesPerPoint, 40); // committed when the box editor came to the front
     QCOMPARE(double(ProgramData->BlockSegmentLength), 15.0);
-    Host->SelectSearch(2);
-    TDlgSearch* janbu2 = Host->Windows->OpenSearch(2);
+    TDlgSearch* janbu2 = Search(2);
     QCOMPARE(janbu2->deSP->text(), QStringLiteral("40"));
     QCOMPARE(double(ProgramData->SegmentLength), 4.0); // the block's own length is separate
     QCOMPARE(ProgramData->HasBlockSearch, 1);          // the Janbu command does not clear it
@@ -306,16 +426,16 @@ void TestDialogs::searchValuesSharedBetweenKinds() {
 
 void TestDialogs::invalidEntryKeepsWindow() {
     TMessageRecorder messages;
-    TDlgSearch* janbu = Host->Windows->OpenSearch(2);
+    TDlgSearch* janbu = Search(2);
     Enter(janbu->deXLi, QStringLiteral("3"));
     TypeInto(janbu->deXRi, QStringLiteral("9"));
     TypeInto(janbu->deXLi, QStringLiteral("abc")); // the click into it validates the other box
     QCOMPARE(messages.Count(), 0);
     // Another window comes to the front: the message, and the window comes back with the bad text.
-    TDlgSearch* bishop = Host->Windows->OpenSearch(3);
+    TDlgSearch* bishop = Search(3);
     QTRY_COMPARE(messages.Count(), 1);
     QVERIFY(messages.LastText().startsWith(QStringLiteral("Entry could not be evaluated:")));
-    QTRY_COMPARE(Host->Area->activeSubWindow(), janbu->SubWindow());
+    QTRY_COMPARE(Form->MdiArea->activeSubWindow(), janbu->SubWindow());
     QTRY_COMPARE(QApplication::focusWidget(), janbu->deXLi);
     QCOMPARE(janbu->deXLi->text(), QStringLiteral("abc"));
     QCOMPARE(janbu->deXRi->text(), QStringLiteral("9"));  // not loaded again
@@ -329,7 +449,7 @@ void TestDialogs::invalidEntryKeepsWindow() {
     TypeInto(janbu->deXLi, QStringLiteral("2e8"));
     Activate(bishop);
     QTRY_COMPARE(messages.LastText(), QStringLiteral("Entry must be less than or equal to 100000000"));
-    QTRY_COMPARE(Host->Area->activeSubWindow(), janbu->SubWindow());
+    QTRY_COMPARE(Form->MdiArea->activeSubWindow(), janbu->SubWindow());
     QCOMPARE(janbu->deXLi->text(), QStringLiteral("100000000"));
     QCOMPARE(double(ProgramData->LeftInitiationX), 0.0);
     Activate(bishop);
@@ -341,16 +461,16 @@ void TestDialogs::invalidEntryKeepsWindow() {
 
 void TestDialogs::unitSwitchWithWindowsOpen() {
     TMessageRecorder messages;
-    TDlgSearch* janbu = Host->Windows->OpenSearch(2);
+    TDlgSearch* janbu = Search(2);
     Enter(janbu->deSL, QStringLiteral("10"));
     Enter(janbu->deCCW, QStringLiteral("30"));
     Enter(janbu->deIP, QStringLiteral("5"));
-    TDlgPiezometric* water = Host->Windows->OpenWater();
+    TDlgPiezometric* water = Command<TDlgPiezometric>(Form->DataLoading);
     Enter(water->dewt, QStringLiteral("62.4"));
     QCOMPARE(Label(water->dewt), QStringLiteral("Unit weight of water (lbs/ft^3)"));
     // The water window is active; the units command commits it, converts, and both windows show
     // the converted values with the new units.
-    Host->UnitsCommand(2);
+    SwitchUnits(Form->SIUnits);
     QCOMPARE(Label(water->dewt), QStringLiteral("Unit weight of water (kN/m^3)"));
     QCOMPARE(Shown(water->dewt), double(62.4L * 0.004448222468060650624L / (0.3048L * 0.3048L * 0.3048L)));
     Activate(janbu);
@@ -360,12 +480,12 @@ void TestDialogs::unitSwitchWithWindowsOpen() {
     QCOMPARE(janbu->deIP->text(), QStringLiteral("5"));
     QCOMPARE(Label(janbu->deCCW), QStringLiteral("Counterclockwise limit (deg.)"));
     // The active window does not store numbers of the old system into the converted model.
-    Host->UnitsCommand(1);
+    SwitchUnits(Form->EnglishUnits);
     Activate(water);
     QVERIFY(std::fabs(double(ProgramData->SegmentLength) - 10.0) < 1e-4);
     QCOMPARE(Label(janbu->deSL), QStringLiteral("Segment length (ft)"));
     // Other units: the labels show the unit strings, nothing is converted.
-    Host->UnitsCommand(3);
+    SwitchUnits(Form->FLUnits);
     QCOMPARE(Label(water->dewt), QStringLiteral("Unit weight of water (F/L2^3)"));
     // There and back is not exact: the two directions use their own factors.
     long double back = EvaluateEntry("62.4");
@@ -389,20 +509,20 @@ void TestDialogs::optionalCategoryWindows() {
         std::uint8_t TProgramData::*Flag;
         TGridTable* Table;
     };
-    TTableSet& t = Host->Tables();
+    TTableSet& t = Form->Tables();
     const TExpect expected[] = {
-        {Host->Windows->OpenSurcharge(), "TDlgLoading", "Surcharge Loads", "ChkDistLoad",
+        {Command<TDlgLoading>(Form->SurchargeLoad1), "TDlgLoading", "Surcharge Loads", "ChkDistLoad",
          "Apply &Surcharge Loads", "btnDistLoad", "&Edit Surcharge Loads", &TProgramData::HasSurcharge,
          &t.SurchargeLoad()},
-        {Host->Windows->OpenLimits(), "TDlgLimits", "Trial Surface Limits (optional)", "ChkSpring",
-         "&Specify trial surface limits", "btnSpring", "&Edit Trial Surface Limits Data",
+        {Command<TDlgLimits>(Form->DataSoilStrength), "TDlgLimits", "Trial Surface Limits (optional)",
+         "ChkSpring", "&Specify trial surface limits", "btnSpring", "&Edit Trial Surface Limits Data",
          &TProgramData::HasLimits, &t.limit()},
-        {Host->Windows->OpenTiebacks(), "TDlgTieback", "Tiebacks", "ChkDistLoad", "Specify tiebacks",
+        {Command<TDlgTieback>(Form->DataPYMod), "TDlgTieback", "Tiebacks", "ChkDistLoad", "Specify tiebacks",
          "btnDistLoad", "&Edit Tieback Data", &TProgramData::HasTiebacks, &t.TiebackCoord()},
-        {Host->Windows->OpenReinforcement(), "TDlgReinEarth", "Reinforce Earth Layers", "ChkPrint",
+        {Command<TDlgReinEarth>(Form->DataPYCurves), "TDlgReinEarth", "Reinforce Earth Layers", "ChkPrint",
          "Specify reinforce earth layers", "EditDepths", "Edit &Reinforce Earth Data",
          &TProgramData::HasReinforcement, &t.ReinEarthLayerSet()},
-        {Host->Windows->OpenWater(), "TDlgPiezometric", "Water Surface", "ChkPrint",
+        {Command<TDlgPiezometric>(Form->DataLoading), "TDlgPiezometric", "Water Surface", "ChkPrint",
          "Specify piezometric surfaces", "EditDepths", "Edit &Piezometric Surfaces", &TProgramData::HasWater,
          &t.WaterSurfaceSet()},
     };
@@ -442,8 +562,8 @@ void TestDialogs::optionalCategoryWindows() {
 
 void TestDialogs::surchargeBoxKeepsRows() {
     TMessageRecorder messages;
-    TGridTable& loads = Host->Tables().SurchargeLoad();
-    TDlgLoading* w = Host->Windows->OpenSurcharge();
+    TGridTable& loads = Form->Tables().SurchargeLoad();
+    TDlgLoading* w = Command<TDlgLoading>(Form->SurchargeLoad1);
     ClickCheck(w->Check);
     QTest::mouseClick(w->Button, Qt::LeftButton);
     QVERIFY(loads.EditorOpen());
@@ -452,37 +572,37 @@ void TestDialogs::surchargeBoxKeepsRows() {
     QCOMPARE(ProgramData->HasSurcharge, 1);
     QVERIFY(Contains(SavedText(*ProgramData), "LOADS"));
     // Clearing the box closes the open editor of the loads; the rows stay, LOADS goes.
-    Host->SetModified(false);
+    Form->SetModified(false);
     ClickCheck(w->Check);
     QVERIFY(!loads.EditorOpen());
-    QVERIFY(Host->IsModified());
-    Host->CommitActiveChild();
+    QVERIFY(Form->IsModified());
+    MenuOpens();
     QCOMPARE(ProgramData->HasSurcharge, 0);
     QVERIFY(!Contains(SavedText(*ProgramData), "LOADS"));
     QCOMPARE(loads.RowCount(), 1);
     QCOMPARE(double(loads.Cell(2, 0).GetFloat()), 500.0);
     // Checking it again writes the same loads.
     ClickCheck(w->Check);
-    Host->CommitActiveChild();
+    MenuOpens();
     QVERIFY(Contains(SavedText(*ProgramData), "LOADS\r\n1\r\n120. 140. 500. 0."));
     QCOMPARE(messages.Count(), 0);
 }
 
 void TestDialogs::reinforcementSwitchesSurfaceKeyword() {
     TMessageRecorder messages;
-    Host->SelectSearch(1);
-    SetRow(Host->Tables().FailSurfaceChart(), 0, "PP", {10, 50});
-    TDlgReinEarth* w = Host->Windows->OpenReinforcement();
+    Form->FailureSurface1->trigger();
+    SetRow(Form->Tables().FailSurfaceChart(), 0, "PP", {10, 50});
+    TDlgReinEarth* w = Command<TDlgReinEarth>(Form->DataPYCurves);
     QVERIFY(Contains(SavedText(*ProgramData), "SURFAC"));
     // A clear box marks the model modified when the window is activated; checking it does not,
     // but storing the changed flag does, so the change is never lost without a question.
-    QVERIFY(Host->IsModified());
-    Host->SetModified(false);
+    QVERIFY(Form->IsModified());
+    Form->SetModified(false);
     ClickCheck(w->Check);
     QVERIFY(w->Button->isEnabled());
-    QVERIFY(!Host->IsModified());
-    Host->CommitActiveChild();
-    QVERIFY(Host->IsModified());
+    QVERIFY(!Form->IsModified());
+    MenuOpens();
+    QVERIFY(Form->IsModified());
     QCOMPARE(ProgramData->HasReinforcement, 1);
     QCOMPARE(ProgramData->UseSurbis, 1);
     std::string text = SavedText(*ProgramData);
@@ -500,10 +620,10 @@ void TestDialogs::reinforcementSwitchesSurfaceKeyword() {
 
 void TestDialogs::waterWindow() {
     TMessageRecorder messages;
-    QVERIFY(!Host->IsModified());
+    QVERIFY(!Form->IsModified());
     // Activating the window on a model without water surfaces marks the model modified.
-    TDlgPiezometric* w = Host->Windows->OpenWater();
-    QVERIFY(Host->IsModified());
+    TDlgPiezometric* w = Command<TDlgPiezometric>(Form->DataLoading);
+    QVERIFY(Form->IsModified());
     QCOMPARE(Label(w->dewt), QStringLiteral("Unit weight of water (lbs/ft^3)"));
     QCOMPARE(double(w->dewt->MaxVal()), 300.0);
     // The box sits between the check box and the button in the focus order.
@@ -513,7 +633,7 @@ void TestDialogs::waterWindow() {
     // The button sets the flag at once.
     QTest::mouseClick(w->Button, Qt::LeftButton);
     QCOMPARE(ProgramData->HasWater, 1);
-    QVERIFY(Host->Tables().WaterSurfaceSet().EditorOpen());
+    QVERIFY(Form->Tables().WaterSurfaceSet().EditorOpen());
     QCOMPARE(double(ProgramData->WaterUnitWeight), 62.4);
     QVERIFY(Contains(SavedText(*ProgramData), "1 62.4"));
     // A rejected entry keeps this window too (in front, nothing stored).
@@ -522,9 +642,9 @@ void TestDialogs::waterWindow() {
     QCOMPARE(messages.LastText(), QStringLiteral("Entry must be less than or equal to 300"));
     QCOMPARE(w->dewt->text(), QStringLiteral("300"));
     TypeInto(w->dewt, QStringLiteral("62.4/"));
-    Host->Tables().WaterSurfaceSet().Edit(); // the open editor comes to the front
+    Form->Tables().WaterSurfaceSet().Edit(); // the open editor comes to the front
     QTRY_COMPARE(messages.Count(), 2);
-    QTRY_COMPARE(Host->Area->activeSubWindow(), w->SubWindow());
+    QTRY_COMPARE(Form->MdiArea->activeSubWindow(), w->SubWindow());
     QCOMPARE(double(ProgramData->WaterUnitWeight), 62.4);
     QCOMPARE(ProgramData->HasWater, 1);
     QVERIFY(!CloseWindow(w));
@@ -536,7 +656,7 @@ void TestDialogs::waterWindow() {
 
 void TestDialogs::earthquakeWindow() {
     TMessageRecorder messages;
-    TDlgEarthquake* w = Host->Windows->OpenEarthquake();
+    TDlgEarthquake* w = Command<TDlgEarthquake>(Form->EarthquakeLoad1);
     QCOMPARE(w->windowTitle(), QStringLiteral("Earthquake Loading Coefficients"));
     QCOMPARE(Label(w->deHcoe), QStringLiteral("Earthquake coefficient for horizontal acceleration"));
     QCOMPARE(Label(w->deVcoe), QStringLiteral("Earthquake coefficient for vertical acceleration"));
@@ -551,14 +671,14 @@ void TestDialogs::earthquakeWindow() {
     // -0.1 and 0: no earthquake loading; 0 and 0.05: earthquake loading.
     Enter(w->deHcoe, QStringLiteral("-0.1"));
     Enter(w->deVcoe, QStringLiteral("0"));
-    QVERIFY(Host->IsModified());
-    Host->CommitActiveChild();
+    QVERIFY(Form->IsModified());
+    MenuOpens();
     QCOMPARE(double(ProgramData->HorizontalCoefficient), -0.1);
     QCOMPARE(ProgramData->HasEarthquake, 0);
     QVERIFY(!Contains(SavedText(*ProgramData), "EQUAKE"));
     Enter(w->deHcoe, QStringLiteral("0"));
     Enter(w->deVcoe, QStringLiteral("0.05"));
-    Host->CommitActiveChild();
+    MenuOpens();
     QCOMPARE(ProgramData->HasEarthquake, 1);
     QVERIFY(Contains(SavedText(*ProgramData), "EQUAKE\r\n0.00 0.05 0.00"));
     // The cavitation pressure alone is no earthquake loading.
@@ -569,29 +689,29 @@ void TestDialogs::earthquakeWindow() {
     QCOMPARE(double(ProgramData->CavitationPressure), 1000.0);
     // In SI the pressure's label follows.
     ProgramData->SetUnitSystem(2);
-    w = Host->Windows->OpenEarthquake();
+    w = Command<TDlgEarthquake>(Form->EarthquakeLoad1);
     QCOMPARE(Label(w->deCav), QStringLiteral("Cavitation pressure (kN/m^2)"));
     QCOMPARE(messages.Count(), 0);
 }
 
 void TestDialogs::titleWindow() {
     TMessageRecorder messages;
-    TdlgTitle* w = Host->Windows->OpenTitle();
+    TdlgTitle* w = Command<TdlgTitle>(Form->DataTitle);
     QCOMPARE(w->windowTitle(), QStringLiteral("Project Title"));
     QCOMPARE(w->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
              QStringLiteral("Enter text line for project description:"));
     QCOMPARE(w->TitleMemo->text(), QStringLiteral("New Slope"));
     // Leaving without a change does not mark the model.
-    Host->CommitActiveChild();
-    QVERIFY(!Host->IsModified());
+    MenuOpens();
+    QVERIFY(!Form->IsModified());
     // 80 characters at most; Enter adds no line break.
     w->TitleMemo->setFocus();
     w->TitleMemo->selectAll();
     QTest::keyClicks(w->TitleMemo, QString(85, QLatin1Char('x')));
     QTest::keyClick(w->TitleMemo, Qt::Key_Return);
     QCOMPARE(w->TitleMemo->text(), QString(80, QLatin1Char('x')));
-    Host->CommitActiveChild();
-    QVERIFY(Host->IsModified());
+    MenuOpens();
+    QVERIFY(Form->IsModified());
     QCOMPARE(ProgramData->Title, std::string(80, 'x'));
     // A pasted line break would split the title line of the file.
     w->TitleMemo->setText(QStringLiteral("Dam\nsection A"));
@@ -600,18 +720,19 @@ void TestDialogs::titleWindow() {
     // A longer title from a file is kept whole while the user leaves it alone.
     const std::string longTitle(100, 't');
     ProgramData->Title = longTitle;
-    Host->SetModified(false);
-    w = Host->Windows->OpenTitle();
+    Form->SetModified(false);
+    w = Command<TdlgTitle>(Form->DataTitle);
     QCOMPARE(w->TitleMemo->text().size(), 80);
     QVERIFY(CloseWindow(w));
     QCOMPARE(ProgramData->Title, longTitle);
-    QVERIFY(!Host->IsModified());
+    QVERIFY(!Form->IsModified());
     QCOMPARE(messages.Count(), 0);
 }
 
 void TestDialogs::textEditorWindow() {
     TMessageRecorder messages;
-    TDlgOptions* w = Host->Windows->OpenTextEditor();
+    Form->SetWordProcessor(QStringLiteral("/usr/bin/editor"));
+    TDlgOptions* w = Command<TDlgOptions>(Form->OptionofTexeEditor1);
     QCOMPARE(w->windowTitle(), QStringLiteral("Name of Text Editor Program"));
     QCOMPARE(w->findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("&Text Editor:"));
     QCOMPARE(w->BtnBrowse->text(), QStringLiteral("&Browse..."));
@@ -627,57 +748,57 @@ void TestDialogs::textEditorWindow() {
     w->ChooseFile = [](const QString&) { return QStringLiteral("/opt/edit/bin/edit"); };
     QTest::mouseClick(w->BtnBrowse, Qt::LeftButton);
     QCOMPARE(w->EdtWord->text(), QStringLiteral("/opt/edit/bin/edit"));
-    Host->CommitActiveChild();
-    QCOMPARE(Host->WordProcessor, QStringLiteral("/opt/edit/bin/edit"));
+    MenuOpens();
+    QCOMPARE(Form->WordProcessor(), QStringLiteral("/opt/edit/bin/edit"));
     TypeInto(w->EdtWord, QStringLiteral("no such program"));
     QVERIFY(CloseWindow(w));
-    QCOMPARE(Host->WordProcessor, QStringLiteral("no such program")); // as typed
-    QVERIFY(!Host->IsModified());                                     // a program setting, not the model
+    QCOMPARE(Form->WordProcessor(), QStringLiteral("no such program")); // as typed
+    QVERIFY(!Form->IsModified());                                       // a program setting, not the model
     QCOMPARE(messages.Count(), 0);
 }
 
 void TestDialogs::singleInstanceWindows() {
     TMessageRecorder messages;
-    TdlgTitle* title = Host->Windows->OpenTitle();
-    TDlgEarthquake* quake = Host->Windows->OpenEarthquake();
-    TDlgLoading* loads = Host->Windows->OpenSurcharge();
-    TDlgSlopeBoundary* boundary = Host->Windows->OpenSlopeBoundary();
-    TDlgOptions* editor = Host->Windows->OpenTextEditor();
-    QCOMPARE(Host->Area->subWindowList().size(), 5);
+    TdlgTitle* title = Command<TdlgTitle>(Form->DataTitle);
+    TDlgEarthquake* quake = Command<TDlgEarthquake>(Form->EarthquakeLoad1);
+    TDlgLoading* loads = Command<TDlgLoading>(Form->SurchargeLoad1);
+    TDlgSlopeBoundary* boundary = Command<TDlgSlopeBoundary>(Form->DataProp);
+    TDlgOptions* editor = Command<TDlgOptions>(Form->OptionofTexeEditor1);
+    QCOMPARE(Form->MdiArea->subWindowList().size(), 5);
     // A second command brings the open window to the front.
-    QCOMPARE(Host->Windows->OpenTitle(), title);
-    QCOMPARE(Host->Area->activeSubWindow(), title->SubWindow());
-    QCOMPARE(Host->Windows->OpenEarthquake(), quake);
-    QCOMPARE(Host->Windows->OpenSurcharge(), loads);
-    QCOMPARE(Host->Windows->OpenSlopeBoundary(), boundary);
-    QCOMPARE(Host->Windows->OpenTextEditor(), editor);
-    QCOMPARE(Host->Area->subWindowList().size(), 5);
+    QCOMPARE(Command<TdlgTitle>(Form->DataTitle), title);
+    QCOMPARE(Form->MdiArea->activeSubWindow(), title->SubWindow());
+    QCOMPARE(Command<TDlgEarthquake>(Form->EarthquakeLoad1), quake);
+    QCOMPARE(Command<TDlgLoading>(Form->SurchargeLoad1), loads);
+    QCOMPARE(Command<TDlgSlopeBoundary>(Form->DataProp), boundary);
+    QCOMPARE(Command<TDlgOptions>(Form->OptionofTexeEditor1), editor);
+    QCOMPARE(Form->MdiArea->subWindowList().size(), 5);
     // A minimised one comes back too.
     quake->SubWindow()->showMinimized();
-    QCOMPARE(Host->Windows->OpenEarthquake(), quake);
+    QCOMPARE(Command<TDlgEarthquake>(Form->EarthquakeLoad1), quake);
     QVERIFY(!quake->SubWindow()->isMinimized());
     // Closing clears the record; the next command makes a new window.
     QVERIFY(CloseWindow(title));
-    QVERIFY(!Host->Windows->Title());
-    TdlgTitle* again = Host->Windows->OpenTitle();
+    QVERIFY(!Form->DataWindow(TDataWindow::Title));
+    TdlgTitle* again = Command<TdlgTitle>(Form->DataTitle);
     QVERIFY(again);
-    QCOMPARE(Host->Windows->Title(), again);
+    QCOMPARE(Form->DataWindow(TDataWindow::Title), again);
     // The others are new at each command.
-    TDlgPiezometric* water = Host->Windows->OpenWater();
-    QVERIFY(Host->Windows->OpenWater() != water);
-    QVERIFY(Host->Windows->OpenLimits() != Host->Windows->OpenLimits());
+    TDlgPiezometric* water = Command<TDlgPiezometric>(Form->DataLoading);
+    QVERIFY(Command<TDlgPiezometric>(Form->DataLoading) != water);
+    QVERIFY(Command<TDlgLimits>(Form->DataSoilStrength) != Command<TDlgLimits>(Form->DataSoilStrength));
     // A new model closes them all.
-    Host->NewModel();
-    QCOMPARE(Host->Area->subWindowList().size(), 0);
-    QVERIFY(!Host->Windows->Earthquake());
+    NewModel();
+    QCOMPARE(Form->MdiArea->subWindowList().size(), 0);
+    QVERIFY(!Form->DataWindow(TDataWindow::EarthquakeLoading));
     QCOMPARE(messages.Count(), 0);
 }
 
 void TestDialogs::slopeBoundaryWindow() {
     TMessageRecorder messages;
-    Host->LoadModel(QStringLiteral(BREVANTO_RESOURCE_DIR "/examples/ExampleDam.qvxd"));
+    LoadModel(QStringLiteral(BREVANTO_RESOURCE_DIR "/examples/ExampleDam.qvxd"));
     QCOMPARE(ProgramData->SurfaceBoundaryCount, 5);
-    TDlgSlopeBoundary* w = Host->Windows->OpenSlopeBoundary();
+    TDlgSlopeBoundary* w = Command<TDlgSlopeBoundary>(Form->DataProp);
     QCOMPARE(w->windowTitle(), QStringLiteral("Slope Boundary"));
     QCOMPARE(Label(w->deNI), QStringLiteral("Number of boundary lines used to define the surface"));
     QCOMPARE(w->btnSect->text(), QStringLiteral("Enter Boundary Coordinate Data"));
@@ -701,9 +822,9 @@ void TestDialogs::slopeBoundaryWindow() {
     Enter(w->deNI, QStringLiteral("301"));
     QCOMPARE(messages.LastText(), QStringLiteral("Entry must be less than or equal to 300"));
     Enter(w->deNI, QStringLiteral("3"));
-    QVERIFY(Host->IsModified());
+    QVERIFY(Form->IsModified());
     QTest::mouseClick(w->btnSect, Qt::LeftButton);
-    TGridTableChart& lines = Host->Tables().BoundCood();
+    TGridTableChart& lines = Form->Tables().BoundCood();
     QVERIFY(lines.EditorOpen());
     QCOMPARE(ProgramData->SurfaceBoundaryCount, 3);
     // A table edit shows in the extents at the next activation, not through Update/Redraw.
@@ -736,8 +857,8 @@ bool PreviewDrawsSomething(TBoundaryPreview* preview) {
 
 void TestDialogs::boundaryPreviewMouse() {
     TMessageRecorder messages;
-    Host->LoadModel(QStringLiteral(BREVANTO_RESOURCE_DIR "/examples/ExampleDam.qvxd"));
-    TDlgSlopeBoundary* w = Host->Windows->OpenSlopeBoundary();
+    LoadModel(QStringLiteral(BREVANTO_RESOURCE_DIR "/examples/ExampleDam.qvxd"));
+    TDlgSlopeBoundary* w = Command<TDlgSlopeBoundary>(Form->DataProp);
     TBoundaryPreview* p = w->PaintBox1;
     const int W = p->width(), H = p->height();
     // The corners of the view sit at the margins: the top shows the highest y.
@@ -778,9 +899,9 @@ void TestDialogs::boundaryPreviewMouse() {
     QCOMPARE(w->Label2->text(), QString());
     // One horizontal line: its y range is zero, nothing is drawn.
     QVERIFY(CloseWindow(w));
-    Host->NewModel();
-    SetRow(Host->Tables().BoundCood(), 0, "PPPPI", {0, 50, 100, 50, 1});
-    w = Host->Windows->OpenSlopeBoundary();
+    NewModel();
+    SetRow(Form->Tables().BoundCood(), 0, "PPPPI", {0, 50, 100, 50, 1});
+    w = Command<TDlgSlopeBoundary>(Form->DataProp);
     QVERIFY(!PreviewDrawsSomething(w->PaintBox1));
     QCOMPARE(messages.Count(), 0);
 }
@@ -800,6 +921,139 @@ void TestDialogs::pictures() {
                     ++inked;
         QVERIFY2(inked > 50, name);
     }
+}
+
+// The example model of the file format built from a new model through the windows and the table
+// editors only, saved, and compared with the expected file byte for byte.
+void TestDialogs::exampleModelThroughTheWindows() {
+    TMessageRecorder messages;
+    QTemporaryDir dir;
+    QVERIFY(!Form->IsModified());
+
+    TdlgTitle* title = Command<TdlgTitle>(Form->DataTitle);
+    TypeInto(title->TitleMemo, QStringLiteral("Example dam"));
+
+    TDlgSlopeBoundary* boundary = Command<TDlgSlopeBoundary>(Form->DataProp);
+    Enter(boundary->deNI, QStringLiteral("1"));
+    QTest::mouseClick(boundary->btnSect, Qt::LeftButton);
+    TTableForm* lines = EditorOf(Form->Tables().BoundCood());
+    QVERIFY(lines);
+    TypeRow(lines, 0, {"0", "50", "100", "50"});
+    QTest::mouseClick(lines->BtnAdd, Qt::LeftButton);
+    TypeRow(lines, 1, {"100", "50", "200", "60"});
+
+    MenuOpens();
+    Form->DataAxLoads->trigger();
+    TTableForm* soil = EditorOf(Form->Tables().SoilData());
+    QVERIFY(soil);
+    TypeRow(soil, 0, {"120", "125", "200", "30", "0", "0", "1"});
+
+    TDlgPiezometric* water = Command<TDlgPiezometric>(Form->DataLoading);
+    ClickCheck(water->Check);
+    Enter(water->dewt, QStringLiteral("62.4"));
+    QTest::mouseClick(water->Button, Qt::LeftButton);
+    TTableForm* surfaces = EditorOf(Form->Tables().WaterSurfaceSet());
+    QVERIFY(surfaces);
+    QTest::mouseClick(qobject_cast<QPushButton*>(surfaces->RowControl(0, 0)), Qt::LeftButton);
+    TTableForm* points = EditorOf(*PointsOf(Form->Tables().WaterSurfaceSet(), 0));
+    QVERIFY(points);
+    TypeRow(points, 0, {"0", "45"});
+    QTest::mouseClick(points->BtnAdd, Qt::LeftButton);
+    TypeRow(points, 1, {"200", "55"});
+
+    TDlgLoading* loads = Command<TDlgLoading>(Form->SurchargeLoad1);
+    ClickCheck(loads->Check);
+    QTest::mouseClick(loads->Button, Qt::LeftButton);
+    TTableForm* loadTable = EditorOf(Form->Tables().SurchargeLoad());
+    QVERIFY(loadTable);
+    TypeRow(loadTable, 0, {"120", "140", "500", "0"});
+
+    TDlgEarthquake* quake = Command<TDlgEarthquake>(Form->EarthquakeLoad1);
+    Enter(quake->deHcoe, QStringLiteral("0.15"));
+
+    TDlgSearch* bishop = Search(3);
+    QCOMPARE(bishop->objectName(), QStringLiteral("TDlgBishop"));
+    Enter(bishop->deXLi, QStringLiteral("20"));
+    Enter(bishop->deXRi, QStringLiteral("60"));
+    Enter(bishop->deSP, QStringLiteral("10"));
+    Enter(bishop->deXRt, QStringLiteral("190"));
+    Enter(bishop->deXLt, QStringLiteral("150"));
+    Enter(bishop->deIP, QStringLiteral("10"));
+    Enter(bishop->deMinEl, QStringLiteral("20"));
+    Enter(bishop->deSL, QStringLiteral("5"));
+
+    // File > Save: the new model goes through Save As.
+    QVERIFY(Form->IsModified());
+    const QString path = dir.filePath(QStringLiteral("example.qvxd"));
+    Dialogs->Saves << path;
+    OpenMenu(Form->FileMenu);
+    Form->FileSave->trigger();
+    QCOMPARE(QString::fromStdString(ProgramData->FileName), path);
+    QFile saved(path), expected(QStringLiteral(TEST_DATA_DIR "/model/example.qvxd"));
+    QVERIFY(saved.open(QIODevice::ReadOnly) && expected.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), expected.readAll());
+    QCOMPARE(messages.Texts(), QStringList());
+}
+
+// Every window with the example model loaded: every label and button gets the room its text needs
+// (nothing clipped), and no two controls overlap. With BREVANTO_SHOT_DIR set, each window is also
+// saved as a picture there.
+void TestDialogs::layoutsAtExampleModel() {
+    TMessageRecorder messages;
+    LoadModel(QStringLiteral(BREVANTO_RESOURCE_DIR "/examples/ExampleDam.qvxd"));
+    const QString shots = qEnvironmentVariable("BREVANTO_SHOT_DIR");
+    const QList<QPair<QAction*, const char*>> commands = {
+        {Form->DataTitle, "title"},
+        {Form->DataProp, "slope-boundary"},
+        {Form->DataLoading, "water"},
+        {Form->SurchargeLoad1, "surcharge"},
+        {Form->EarthquakeLoad1, "earthquake"},
+        {Form->DataSoilStrength, "limits"},
+        {Form->DataPYMod, "tiebacks"},
+        {Form->DataPYCurves, "reinforcement"},
+        {Form->JanbusMethod1, "janbu"},
+        {Form->BishopsMethod1, "bishop"},
+        {Form->Irregularfailure1, "irregular"},
+        {Form->BlockSearch1, "block"},
+        {Form->SpencersMethod1, "spencer"},
+        {Form->OptionofTexeEditor1, "text-editor"},
+    };
+    for (const auto& [item, name] : commands) {
+        auto* window = Command<TDataForm>(item);
+        QVERIFY2(window, name);
+        QCoreApplication::processEvents();
+        QList<QWidget*> controls;
+        for (QWidget* w : window->findChildren<QWidget*>())
+            if (w->isVisible() &&
+                (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) ||
+                 qobject_cast<QLineEdit*>(w) || qobject_cast<TSvgPicture*>(w)) &&
+                w->parentWidget() == window)
+                controls << w;
+        for (QWidget* w : controls) {
+            const QByteArray what = QByteArray(name) + ": " + w->objectName().toLatin1();
+            if (!qobject_cast<TSvgPicture*>(w) && !qobject_cast<QLineEdit*>(w)) {
+                const auto* label = qobject_cast<QLabel*>(w);
+                if (!(label && label->wordWrap()))
+                    QVERIFY2(w->width() >= w->sizeHint().width(), what.constData());
+                QVERIFY2(w->height() >= w->minimumSizeHint().height(), what.constData());
+            }
+            QVERIFY2(window->rect().contains(w->geometry()), what.constData());
+            for (QWidget* other : controls)
+                if (other != w)
+                    QVERIFY2(!w->geometry().intersects(other->geometry()),
+                             (what + " / " + other->objectName().toLatin1()).constData());
+        }
+        if (!shots.isEmpty()) {
+            QDir().mkpath(shots);
+            window->SubWindow()->grab().save(shots + QLatin1Char('/') + QLatin1String(name) +
+                                             QStringLiteral(".png"));
+        }
+    }
+    if (!shots.isEmpty()) {
+        Form->MdiArea->cascadeSubWindows();
+        Form->grab().save(shots + QStringLiteral("/main-window.png"));
+    }
+    QCOMPARE(messages.Count(), 0);
 }
 
 QTEST_MAIN(TestDialogs)
