@@ -35,20 +35,6 @@ QSize TDataForm::sizeHint() const {
     return FFirstSize.isValid() ? hint.expandedTo(FFirstSize) : hint;
 }
 
-void TDataForm::ShowIn(QMdiArea* area) {
-    if (area) {
-        QMdiSubWindow* sub = area->addSubWindow(this); // adopted on the parent change
-        sub->show();
-        area->setActiveSubWindow(sub);
-        return;
-    }
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
-                   (FBorder == TBorder::Sizeable ? Qt::WindowMaximizeButtonHint : Qt::Widget));
-    show();
-    activateWindow();
-}
-
 void TDataForm::AdoptSubWindow(QMdiSubWindow* sub) {
     if (FAdopted == sub)
         return;
@@ -81,28 +67,20 @@ void TDataForm::showEvent(QShowEvent* event) {
         sub->resize(sub->sizeHint());
         if (FBorder == TBorder::Fixed)
             sub->setFixedSize(sub->size());
-    } else if (isWindow()) {
-        resize(sizeHint());
-        if (FBorder == TBorder::Fixed)
-            setFixedSize(size());
     }
     if (FFirstControl)
         FFirstControl->setFocus(Qt::OtherFocusReason);
 }
 
 void TDataForm::BringToFront() {
-    if (QMdiSubWindow* sub = SubWindow()) {
-        if (sub->isMinimized())
-            sub->showNormal();
-        if (QMdiArea* area = sub->mdiArea())
-            area->setActiveSubWindow(sub);
-        sub->raise();
-    } else if (isWindow()) {
-        if (isMinimized())
-            showNormal();
-        raise();
-        activateWindow();
-    }
+    QMdiSubWindow* sub = SubWindow();
+    if (!sub)
+        return;
+    if (sub->isMinimized())
+        sub->showNormal();
+    if (QMdiArea* area = sub->mdiArea())
+        area->setActiveSubWindow(sub);
+    sub->raise();
 }
 
 void TDataForm::FocusChanged(QWidget* old, QWidget* now) {
@@ -206,18 +184,9 @@ void TDataForm::closeEvent(QCloseEvent* event) {
 
 void TDataForm::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ParentChange) {
+    if (event->type() == QEvent::ParentChange)
         if (QMdiSubWindow* sub = SubWindow())
             AdoptSubWindow(sub);
-        return;
-    }
-    // A top-level data window (no multiple-document area) follows its own activation.
-    if (event->type() == QEvent::ActivationChange && isWindow() && !FClosing) {
-        if (isActiveWindow())
-            FormActivate();
-        else
-            FormDeactivate();
-    }
 }
 
 bool EntryAcceptable(QWidget* control) {

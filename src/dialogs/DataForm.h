@@ -46,12 +46,10 @@ class TDataForm : public QWidget {
     TDataForm(IModelHost& host, const char* className, QWidget* parent = nullptr);
     ~TDataForm() override;
 
-    // Puts the window into `area` as a child window, shows and activates it. Without an area the
-    // window becomes a top-level window.
-    void ShowIn(QMdiArea* area);
-    // The child window that frames this one (null outside a multiple-document area).
+    // The child window that frames this one (null until the window is put into a multiple-document
+    // area).
     QMdiSubWindow* SubWindow() const;
-    // Brings the window (or its child window) to the front and activates it.
+    // Brings the child window to the front and activates it.
     void BringToFront();
 
     // Activation: the model into the controls.

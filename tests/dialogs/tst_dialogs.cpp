@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -147,6 +148,7 @@ class TestDialogs : public QObject {
     void slopeBoundaryWindow();
     void boundaryPreviewMouse();
     void pictures();
+    void anyAreaFramesTheWindows();
     void exampleModelThroughTheWindows();
     void layoutsAtExampleModel();
 
@@ -924,6 +926,41 @@ void TestDialogs::pictures() {
                     ++inked;
         QVERIFY2(inked > 50, name);
     }
+}
+
+// A data window put into some other multiple-document area sets up its child window and follows its
+// activation there too.
+void TestDialogs::anyAreaFramesTheWindows() {
+    TMessageRecorder messages;
+    QMainWindow frame;
+    auto* area = new QMdiArea(&frame);
+    frame.setCentralWidget(area);
+    frame.resize(900, 600);
+    frame.show();
+    QApplication::setActiveWindow(&frame);
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    auto* title = new TdlgTitle(*Form);
+    QMdiSubWindow* sub = area->addSubWindow(title);
+    QCOMPARE(title->SubWindow(), sub);
+    QVERIFY(!(sub->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(sub->windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(sub->testAttribute(Qt::WA_DeleteOnClose));
+    sub->show();
+    QCOMPARE(sub->minimumSize(), sub->maximumSize());
+    QCOMPARE(title->TitleMemo->text(), QStringLiteral("New Slope")); // loaded when first shown
+    QCOMPARE(QApplication::focusWidget(), title->TitleMemo);
+    TypeInto(title->TitleMemo, QStringLiteral("Levee"));
+    auto* limits = new TDlgLimits(*Form);
+    QMdiSubWindow* other = area->addSubWindow(limits);
+    QVERIFY(other->windowFlags() & Qt::WindowMaximizeButtonHint); // the one that can be resized
+    other->show();
+    area->setActiveSubWindow(other);
+    QCOMPARE(ProgramData->Title, std::string("Levee")); // stored when it stopped being active
+    ProgramData->Title = "Changed elsewhere";
+    area->setActiveSubWindow(sub);
+    QCOMPARE(title->TitleMemo->text(), QStringLiteral("Changed elsewhere"));
+    QVERIFY(CloseWindow(title));
+    QCOMPARE(messages.Count(), 0);
 }
 
 // The example model of the file format built from a new model through the windows and the table
