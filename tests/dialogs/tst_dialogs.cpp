@@ -426,6 +426,12 @@ void TestDialogs::searchValuesSharedBetweenKinds() {
     QCOMPARE(janbu2->deSP->text(), QStringLiteral("40"));
     QCOMPARE(double(ProgramData->SegmentLength), 4.0); // the block's own length is separate
     QCOMPARE(ProgramData->HasBlockSearch, 1);          // the Janbu command does not clear it
+    // Irregular, then Janbu: the irregular flag stays, the kind is Janbu's.
+    TDlgSearch* irregular = Search(4);
+    QCOMPARE(irregular->deSP->text(), QStringLiteral("40"));
+    Search(2);
+    QCOMPARE(ProgramData->HasIrregularSearch, 1);
+    QCOMPARE(ProgramData->SearchKind, 2);
     QCOMPARE(messages.Count(), 0);
 }
 
