@@ -178,7 +178,6 @@ void TDataForm::closeEvent(QCloseEvent* event) {
         StoreToModel(*ProgramData);
     }
     FClosing = true;
-    emit Closed();
     QWidget::closeEvent(event);
 }
 

@@ -2,8 +2,8 @@
 // TDataForm: what every data window has in common. A data window is a non-modal child window of the
 // main window's multiple-document area, without OK or Cancel: it copies the model into its controls
 // whenever it becomes the active child window and copies them back whenever it stops being active
-// and when it closes. A numeric box holding an invalid entry when the focus is in it keeps the window
-// in front (deactivation) or open (close), and nothing is stored meanwhile.
+// and when it closes. A numeric box that has the focus and holds an invalid entry the user typed keeps
+// the window in front (deactivation) or open (close), and nothing is stored meanwhile.
 //
 // The window reaches the current model through the global ProgramData at the moment it needs it
 // (New and Open replace the model as a whole) and marks changes through the model host.
@@ -19,7 +19,6 @@
 #include <vector>
 
 #include "model/LPData.h"
-
 #include "widgets/DataEdit.h"
 
 class QLabel;
@@ -63,10 +62,6 @@ class TDataForm : public QWidget {
 
     QSize sizeHint() const override;
 
-  signals:
-    // The window closed (its close was accepted); it is destroyed right after.
-    void Closed();
-
   protected:
     virtual void LoadFromModel(TProgramData& model) = 0;
     virtual void StoreToModel(TProgramData& model) = 0;
@@ -79,8 +74,6 @@ class TDataForm : public QWidget {
     // A new numeric box and its label (children of this window, not yet placed in a layout). Every
     // edit of its text marks the model modified.
     TDataEdit* NewBox(const TBoxSpec& spec);
-    // Every edit of the box's text marks the model modified.
-    void MarksModified(TDataEdit* box);
     void MarkModified() { Host.SetModified(true); }
     TTableSet& Tables() { return Host.Tables(); }
     // Opens a table's editor window; a failure is reported instead of ending the program.
@@ -94,6 +87,8 @@ class TDataForm : public QWidget {
 
   private:
     void FocusChanged(QWidget* old, QWidget* now);
+    // Every edit of the box's text marks the model modified (and makes the box one to check).
+    void MarksModified(TDataEdit* box);
     // Border, buttons and the activation changes of the child window that frames this one.
     void AdoptSubWindow(QMdiSubWindow* sub);
     // Whether the deactivation and the close check this control's entry: a box the user typed into

@@ -13,6 +13,7 @@
 #include "dialogs/DataForm.h"
 
 class QCheckBox;
+class QGridLayout;
 class QPushButton;
 class TGridTable;
 
@@ -67,7 +68,7 @@ class TDlgOptional : public TDataForm {
     void CheckRule();
 
     const TOptionalWindowKind& FKind;
-    class QGridLayout* FGrid;
+    QGridLayout* FGrid;
 };
 
 class TDlgLoading : public TDlgOptional {

@@ -3,7 +3,6 @@
 // the boundary-line table, an explanatory sketch, and a live preview of the boundary lines that the
 // user pans (left drag) and zooms (right drag) while reading world coordinates under the cursor.
 #include <QLabel>
-#include <QPointer>
 
 #include "dialogs/DataForm.h"
 
