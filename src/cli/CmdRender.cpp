@@ -1,17 +1,11 @@
 // brevanto-cli render PLOT --model IN --out FILE [--size WxH] [--options LIST]
 // Draws a plot file as the graph window would: PNG or SVG fitted to the size, or a one-page landscape
 // PDF laid out as the printout.
-#include "cli/Commands.h"
-#include "cli/RenderModel.h"
+#include "cli/CmdRender.h"
 #include "graphics/PltData.h"
 #include "graphics/PltDraw.h"
 #include <QGuiApplication>
-#include <QImage>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QString>
-#include <QSvgGenerator>
 #include <charconv>
 #include <iostream>
 #include <memory>
@@ -46,11 +40,6 @@ const TOptionName OptionNames[] = {
     {"totalstress", &TDisplayOptions::TotalStresses},
     {"porepressure", &TDisplayOptions::PoreWaterPressures},
 };
-
-int UsageError(const std::string& text) {
-    std::cerr << "brevanto-cli render: " << text << "\n\n" << RenderUsage;
-    return 2;
-}
 
 bool ParseSize(const std::string& text, int& w, int& h) {
     const std::size_t x = text.find_first_of("xX");
@@ -89,18 +78,6 @@ bool ParseOptions(const std::string& list, TDisplayOptions& options, std::string
     return true;
 }
 
-std::string Lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
-bool EndsWith(const std::string& s, const char* tail) {
-    const std::string t(tail);
-    return s.size() >= t.size() && s.compare(s.size() - t.size(), t.size(), t) == 0;
-}
-
 // Painting text needs a GUI application object; without a display the offscreen platform serves.
 std::unique_ptr<QGuiApplication> EnsureGuiApplication() {
     if (QGuiApplication::instance())
@@ -114,9 +91,15 @@ std::unique_ptr<QGuiApplication> EnsureGuiApplication() {
 }
 } // namespace
 
-int CmdRender(const TArgs& args) {
-    std::string plot, model, out, sizeText, optionList;
-    bool haveOptions = false;
+TRenderParse ParseRenderArgs(const TArgs& args) {
+    TRenderParse result;
+    TRenderRequest& r = result.Request;
+    auto fail = [&result](const std::string& text) {
+        result.Outcome = TRenderParse::UsageError;
+        result.Error = text;
+        return result;
+    };
+    std::string sizeText, optionList;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&](std::string& into) {
@@ -126,117 +109,98 @@ int CmdRender(const TArgs& args) {
             return true;
         };
         if (a == "--model") {
-            if (!value(model))
-                return UsageError("--model needs a file name");
+            if (!value(r.Model))
+                return fail("--model needs a file name");
         } else if (a == "--out") {
-            if (!value(out))
-                return UsageError("--out needs a file name");
+            if (!value(r.Out))
+                return fail("--out needs a file name");
         } else if (a == "--size") {
             if (!value(sizeText))
-                return UsageError("--size needs WxH");
+                return fail("--size needs WxH");
         } else if (a == "--options") {
             if (!value(optionList))
-                return UsageError("--options needs a list");
-            haveOptions = true;
+                return fail("--options needs a list");
+            r.HaveOptions = true;
         } else if (a == "--help" || a == "-h") {
-            std::cout << RenderUsage;
-            return 0;
+            result.Outcome = TRenderParse::Help;
+            return result;
         } else if (a.size() > 1 && a[0] == '-') {
-            return UsageError("unknown option \"" + a + "\"");
-        } else if (plot.empty()) {
-            plot = a;
+            return fail("unknown option \"" + a + "\"");
+        } else if (r.Plot.empty()) {
+            r.Plot = a;
         } else {
-            return UsageError("more than one plot file given");
+            return fail("more than one plot file given");
         }
     }
-    if (plot.empty())
-        return UsageError("no plot file given");
-    if (model.empty())
-        return UsageError("--model IN is required");
-    if (out.empty())
-        return UsageError("--out FILE is required");
-    int width = 1200, height = 800;
-    if (!sizeText.empty() && !ParseSize(sizeText, width, height))
-        return UsageError("--size must be WxH, each from 16 to 20000 pixels, not \"" + sizeText + "\"");
-    const std::string ext = Lower(out);
-    enum { Png, Svg, Pdf } format;
-    if (EndsWith(ext, ".png"))
-        format = Png;
-    else if (EndsWith(ext, ".svg"))
-        format = Svg;
-    else if (EndsWith(ext, ".pdf"))
-        format = Pdf;
-    else
-        return UsageError("the output file must end in .png, .svg or .pdf");
-    TDisplayOptions chosen;
+    if (r.Plot.empty())
+        return fail("no plot file given");
+    if (r.Model.empty())
+        return fail("--model IN is required");
+    if (r.Out.empty())
+        return fail("--out FILE is required");
+    if (!sizeText.empty() && !ParseSize(sizeText, r.Width, r.Height))
+        return fail("--size must be WxH, each from 16 to 20000 pixels, not \"" + sizeText + "\"");
+    const std::optional<TExportFormat> format = ExportFormatFor(QString::fromStdString(r.Out));
+    if (!format)
+        return fail("the output file must end in .png, .svg or .pdf");
+    r.Format = *format;
     std::string badName;
-    if (haveOptions && !ParseOptions(optionList, chosen, badName))
-        return UsageError("unknown display option \"" + badName + "\"");
+    if (r.HaveOptions && !ParseOptions(optionList, r.Options, badName))
+        return fail("unknown display option \"" + badName + "\"");
+    return result;
+}
 
-    const TRenderModel renderModel = LoadRenderModel(model);
-
-    const auto app = EnsureGuiApplication();
+bool LoadRender(const TRenderRequest& request, TRenderModel& model, TPlotStore& store) {
+    model = LoadRenderModel(request.Model);
     // Messages of the reader go to standard error; what was read is still drawn.
-    if (!ReadPlotFile(plot, renderModel.Boundary, PlotStore(), CliMessages(plot)))
-        return 1;
-    TPlotStore& store = PlotStore();
+    return ReadPlotFile(request.Plot, model.Boundary, store, CliMessages(request.Plot));
+}
 
+TDrawSettings RenderSettings(const TRenderRequest& request, const TPlotStore& store,
+                             const TRenderModel& model) {
     TDrawSettings settings;
     const TDisplayOptions& enabled = store.Enabled;
-    if (haveOptions) {
+    if (request.HaveOptions) {
         // A box the file did not enable cannot be ticked in the graph window either.
         for (const TOptionName& o : OptionNames)
-            settings.Options.*(o.Field) = chosen.*(o.Field) && enabled.*(o.Field);
+            settings.Options.*(o.Field) = request.Options.*(o.Field) && enabled.*(o.Field);
     } else {
         settings.Options = enabled;
         settings.Options.Scale = true;
     }
-    settings.RadiusLines = renderModel.RadiusLines;
+    settings.RadiusLines = model.RadiusLines;
+    return settings;
+}
 
-    TViewTransform& view = ViewTransform();
-    const QRect rect(0, 0, width, height);
-    FitView(rect, settings.Options.Scale, store, view);
-    const QString file = QString::fromStdString(out);
-    bool ok = false;
-    if (format == Png) {
-        QImage image(width, height, QImage::Format_RGB32);
-        {
-            QPainter painter(&image);
-            DrawPlot(painter, Qt::white, rect, settings, store, view);
-        }
-        ok = image.save(file, "PNG");
-    } else if (format == Svg) {
-        QSvgGenerator svg;
-        svg.setFileName(file);
-        svg.setSize(QSize(width, height));
-        svg.setResolution(96); // point-sized fonts come out as on a screen, as in the PNG
-        svg.setViewBox(rect);
-        svg.setTitle(QStringLiteral("Brevanto Graph"));
-        QPainter painter;
-        ok = painter.begin(&svg);
-        if (ok) {
-            DrawPlot(painter, Qt::white, rect, settings, store, view);
-            ok = painter.end();
-        }
-    } else {
-        QPdfWriter pdf(file);
-        pdf.setTitle(QStringLiteral("Brevanto Graph"));
-        pdf.setCreator(QStringLiteral("Brevanto"));
-        pdf.setResolution(300);
-        pdf.setPageSize(QPageSize(QPageSize::Letter));
-        pdf.setPageOrientation(QPageLayout::Landscape);
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        QPainter painter;
-        ok = painter.begin(&pdf);
-        if (ok) {
-            PrintPlot(painter, QRect(0, 0, pdf.width(), pdf.height()), settings, store, view);
-            ok = painter.end();
-        }
+bool DrawRender(const TRenderRequest& request, const TDrawSettings& settings, const TPlotStore& store,
+                TViewTransform& view) {
+    const QSize size(request.Width, request.Height);
+    FitView(QRect(QPoint(0, 0), size), settings.Options.Scale, store, view);
+    return ExportPlot(QString::fromStdString(request.Out), request.Format, size, settings, store, view);
+}
+
+int CmdRender(const TArgs& args) {
+    const TRenderParse parsed = ParseRenderArgs(args);
+    if (parsed.Outcome == TRenderParse::Help) {
+        std::cout << RenderUsage;
+        return 0;
     }
-    if (!ok) {
-        std::cerr << "brevanto-cli render: cannot write \"" << out << "\"\n";
+    if (parsed.Outcome == TRenderParse::UsageError) {
+        std::cerr << "brevanto-cli render: " << parsed.Error << "\n\n" << RenderUsage;
+        return 2;
+    }
+    const TRenderRequest& request = parsed.Request;
+
+    const auto app = EnsureGuiApplication();
+    TRenderModel model;
+    TPlotStore& store = PlotStore();
+    if (!LoadRender(request, model, store))
+        return 1;
+
+    if (!DrawRender(request, RenderSettings(request, store, model), store, ViewTransform())) {
+        std::cerr << "brevanto-cli render: cannot write \"" << request.Out << "\"\n";
         return 1;
     }
     // Like convert: a picture drawn from a model that did not load completely is still written.
-    return renderModel.LoadProblem ? 1 : 0;
+    return model.LoadProblem ? 1 : 0;
 }

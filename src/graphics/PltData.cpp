@@ -21,6 +21,10 @@ void TPlotStore::Clear() {
         r = TBoundaryRecord();
     BoundaryRecordCount = 0;
     SliceCount = 0;
+    // A zone point that fails to read keeps what the reader had: never a value of an earlier file.
+    for (auto& zone : PressureZones)
+        for (TPlotPoint& p : zone)
+            p = TPlotPoint();
     PressureZoneCount = 0;
     LimitSegmentCount = 0;
     BlockCount = 0;
@@ -299,6 +303,10 @@ class TPlotReader {
         if (scaled) {
             p.X *= S.ScaleFactor;
             p.Y *= S.ScaleFactor;
+            // A coordinate and a scale factor that each read can multiply beyond the double range;
+            // an infinite point would make the whole picture unplaceable.
+            if (!std::isfinite(p.X) || !std::isfinite(p.Y))
+                BadNumber();
         }
         return p;
     }
@@ -488,7 +496,9 @@ class TPlotReader {
         }
         if (n < 0)
             n = 0;
-        S.PressureZoneCount = n < PlotCapacity::PressureZones ? n : PlotCapacity::PressureZones;
+        // Zones count as they are completed, so a file that ends inside the record shows only
+        // the zones it holds.
+        S.PressureZoneCount = 0;
         for (long long k = 0; k < 4LL * n; ++k) {
             const long long zone = k / 4;
             TPlotPoint dummy;
@@ -507,6 +517,11 @@ class TPlotReader {
                     break;
                 }
                 v *= S.ScaleFactor;
+                if (!std::isfinite(v)) { // as for a point: refused where it is read
+                    v = 0;
+                    ok = false;
+                    break;
+                }
             }
             Lex.SkipLine();
             p.X = xy[0];
@@ -515,6 +530,8 @@ class TPlotReader {
                 DeliverMessage(Messages, TMessageKind::Error,
                                "Error in reading surface pressure plot output for point " +
                                    std::to_string(k + 1));
+            if (k % 4 == 3 && zone < PlotCapacity::PressureZones)
+                S.PressureZoneCount = static_cast<int>(zone) + 1;
         }
         S.Enabled.SurfacePressures = true;
     }
@@ -805,6 +822,8 @@ TBoundaryLines BoundarySnapshot(const TGridTable& boundCood) {
 
 bool ReadPlotFile(const TProgramData& model) {
     const TBoundaryLines boundary = BoundarySnapshot(model.Host().Tables().BoundCood());
-    return ReadPlotFile(PlotFileNameFor(model.FileName), boundary, PlotStore(),
-                        model.Host().Context().Messages);
+    // After "Save As" the twin of the new name does not exist yet; the last run's file still does.
+    const std::string file =
+        model.PlotFileName.empty() ? PlotFileNameFor(model.FileName) : model.PlotFileName;
+    return ReadPlotFile(file, boundary, PlotStore(), model.Host().Context().Messages);
 }

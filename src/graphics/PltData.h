@@ -44,6 +44,28 @@ struct TDisplayOptions {
     bool PoreWaterPressures = false;  // "Pore Water Pressures"
 };
 
+// The sixteen options in the order of the graph window's check boxes.
+inline constexpr bool TDisplayOptions::*DisplayOptionFields[] = {
+    &TDisplayOptions::BoundaryLines,       &TDisplayOptions::SearchLimits,
+    &TDisplayOptions::SoilLayerNumbers,    &TDisplayOptions::BoundaryCoords,
+    &TDisplayOptions::ColorSoilLayers,     &TDisplayOptions::TieBacks,
+    &TDisplayOptions::PiezometricLine,     &TDisplayOptions::SurfacePressures,
+    &TDisplayOptions::ReinfLines,          &TDisplayOptions::Scale,
+    &TDisplayOptions::SolutionInformation, &TDisplayOptions::TenSlipSurfaces,
+    &TDisplayOptions::CriticalSlipSurface, &TDisplayOptions::AllTrialSurfaces,
+    &TDisplayOptions::TotalStresses,       &TDisplayOptions::PoreWaterPressures,
+};
+
+inline bool operator==(const TDisplayOptions& a, const TDisplayOptions& b) {
+    for (bool TDisplayOptions::*f : DisplayOptionFields)
+        if (a.*f != b.*f)
+            return false;
+    return true;
+}
+inline bool operator!=(const TDisplayOptions& a, const TDisplayOptions& b) {
+    return !(a == b);
+}
+
 namespace PlotCapacity {
 constexpr int BoundaryPoints = 140; // points 0..139 of the BND record
 constexpr int BoundaryRecords = 100;
@@ -163,9 +185,9 @@ TPlotStore& PlotStore();
 bool ReadPlotFile(const std::string& fileName, const TBoundaryLines& boundary, TPlotStore& store,
                   const TMessageHandler& messages);
 class TProgramData;
-// The graph window's form: the plot file of `model` (its FileName with the extension ".qvxp") into
-// the module-level store, with the snapshot of its host's `BoundCood` table; problems go to the host's
-// message sink.
+// The graph window's form: the plot file of `model` into the module-level store, with the snapshot of
+// its host's `BoundCood` table; problems go to the host's message sink. The file is the one the last
+// run wrote (`PlotFileName`), or without one the ".qvxp" twin of `FileName`.
 bool ReadPlotFile(const TProgramData& model);
 
 class TGridTable;

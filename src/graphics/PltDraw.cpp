@@ -234,6 +234,10 @@ void FitView(const QRect& rect, bool scaleOption, const TPlotStore& store, TView
         widen(store.LimitSegments[s][1]);
     }
 
+    // Finite coordinates can still span more than a double holds (-1e308 to 1e308): such an extent
+    // cannot be fitted, so the view is laid out as for an empty picture instead.
+    if (!std::isfinite(xmax - xmin) || !std::isfinite(ymax - ymin))
+        xmin = xmax = ymin = ymax = 0;
     const double dx = xmax - xmin, dy = ymax - ymin;
     double scale;
     if (dx >= dy) {
@@ -302,7 +306,8 @@ bool ClipSegment(double& x0, double& y0, double& x1, double& y1, const QRect& r)
 // draws some 800 000 segments; through the general line path of the raster engine that takes
 // several times the time of a screen refresh.
 void RasterLines(QImage& image, const QRect& clip, const QLine* lines, std::size_t n, QRgb color) {
-    uchar* const bits = const_cast<uchar*>(static_cast<const QImage&>(image).constBits());
+    // The painter that draws into the image has detached it already, so this does not copy.
+    uchar* const bits = image.bits();
     const qsizetype stride = image.bytesPerLine();
     auto plot = [&](int x, int y) { reinterpret_cast<QRgb*>(bits + y * stride)[x] = color; };
     const int left = clip.left(), right = clip.right(), top = clip.top(), bottom = clip.bottom();
@@ -547,9 +552,11 @@ class TDrawer {
         if (Lines.empty())
             return;
         const QPen pen = C.pen();
+        // Only where the painter would put exactly these pixels: no mapping at all (world, viewport
+        // and window together), full opacity, plain source-over.
         if (Image && pen.width() <= 1 && pen.style() == Qt::SolidLine && pen.color().alpha() == 255 &&
-            !C.testRenderHint(QPainter::Antialiasing) && C.worldTransform().isIdentity() &&
-            C.compositionMode() == QPainter::CompositionMode_SourceOver) {
+            !C.testRenderHint(QPainter::Antialiasing) && C.combinedTransform().isIdentity() &&
+            C.opacity() == 1.0 && C.compositionMode() == QPainter::CompositionMode_SourceOver) {
             const QRect clip = (Clip.isValid() ? Clip : Image->rect()).intersected(Image->rect());
             if (!clip.isEmpty())
                 RasterLines(*Image, clip, Lines.data(), Lines.size(), pen.color().rgba());

@@ -1,5 +1,9 @@
-# Plot-file reader and plot renderer: core, no widgets.
+# Plot-file reader, plot renderer, picture export and the graph window's view: core, no widgets.
 target_sources(brevanto_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/PltData.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PltDraw.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PlotExport.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PlotView.cpp
 )
+# SVG export: QSvgGenerator is a painting device of Qt Svg, which needs no widgets.
+target_link_libraries(brevanto_core PUBLIC Qt6::Svg)

@@ -3,50 +3,17 @@
 // The tabular part lives in the host's table set (ModelHost.h); this object resets it for a new model,
 // fills it when a file is loaded and writes it back with the rest.
 #include "model/ModelHost.h"
-#include "text/NumberForms.h"
+#include "text/SlopeFile.h"
 #include <cstdint>
 #include <memory>
 #include <string>
 
-class TProgramData {
+// The scalar part is the input file's settings (text/SlopeFile.h) plus the file names; the tables hold
+// the rest.
+class TProgramData : public TSlopeSettings {
   public:
-    // Unit system: 1 English (lbs, ft), 2 SI (kN, m), 3 other (F, L).
-    int UnitSystem = 1;
     std::string FileName = NewFileName;
     std::string PlotFileName;
-    std::string Title = "New Slope";
-    int SurfaceBoundaryCount = 0;
-    Extended VerticalCoefficient = 0;
-    Extended HorizontalCoefficient = 0;
-    Extended CavitationPressure = 0; // force/length^2
-    Extended WaterUnitWeight = 0;    // force/length^3
-    std::uint8_t HasWater = 0;
-    std::uint8_t HasSurcharge = 0;
-    std::uint8_t HasEarthquake = 0;
-    std::uint8_t HasReinforcement = 0;
-    std::uint8_t HasLimits = 0;
-    std::uint8_t HasTiebacks = 0;
-    std::uint8_t HasUserSurface = 0;
-    std::uint8_t HasJanbuSearch = 0;
-    std::uint8_t HasBishopSearch = 0;
-    std::uint8_t HasSpencerSearch = 0;
-    std::uint8_t HasBlockSearch = 0;
-    std::uint8_t HasIrregularSearch = 0;
-    int InitiationPoints = 0;
-    int SurfacesPerPoint = 0; // for the block search: the total number of surfaces
-    Extended LeftInitiationX = 0;
-    Extended RightInitiationX = 0;
-    Extended LeftTerminationX = 0;
-    Extended RightTerminationX = 0;
-    Extended MinimumElevation = 0;
-    Extended SegmentLength = 0;
-    Extended CcwLimit = 0;
-    Extended CwLimit = -45;
-    Extended InterSliceAngle = 0;
-    Extended BlockSegmentLength = 0;
-    int UseSurbis = 0;
-    // 0 none, 1 user-defined surface, 2 Janbu, 3 Bishop, 4 irregular, 5 block, 6 Spencer.
-    int SearchKind = 0;
 
     // The placeholder name of a model that has never been saved.
     static constexpr const char* NewFileName = "NewSlope.qvxd";
@@ -76,8 +43,13 @@ class TProgramData {
 
     explicit TProgramData(IModelHost& host) : HostRef(&host) {}
 
+    // The problem as the input file describes it: these settings and every table.
+    TSlopeDescription Description() const;
+
   private:
     void ReadFile(const std::string& path, bool currentFormat);
+    // Fills the (emptied) tables and the settings from what the reader took from a file.
+    void Apply(const TSlopeDescription& description);
 
     IModelHost* HostRef;
 };

@@ -1,313 +1,132 @@
-// Reading an input file, current layout or 2.0 layout, into the model and the host's tables.
+// Reading an input file, current layout or 2.0 layout, into the model and the host's tables. The
+// sections are read by the input-file reader of the text library; this maps what it read onto the
+// tables, also when reading stopped early, so the model keeps everything read before the error.
 #include "model/LPData.h"
 #include "model/TableAccess.h"
 #include "text/Errors.h"
-#include "text/Messages.h"
 #include "text/WordRead.h"
-#include <algorithm>
 
 namespace {
-const char* const Incomplete = "This file either invalid or incomplete.";
-
-// The optional sections after ANISO, in the order each pass tries them.
-enum TSection {
-    sWater,
-    sLoads,
-    sEquake,
-    sLimits,
-    sTies,
-    sReinf,
-    sSurface,
-    sCircle,
-    sCircl2,
-    sSpencer,
-    sRandom,
-    sBlock,
-    SectionCount
-};
-const char* const SectionKeywords[SectionCount] = {"WATER",  "LOADS",  "EQUAKE", "LIMITS", "TIES",   "REINF",
-                                                   "SURFAC", "CIRCLE", "CIRCL2", "SPENCR", "RANDOM", "BLOCK"};
-constexpr int MaxPasses = 20;
-
-bool IsKeyword(const std::string& line, int section) {
-    if (section == sSurface)
-        return line == "SURFAC" || line == "SURBIS";
-    return line == SectionKeywords[section];
+void SetPoint(const TGridTable& t, int row, const TSlopePoint& p) {
+    t.Cell(0, row).SetFloat(p.X);
+    t.Cell(1, row).SetFloat(p.Y);
 }
 
-class TLoader {
-  public:
-    TLoader(TProgramData& model, TWordReader& reader, bool currentFormat)
-        : Model(model), Tables(model.Host().Tables()), Reader(reader), Current(currentFormat) {}
+void SetFloats(const TGridTable& t, int row, std::initializer_list<Extended> values) {
+    int col = 0;
+    for (Extended v : values)
+        t.Cell(col++, row).SetFloat(v);
+}
 
-    void Run() {
-        if (const std::string first = Line(); first == "PROFIL" || first == "PROFILE") {
-            ReadProfile();
-            SkipRest();
-        }
-        if (Line() == "SOIL") {
-            ReadSoil();
-            SkipRest();
-        }
-        std::string keyword = Line();
-        if (keyword == "ANISO") {
-            ReadAniso();
-            SkipRest();
-            keyword = Line();
-        }
-        for (int pass = 0; pass < MaxPasses; ++pass) {
-            bool readOne = false;
-            for (int section = 0; section < SectionCount; ++section) {
-                if (!IsKeyword(keyword, section))
-                    continue;
-                readOne = true;
-                const bool tookNextLine = ReadSection(section, keyword);
-                // The 2.0 layout ends with its search (or user surface) section.
-                if (!Current && section >= sSurface)
-                    return;
-                if (!tookNextLine)
-                    keyword = NextKeyword(section);
-            }
-            if (!readOne)
-                break;
-        }
-        // Reading ends at the first line that is no section keyword. A file we wrote ends there with
-        // "EXECUT"; anything else (a keyword with a stray blank, wrong case, a damaged line) means the
-        // rest of the file was not read, and the user must know before saving over it.
-        if (keyword != "EXECUT")
-            throw EInOutError(Incomplete);
-    }
+// A sub-table that the file gave a count: exactly its rows. A row without its sub-table cannot hold
+// the values; stopping with a message beats dropping them silently (the program's own table
+// definitions always give one).
+TGridTable& SubTable(TGridTable* table, std::size_t rows) {
+    if (!table)
+        throw EGeneralError("Data of wrong type");
+    table->SetRowCount(static_cast<int>(rows));
+    return *table;
+}
 
-  private:
-    // A whole line (keyword or title); a file that ends there is incomplete.
-    std::string Line() {
-        if (Reader.AtEnd())
-            throw EInOutError(Incomplete);
-        return Reader.ReadLine();
-    }
-    // The rest of the line that holds the last value read.
-    void SkipRest() {
-        if (!Reader.AtEnd())
-            Reader.ReadLine();
-    }
-
-    // A count from the file limited to the rows that the words left could fill (`before` words still
-    // come first, `perRow` is the least a row takes), so a damaged count cannot make us allocate
-    // without bound. A count the file really holds is honoured whatever its size.
-    int Rows(int count, int perRow, int before = 0) const {
-        if (count <= 0)
-            return 0;
-        const std::size_t left = Reader.WordsLeft();
-        const std::size_t usable = left > static_cast<std::size_t>(before) ? left - before : 0;
-        const std::size_t fill = (usable + perRow - 1) / perRow;
-        return static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(count), fill));
-    }
-
-    // Reads the rows of a table; `forms` per column: 'P' a number, 'I' an integer, 'x' a column that
-    // the file does not hold.
-    template <class Table> void ReadRows(Table& table, const char* forms) {
-        const int rows = table.RowCount();
-        for (int row = 0; row < rows; ++row)
-            for (int col = 0; forms[col] != '\0'; ++col) {
-                if (forms[col] == 'P')
-                    table.Cell(col, row).SetFloat(Reader.ReadFloat());
-                else if (forms[col] == 'I')
-                    table.Cell(col, row).SetInt(Reader.ReadInteger());
-            }
-    }
-    // A sub-table with its count: `count` rows of `perRow` values.
-    void ReadCounted(TGridTable* table, int count, const char* forms) {
-        const int perRow = static_cast<int>(std::char_traits<char>::length(forms));
-        // A row without its sub-table cannot hold the values; stopping with a message beats dropping
-        // them silently (the program's own table definitions always give one).
-        if (!table)
-            throw EGeneralError("Data of wrong type");
-        table->SetRowCount(Rows(count, perRow));
-        ReadRows(*table, forms);
-    }
-
-    void ReadProfile() {
-        Model.Title = Line();
-        auto& bound = Tables.BoundCood();
-        bound.SetRowCount(Rows(Reader.ReadInteger(), 5, Current ? 2 : 1));
-        Model.SurfaceBoundaryCount = Reader.ReadInteger();
-        // The tables are still empty and the scalars at their defaults: only the unit system and the
-        // labels change, the numbers that follow are taken as written.
-        if (Current)
-            Model.SetUnitSystem(Reader.ReadInteger());
-        ReadRows(bound, "PPPPI");
-    }
-
-    void ReadSoil() {
-        auto& soil = Tables.SoilData();
-        soil.SetRowCount(Rows(Reader.ReadInteger(), 7));
-        ReadRows(soil, "PPPPPPI");
-    }
-
-    void ReadAniso() {
-        auto& soil = Tables.SoilData();
-        const int blocks = Reader.ReadInteger();
-        // Each block takes at least two words, so a wrong count runs out of words, never of memory.
-        for (int block = 0; block < blocks; ++block) {
-            const int number = Reader.ReadInteger();
-            const int rows = Reader.ReadInteger();
-            if (number < 1 || number > soil.RowCount())
-                throw EInOutError(Incomplete);
-            ReadCounted(AnisotropyOf(soil, number - 1), rows, "PPP");
-        }
-    }
-
-    void ReadSearchBlock() {
-        Model.InitiationPoints = Reader.ReadInteger();
-        Model.SurfacesPerPoint = Reader.ReadInteger();
-        for (Extended* v : {&Model.LeftInitiationX, &Model.RightInitiationX, &Model.LeftTerminationX,
-                            &Model.RightTerminationX, &Model.MinimumElevation, &Model.SegmentLength,
-                            &Model.CcwLimit, &Model.CwLimit})
-            *v = Reader.ReadFloat();
-    }
-
-    // 2.0 layout: one integer and, when it is positive, a second one, both without use here.
-    void SkipOldSearchIntegers() {
-        if (!Current && Reader.ReadInteger() > 0)
-            Reader.ReadInteger();
-    }
-
-    // Reads one section whose keyword was just read. Returns true when the section already took the
-    // line that follows it as `keyword` (SPENCR without its CIRCL2 line).
-    bool ReadSection(int section, std::string& keyword) {
-        switch (section) {
-        case sWater: {
-            Model.HasWater = 1;
-            auto& set = Tables.WaterSurfaceSet();
-            set.SetRowCount(Rows(Reader.ReadInteger(), 1, Current ? 1 : 2));
-            if (!Current)
-                Reader.ReadInteger();
-            Model.WaterUnitWeight = Reader.ReadFloat();
-            for (int row = 0; row < set.RowCount(); ++row) {
-                const int count = Reader.ReadInteger();
-                ReadCounted(PointsOf(set, row), count, "PP");
-            }
-            break;
-        }
-        case sLoads: {
-            Model.HasSurcharge = 1;
-            auto& loads = Tables.SurchargeLoad();
-            loads.SetRowCount(Rows(Reader.ReadInteger(), 4));
-            ReadRows(loads, "PPPP");
-            break;
-        }
-        case sEquake:
-            Model.HasEarthquake = 1;
-            Model.HorizontalCoefficient = Reader.ReadFloat();
-            Model.VerticalCoefficient = Reader.ReadFloat();
-            Model.CavitationPressure = Reader.ReadFloat();
-            break;
-        case sLimits: {
-            Model.HasLimits = 1;
-            auto& limits = Tables.limit();
-            limits.SetRowCount(Rows(Reader.ReadInteger(), 4, 1));
-            Reader.ReadInteger(); // the count once more
-            ReadRows(limits, "PPPP");
-            break;
-        }
-        case sTies: {
-            Model.HasTiebacks = 1;
-            auto& ties = Tables.TiebackCoord();
-            ties.SetRowCount(Rows(Reader.ReadInteger(), Current ? 7 : 6));
-            ReadRows(ties, Current ? "IPPPPPP" : "IxPPPPP");
-            break;
-        }
-        case sReinf: {
-            Model.UseSurbis = 1;
-            Model.HasReinforcement = 1;
-            auto& sets = Tables.ReinEarthLayerSet();
-            sets.SetRowCount(Rows(Reader.ReadInteger(), 1));
-            for (int row = 0; row < sets.RowCount(); ++row) {
-                const int count = Reader.ReadInteger();
-                ReadCounted(LayersOf(sets, row), count, "PPPP");
-            }
-            break;
-        }
-        case sSurface: {
-            Model.HasUserSurface = 1;
-            Model.SearchKind = 1;
-            auto& surface = Tables.FailSurfaceChart();
-            surface.SetRowCount(Rows(Reader.ReadInteger(), 2));
-            ReadRows(surface, "PP");
-            break;
-        }
-        case sCircle:
-            Model.HasJanbuSearch = 1;
-            Model.SearchKind = 2;
-            SkipOldSearchIntegers();
-            ReadSearchBlock();
-            break;
-        case sCircl2:
-            Model.HasBishopSearch = 1;
-            Model.SearchKind = 3;
-            ReadSearchBlock();
-            break;
-        case sSpencer: {
-            Model.HasSpencerSearch = 1;
-            Model.SearchKind = 6;
-            Model.InterSliceAngle = Reader.ReadFloat();
-            SkipRest();
-            const std::string next = Line();
-            if (next != "CIRCL2") {
-                // No search values: the line is the next keyword.
-                keyword = next;
-                return true;
-            }
-            ReadSearchBlock();
-            break;
-        }
-        case sRandom:
-            Model.HasIrregularSearch = 1;
-            Model.SearchKind = 4;
-            SkipOldSearchIntegers();
-            ReadSearchBlock();
-            break;
-        case sBlock: {
-            Model.HasBlockSearch = 1;
-            Model.SearchKind = 5;
-            SkipOldSearchIntegers();
-            auto& boxes = Tables.BoxCoord();
-            Model.SurfacesPerPoint = Reader.ReadInteger();
-            boxes.SetRowCount(Rows(Reader.ReadInteger(), 5, 1));
-            Model.BlockSegmentLength = Reader.ReadFloat();
-            if (boxes.RowCount() == 0)
-                SkipRest();
-            // Every box stands on a line of its own.
-            for (int row = 0; row < boxes.RowCount(); ++row) {
-                for (int col = 0; col < 5; ++col)
-                    boxes.Cell(col, row).SetFloat(Reader.ReadFloat());
-                SkipRest();
-            }
-            BlockLinesDone = true;
-            break;
-        }
-        default:
-            break;
-        }
-        return false;
-    }
-
-    // The keyword after a section: the rest of the line of the section's last value is passed over
-    // first (the block search has done that with its last box already).
-    std::string NextKeyword(int section) {
-        if (!(section == sBlock && BlockLinesDone))
-            SkipRest();
-        BlockLinesDone = false;
-        return Line();
-    }
-
-    TProgramData& Model;
-    TTableSet& Tables;
-    TWordReader& Reader;
-    const bool Current;
-    bool BlockLinesDone = false;
-};
+int Count(std::size_t n) {
+    return static_cast<int>(n);
+}
 } // namespace
+
+void TProgramData::Apply(const TSlopeDescription& d) {
+    // The unit system first: the tables are still empty and the scalars at their defaults, so only
+    // the unit system and the labels change, and the numbers that follow are taken as written.
+    SetUnitSystem(d.Settings.UnitSystem);
+    const int units = UnitSystem;
+    static_cast<TSlopeSettings&>(*this) = d.Settings;
+    UnitSystem = units;
+
+    TTableSet& tables = Host().Tables();
+    auto& bound = tables.BoundCood();
+    bound.SetRowCount(Count(d.Boundaries.size()));
+    for (int row = 0; row < bound.RowCount(); ++row) {
+        const TSlopeBoundary& b = d.Boundaries[static_cast<std::size_t>(row)];
+        SetFloats(bound, row, {b.LeftX, b.LeftY, b.RightX, b.RightY});
+        bound.Cell(4, row).SetInt(b.Soil);
+    }
+
+    auto& soil = tables.SoilData();
+    soil.SetRowCount(Count(d.Soils.size()));
+    for (int row = 0; row < soil.RowCount(); ++row) {
+        const TSlopeSoil& s = d.Soils[static_cast<std::size_t>(row)];
+        SetFloats(soil, row,
+                  {s.MoistUnitWeight, s.SaturatedUnitWeight, s.Cohesion, s.FrictionAngle,
+                   s.PorePressureCoefficient, s.PorePressureConstant});
+        soil.Cell(6, row).SetInt(s.PiezometricSurface);
+        if (!s.AnisotropyRead)
+            continue;
+        TGridTable& aniso = SubTable(AnisotropyOf(soil, row), s.Anisotropy.size());
+        for (int r = 0; r < aniso.RowCount(); ++r) {
+            const TSlopeAnisotropy& a = s.Anisotropy[static_cast<std::size_t>(r)];
+            SetFloats(aniso, r, {a.DirectionLimit, a.Cohesion, a.FrictionAngle});
+        }
+    }
+
+    auto& water = tables.WaterSurfaceSet();
+    water.SetRowCount(Count(d.WaterSurfaces.size()));
+    for (int row = 0; row < water.RowCount(); ++row) {
+        const TSlopeWaterSurface& w = d.WaterSurfaces[static_cast<std::size_t>(row)];
+        if (!w.PointsRead)
+            continue;
+        TGridTable& points = SubTable(PointsOf(water, row), w.Points.size());
+        for (int r = 0; r < points.RowCount(); ++r)
+            SetPoint(points, r, w.Points[static_cast<std::size_t>(r)]);
+    }
+
+    auto& loads = tables.SurchargeLoad();
+    loads.SetRowCount(Count(d.Loads.size()));
+    for (int row = 0; row < loads.RowCount(); ++row) {
+        const TSlopeLoad& l = d.Loads[static_cast<std::size_t>(row)];
+        SetFloats(loads, row, {l.LeftX, l.RightX, l.Intensity, l.Inclination});
+    }
+
+    auto& limits = tables.limit();
+    limits.SetRowCount(Count(d.Limits.size()));
+    for (int row = 0; row < limits.RowCount(); ++row) {
+        const TSlopeLimit& l = d.Limits[static_cast<std::size_t>(row)];
+        SetFloats(limits, row, {l.LeftX, l.LeftY, l.RightX, l.RightY});
+    }
+
+    auto& ties = tables.TiebackCoord();
+    ties.SetRowCount(Count(d.Tiebacks.size()));
+    for (int row = 0; row < ties.RowCount(); ++row) {
+        const TSlopeTieback& t = d.Tiebacks[static_cast<std::size_t>(row)];
+        ties.Cell(0, row).SetInt(t.BoundarySurface);
+        int col = 1;
+        for (Extended v : {t.X, t.Y, t.Load, t.Spacing, t.Inclination, t.FreeLength})
+            ties.Cell(col++, row).SetFloat(v);
+    }
+
+    auto& sets = tables.ReinEarthLayerSet();
+    sets.SetRowCount(Count(d.Reinforcement.size()));
+    for (int row = 0; row < sets.RowCount(); ++row) {
+        const TSlopeReinforcementSet& set = d.Reinforcement[static_cast<std::size_t>(row)];
+        if (!set.LayersRead)
+            continue;
+        TGridTable& layers = SubTable(LayersOf(sets, row), set.Layers.size());
+        for (int r = 0; r < layers.RowCount(); ++r) {
+            const TSlopeReinforcementLayer& l = set.Layers[static_cast<std::size_t>(r)];
+            SetFloats(layers, r, {l.X, l.Y, l.Force, l.InclinationFactor});
+        }
+    }
+
+    auto& surface = tables.FailSurfaceChart();
+    surface.SetRowCount(Count(d.Surface.size()));
+    for (int row = 0; row < surface.RowCount(); ++row)
+        SetPoint(surface, row, d.Surface[static_cast<std::size_t>(row)]);
+
+    auto& boxes = tables.BoxCoord();
+    boxes.SetRowCount(Count(d.Boxes.size()));
+    for (int row = 0; row < boxes.RowCount(); ++row) {
+        const TSlopeBox& b = d.Boxes[static_cast<std::size_t>(row)];
+        SetFloats(boxes, row, {b.LeftX, b.LeftY, b.RightX, b.RightY, b.SideLength});
+    }
+}
 
 std::unique_ptr<TProgramData> TProgramData::CreateFromFile(const std::string& path, bool currentFormat,
                                                            IModelHost& host) {
@@ -323,10 +142,20 @@ std::unique_ptr<TProgramData> TProgramData::CreateFromFile(const std::string& pa
 
 void TProgramData::ReadFile(const std::string& path, bool currentFormat) {
     // Whatever goes wrong, the values read so far stay and the user is told why reading stopped.
+    TSlopeDescription description;
+    std::string problem;
     try {
         TWordReader reader(path);
-        TLoader(*this, reader, currentFormat).Run();
+        ReadSlopeFile(reader, currentFormat, description);
     } catch (const std::exception& e) {
-        Host().Context().Inform(e.what());
+        problem = e.what();
     }
+    try {
+        Apply(description);
+    } catch (const std::exception& e) {
+        if (problem.empty())
+            problem = e.what();
+    }
+    if (!problem.empty())
+        Host().Context().Inform(problem);
 }

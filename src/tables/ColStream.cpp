@@ -1,6 +1,7 @@
 #include "tables/ColStream.h"
 #include "text/Errors.h"
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -371,7 +372,24 @@ namespace {
 std::string FloatText(Extended v) {
     if (std::isnan(v) || std::isinf(v))
         return "0.0"; // never produced by a column; keeps the text readable by ValuesFromText
-    std::string s = FormatGeneral(v, 18);
+    // The shortest text that reads back to the same extended value: 18 significant digits are not
+    // always enough for 80 bits (1.0000000000000000001 would come back as 1.0).
+    std::string s;
+    for (int precision : {0, std::numeric_limits<Extended>::max_digits10}) {
+        char buf[64];
+        const std::to_chars_result r =
+            precision == 0
+                ? std::to_chars(buf, buf + sizeof buf, v)
+                : std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, precision - 1);
+        Extended back = 0;
+        if (r.ec == std::errc() &&
+            ParseFloat(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)), back) && back == v) {
+            s.assign(buf, r.ptr);
+            break;
+        }
+    }
+    if (s.empty())
+        s = FormatGeneral(v, 18); // extended subnormals our reader cannot take exactly
     if (s.find_first_of(".eE") == std::string::npos)
         s += ".0";
     return s;

@@ -120,7 +120,13 @@ int FillTableFromLines(TGridTable& table, const std::vector<std::string>& lines)
             break;
         std::vector<Extended> numbers = ParseValueLine(line);
         if (static_cast<int>(numbers.size()) != columns)
-            continue;                     // headings, comments, blank lines
+            continue; // headings, comments, blank lines
+        // The chart draws in double precision, so a value beyond its range (1e904 reads as an
+        // extended number) would be drawn and labelled as infinity: it is refused like a value out
+        // of a column's range, reading stops there and the rows read before stay.
+        for (Extended v : numbers)
+            if (!std::isfinite(static_cast<double>(v)))
+                throw EAssignError("Entry could not be evaluated:\rvalue out of range");
         if (filled >= table.RowCount()) { // as "&Add Row" does
             table.AddGroup();
             table.SetChanged(true);
@@ -253,6 +259,8 @@ std::string Thousandths(long long t, int keep) {
 } // namespace
 
 std::string FormatAxisLabel(double value, const std::string& format) {
+    if (!std::isfinite(value))
+        return {}; // no number to write; the integer conversions below would be undefined
     const std::string sign = value < 0 ? "-" : "";
     if (format == "#.0##E-0") {
         if (value == 0)

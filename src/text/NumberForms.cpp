@@ -1,4 +1,5 @@
 #include "text/NumberForms.h"
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -178,7 +179,27 @@ std::string FormatGeneral(Extended value, int digits) {
     if (digits > MaxDigits)
         digits = MaxDigits;
     TDecimal d = ToDecimal(value);
+    const TDecimal exact = d;
     RoundDigits(d, digits);
+    // Just below the largest extended value, rounding up would write a number above it, which no
+    // reader takes back: a saved file would stop loading at that word. There the digits are cut
+    // instead, so every text written reads back.
+    const auto readsBack = [](const TDecimal& t) {
+        Extended back = 0;
+        return ParseFloat(std::string(t.Digits, static_cast<std::size_t>(t.Count)) + "E" +
+                              FormatI(t.Exponent - t.Count + 1),
+                          back);
+    };
+    if (d.Exponent >= std::numeric_limits<Extended>::max_exponent10 && d.Count > 0 && !readsBack(d)) {
+        d = exact;
+        d.Count = std::min(d.Count, digits);
+        if (!readsBack(d)) { // the 18 digits themselves were rounded up: one unit lower
+            int k = d.Count - 1;
+            while (k > 0 && d.Digits[k] == '0')
+                d.Digits[k--] = '9';
+            --d.Digits[k];
+        }
+    }
     StripTrailingZeros(d);
     if (d.Count == 0)
         return "0";

@@ -1,5 +1,6 @@
 // Plot-file reader and plot renderer: records, capacities, messages, layer chains, fitting, tick
 // steps and pixels of rendered pictures.
+#include "Pixels.h"
 #include "graphics/PltData.h"
 #include "graphics/PltDraw.h"
 #include "model/LPData.h"
@@ -81,23 +82,6 @@ QImage Render(const TDrawSettings& settings, const TPlotStore& store, TViewTrans
 
 QRgb At(const QImage& img, const TViewTransform& v, double x, double y) {
     return img.pixel(v.PixelX(x), v.PixelY(y));
-}
-
-// Whether a colour occurs in a small square around a pixel (lines are a few pixels wide).
-bool Near(const QImage& img, int px, int py, QColor color, int r = 2) {
-    for (int y = py - r; y <= py + r; ++y)
-        for (int x = px - r; x <= px + r; ++x)
-            if (img.rect().contains(x, y) && img.pixel(x, y) == color.rgb())
-                return true;
-    return false;
-}
-
-int Count(const QImage& img, QColor color) {
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            n += img.pixel(x, y) == color.rgb();
-    return n;
 }
 
 } // namespace
@@ -327,6 +311,35 @@ class TestPlot : public QObject {
         QCOMPARE(s.SlotCounter, 2);
     }
 
+    // A second read into the same store shows nothing of the first file's surface-pressure zones: not
+    // through a point that fails to read, nor through a record that the file cuts short.
+    void noPressureZoneSurvivesTheNextRead() {
+        TMessageLog log;
+        TPlotStore& s = *Store;
+        const std::string first =
+            Header() + "LDS\n2\n11 11\n12 12\n13 13\n14 14\n" + "21 21\n22 22\n23 23\n24 24\nEND\n";
+        Read(s, first);
+        QCOMPARE(s.PressureZoneCount, 2);
+        QCOMPARE(s.PressureZones[1][1].X, 22.0);
+
+        // Point 2 is damaged: it keeps only what was read of it in this file.
+        Read(s, Header() + "LDS\n1\n1 1\nbad bad\n3 3\n4 4\nEND\n");
+        QCOMPARE(log.Messages,
+                 std::vector<std::string>{"Error in reading surface pressure plot output for point 2"});
+        QCOMPARE(s.PressureZoneCount, 1);
+        QCOMPARE(s.PressureZones[0][1].X, 0.0);
+        QCOMPARE(s.PressureZones[0][1].Y, 0.0);
+        QCOMPARE(s.PressureZones[0][2].X, 3.0);
+
+        // The file ends inside the second zone: only the complete zone counts.
+        Read(s, first);
+        Read(s, Header() + "LDS\n2\n1 1\n2 2\n3 3\n4 4\n5 5\n");
+        QCOMPARE(s.PressureZoneCount, 1);
+        QCOMPARE(s.PressureZones[0][3].X, 4.0);
+        for (const TPlotPoint& p : s.PressureZones[1])
+            QVERIFY(p.X < 20);
+    }
+
     void capacitiesKeepWhatFitsAndReportOnce() {
         TMessageLog log;
         TPlotStore& s = *Store;
@@ -419,6 +432,24 @@ class TestPlot : public QObject {
         FitView(img.rect(), true, *Store, View);
         QPainter p(&img);
         DrawPlot(p, Qt::white, img.rect(), set, *Store, View);
+        p.end();
+
+        // A coordinate times the scale factor beyond the double range is refused where it is read;
+        // an extent wider than a double (-1e308 .. 1e308) is not fitted but laid out as empty.
+        TMessageLog huge;
+        Read(*Store, Header(1e300) + "LMT\n2\n0 0\n1 1\n1e300 0\n2 2\nEND\n");
+        QCOMPARE(Store->LimitSegmentCount, 1);
+        QCOMPARE(huge.Messages.size(), std::size_t(1));
+        QVERIFY(huge.Messages[0].find("Invalid number") != std::string::npos);
+        for (bool scale : {false, true}) {
+            Read(*Store, Header() + "LMT\n1\n-1e308 0\n1e308 1e308\nEND\n");
+            QVERIFY(std::isfinite(Store->LimitSegments[0][1].X));
+            FitView(img.rect(), scale, *Store, View);
+            QVERIFY(std::isfinite(View.ScaleX) && std::isfinite(View.ScaleY));
+            QCOMPARE(View.XMin, 0.0);
+            QPainter q(&img);
+            DrawPlot(q, Qt::white, img.rect(), set, *Store, View);
+        }
     }
 
     void capacitiesOfTheOtherRecords() {
@@ -655,7 +686,7 @@ class TestPlot : public QObject {
         img = only([](TDisplayOptions& o) { o.SearchLimits = true; });
         QVERIFY(Near(img, View.PixelX(50), View.PixelY(16.5), Qt::black, 1));
         img = only([](TDisplayOptions& o) { o.AllTrialSurfaces = true; });
-        QVERIFY(Count(img, QColor(192, 192, 192)) > 1000);
+        QVERIFY(CountColor(img, QColor(192, 192, 192)) > 1000);
         const TSurface& crit = s.TenSurfaces[0];
         const TPlotPoint mid = crit.Points[10];
         img = only([](TDisplayOptions& o) { o.CriticalSlipSurface = true; });
@@ -680,7 +711,7 @@ class TestPlot : public QObject {
         // beyond the critical surface's x range (it ends near x = 258) has no place in them.
         s.Slices[11].R[0] = 290;
         img = only([](TDisplayOptions& o) { o.TotalStresses = true; });
-        QVERIFY(Count(img, QColor(128, 128, 128)) > 100);
+        QVERIFY(CountColor(img, QColor(128, 128, 128)) > 100);
         const TSliceRecord& slice = s.Slices[5];
         QVERIFY(slice.TotalEnd < 50);
         QVERIFY(Near(img, View.PixelX(slice.R[0]), View.PixelY(slice.TotalEnd), QColor(128, 128, 128), 1));
@@ -688,7 +719,7 @@ class TestPlot : public QObject {
         for (int y = 0; y < img.height(); ++y)
             QVERIFY(img.pixel(View.PixelX(290), y) != QColor(128, 128, 128).rgb());
         img = only([](TDisplayOptions& o) { o.PoreWaterPressures = true; });
-        QVERIFY(Count(img, QColor(0, 0, 255)) > 100);
+        QVERIFY(CountColor(img, QColor(0, 0, 255)) > 100);
         QVERIFY(slice.PoreEnd > slice.TotalEnd);
 
         // Soil numbers and coordinates: markers and labels in black.
@@ -697,7 +728,7 @@ class TestPlot : public QObject {
         QVERIFY(Near(img, View.PixelX(100), View.PixelY(50), Qt::black, 6));
         QCOMPARE(img.pixel(View.PixelX(100) + 2, View.PixelY(50) - 6), QColor(Qt::white).rgb());
         img = only([](TDisplayOptions& o) { o.SoilLayerNumbers = true; });
-        QVERIFY(Count(img, Qt::black) > 50);
+        QVERIFY(CountColor(img, Qt::black) > 50);
         QCOMPARE(img.pixel(View.PixelX(0) + 3, View.PixelY(10)), QColor(Qt::black).rgb());
     }
 
@@ -794,6 +825,52 @@ class TestPlot : public QObject {
         }
         QVERIFY(Near(img, 100, View.PixelY(5), Qt::black, 1));
         QVERIFY(!Near(img, 100, View.PixelY(10), Qt::black, 1));
+    }
+
+    // The direct line path for thin lines may only write pixels where the painter would have drawn
+    // them: through a viewport/window mapping the whole picture moves, and a translucent painter blends.
+    void directLinesFollowThePainterMapping() {
+        TPlotStore& s = *Store;
+        ReadPlotFile(DataFile("full.qvxp"), FullBoundary, s, LogSink());
+        TDrawSettings set;
+        set.Options.AllTrialSurfaces = set.Options.SearchLimits = true;
+        const QRect area(0, 0, 600, 400);
+        const QImage plain = Render(set, s, View, area.size());
+        const QColor silver(192, 192, 192);
+        QVERIFY(CountColor(plain, silver) > 1000);
+
+        // The same picture drawn 100 pixels to the right through the viewport.
+        QImage shifted(700, 400, QImage::Format_RGB32);
+        shifted.fill(Qt::white);
+        {
+            QPainter p(&shifted);
+            p.setViewport(100, 0, 600, 400);
+            p.setWindow(area);
+            DrawPlot(p, Qt::white, area, set, s, View);
+        }
+        QCOMPARE(CountColor(shifted.copy(0, 0, 100, 400), silver), 0);
+        // The raster engine's own lines may differ from the direct ones by a pixel here and there.
+        const QImage moved = shifted.copy(100, 0, 600, 400);
+        int missing = 0;
+        for (int y = 0; y < plain.height(); ++y)
+            for (int x = 0; x < plain.width(); ++x)
+                if (plain.pixel(x, y) == silver.rgb() && !Near(moved, x, y, silver, 1))
+                    ++missing;
+        QCOMPARE(missing, 0);
+        const int plainSilver = CountColor(plain, silver), movedSilver = CountColor(moved, silver);
+        QVERIFY2(std::abs(plainSilver - movedSilver) < plainSilver / 10,
+                 qPrintable(QString("%1 %2").arg(plainSilver).arg(movedSilver)));
+
+        // Half opacity on white: the trial surfaces come out lighter than silver, none of them silver.
+        QImage faded(area.size(), QImage::Format_RGB32);
+        faded.fill(Qt::white);
+        {
+            QPainter p(&faded);
+            p.setOpacity(0.5);
+            DrawPlot(p, Qt::white, area, set, s, View);
+        }
+        QCOMPARE(CountColor(faded, silver), 0);
+        QVERIFY(CountColor(faded, QColor(224, 224, 224)) + CountColor(faded, QColor(223, 223, 223)) > 1000);
     }
 
     void axesAndPrinting() {

@@ -1,5 +1,7 @@
 // brevanto-cli render, run as a process: output formats, option lists, the model's search kind and
-// every argument error.
+// every argument error; its argument parsing and option choice in-process.
+#include "Pixels.h"
+#include "cli/CmdRender.h"
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -24,13 +26,6 @@ QString Data(const char* name) {
     return QStringLiteral(TEST_DATA_DIR "/plot/") + name;
 }
 
-int CountColor(const QImage& img, QColor c) {
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            n += img.pixel(x, y) == c.rgb();
-    return n;
-}
 } // namespace
 
 class TestRenderCli : public QObject {
@@ -108,6 +103,44 @@ class TestRenderCli : public QObject {
                  qPrintable(QString("%1 %2").arg(withRadius).arg(withoutRadius)));
         QCOMPARE(CountColor(QImage(Out("r.png")), QColor(255, 0, 0)),
                  CountColor(QImage(Out("c.png")), QColor(255, 0, 0)));
+    }
+
+    void parsesArgumentsAndChoosesOptions() {
+        TRenderParse p =
+            ParseRenderArgs({"a.qvxp", "--model", "a.qvxd", "--out", "x.Pdf", "--size", "640x480"});
+        QCOMPARE(p.Outcome, TRenderParse::Run);
+        QCOMPARE(p.Request.Plot, std::string("a.qvxp"));
+        QCOMPARE(p.Request.Model, std::string("a.qvxd"));
+        QVERIFY(p.Request.Format == TExportFormat::Pdf);
+        QCOMPARE(p.Request.Width, 640);
+        QCOMPARE(p.Request.Height, 480);
+        QVERIFY(!p.Request.HaveOptions);
+        QCOMPARE(ParseRenderArgs({"--help"}).Outcome, TRenderParse::Help);
+        p = ParseRenderArgs({"a.qvxp", "b.qvxp", "--model", "a.qvxd", "--out", "x.png"});
+        QCOMPARE(p.Outcome, TRenderParse::UsageError);
+        QCOMPARE(p.Error, std::string("more than one plot file given"));
+        p = ParseRenderArgs({"a.qvxp", "--model", "a.qvxd", "--out", "x.png", "--size", "20001x10"});
+        QCOMPARE(p.Error, std::string("--size must be WxH, each from 16 to 20000 pixels, not \"20001x10\""));
+
+        // Chosen options are drawn only where the plot file enables them; without a list, all it enables
+        // and the scale. An irregular or block search draws no radius lines.
+        p = ParseRenderArgs(
+            {"a.qvxp", "--model", "a.qvxd", "--out", "x.svg", "--options", "trials,,ten,critical"});
+        QCOMPARE(p.Outcome, TRenderParse::Run);
+        QVERIFY(p.Request.Format == TExportFormat::Svg);
+        auto store = std::make_unique<TPlotStore>();
+        store->Clear();
+        store->Enabled.AllTrialSurfaces = store->Enabled.BoundaryLines = true;
+        TRenderModel model;
+        model.RadiusLines = false;
+        TDrawSettings set = RenderSettings(p.Request, *store, model);
+        QVERIFY(set.Options.AllTrialSurfaces && !set.Options.TenSlipSurfaces &&
+                !set.Options.CriticalSlipSurface);
+        QVERIFY(!set.Options.BoundaryLines && !set.Options.Scale && !set.RadiusLines);
+        p = ParseRenderArgs({"a.qvxp", "--model", "a.qvxd", "--out", "x.png"});
+        set = RenderSettings(p.Request, *store, TRenderModel());
+        QVERIFY(set.Options.AllTrialSurfaces && set.Options.BoundaryLines && set.Options.Scale);
+        QVERIFY(!set.Options.TieBacks && set.RadiusLines);
     }
 
     void readerMessagesAndErrors() {

@@ -26,4 +26,5 @@ class TestModel : public QObject {
     void damagedCounts();
     void roundTrips();
     void damagedFiles();
+    void blankLinesBetweenSections();
 };

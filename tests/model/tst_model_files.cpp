@@ -742,3 +742,21 @@ void TestModel::damagedFiles() {
         QCOMPARE(again->FileText(), written);
     }
 }
+
+// A hand-edited file with blank lines between its sections loads completely and saves without them;
+// the title line is taken as it stands, blank or not.
+void TestModel::blankLinesBetweenSections() {
+    TTestHost host;
+    TTableSet& t = host.Tables();
+    std::vector<std::string> messages;
+    auto m = LoadText(host,
+                      CrLf({"", "PROFIL", "", "1 0 1", "0. 0. 10. 0. 1", "", "SOIL", "1",
+                            "1. 2. 3. 4. 0. 0. 0", " ", "", "LOADS", "1", "1. 2. 3. 4.", "\t", "EXECUT"}),
+                      true, &messages);
+    QVERIFY(messages.empty());
+    QCOMPARE(m->Title, std::string());
+    QCOMPARE(t.SoilData().Cell(3, 0).GetText(), std::string("4"));
+    QCOMPARE(int(m->HasSurcharge), 1);
+    QCOMPARE(m->FileText(), CrLf({"PROFIL", "", "1 0 1", "0. 0. 10. 0. 1", "SOIL", "1", "1. 2. 3. 4. 0. 0. 0",
+                                  "LOADS", "1", "1. 2. 3. 4.", "EXECUT"}));
+}

@@ -304,6 +304,16 @@ void TestColStream::textFormMapsOneToOne() {
     QVERIFY(r.AtEnd());
     // Text written from bytes reads back to the same bytes.
     QCOMPARE(ValuesFromText(ValuesToText(bytes)), bytes);
+
+    // Floats need up to 21 digits for 80 bits; the text form keeps every one of them.
+    TValueWriter w;
+    const Extended values[] = {1.0000000000000000001L, 1.0L / 3, std::numeric_limits<Extended>::max(),
+                               -std::numeric_limits<Extended>::min(), 2.5L};
+    for (Extended v : values)
+        w.WriteFloat(v);
+    const std::string floats = w.Bytes();
+    QCOMPARE(ValuesFromText(ValuesToText(floats)), floats);
+    QVERIFY(ValuesToText(floats).find("2.5") != std::string::npos); // and stays short where it can
 }
 
 void TestColStream::textFormErrors() {

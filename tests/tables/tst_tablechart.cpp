@@ -5,6 +5,7 @@
 #include "tables/ColStream.h"
 #include "tables/TableSet.h"
 #include "text/Messages.h"
+#include "text/NumberForms.h"
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -182,6 +183,19 @@ void TestTableChart::readStopsAtMaxRowsAndOnRejectedValue() {
     QCOMPARE(boundary.Cell(2, 0).GetFloat(), 10.0L);
     QCOMPARE(boundary.Cell(3, 1).GetFloat(), 5.0L);
     QCOMPARE(boundary.Cell(4, 1).GetInt(), 1); // the rejected cell keeps its value
+
+    // A value beyond the double range would be drawn and labelled as infinity: it is refused.
+    surface.SetRowCount(1);
+    surface.Cell(0, 0).SetFloat(7);
+    QCOMPARE(ErrorOf([&] { surface.PasteValues("1 2\n1e904 5\n3 4\n"); }),
+             std::string("Entry could not be evaluated:\rvalue out of range"));
+    QCOMPARE(surface.Cell(0, 0).GetFloat(), 1.0L);
+    QCOMPARE(surface.RowCount(), 1);
+    for (Extended v : {1e308L * 10, -1e309L})
+        QVERIFY(ErrorOf([&] { surface.PasteValues(FormatGeneral(v, 18) + " 1\n"); }).find("out of range") !=
+                std::string::npos);
+    QCOMPARE(FormatAxisLabel(std::numeric_limits<double>::infinity(), "#.0##E-0"), std::string());
+    QCOMPARE(FormatAxisLabel(std::nan(""), "#,##0.###"), std::string());
 }
 
 void TestTableChart::pasteValues() {

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <clocale>
 #include <cmath>
+#include <limits>
 #include <locale>
 #include <random>
 
@@ -33,6 +34,7 @@ class TestNumberForms : public QObject {
     void integerForm();
     void pointIsNeverWrittenAfterAnExponent();
     void parserAcceptsTheGrammarOnly();
+    void topOfTheRangeReadsBack();
     void parserReadsBackExactly();
     void eighteenDigitsAreCorrectlyRounded();
     void textDoesNotFollowTheLocale();
@@ -185,6 +187,26 @@ void TestNumberForms::parserAcceptsTheGrammarOnly() {
     }
 }
 
+void TestNumberForms::topOfTheRangeReadsBack() {
+    // Just below the largest extended value, rounding up would write a text above it that no reader
+    // takes: every written form must read back, at most one digit lower.
+    const Extended top = std::numeric_limits<Extended>::max();
+    for (Extended v : {top, std::nextafter(top, 0.0L), 1.18973146E4932L, 1.189731495E4932L, -top}) {
+        for (int digits : {8, 15, 18}) {
+            const std::string text = FormatGeneral(v, digits);
+            Extended back = 0;
+            QVERIFY2(ParseFloat(text, back), text.c_str());
+            QVERIFY(std::fabs(back) <= top);
+            QVERIFY(std::fabs(back - v) <= std::fabs(v) * 2 * std::pow(10.0L, 1 - digits));
+        }
+        Extended back = 0;
+        QVERIFY(ParseFloat(FormatP(v), back));
+    }
+    // 1.1897315E4932 lies above the largest value, so the eighth digit is cut instead of rounded up.
+    QCOMPARE(FormatGeneral(1.18973145E4932L, 8), std::string("1.1897314E4932"));
+    QCOMPARE(FormatGeneral(1.18973135E4932L, 8), std::string("1.1897314E4932")); // below: rounds as usual
+}
+
 void TestNumberForms::parserReadsBackExactly() {
     // The quick path for short numbers must agree with full conversion bit for bit.
     std::mt19937_64 rng(12345);
@@ -240,7 +262,7 @@ void TestNumberForms::eighteenDigitsAreCorrectlyRounded() {
     check(9999999999999999995.0L);
     check(0.5L);
     QCOMPARE(FormatGeneral(std::numeric_limits<Extended>::max(), 18),
-             std::string("1.18973149535723177E4932"));
+             std::string("1.18973149535723176E4932"));
     check(std::numeric_limits<Extended>::denorm_min());
     check(std::numeric_limits<Extended>::min());
     QCOMPARE(FormatGeneral(9999999999999999995.0L, 18), std::string("1E19"));

@@ -1,0 +1,34 @@
+#pragma once
+// The engine's side of the hand-off with the desktop program: the names file that lists the files of
+// one run, and the run itself as the exported entry point performs it.
+#include <string>
+
+namespace quolm {
+
+// The program version that the first line of the names file must carry.
+constexpr const char* ProgramVersion = "2015.4.4";
+
+// The files of one run: lines 5 to 8 of the names file.
+struct TRunFiles {
+    std::string Input;   // the input file (".qvxd")
+    std::string Output;  // the output text (".qvxo")
+    std::string Plot;    // the plot file (".qvxp")
+    std::string Results; // the JSON results (".qvxr")
+};
+
+enum class TNamesStatus {
+    Ok,
+    Missing,    // no names file, or it cannot be read
+    BadVersion, // its first line is not ProgramVersion
+    Incomplete  // fewer than eight lines, or an empty file name on lines 5 to 8
+};
+
+// Reads the names file at `path` (CR LF or LF line ends).
+TNamesStatus ReadNamesFile(const std::string& path, TRunFiles& files);
+
+// What the exported entry point does: 1 when the names file is missing or inconsistent (nothing is
+// run), 0 otherwise, also when the analysis found errors (they stand in the output files). Never
+// throws.
+int RunFromNamesFile(const std::string& namesPath);
+
+} // namespace quolm

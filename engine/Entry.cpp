@@ -1,0 +1,20 @@
+// The exported C entry point of the engine library. It only forwards to the C++ API, and keeps every
+// promise a library loaded into somebody else's process must keep: no exception crosses this
+// boundary, nothing is written to standard output, and the process's locale, current directory and
+// signal handlers stay as they were.
+#include "engine/Contract.h"
+#include "engine/Export.h"
+#include <cstdint>
+
+// The program asks for this exact name; the argument is the number of file names it passes (4).
+extern "C" QUOLM_EXPORT std::int32_t _IQUOLM(std::int32_t) noexcept;
+
+extern "C" std::int32_t _IQUOLM(std::int32_t) noexcept {
+    try {
+        return quolm::RunFromNamesFile("names.dat");
+    } catch (...) {
+        // RunFromNamesFile already reports its own failures in the output file; nothing is left to
+        // do here but to keep the exception on our side.
+        return 0;
+    }
+}

@@ -1,0 +1,32 @@
+// The plot-file reader on any text, followed by fitting and drawing the result into a small image with
+// every display option, as the graph window would.
+#include "FuzzSupport.h"
+#include "graphics/PltData.h"
+#include "graphics/PltDraw.h"
+#include <QImage>
+#include <QPainter>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > 262144)
+        return 0;
+    FuzzEnsureGuiApplication();
+    static const TBoundaryLines boundary = {{0, 50, 100, 50, 1},
+                                            {100, 50, 200, 100, 1},
+                                            {200, 100, 300, 100, 1},
+                                            {0, 30, 300, 30, 2},
+                                            {0, 10, 300, 10, 3}};
+    TPlotStore& store = PlotStore();
+    ReadPlotText(reinterpret_cast<const char*>(data), size, boundary, store,
+                 [](TMessageKind, const std::string&) {});
+    QImage image(160, 100, QImage::Format_RGB32);
+    TDrawSettings settings;
+    settings.Options = store.Enabled; // everything the file allows
+    for (bool scale : {false, true}) {
+        settings.Options.Scale = scale;
+        TViewTransform view;
+        FitView(image.rect(), scale, store, view);
+        QPainter painter(&image);
+        DrawPlot(painter, Qt::white, image.rect(), settings, store, view);
+    }
+    return 0;
+}
