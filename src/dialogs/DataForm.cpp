@@ -6,8 +6,10 @@
 #include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QTimer>
 #include <cmath>
+#include <string>
 
 #include "tables/Table.h"
 #include "text/Evaluate.h"
@@ -89,11 +91,25 @@ void TDataForm::FocusChanged(QWidget* old, QWidget* now) {
         FActiveControl = now;
 }
 
+QLabel* TDataForm::NewLabel(const QString& text, const char* name) {
+    auto* label = new QLabel(text, this);
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+
+QPushButton* TDataForm::NewButton(const QString& caption, const char* name) {
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
 TDataEdit* TDataForm::NewBox(const TBoxSpec& spec) {
     auto* box = new TDataEdit(this);
-    auto* label = new QLabel(this);
     box->setObjectName(QLatin1String(spec.Name));
-    label->setObjectName(QStringLiteral("lbl") + QLatin1String(spec.Name));
+    // Room for a long number; the boxes of a window line up.
+    box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("-0000000000.00")));
+    QLabel* label = NewLabel({}, ("lbl" + std::string(spec.Name)).c_str());
     box->BeginLoading();
     box->SetMinVal(spec.Min);
     box->SetMaxVal(spec.Max);

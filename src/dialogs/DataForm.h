@@ -25,6 +25,7 @@ class QLabel;
 class TGridTable;
 class QMdiArea;
 class QMdiSubWindow;
+class QPushButton;
 
 // A numeric box of a data window with its caption label.
 struct TBoxSpec {
@@ -71,9 +72,13 @@ class TDataForm : public QWidget {
     void SetBorder(TBorder border) { FBorder = border; }
     // The control that gets the focus when the window is first shown.
     void SetFirstControl(QWidget* control) { FFirstControl = control; }
-    // A new numeric box and its label (children of this window, not yet placed in a layout). Every
-    // edit of its text marks the model modified.
+    // A new numeric box and its label (children of this window, not yet placed in a layout), all
+    // boxes of one width. Every edit of its text marks the model modified.
     TDataEdit* NewBox(const TBoxSpec& spec);
+    // A label and a push button of this window, named. A button is never the default button: Enter
+    // belongs to the entry boxes.
+    QLabel* NewLabel(const QString& text, const char* name);
+    QPushButton* NewButton(const QString& caption, const char* name);
     void MarkModified() { Host.SetModified(true); }
     TTableSet& Tables() { return Host.Tables(); }
     // Opens a table's editor window; a failure is reported instead of ending the program.

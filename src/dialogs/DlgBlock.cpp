@@ -13,11 +13,8 @@ TDlgBlock::TDlgBlock(IModelHost& host, QWidget* parent) : TDataForm(host, "TDlgB
     deSP = NewBox({"deSP", QStringLiteral("Total number of surfaces to be generated"), {}, 1, 100, true});
     deQL = NewBox({"deQL", QStringLiteral("Segment length "), QStringLiteral("L2"), TDataEdit::DefaultMin,
                    100000000, false, true});
-    lblSect = new QLabel(QStringLiteral("Boxes used to generate the base of central block"), this);
-    lblSect->setObjectName(QStringLiteral("lblSect"));
-    btnSect = new QPushButton(QStringLiteral("Enter Block Data"), this);
-    btnSect->setObjectName(QStringLiteral("btnSect"));
-    btnSect->setAutoDefault(false);
+    lblSect = NewLabel(QStringLiteral("Boxes used to generate the base of central block"), "lblSect");
+    btnSect = NewButton(QStringLiteral("Enter Block Data"), "btnSect");
     connect(btnSect, &QPushButton::clicked, this, &TDlgBlock::btnSectClick);
 
     auto* grid = new QGridLayout;
@@ -28,9 +25,6 @@ TDlgBlock::TDlgBlock(IModelHost& host, QWidget* parent) : TDataForm(host, "TDlgB
     grid->addWidget(deQL, 1, 1);
     grid->addWidget(lblSect, 2, 0);
     grid->addWidget(btnSect, 2, 1);
-    const int boxWidth = fontMetrics().horizontalAdvance(QStringLiteral("-0000000000.00"));
-    deSP->setFixedWidth(boxWidth);
-    deQL->setFixedWidth(boxWidth);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);

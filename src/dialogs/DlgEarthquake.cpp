@@ -24,11 +24,8 @@ TDlgEarthquake::TDlgEarthquake(IModelHost& host, QWidget* parent)
     auto place = [&](TDataEdit* box, const char* noteName, const QString& note) {
         grid->addWidget(box->EditLabel(), row, 0);
         grid->addWidget(box, row++, 1);
-        box->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("-0000000000.00")));
         if (noteName) {
-            auto* label = new QLabel(note, this);
-            label->setObjectName(QLatin1String(noteName));
-            grid->addWidget(label, row++, 0, Qt::AlignLeft | Qt::AlignTop);
+            grid->addWidget(NewLabel(note, noteName), row++, 0, Qt::AlignLeft | Qt::AlignTop);
         }
         grid->setRowMinimumHeight(row++, fontMetrics().height() / 2);
     };

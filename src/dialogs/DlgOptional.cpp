@@ -100,9 +100,7 @@ TDlgOptional::TDlgOptional(IModelHost& host, const TOptionalWindowKind& kind, QW
     SetBorder(kind.Sizeable ? TBorder::Sizeable : TBorder::Fixed);
     Check = new QCheckBox(kind.CheckCaption, this);
     Check->setObjectName(QLatin1String(kind.CheckName));
-    Button = new QPushButton(kind.ButtonCaption, this);
-    Button->setObjectName(QLatin1String(kind.ButtonName));
-    Button->setAutoDefault(false);
+    Button = NewButton(kind.ButtonCaption, kind.ButtonName);
     // clicked: only the user's clicks (and the keyboard's), never the loading of the box.
     connect(Check, &QCheckBox::clicked, this, &TDlgOptional::CheckClick);
     connect(Button, &QPushButton::clicked, this, &TDlgOptional::ButtonClick);
@@ -176,7 +174,6 @@ TDlgPiezometric::TDlgPiezometric(IModelHost& host, QWidget* parent)
     : TDlgOptional(host, PiezometricWindowKind(), parent) {
     dewt = NewBox({"dewt", QStringLiteral("Unit weight of water"), QStringLiteral("F/L2^3"),
                    TDataEdit::DefaultMin, 300, false, true});
-    dewt->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("-0000000000.00")));
     PlaceBetween(dewt->EditLabel(), dewt);
     setTabOrder(Check, dewt);
     setTabOrder(dewt, Button);

@@ -31,15 +31,12 @@ QString ChooseProgram(QWidget* parent, const QString& current) {
 TDlgOptions::TDlgOptions(IModelHost& host, TTextEditorSetting setting, QWidget* parent)
     : TDataForm(host, "TDlgOptions", parent), FSetting(std::move(setting)) {
     setWindowTitle(QStringLiteral("Name of Text Editor Program"));
-    auto* label = new QLabel(QStringLiteral("&Text Editor:"), this);
-    label->setObjectName(QStringLiteral("Label1"));
+    QLabel* label = NewLabel(QStringLiteral("&Text Editor:"), "Label1");
     EdtWord = new QLineEdit(this);
     EdtWord->setObjectName(QStringLiteral("EdtWord"));
     EdtWord->setMinimumWidth(EdtWord->fontMetrics().averageCharWidth() * 50);
     label->setBuddy(EdtWord);
-    BtnBrowse = new QPushButton(QStringLiteral("&Browse..."), this);
-    BtnBrowse->setObjectName(QStringLiteral("BtnBrowse"));
-    BtnBrowse->setAutoDefault(false);
+    BtnBrowse = NewButton(QStringLiteral("&Browse..."), "BtnBrowse");
     connect(BtnBrowse, &QPushButton::clicked, this, &TDlgOptions::BtnBrowseClick);
     ChooseFile = [this](const QString& current) { return ChooseProgram(this, current); };
 

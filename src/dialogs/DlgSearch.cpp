@@ -94,15 +94,13 @@ TDlgSearch::TDlgSearch(IModelHost& host, const TSearchWindowKind& kind, QWidget*
         ++row;
     };
     auto note = [&](const char* name, const QString& text) {
-        auto* label = new QLabel(text, this);
-        label->setObjectName(QLatin1String(name));
+        QLabel* label = NewLabel(text, name);
         boxes->addWidget(label, row++, 0, 1, 2, Qt::AlignRight | Qt::AlignTop);
         return label;
     };
     if (deAng) {
         place(deAng);
-        auto* second = new QLabel(QStringLiteral("respect to horizontal."), this);
-        second->setObjectName(QStringLiteral("lblAng2"));
+        QLabel* second = NewLabel(QStringLiteral("respect to horizontal."), "lblAng2");
         boxes->addWidget(second, row++, 0, Qt::AlignLeft | Qt::AlignTop);
         boxes->setRowMinimumHeight(row++, fontMetrics().height() / 2);
     }
@@ -115,11 +113,6 @@ TDlgSearch::TDlgSearch(IModelHost& host, const TSearchWindowKind& kind, QWidget*
     if (kind.LimitNotes)
         lblCWNote = note("lblCWNote", QStringLiteral("(Use negative values for CW limit.)"));
     boxes->setRowStretch(row, 1);
-    const int boxWidth = fontMetrics().horizontalAdvance(QStringLiteral("-0000000000.00"));
-    for (TDataEdit* box : {deIP, deSP, deXLi, deXRi, deXLt, deXRt, deSL, deMinEl, deCCW, deCW})
-        box->setFixedWidth(boxWidth);
-    if (deAng)
-        deAng->setFixedWidth(boxWidth);
 
     auto* pictures = new QVBoxLayout;
     pictures->addWidget(new TSvgPicture(PicturePath(kind.Picture), QSize(360, 230), this));

@@ -185,23 +185,16 @@ TDlgSlopeBoundary::TDlgSlopeBoundary(IModelHost& host, QWidget* parent)
     deNI->EditLabel()->setObjectName(QStringLiteral("Label1"));
     deNI->EditLabel()->setWordWrap(true);
     deNI->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("000000000")));
-    Label5 = new QLabel(QStringLiteral("Coordinates of each boundary line"), this);
-    Label5->setObjectName(QStringLiteral("Label5"));
-    btnSect = new QPushButton(QStringLiteral("Enter Boundary Coordinate Data"), this);
-    btnSect->setObjectName(QStringLiteral("btnSect"));
-    btnSect->setAutoDefault(false);
+    Label5 = NewLabel(QStringLiteral("Coordinates of each boundary line"), "Label5");
+    btnSect = NewButton(QStringLiteral("Enter Boundary Coordinate Data"), "btnSect");
     Image1 = new TSvgPicture(PicturePath("boundary"), QSize(350, 275), this);
     Image1->setObjectName(QStringLiteral("Image1"));
     PaintBox1 = new TBoundaryPreview(Tables().BoundCood(), this);
-    Label2 = new QLabel(this);
-    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2 = NewLabel({}, "Label2");
     Label2->setMinimumWidth(
         fontMetrics().horizontalAdvance(TBoundaryPreview::CoordinateText(-99999.9L, -99999.9L)));
-    Label3 = new QLabel(QStringLiteral("Numbers shown refer to boundary line numbers"), this);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Button1 = new QPushButton(QStringLiteral("Update/Redraw"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setAutoDefault(false);
+    Label3 = NewLabel(QStringLiteral("Numbers shown refer to boundary line numbers"), "Label3");
+    Button1 = NewButton(QStringLiteral("Update/Redraw"), "Button1");
     connect(btnSect, &QPushButton::clicked, this, &TDlgSlopeBoundary::btnSectClick);
     connect(Button1, &QPushButton::clicked, this, &TDlgSlopeBoundary::Button1Click);
     connect(PaintBox1, &TBoundaryPreview::ReadOut, Label2, &QLabel::setText);

@@ -6,8 +6,7 @@
 
 TdlgTitle::TdlgTitle(IModelHost& host, QWidget* parent) : TDataForm(host, "TdlgTitle", parent) {
     setWindowTitle(QStringLiteral("Project Title"));
-    auto* label = new QLabel(QStringLiteral("Enter text line for project description:"), this);
-    label->setObjectName(QStringLiteral("Label1"));
+    QLabel* label = NewLabel(QStringLiteral("Enter text line for project description:"), "Label1");
     // One line: Enter adds no line break, the title is one line of the input file.
     TitleMemo = new QLineEdit(this);
     TitleMemo->setObjectName(QStringLiteral("TitleMemo"));
