@@ -3,6 +3,7 @@
 #include "app/EngineRun.h"
 #include "app/TextFiles.h"
 #include "dialogs/DataForm.h"
+#include "graphics/trialprog.h"
 #include "model/LPData.h"
 #include "tables/TableSet.h"
 #include "widgets/MsgBox.h"
@@ -98,6 +99,8 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
+    // The child windows go after this object's members: what they signal on the way must not reach it.
+    disconnect(MdiArea, nullptr, this, nullptr);
     // The model refers to this window as its host; it does not outlive it.
     if (ProgramData && &ProgramData->Host() == this)
         ProgramData.reset();
@@ -449,6 +452,10 @@ void TMainForm::SetDataWindowMaker(TDataWindow window, TDataWindowMaker maker) {
     FDataWindowMakers[static_cast<std::size_t>(window)] = std::move(maker);
 }
 
+QWidget* TMainForm::GraphWindow() const {
+    return TfrmGraph::Find(MdiArea);
+}
+
 QWidget* TMainForm::DataWindow(TDataWindow window) const {
     return FDataWindows[static_cast<std::size_t>(window)].data();
 }
@@ -480,12 +487,7 @@ QWidget* TMainForm::OpenDataWindow(TDataWindow window) {
 }
 
 void TMainForm::OpenGraphWindow() {
-    // GRAPH WINDOW HOOK. The graph window (TfrmGraph, src/graphics) is made here: when FGraphWindow is
-    // null, create it as a child window of MdiArea (it reads PlotFileName when created) and keep it in
-    // FGraphWindow, which clears itself when the window closes; then show it and bring it to the front.
-    if (FGraphWindow) {
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(FGraphWindow->parentWidget()))
-            MdiArea->setActiveSubWindow(sub);
-        FGraphWindow->show();
-    }
+    // Points PlotFileName at the plot file of the model's file when it exists, then shows the one graph
+    // window, made (and so reading the plot file) when none is open or the open one shows an older run.
+    TfrmGraph::ShowGraph(MdiArea, *ProgramData);
 }

@@ -100,10 +100,10 @@ class TMainForm : public QMainWindow, public IModelHost {
     QWidget* DataWindow(TDataWindow window) const;
 
     // --- the graph window
-    // GRAPH WINDOW HOOK: creates the graph window (TfrmGraph) when none is open, stores it in
-    // FGraphWindow and shows it. The one place the graph window is made.
+    // View > Graphics: the graph window (TfrmGraph) of the model's plot file, made when none is open.
     void OpenGraphWindow();
-    QWidget* GraphWindow() const { return FGraphWindow.data(); }
+    // The open graph window, or null.
+    QWidget* GraphWindow() const;
 
     // --- what tests and packaging may replace
     void SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs);
@@ -277,6 +277,5 @@ class TMainForm : public QMainWindow, public IModelHost {
 
     std::array<TDataWindowMaker, DataWindowCount> FDataWindowMakers;
     std::array<QPointer<QWidget>, DataWindowCount> FDataWindows;
-    QPointer<QWidget> FGraphWindow;
     QPointer<QMdiSubWindow> FActiveChild;
 };

@@ -253,7 +253,7 @@ void TMainForm::ComputationMenuOpen() {
 
 void TMainForm::ViewMenuOpen() {
     Graphics1->setEnabled(ProgramData && !ProgramData->PlotFileName.empty());
-    Graphics1->setChecked(FGraphWindow != nullptr);
+    Graphics1->setChecked(GraphWindow() != nullptr);
 }
 
 void TMainForm::WindowMenuOpen() {
@@ -420,10 +420,7 @@ void TMainForm::OptionofTexeEditor1Click() {
 // ---------------------------------------------------------------- View and Window commands
 
 void TMainForm::Graphics1Click() {
-    Guarded([this] {
-        FindPlotFile();
-        OpenGraphWindow();
-    });
+    Guarded([this] { OpenGraphWindow(); });
 }
 
 void TMainForm::WindowCascadeClick() {

@@ -28,7 +28,8 @@ if(EXISTS "${PROJECT_SOURCE_DIR}/CHANGELOG.md")
   list(APPEND brevanto_doc_sources "${PROJECT_SOURCE_DIR}/CHANGELOG.md")
 endif()
 file(GLOB brevanto_doc_pictures CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/docs/screenshots/*.png")
-# Files installed beside the program as they are (the error-message notes come with the engine).
+# Files copied beside the program in the build tree (the error-message notes come with the engine;
+# cmake/Install.cmake installs them).
 file(GLOB brevanto_side_files CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/resources/error-message.txt")
 
 set(brevanto_program_dir "${CMAKE_CURRENT_BINARY_DIR}")
@@ -37,27 +38,26 @@ foreach(md ${brevanto_doc_sources})
   get_filename_component(stem "${md}" NAME_WE)
   list(APPEND brevanto_doc_outputs "${brevanto_program_dir}/${stem}.html")
 endforeach()
-set(brevanto_picture_outputs "")
+# Files copied as they are into `subdir` of the program's folder: their outputs into `out_var`, the copy
+# command into brevanto_copy_commands.
 set(brevanto_copy_commands "")
-if(brevanto_doc_pictures)
-  foreach(f ${brevanto_doc_pictures})
+function(brevanto_copy_beside out_var subdir)
+  set(outputs "")
+  foreach(f ${ARGN})
     get_filename_component(name "${f}" NAME)
-    list(APPEND brevanto_picture_outputs "${brevanto_program_dir}/screenshots/${name}")
+    list(APPEND outputs "${brevanto_program_dir}${subdir}/${name}")
   endforeach()
-  list(APPEND brevanto_copy_commands
-       COMMAND ${CMAKE_COMMAND} -E copy_if_different ${brevanto_doc_pictures} "${brevanto_program_dir}/screenshots")
-endif()
-if(brevanto_side_files)
-  foreach(f ${brevanto_side_files})
-    get_filename_component(name "${f}" NAME)
-    list(APPEND brevanto_doc_outputs "${brevanto_program_dir}/${name}")
-  endforeach()
-  list(APPEND brevanto_copy_commands
-       COMMAND ${CMAKE_COMMAND} -E copy_if_different ${brevanto_side_files} "${brevanto_program_dir}")
-endif()
+  set(${out_var} "${outputs}" PARENT_SCOPE)
+  if(ARGN)
+    set(brevanto_copy_commands ${brevanto_copy_commands}
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ARGN} "${brevanto_program_dir}${subdir}" PARENT_SCOPE)
+  endif()
+endfunction()
+brevanto_copy_beside(brevanto_picture_outputs "/screenshots" ${brevanto_doc_pictures})
+brevanto_copy_beside(brevanto_side_outputs "" ${brevanto_side_files})
 
 add_custom_command(
-  OUTPUT ${brevanto_doc_outputs} ${brevanto_picture_outputs}
+  OUTPUT ${brevanto_doc_outputs} ${brevanto_picture_outputs} ${brevanto_side_outputs}
   COMMAND ${CMAKE_COMMAND} -E make_directory "${brevanto_program_dir}/screenshots"
   # The converter is a Qt program; at build time it runs offscreen and, in sanitizer builds, without
   # leak detection (Qt's font caches live until the process ends).
@@ -67,7 +67,11 @@ add_custom_command(
   DEPENDS brevanto_mddoc ${brevanto_doc_sources} ${brevanto_doc_pictures} ${brevanto_side_files}
   COMMENT "Help files beside the program"
   VERBATIM)
-add_custom_target(brevanto_docs ALL DEPENDS ${brevanto_doc_outputs} ${brevanto_picture_outputs})
+add_custom_target(brevanto_docs ALL
+                  DEPENDS ${brevanto_doc_outputs} ${brevanto_picture_outputs} ${brevanto_side_outputs})
 
-install(FILES ${brevanto_doc_outputs} DESTINATION bin)
-install(FILES ${brevanto_picture_outputs} DESTINATION bin/screenshots)
+# Installed into the program's private folder (cmake/Install.cmake), where Help finds them.
+include(GNUInstallDirs)
+install(FILES ${brevanto_doc_outputs} DESTINATION "${CMAKE_INSTALL_LIBDIR}/brevanto" COMPONENT brevanto)
+install(FILES ${brevanto_picture_outputs} DESTINATION "${CMAKE_INSTALL_LIBDIR}/brevanto/screenshots"
+        COMPONENT brevanto)
