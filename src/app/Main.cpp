@@ -1,6 +1,8 @@
 #include "app/Main.h"
+#include "app/DataWindowMakers.h"
 #include "app/EngineRun.h"
 #include "app/TextFiles.h"
+#include "dialogs/DataForm.h"
 #include "graphics/trialprog.h"
 #include "model/LPData.h"
 #include "tables/TableSet.h"
@@ -86,6 +88,7 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
         FSettings.RecentFiles.append(QString());
 
     CreateMenus();
+    RegisterDataWindows(*this);
     SetBoundaryComment();
     setWindowTitle(CaptionPrefix + DisplayName(QString::fromLatin1(TProgramData::NewFileName)));
 
@@ -134,9 +137,13 @@ void TMainForm::CloseAllChildren() {
 }
 
 void TMainForm::UnitSystemChanged() {
-    // These two show units without being activated again; the others refresh when next activated.
+    // These two show units without being activated again.
     CallHandler(DataWindow(TDataWindow::TextEditorOption), "FormActivate");
     CallHandler(DataWindow(TDataWindow::SlopeBoundary), "FormActivate");
+    // So do all the other data windows: the active one would otherwise keep numbers of the old
+    // system and store them into the converted model when it is left (the menu committed its
+    // entries before the switch, so nothing typed is lost).
+    RefreshDataForms(MdiArea);
 }
 
 void TMainForm::ActiveChildChanged(QMdiSubWindow* window) {

@@ -3,6 +3,7 @@
 target_sources(brevanto_app PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Main.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainMenus.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DataWindowMakers.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AppSettings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileDialogs.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dynlib.cpp
