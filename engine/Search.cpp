@@ -416,17 +416,19 @@ bool Better(double fa, long long ia, double fb, long long ib) {
 
 // Local improvement of a surface by compass search on its parameters: each parameter in turn is
 // moved by plus and minus its step, a move that lowers F is kept, and the steps halve when none does,
-// until they are a ten-thousandth of the slope.
+// until they are a ten-thousandth of the slope or 3000 surfaces have been tried.
 template <class Build>
 double Refine(std::vector<double>& params, std::vector<double> steps, double fs, Build build,
               double minStep) {
     std::vector<double> trial;
-    for (int rounds = 0; rounds < 400; ++rounds) {
+    int budget = 3000;
+    for (int rounds = 0; rounds < 400 && budget > 0; ++rounds) {
         bool improved = false;
-        for (std::size_t i = 0; i < params.size(); ++i)
+        for (std::size_t i = 0; i < params.size() && budget > 0; ++i)
             for (double sign : {1.0, -1.0}) {
                 trial = params;
                 trial[i] += sign * steps[i];
+                --budget;
                 const double f = build(trial);
                 if (std::isfinite(f) && f < fs - 1e-9 * fs) {
                     params = trial;
