@@ -7,8 +7,12 @@ include(GNUInstallDirs)
 
 set(BREVANTO_INSTALL_PRIVATEDIR "${CMAKE_INSTALL_LIBDIR}/brevanto")
 set(BREVANTO_INSTALL_DATADIR "${CMAKE_INSTALL_DATADIR}/brevanto")
-set(BREVANTO_HOMEPAGE "https://keldor.example.com/brevanto" CACHE STRING
-    "Homepage of the project, used by the desktop metadata (and Check for Updates when set)")
+# The software-centre metadata needs addresses for its homepage and screenshots: the configured homepage
+# (BREVANTO_HOMEPAGE_URL, which Help > Check for Updates opens too), else the maker's planned address.
+set(BREVANTO_HOMEPAGE "${BREVANTO_HOMEPAGE_URL}")
+if(NOT BREVANTO_HOMEPAGE)
+  set(BREVANTO_HOMEPAGE "https://keldor.example.com/brevanto")
+endif()
 
 foreach(program brevanto brevanto-cli)
   if(TARGET ${program})

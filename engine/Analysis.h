@@ -60,9 +60,12 @@ struct TAnalysis {
     std::map<std::string, long long> Rejected;
     std::optional<TCriticalResult> Critical;
     std::vector<TSurfaceResult> Ten;    // most critical first
-    std::vector<TSurfaceResult> Trials; // the surfaces written to the plot file, most critical first
-    // A search's best generated surface and the best after local refinement.
+    std::vector<TSurfaceResult> Trials; // the surfaces written to the plot file, in generation order
+    // A search's best generated surface and the best after local refinement, the evaluations the
+    // refinement took and the threads the search ran on.
     std::optional<TSurfaceResult> GeneratedBest, RefinedBest;
+    long long RefinementEvaluations = 0;
+    int SearchThreads = 0;
     double ElapsedSeconds = 0;
     bool HasErrors() const { return !Diagnostics.Errors.empty(); }
 };

@@ -289,7 +289,10 @@ std::string ReportText(const TAnalysis& a, const std::string& inputPath) {
                     ? "  (" +
                           Fixed(100 * (*a.GeneratedBest->FS - *a.RefinedBest->FS) / *a.GeneratedBest->FS, 2) +
                           " % lower)"
-                    : std::string("  (no lower surface found nearby)")));
+                    : std::string("  (no lower surface found nearby)")) +
+               ", " + std::to_string(a.RefinementEvaluations) + " further surfaces analysed");
+    if (a.SearchThreads > 0)
+        t.Line("Threads      : " + std::to_string(a.SearchThreads));
 
     t.Title("THE TEN MOST CRITICAL SURFACES");
     for (std::size_t i = 0; i < a.Ten.size(); ++i) {
@@ -672,7 +675,9 @@ std::string ResultsJson(const TAnalysis& a) {
         };
         j += "  \"search\": {\"generated_best\": " + best(*a.GeneratedBest) +
              ",\n             \"refined_best\": " +
-             (a.RefinedBest ? best(*a.RefinedBest) : std::string("null")) + "},\n";
+             (a.RefinedBest ? best(*a.RefinedBest) : std::string("null")) +
+             ",\n             \"refinement_evaluations\": " + std::to_string(a.RefinementEvaluations) +
+             ", \"threads\": " + std::to_string(a.SearchThreads) + "},\n";
     }
     j += "  \"ten\": [";
     for (std::size_t i = 0; i < a.Ten.size(); ++i)

@@ -73,6 +73,9 @@ TSurfaceCheck ClipToGround(const TSlopeModel& model, const TPoint* p, int n, std
             ++entries;
             const int s = vertex ? seg - 1 : seg;
             out.push_back({xe, surfaceY(s, xe)});
+            // A vertex that is already below the ground belongs to the surface as well.
+            if (vertex && x > xe)
+                out.push_back({x, ys});
         } else if (below && !nowBelow) {
             exitX = h > 0 ? crossing(px, ph, x, h) : x;
             const int s = vertex ? seg - 1 : seg;

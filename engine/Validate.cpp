@@ -1,6 +1,7 @@
 #include "engine/Validate.h"
 #include "engine/Model.h"
 #include "engine/Surface.h"
+#include "engine/search/SearchGeometry.h"
 #include <algorithm>
 #include <cmath>
 
@@ -413,64 +414,16 @@ void UserSurface(const TSlopeDescription& d, TDiagnostics& out) {
                 }
         }
 }
+// The search controls, checked by the searches' own rules against a sound profile.
 void Search(const TSlopeDescription& d, TDiagnostics& out) {
-    const TSlopeSettings& s = d.Settings;
-    const double left = d.Boundaries.empty() ? 0 : D(d.Boundaries.front().LeftX);
-    const bool groundKnown = s.SurfaceBoundaryCount >= 1 &&
-                             static_cast<std::size_t>(s.SurfaceBoundaryCount) <= d.Boundaries.size();
-    const double right =
-        groundKnown ? D(d.Boundaries[static_cast<std::size_t>(s.SurfaceBoundaryCount) - 1].RightX) : left;
-    if (s.SearchKind == 5) {
-        if (s.SurfacesPerPoint < 1)
-            out.Error("E183", "The block search is to generate " + std::to_string(s.SurfacesPerPoint) +
-                                  " surfaces: enter how many (at least 1).");
-        if (d.Boxes.empty())
-            out.Error(
-                "E187",
-                "The block search has no boxes: enter at least one box for the base of the central block.");
-        for (std::size_t i = 0; i < d.Boxes.size(); ++i) {
-            const TSlopeBox& b = d.Boxes[i];
-            if (b.RightX < b.LeftX)
-                out.Error("E187", "Box " + I(i + 1) + " runs from x = " + N(b.LeftX) +
-                                      " back to x = " + N(b.RightX) + ": enter its left end first.");
-            if (b.SideLength < 0)
-                out.Error("E187",
-                          "Box " + I(i + 1) + " has a negative side length (" + N(b.SideLength) + ").");
-            if (i > 0 && b.LeftX < d.Boxes[i - 1].RightX)
-                out.Error("E187", "Box " + I(i + 1) + " begins at x = " + N(b.LeftX) +
-                                      ", left of where box " + I(i) + " ends (x = " +
-                                      N(d.Boxes[i - 1].RightX) + "): enter the boxes from left to right.");
-        }
-        return;
-    }
-    const char* name = s.SearchKind == 4 ? "irregular search" : "circular search";
-    if (s.InitiationPoints < 1 || s.SurfacesPerPoint < 1)
-        out.Error("E183", std::string("The ") + name + " has " + std::to_string(s.InitiationPoints) +
-                              " initiation points and " + std::to_string(s.SurfacesPerPoint) +
-                              " surfaces per point: enter at least 1 of each.");
-    const auto range = [&](const char* what, Extended lo, Extended hi, const char* code) {
-        if (hi < lo)
-            out.Error(code, std::string("The ") + what + " range runs from x = " + N(lo) +
-                                " back to x = " + N(hi) + ": enter its left x first.");
-        else if (groundKnown && (D(lo) < left || D(hi) > right))
-            out.Error(code, std::string("The ") + what + " range (x = " + N(lo) + " to " + N(hi) +
-                                ") reaches beyond the ground surface (x = " + Num(left) + " to " +
-                                Num(right) + ").");
-    };
-    range("initiation", s.LeftInitiationX, s.RightInitiationX, "E184");
-    range("termination", s.LeftTerminationX, s.RightTerminationX, "E185");
-    if (s.RightTerminationX <= s.LeftInitiationX)
-        out.Error("E185", "The termination range (x = " + N(s.LeftTerminationX) + " to " +
-                              N(s.RightTerminationX) +
-                              ") lies left of the initiation range: surfaces run from the toe (left) to the "
-                              "crest (right).");
-    if (!(s.SegmentLength > 0))
-        out.Error("E186", "The segment length is " + N(s.SegmentLength) +
-                              ": enter the length of the trial surfaces' segments.");
-    if (s.CwLimit > s.CcwLimit || s.CwLimit <= -90 || s.CcwLimit >= 90)
-        out.Error("E188", "The first segment's direction limits (clockwise " + N(s.CwLimit) +
-                              ", counterclockwise " + N(s.CcwLimit) +
-                              ") must lie between -90 and 90 degrees, the clockwise one the lower.");
+    search::TSearchProblem problem;
+    std::vector<search::TSearchMessage> errors, warnings;
+    if (search::SearchProblemOf(d, problem, errors))
+        search::CheckControls(problem.Geometry, problem.Controls, errors, warnings);
+    for (const search::TSearchMessage& e : errors)
+        out.Errors.push_back({e.Code, e.Message});
+    for (const search::TSearchMessage& w : warnings)
+        out.Warnings.push_back({w.Code, w.Message});
 }
 } // namespace
 
@@ -496,7 +449,7 @@ void Validate(const TSlopeDescription& d, TDiagnostics& out) {
     // The surface is checked against a sound profile only.
     if (kind == 1 && out.Errors.size() == before)
         UserSurface(d, out);
-    if (kind >= 2)
+    if (kind >= 2 && out.Errors.size() == before)
         Search(d, out);
 }
 

@@ -21,6 +21,9 @@ void Summary(const quolm::TAnalysis& a, const quolm::TRunFiles& files) {
     std::cout << "Method: " << quolm::MethodName(a.Method) << '\n';
     if (a.Input.Settings.SearchKind != 1)
         std::cout << "Surfaces: " << a.Generated << " generated, " << a.Analysed << " analysed\n";
+    if (a.GeneratedBest && a.RefinedBest)
+        std::cout << "Search: most critical generated " << Value(a.GeneratedBest->FS) << ", after refinement "
+                  << Value(a.RefinedBest->FS) << " (seed " << a.Seed << ")\n";
     if (a.Critical) {
         const quolm::TCriticalResult& c = *a.Critical;
         std::cout << "Factor of safety: "

@@ -513,7 +513,7 @@ void TTableForm::Refresh() {
     BtnIns->setEnabled(rows != table.MaxRows());
     BtnDel->setEnabled(table.MinRows() < rows);
     const QString comments = QString::fromStdString(table.Comments());
-    lblComments->setText(comments);
+    lblComments->setText(MsgDisplayText(comments)); // "\r" marks a line break, as in messages
     lblComments->setVisible(!comments.isEmpty());
     Layout();
     AfterRefresh();

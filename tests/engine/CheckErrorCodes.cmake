@@ -1,7 +1,7 @@
 cmake_minimum_required(VERSION 3.21)
 # Fails when a code of the form "E123" or "W123" in the engine's sources has no entry (a line that
 # starts with the code) in error-message.txt, or when an entry names a code the engine never uses.
-file(GLOB sources "${SRC}/*.cpp")
+file(GLOB_RECURSE sources "${SRC}/*.cpp")
 set(codes "")
 foreach(f ${sources})
   file(STRINGS ${f} lines REGEX "\"[EW][0-9][0-9][0-9]\"")

@@ -120,7 +120,7 @@ class TestEngineContract : public QObject {
             QCOMPARE(Call(&wrote), 0);
             QVERIFY(!wrote);
             const QByteArray out = WithoutElapsed(ReadAll(Dir.filePath("fk.qvxo")));
-            QVERIFY(out.contains("Factor of safety (Bishop's simplified method): 2.075"));
+            QVERIFY(out.contains("Factor of safety (Bishop's simplified method): 2.076"));
             QVERIFY(ReadAll(Dir.filePath("fk.qvxp")).endsWith("END\r\n"));
             const QJsonObject json = QJsonDocument::fromJson(ReadAll(Dir.filePath("fk.qvxr"))).object();
             QCOMPARE(json["method"].toString(), QString("bishop"));

@@ -1,0 +1,755 @@
+#include "engine/search/SurfaceGenerators.h"
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace quolm::search {
+
+namespace {
+constexpr double Pi = 3.14159265358979323846;
+constexpr double Rad(double deg) {
+    return deg * Pi / 180.0;
+}
+constexpr double Deg(double rad) {
+    return rad * 180.0 / Pi;
+}
+// Directions closer than this (degrees) to a limit count as on it.
+constexpr double AngleEps = 1e-7;
+// Surfaces the irregular search builds have at most this many segments before they head straight
+// for their termination point.
+constexpr int IrregularSegmentsMax = 150;
+
+double Distance(TXY a, TXY b) {
+    return std::sqrt((b.X - a.X) * (b.X - a.X) + (b.Y - a.Y) * (b.Y - a.Y));
+}
+
+double Direction(TXY a, TXY b) {
+    return Deg(std::atan2(b.Y - a.Y, b.X - a.X));
+}
+
+TXY Ahead(TXY p, double deg, double length) {
+    return {p.X + length * std::cos(Rad(deg)), p.Y + length * std::sin(Rad(deg))};
+}
+
+// The circle through a, tangent there to direction `deg`, through b: its centre lies on the left of
+// that direction. False when b does not lie on the left of the tangent.
+bool CircleThrough(TXY a, double deg, TXY b, TXY& centre, double& radius) {
+    const double nx = -std::sin(Rad(deg)), ny = std::cos(Rad(deg));
+    const double wx = b.X - a.X, wy = b.Y - a.Y;
+    const double den = 2 * (nx * wx + ny * wy);
+    if (!(den > 0))
+        return false;
+    radius = (wx * wx + wy * wy) / den;
+    centre = {a.X + radius * nx, a.Y + radius * ny};
+    return std::isfinite(radius);
+}
+
+double ArcY(TXY c, double r, double x) {
+    return c.Y - std::sqrt(std::max(0.0, r * r - (x - c.X) * (x - c.X)));
+}
+
+// Smallest u in [lo, hi] where clearance(u) >= 0 (to within `close`), the clearance rising with u
+// from flo < 0 at lo to fhi >= 0 at hi: regula falsi in its Illinois form, which keeps the bracket
+// and converges in a few steps on these smooth clearances.
+template <class F>
+double LowestClear(double lo, double hi, double flo, double fhi, double close, F clearance) {
+    int side = 0;
+    for (int k = 0; k < 100 && hi - lo > 1e-11 * (1 + std::abs(hi)) && fhi > close; ++k) {
+        double u = (lo * fhi - hi * flo) / (fhi - flo);
+        if (!(u > lo && u < hi))
+            u = 0.5 * (lo + hi);
+        const double f = clearance(u);
+        if (f >= 0) {
+            hi = u;
+            fhi = f;
+            if (side == 1)
+                flo *= 0.5;
+            side = 1;
+        } else {
+            lo = u;
+            flo = f;
+            if (side == -1)
+                fhi *= 0.5;
+            side = -1;
+        }
+    }
+    return hi;
+}
+} // namespace
+
+TSurfaceGenerator::TSurfaceGenerator(const TSearchGeometry& geometry, const TSearchControls& controls)
+    : Geometry(geometry), Controls(controls) {
+    PointCount = controls.Kind == TSearchKind::Block ? 1 : std::max(0, controls.InitiationPoints);
+    Step = controls.SegmentLength;
+    if (controls.Kind == TSearchKind::Irregular) {
+        const double reach = controls.RightTerminationX - controls.LeftInitiationX;
+        Step = std::max(Step, reach / IrregularSegmentsMax);
+    }
+}
+
+double TSurfaceGenerator::InitiationX(int point) const {
+    const double lo = Controls.LeftInitiationX, hi = Controls.RightInitiationX;
+    if (PointCount <= 1)
+        return 0.5 * (lo + hi);
+    return point == PointCount - 1 ? hi : lo + (hi - lo) * point / (PointCount - 1);
+}
+
+double TSurfaceGenerator::TerminationFrom(double xA) const {
+    return std::max(Controls.LeftTerminationX, xA + Geometry.Extent() * 1e-6);
+}
+
+const char* TSurfaceGenerator::Generate(std::uint64_t seed, int point, int number, TTrialSurface& out,
+                                        std::vector<double>& params) const {
+    TRandom rng(seed, static_cast<std::uint64_t>(point), static_cast<std::uint64_t>(number));
+    out.Points.clear();
+    out.Circular = false;
+    params.clear();
+    switch (Controls.Kind) {
+    case TSearchKind::Circular:
+        return GenerateCircle(rng, InitiationX(point), out, params);
+    case TSearchKind::Irregular:
+        return GenerateIrregular(rng, InitiationX(point), out, params);
+    case TSearchKind::Block:
+        return GenerateBlock(rng, out, params);
+    }
+    return reason::NoArc;
+}
+
+const char* TSurfaceGenerator::Build(std::vector<double>& params, TTrialSurface& out) const {
+    out.Points.clear();
+    out.Circular = false;
+    switch (Controls.Kind) {
+    case TSearchKind::Circular:
+        return params.size() == 3 ? BuildCircle(params[0], params[1], params[2], out) : reason::Range;
+    case TSearchKind::Irregular:
+        return BuildIrregular(params, out);
+    case TSearchKind::Block:
+        return BuildBlock(params, out);
+    }
+    return reason::Range;
+}
+
+bool TSurfaceGenerator::FirstDirections(TXY a, TXY b, bool circle, double& lo, double& hi) const {
+    const double alpha = Direction(a, b);
+    const double ground = Geometry.GroundDirectionRightOf(a.X);
+    // Into the ground, below the chord to the termination point (a concave surface can reach it only
+    // from below) and, for an arc, not so deep that it would pass beyond the vertical.
+    hi = std::min({Controls.CcwLimit, alpha - AngleEps, ground - AngleEps});
+    lo = Controls.CwLimit;
+    if (circle)
+        lo = std::max(lo, 2 * alpha - 90 + AngleEps);
+    return lo < hi;
+}
+
+bool TSurfaceGenerator::DrawEnds(TRandom& rng, double xA, bool circle, TXY& a, TXY& b, double& lo,
+                                 double& hi) const {
+    a = OnGround(xA);
+    const double from = TerminationFrom(xA);
+    if (from > Controls.RightTerminationX)
+        return false;
+    b = OnGround(rng.Uniform(from, Controls.RightTerminationX));
+    return FirstDirections(a, b, circle, lo, hi);
+}
+
+// ---- circular surfaces ------------------------------------------------------------------------
+
+const char* TSurfaceGenerator::GenerateCircle(TRandom& rng, double xA, TTrialSurface& out,
+                                              std::vector<double>& params) const {
+    TXY a, b;
+    double lo, hi;
+    if (!DrawEnds(rng, xA, true, a, b, lo, hi))
+        return reason::NoArc;
+    // The arcs through a and b nest, deeper the lower the first direction: the directions that keep
+    // the arc above the limits and the minimum elevation are those above one bound.
+    const char* why = nullptr;
+    const double fhi = Clearance(a, hi, b, &why);
+    if (fhi < -Geometry.Tolerance() * 10)
+        return why ? why : reason::NoArc;
+    const double flo = Clearance(a, lo, b, nullptr);
+    if (flo < -Geometry.Tolerance() * 10)
+        lo = LowestClear(lo, hi, flo, fhi, Geometry.Tolerance(),
+                         [&](double deg) { return Clearance(a, deg, b, nullptr); });
+    params = {xA, rng.Uniform(lo, hi), b.X};
+    return BuildCircle(params[0], params[1], params[2], out);
+}
+
+bool TSurfaceGenerator::ArcExit(TXY a, TXY c, double r, TXY& exit) const {
+    const std::vector<TXY>& g = Geometry.Ground();
+    const int n = static_cast<int>(g.size());
+    const double eps = Geometry.Tolerance() * 100;
+    const double xmax = c.X + r;
+    const int first = Geometry.SegmentAt(a.X);
+    for (int i = first; i < n - 1 && g[i].X <= xmax; ++i) {
+        const TXY p = g[i], q = g[i + 1];
+        const double w = q.X - p.X;
+        if (!(w > 0)) {
+            // A vertical step: the arc comes out through its face when it reaches above the step's foot.
+            if (p.X > a.X + eps && p.X < xmax) {
+                const double y = ArcY(c, r, p.X);
+                if (y >= q.Y - eps) {
+                    exit = {p.X, y};
+                    return true;
+                }
+            }
+            continue;
+        }
+        const double b = (q.Y - p.Y) / w;
+        const double dx = c.X - p.X, dy = p.Y - c.Y;
+        const double qa = 1 + b * b, qb = 2 * (b * dy - dx), qc = dx * dx + dy * dy - r * r;
+        double roots[2];
+        int count = 0;
+        if (i == first) {
+            // a lies on this segment and on the circle: the other root follows from the sum of both.
+            roots[count++] = -qb / qa - (a.X - p.X);
+        } else {
+            const double disc = qb * qb - 4 * qa * qc;
+            if (disc < 0)
+                continue;
+            const double s = std::sqrt(disc);
+            const double qq = -0.5 * (qb + (qb >= 0 ? s : -s));
+            if (qq == 0)
+                continue;
+            roots[0] = qq / qa;
+            roots[1] = qc / qq;
+            if (roots[0] > roots[1])
+                std::swap(roots[0], roots[1]);
+            count = 2;
+        }
+        for (int k = 0; k < count; ++k) {
+            const double u = roots[k];
+            const double x = p.X + u;
+            if (!(x > a.X + eps) || u < -1e-12 * w || u > w * (1 + 1e-12) || x > xmax)
+                continue;
+            const double y = p.Y + b * u;
+            if (y > c.Y + eps)
+                continue; // on the upper half of the circle
+            exit = {x, y};
+            return true;
+        }
+    }
+    return false;
+}
+
+double TSurfaceGenerator::ArcClearance(TXY c, double r, double x0, double x1, const char** why) const {
+    TLeastClearance least;
+    auto take = [&](double clearance, const char* what) { least.Take(clearance, what); };
+    if (Geometry.UsesMinimumElevation())
+        take(ArcY(c, r, std::clamp(c.X, x0, x1)) - Geometry.MinimumElevation(), reason::BelowMinimum);
+    for (const TSegment& l : Geometry.Limits()) {
+        const double lo = std::max(x0, l.A.X), hi = std::min(x1, l.B.X);
+        if (lo > hi)
+            continue;
+        const double w = l.B.X - l.A.X;
+        if (!(w > 0)) {
+            take(ArcY(c, r, l.A.X) - std::max(l.A.Y, l.B.Y), reason::BelowLimit);
+            continue;
+        }
+        // The arc less the line is convex: lowest where the arc runs parallel to the line.
+        const double slope = (l.B.Y - l.A.Y) / w;
+        const double x = std::clamp(c.X + r * slope / std::sqrt(1 + slope * slope), lo, hi);
+        take(ArcY(c, r, x) - (l.A.Y + slope * (x - l.A.X)), reason::BelowLimit);
+    }
+    return least.Result(why);
+}
+
+double TSurfaceGenerator::Clearance(TXY a, double deg, TXY b, const char** why) const {
+    TXY c;
+    double r;
+    if (!CircleThrough(a, deg, b, c, r))
+        return -std::numeric_limits<double>::infinity();
+    return ArcClearance(c, r, a.X, b.X, why);
+}
+
+const char* TSurfaceGenerator::ArcDepth(TXY c, double r, double x0, double x1) const {
+    const char* why = nullptr;
+    return ArcClearance(c, r, x0, x1, &why) < -Geometry.Tolerance() * 10 ? why : nullptr;
+}
+
+const char* TSurfaceGenerator::BuildCircle(double xA, double& theta, double xB, TTrialSurface& out) const {
+    const double tol = Geometry.Tolerance() * 1000;
+    if (theta < Controls.CwLimit - AngleEps || theta > Controls.CcwLimit + AngleEps)
+        return reason::Direction;
+    if (xA < Controls.LeftInitiationX - tol || xA > Controls.RightInitiationX + tol ||
+        xB < Controls.LeftTerminationX - tol || xB > Controls.RightTerminationX + tol)
+        return reason::Range;
+    if (!(xB > xA))
+        return reason::NoArc;
+    const TXY a = OnGround(xA), b = OnGround(xB);
+    if (theta >= Geometry.GroundDirectionRightOf(xA) - AngleEps * 0.5)
+        return reason::NotIntoGround;
+    const double alpha = Direction(a, b);
+    if (theta >= alpha - AngleEps * 0.5 || theta <= 2 * alpha - 90 + AngleEps * 0.5)
+        return reason::NoArc;
+    TXY c;
+    double r;
+    if (!CircleThrough(a, theta, b, c, r))
+        return reason::NoArc;
+    const double flo = ArcClearance(c, r, a.X, b.X, nullptr);
+    if (flo < -Geometry.Tolerance() * 10) {
+        // Too deep: the arcs through a and b nest, so the deepest admissible one has the lowest
+        // direction that passes. Taking it keeps a refinement that presses against the minimum
+        // elevation or a limit line sliding along it instead of stopping.
+        double lo, hi;
+        if (!FirstDirections(a, b, true, lo, hi))
+            return reason::NoArc;
+        const char* why = nullptr;
+        const double fhi = Clearance(a, hi, b, &why);
+        if (!(theta < hi) || fhi < -Geometry.Tolerance() * 10)
+            return why ? why : reason::NoArc;
+        theta = LowestClear(theta, hi, flo, fhi, Geometry.Tolerance(),
+                            [&](double deg) { return Clearance(a, deg, b, nullptr); });
+        CircleThrough(a, theta, b, c, r);
+    }
+    TXY e;
+    if (!ArcExit(a, c, r, e))
+        return reason::OutsideProfile;
+    if (e.X < Controls.LeftTerminationX - tol)
+        return reason::ExitsEarly;
+    if (e.X > Controls.RightTerminationX + tol)
+        return reason::ExitsLate;
+    if (const char* why = ArcDepth(c, r, a.X, e.X))
+        return why;
+
+    const double fa = std::atan2(a.Y - c.Y, a.X - c.X);
+    const double fe = std::atan2(e.Y - c.Y, e.X - c.X);
+    const double sweep = fe - fa;
+    if (!(sweep > 0))
+        return reason::NoArc;
+    int chords = ArcChordsDefault;
+    if (Controls.SegmentLength > 0)
+        chords =
+            static_cast<int>(std::min<double>(ArcChordsMax, std::ceil(r * sweep / Controls.SegmentLength)));
+    chords = std::clamp(chords, ArcChordsMin, ArcChordsMax);
+    std::vector<TXY>& pts = out.Points;
+    pts.resize(static_cast<std::size_t>(chords) + 1);
+    const double cs = std::cos(sweep / chords), sn = std::sin(sweep / chords);
+    double ux = std::cos(fa), uy = std::sin(fa);
+    pts[0] = a;
+    for (int k = 1; k < chords; ++k) {
+        const double vx = ux * cs - uy * sn;
+        uy = ux * sn + uy * cs;
+        ux = vx;
+        pts[static_cast<std::size_t>(k)] = {c.X + r * ux, c.Y + r * uy};
+    }
+    pts[static_cast<std::size_t>(chords)] = e;
+    out.Circular = true;
+    out.Circle = {c.X, c.Y, r};
+    return nullptr;
+}
+
+// ---- irregular surfaces -----------------------------------------------------------------------
+
+void TSurfaceGenerator::AppendSplit(std::vector<TXY>& pts, TXY to, double length, int reserve) const {
+    const TXY from = pts.back();
+    const double d = Distance(from, to);
+    int pieces = length > 0 ? static_cast<int>(std::ceil(d / length - 1e-9)) : 1;
+    pieces = std::min(pieces, MaxPoints - reserve - static_cast<int>(pts.size()));
+    pieces = std::max(pieces, 1);
+    for (int k = 1; k < pieces; ++k) {
+        const double t = static_cast<double>(k) / pieces;
+        pts.push_back({from.X + (to.X - from.X) * t, from.Y + (to.Y - from.Y) * t});
+    }
+    pts.push_back(to);
+}
+
+double TSurfaceGenerator::Reach(TXY p, TXY b) const {
+    // The direction to b, lowered to pass below every ground vertex before it: a surface that turns no
+    // further stays in the ground up to b and can still end there turning counterclockwise only.
+    double cap = Direction(p, b);
+    const std::vector<TXY>& g = Geometry.Ground();
+    for (auto it = std::upper_bound(g.begin(), g.end(), p.X, [](double v, const TXY&q) { return v < q.X; });
+         it != g.end() && it->X < b.X; ++it)
+        cap = std::min(cap, Direction(p, *it) - AngleEps);
+    return cap;
+}
+
+const char* TSurfaceGenerator::GenerateIrregular(TRandom& rng, double xA, TTrialSurface& out,
+                                                 std::vector<double>& params) const {
+    TXY a, b;
+    double lo, hi;
+    if (!DrawEnds(rng, xA, false, a, b, lo, hi))
+        return reason::NoArc;
+    hi = std::min(hi, Reach(a, b));
+    if (!(lo < hi))
+        return reason::NoArc;
+    const double first = rng.Uniform(lo, hi);
+    // How eagerly the surface turns towards its termination point: a low power turns early (shallow
+    // surfaces), a high one late (deep surfaces with a steep back).
+    const double power = rng.Uniform(0.5, 4.0);
+    const double len = Step;
+    const double tol = Geometry.Tolerance() * 10;
+
+    std::vector<TXY>& pts = out.Points;
+    pts.push_back(a);
+    TXY p = a;
+    double dir = first;
+    for (int seg = 0;; ++seg) {
+        const bool open = Geometry.DepthBelowGround(p, b) >= -tol; // straight on to b stays in the ground
+        if (open && (Distance(p, b) <= len * 1.0001 || seg >= IrregularSegmentsMax)) {
+            AppendSplit(pts, b, len, 0);
+            break;
+        }
+        if (seg >= IrregularSegmentsMax + 50)
+            return reason::ExitsLate;
+        // Turning never passes the reach towards the termination point, so the surface turns
+        // counterclockwise only and stays in the ground up to there.
+        const double towards = std::max(dir, Reach(p, b));
+        double next = seg == 0 ? first : dir + std::pow(rng.Uniform(), power) * (towards - dir);
+        TXY q = Ahead(p, next, len);
+        if (q.X >= b.X) {
+            if (open)
+                AppendSplit(pts, b, len, 0);
+            else
+                pts.push_back(q); // out of the ground beyond b: the exit decides below
+            break;
+        }
+        TXY piece[2] = {p, q};
+        const char* why = nullptr;
+        const double clearance = Geometry.Clearance(piece, 2, &why);
+        if (clearance < -tol) {
+            // Turn up just enough to pass the limit or the minimum elevation.
+            auto along = [&](double deg) {
+                const TXY s2[2] = {p, Ahead(p, deg, len)};
+                return Geometry.Clearance(s2, 2);
+            };
+            const char* blocked = nullptr;
+            piece[1] = Ahead(p, towards, len);
+            const double up = Geometry.Clearance(piece, 2, &blocked);
+            if (up < -tol)
+                return blocked;
+            next = LowestClear(next, towards, clearance, up, Geometry.Tolerance(), along);
+            if (seg == 0 && next >= hi)
+                return why;
+            q = Ahead(p, next, len);
+        }
+        pts.push_back(q);
+        p = q;
+        dir = next;
+    }
+    // It may come out of the ground before its termination point: it ends there.
+    TXY exit;
+    int segment = 0;
+    const double near = Geometry.Tolerance() * 1000;
+    if (Geometry.FirstExit(pts.data(), static_cast<int>(pts.size()), exit, segment)) {
+        if (segment == 0 && exit.X <= a.X + near)
+            return reason::NotIntoGround;
+        pts.resize(static_cast<std::size_t>(segment) + 1);
+        if (exit.X - pts.back().X <= near)
+            pts.pop_back();
+        if (pts.empty())
+            return reason::NotIntoGround;
+        pts.push_back(OnGround(exit.X));
+        if (exit.X < Controls.LeftTerminationX - near)
+            return reason::ExitsEarly;
+        if (exit.X > Controls.RightTerminationX + near)
+            return reason::ExitsLate;
+    } else if (std::abs(pts.back().Y - Geometry.GroundY(pts.back().X)) > near) {
+        return reason::ExitsLate;
+    }
+    if (pts.size() < 2)
+        return reason::NotIntoGround;
+    params.clear();
+    params.push_back(pts.front().X);
+    for (std::size_t k = 1; k + 1 < pts.size(); ++k) {
+        params.push_back(pts[k].X);
+        params.push_back(pts[k].Y);
+    }
+    params.push_back(pts.back().X);
+    return BuildIrregular(params, out);
+}
+
+const char* TSurfaceGenerator::BuildIrregular(const std::vector<double>& params, TTrialSurface& out) const {
+    const std::size_t n = params.size();
+    if (n < 2 || n % 2 != 0)
+        return reason::Range;
+    const double tol = Geometry.Tolerance() * 1000;
+    const double xA = params.front(), xE = params.back();
+    if (xA < Controls.LeftInitiationX - tol || xA > Controls.RightInitiationX + tol ||
+        xE < Controls.LeftTerminationX - tol || xE > Controls.RightTerminationX + tol)
+        return reason::Range;
+    std::vector<TXY>& pts = out.Points;
+    pts.clear();
+    pts.push_back(OnGround(xA));
+    for (std::size_t k = 1; k + 1 < n; k += 2)
+        pts.push_back({params[k], params[k + 1]});
+    pts.push_back(OnGround(xE));
+    const int m = static_cast<int>(pts.size());
+    for (int k = 1; k < m; ++k)
+        if (!(pts[k].X > pts[k - 1].X))
+            return reason::NotLeftToRight;
+    const double first = Direction(pts[0], pts[1]);
+    if (first < Controls.CwLimit - AngleEps || first > Controls.CcwLimit + AngleEps)
+        return reason::Direction;
+    for (int k = 1; k + 1 < m; ++k) {
+        const double ax = pts[k].X - pts[k - 1].X, ay = pts[k].Y - pts[k - 1].Y;
+        const double bx = pts[k + 1].X - pts[k].X, by = pts[k + 1].Y - pts[k].Y;
+        if (ax * by - ay * bx < -1e-12 * std::sqrt((ax * ax + ay * ay) * (bx * bx + by * by)))
+            return reason::NotConcave;
+    }
+    return Geometry.CheckPolyline(pts.data(), m);
+}
+
+// ---- block surfaces ---------------------------------------------------------------------------
+
+const char* TSurfaceGenerator::GenerateBlock(TRandom& rng, TTrialSurface& out,
+                                             std::vector<double>& params) const {
+    const std::size_t boxes = Controls.Boxes.size();
+    std::vector<TXY>& base = out.Points; // the base points first, the surface afterwards
+    for (const TSearchBox& box : Controls.Boxes) {
+        const double t = rng.Uniform();
+        const double v = rng.Uniform(-0.5, 0.5) * box.SideLength;
+        params.push_back(t);
+        params.push_back(v);
+        base.push_back(
+            {box.Left.X + t * (box.Right.X - box.Left.X), box.Left.Y + t * (box.Right.Y - box.Left.Y) + v});
+    }
+    for (std::size_t k = 0; k < boxes; ++k) {
+        if (k > 0 && !(base[k].X > base[k - 1].X))
+            return reason::BaseOrder;
+        if (!(base[k].Y < Geometry.GroundY(base[k].X) - Geometry.Tolerance() * 1000))
+            return reason::BaseAboveGround;
+    }
+    // Concave corners where the wedges meet the base.
+    double passiveLo = PassiveLo, activeLo = ActiveLo;
+    if (boxes >= 2) {
+        passiveLo = std::max(passiveLo, -Direction(base[0], base[1]) + AngleEps);
+        activeLo = std::max(activeLo, Direction(base[boxes - 2], base[boxes - 1]) + AngleEps);
+    }
+    if (!(passiveLo < PassiveHi) || !(activeLo < ActiveHi))
+        return reason::NoWedge;
+    params.push_back(rng.Uniform(passiveLo, PassiveHi));
+    params.push_back(rng.Uniform(activeLo, ActiveHi));
+    return BuildBlock(params, out);
+}
+
+const char* TSurfaceGenerator::BuildBlock(const std::vector<double>& params, TTrialSurface& out) const {
+    const std::size_t boxes = Controls.Boxes.size();
+    if (boxes == 0 || params.size() != 2 * boxes + 2)
+        return reason::Range;
+    const double tol = Geometry.Tolerance() * 1000;
+    TXY base[MaxBoxes];
+    if (boxes > MaxBoxes)
+        return reason::Range;
+    for (std::size_t k = 0; k < boxes; ++k) {
+        const TSearchBox& box = Controls.Boxes[k];
+        const double t = params[2 * k], v = params[2 * k + 1];
+        if (t < -1e-12 || t > 1 + 1e-12 || std::abs(v) > 0.5 * box.SideLength + tol)
+            return reason::Range;
+        base[k] = {box.Left.X + t * (box.Right.X - box.Left.X),
+                   box.Left.Y + t * (box.Right.Y - box.Left.Y) + v};
+        if (k > 0 && !(base[k].X > base[k - 1].X))
+            return reason::BaseOrder;
+        if (!(base[k].Y < Geometry.GroundY(base[k].X) - tol))
+            return reason::BaseAboveGround;
+    }
+    const double passive = params[2 * boxes], active = params[2 * boxes + 1];
+    if (passive < PassiveLo - AngleEps || passive > PassiveHi + AngleEps || active < ActiveLo - AngleEps ||
+        active > ActiveHi + AngleEps)
+        return reason::NoWedge;
+    if (boxes >= 2 && (-passive > Direction(base[0], base[1]) + AngleEps * 0.5 ||
+                       active < Direction(base[boxes - 2], base[boxes - 1]) - AngleEps * 0.5))
+        return reason::NotConcave;
+    TXY left, right;
+    if (!Geometry.RayToGround(base[0], -std::cos(Rad(passive)), std::sin(Rad(passive)), left) ||
+        !Geometry.RayToGround(base[boxes - 1], std::cos(Rad(active)), std::sin(Rad(active)), right))
+        return reason::OutsideProfile;
+    std::vector<TXY>& pts = out.Points;
+    pts.clear();
+    pts.push_back(left);
+    const int reserve = static_cast<int>(boxes) + 1;
+    for (std::size_t k = 0; k < boxes; ++k)
+        AppendSplit(pts, base[k], Controls.SegmentLength, reserve - static_cast<int>(k) - 1);
+    AppendSplit(pts, right, Controls.SegmentLength, 0);
+    return Geometry.CheckPolyline(pts.data(), static_cast<int>(pts.size()));
+}
+
+// ---- refinement bounds and edges --------------------------------------------------------------
+
+TSurfaceGenerator::TBounds TSurfaceGenerator::Bounds(const std::vector<double>& params) const {
+    TBounds b;
+    const double fine = Geometry.Extent() * 1e-4;
+    auto add = [&](double lo, double hi, double step, double minStep) {
+        b.Lo.push_back(lo);
+        b.Hi.push_back(hi);
+        b.Step.push_back(hi > lo ? step : 0.0);
+        b.MinStep.push_back(minStep);
+    };
+    const TSearchControls& c = Controls;
+    const double initiationStep = PointCount > 1
+                                      ? (c.RightInitiationX - c.LeftInitiationX) / (2.0 * (PointCount - 1))
+                                      : (c.RightInitiationX - c.LeftInitiationX) / 4;
+    const double terminationStep = (c.RightTerminationX - c.LeftTerminationX) / 8;
+    switch (c.Kind) {
+    case TSearchKind::Circular:
+        add(c.LeftInitiationX, c.RightInitiationX, initiationStep, fine);
+        add(c.CwLimit, c.CcwLimit, std::max(0.5, (c.CcwLimit - c.CwLimit) / 8), 0.002);
+        add(c.LeftTerminationX, c.RightTerminationX, terminationStep, fine);
+        break;
+    case TSearchKind::Irregular: {
+        const double inf = std::numeric_limits<double>::infinity();
+        add(c.LeftInitiationX, c.RightInitiationX, initiationStep, fine);
+        for (std::size_t k = 1; k + 1 < params.size(); ++k)
+            add(-inf, inf, Step / 2, Step * 1e-3);
+        add(c.LeftTerminationX, c.RightTerminationX, terminationStep, fine);
+        break;
+    }
+    case TSearchKind::Block:
+        for (const TSearchBox& box : c.Boxes) {
+            const double length = std::hypot(box.Right.X - box.Left.X, box.Right.Y - box.Left.Y);
+            add(0, length > 0 ? 1 : 0, 0.125, length > 0 ? fine / length : 1);
+            add(-0.5 * box.SideLength, 0.5 * box.SideLength, box.SideLength / 8, fine);
+        }
+        add(PassiveLo, PassiveHi, 4, 0.002);
+        add(ActiveLo, ActiveHi, 4, 0.002);
+        break;
+    }
+    return b;
+}
+
+std::vector<double> TSurfaceGenerator::Simplified(const std::vector<double>& params) const {
+    if (Controls.Kind != TSearchKind::Irregular || params.size() < 4)
+        return params;
+    std::vector<TXY> p;
+    p.push_back(OnGround(params.front()));
+    for (std::size_t k = 1; k + 1 < params.size(); k += 2)
+        p.push_back({params[k], params[k + 1]});
+    p.push_back(OnGround(params.back()));
+    auto turning = [&](std::size_t k) {
+        double t = Direction(p[k], p[k + 1]) - Direction(p[k - 1], p[k]);
+        return std::abs(t);
+    };
+    constexpr std::size_t MaxVertices = 12;
+    while (p.size() > 2) {
+        std::size_t least = 1;
+        for (std::size_t k = 2; k + 1 < p.size(); ++k)
+            if (turning(k) < turning(least))
+                least = k;
+        if (p.size() <= MaxVertices + 2 && turning(least) >= 0.5)
+            break;
+        p.erase(p.begin() + static_cast<std::ptrdiff_t>(least));
+    }
+    std::vector<double> out{params.front()};
+    for (std::size_t k = 1; k + 1 < p.size(); ++k) {
+        out.push_back(p[k].X);
+        out.push_back(p[k].Y);
+    }
+    out.push_back(params.back());
+    return out;
+}
+
+int TSurfaceGenerator::RefineBudget(int parameterCount) const {
+    if (Controls.Kind == TSearchKind::Circular)
+        return 300;
+    return std::clamp(40 * parameterCount, 400, 3000);
+}
+
+std::vector<TEdgeNote> TSurfaceGenerator::Edges(const std::vector<double>& params,
+                                                const TTrialSurface& surface) const {
+    std::vector<TEdgeNote> notes;
+    if (surface.Points.size() < 2)
+        return notes;
+    const TSearchControls& c = Controls;
+    const double tol = Geometry.Extent() * 1e-3;
+    const std::vector<TXY>& p = surface.Points;
+    auto at = [](double x, double y) { return " (x = " + NumberText(x) + ", y = " + NumberText(y) + ")"; };
+
+    if (c.Kind == TSearchKind::Block) {
+        for (std::size_t k = 0; k < c.Boxes.size() && 2 * k + 1 < params.size(); ++k) {
+            const TSearchBox& box = c.Boxes[k];
+            const double t = params[2 * k], v = params[2 * k + 1];
+            const bool hasLength = std::hypot(box.Right.X - box.Left.X, box.Right.Y - box.Left.Y) > tol;
+            const bool hasSides = box.SideLength > tol;
+            if ((hasLength && (t < 1e-3 || t > 1 - 1e-3)) ||
+                (hasSides && std::abs(v) > 0.5 * box.SideLength - tol)) {
+                const double x = box.Left.X + t * (box.Right.X - box.Left.X);
+                const double y = box.Left.Y + t * (box.Right.Y - box.Left.Y) + v;
+                notes.push_back({TEdge::BoxSide, static_cast<int>(k),
+                                 "The base of the critical block passes through the edge of box " +
+                                     std::to_string(k + 1) + at(x, y) +
+                                     ": a more critical block may lie beyond it; enlarge the box."});
+            }
+        }
+        return notes;
+    }
+
+    const TXY a = p.front(), e = p.back();
+    if (c.RightInitiationX - c.LeftInitiationX > tol) {
+        if (a.X <= c.LeftInitiationX + tol)
+            notes.push_back({TEdge::LeftInitiation, -1,
+                             "The critical surface begins at the left end of the initiation range" +
+                                 at(a.X, a.Y) +
+                                 ": a more critical surface may begin further left; widen the range."});
+        else if (a.X >= c.RightInitiationX - tol)
+            notes.push_back({TEdge::RightInitiation, -1,
+                             "The critical surface begins at the right end of the initiation range" +
+                                 at(a.X, a.Y) +
+                                 ": a more critical surface may begin further right; widen the range."});
+    }
+    if (c.RightTerminationX - c.LeftTerminationX > tol) {
+        if (e.X <= c.LeftTerminationX + tol)
+            notes.push_back({TEdge::LeftTermination, -1,
+                             "The critical surface ends at the left end of the termination range" +
+                                 at(e.X, e.Y) +
+                                 ": a shallower surface ending further left may be more critical; widen the "
+                                 "range."});
+        else if (e.X >= c.RightTerminationX - tol)
+            notes.push_back({TEdge::RightTermination, -1,
+                             "The critical surface ends at the right end of the termination range" +
+                                 at(e.X, e.Y) +
+                                 ": a deeper surface ending further right may be more critical; widen the "
+                                 "range."});
+    }
+    const double first =
+        c.Kind == TSearchKind::Circular && params.size() == 3 ? params[1] : Direction(p[0], p[1]);
+    if (first <= c.CwLimit + 0.01)
+        notes.push_back({TEdge::CwLimit, -1,
+                         "The critical surface starts at the clockwise limit (" + NumberText(c.CwLimit) +
+                             " degrees): a deeper surface may be more critical; lower the clockwise limit."});
+    else if (first >= c.CcwLimit - 0.01)
+        notes.push_back(
+            {TEdge::CcwLimit, -1,
+             "The critical surface starts at the counterclockwise limit (" + NumberText(c.CcwLimit) +
+                 " degrees): a shallower surface may be more critical; raise the counterclockwise "
+                 "limit."});
+
+    // The lowest clearance above the minimum elevation and the limit lines.
+    double lowest = p.front().Y;
+    for (const TXY& q : p)
+        lowest = std::min(lowest, q.Y);
+    const TXY centre{surface.Circle.X, surface.Circle.Y};
+    if (surface.Circular)
+        lowest = ArcY(centre, surface.Circle.R, std::clamp(centre.X, a.X, e.X));
+    if (Geometry.UsesMinimumElevation() && lowest <= Geometry.MinimumElevation() + tol)
+        notes.push_back({TEdge::MinimumElevation, -1,
+                         "The critical surface reaches down to the minimum elevation (y = " +
+                             NumberText(Geometry.MinimumElevation()) +
+                             "): it is as deep as the search allows."});
+    const int n = static_cast<int>(p.size());
+    for (const TSegment& l : Geometry.Limits()) {
+        const double lo = std::max(a.X, l.A.X), hi = std::min(e.X, l.B.X);
+        const double w = l.B.X - l.A.X;
+        if (lo > hi || !(w > 0))
+            continue;
+        const double slope = (l.B.Y - l.A.Y) / w;
+        auto limitY = [&](double x) { return l.A.Y + slope * (x - l.A.X); };
+        double clearance = std::numeric_limits<double>::infinity();
+        if (surface.Circular) {
+            const double x =
+                std::clamp(centre.X + surface.Circle.R * slope / std::sqrt(1 + slope * slope), lo, hi);
+            clearance = ArcY(centre, surface.Circle.R, x) - limitY(x);
+        } else {
+            for (int k = 0; k < n; ++k)
+                if (p[k].X >= lo && p[k].X <= hi)
+                    clearance = std::min(clearance, p[k].Y - limitY(p[k].X));
+        }
+        if (clearance <= tol) {
+            notes.push_back({TEdge::Limit, -1,
+                             "The critical surface runs along a limit line: it is as deep as "
+                             "the limits allow."});
+            break;
+        }
+    }
+    return notes;
+}
+
+} // namespace quolm::search

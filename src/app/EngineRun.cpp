@@ -1,0 +1,164 @@
+#include "app/EngineRun.h"
+#include "app/Main.h"
+#include "app/RunProgress.h"
+#include "model/LPData.h"
+#include "text/Errors.h"
+#include "widgets/MsgBox.h"
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <algorithm>
+
+#ifndef BREVANTO_VERSION
+#define BREVANTO_VERSION "2015.4.4"
+#endif
+
+const char* const MsgSaveFailed = "An error occured during saving";
+const char* const MsgReinitialize = "Attempt to reinitialize DLL";
+const char* const MsgInitFailed = "Attempt to initialize DLL failed";
+const char* const MsgInconsistent =
+    "Computations can not be performed. Executable files are not consistent.\r"
+    "You may need to reinstall the program.\r"
+    "If the problem remains, please contact Keldor's technical support and mention the program "
+    "version " BREVANTO_VERSION ".";
+const char* const MsgCompleted =
+    "Computations are completed. Please, check output file for results or error messages.";
+
+QString EngineLibraryPath(const QString& programFolder) {
+#if defined(Q_OS_WIN)
+    const QString name = QStringLiteral("QUOLM2015_DLL.dll");
+#elif defined(Q_OS_MACOS)
+    const QString name = QStringLiteral("libQUOLM2015_DLL.dylib");
+#else
+    const QString name = QStringLiteral("libQUOLM2015_DLL.so");
+#endif
+    return QDir(programFolder).filePath(name);
+}
+
+QString ChangeFileExt(const QString& path, const QString& extension) {
+    const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || dot < slash)
+        return path + extension;
+    return path.left(dot) + extension;
+}
+
+QString NamesFileText(const QString& inputFile) {
+    const QString input = QDir::toNativeSeparators(QFileInfo(inputFile).absoluteFilePath());
+    const QStringList lines = {
+        QStringLiteral(BREVANTO_VERSION),
+        QStringLiteral("Brevanto 2015"),
+        QStringLiteral("brevanto " BREVANTO_VERSION " on ") + QSysInfo::prettyProductName(),
+        QDateTime::currentDateTime().toString(Qt::ISODate),
+        input,
+        ChangeFileExt(input, QStringLiteral(".qvxo")),
+        ChangeFileExt(input, QStringLiteral(".qvxp")),
+        ChangeFileExt(input, QStringLiteral(".qvxr")),
+    };
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+void WriteNamesFile(const QString& folder, const QString& inputFile) {
+    QSaveFile file(QDir(folder).filePath(QString::fromLatin1(NamesFileName)));
+    const QByteArray bytes = NamesFileText(inputFile).toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw EInOutError(file.errorString().toStdString());
+}
+
+TCurrentDirectory::TCurrentDirectory(const QString& folder) : FPrevious(QDir::currentPath()) {
+    if (!QDir::setCurrent(folder))
+        throw EInOutError("Cannot change to the folder " + QDir::toNativeSeparators(folder).toStdString());
+}
+
+TCurrentDirectory::~TCurrentDirectory() {
+    QDir::setCurrent(FPrevious);
+}
+
+// ---------------------------------------------------------------- the run command of the main window
+
+void TMainForm::CompRunClick() {
+    Guarded([this] {
+        CommitActiveChild();
+        RunAnalysis();
+    });
+}
+
+void TMainForm::RunAnalysis() {
+    // While a run is in progress the engine library is loaded. A second run must neither rewrite the
+    // input file the engine is reading nor delete the files it is writing, so it stops before saving.
+    if (FEngine) {
+        MsgInformation(this, QString::fromLatin1(MsgReinitialize));
+        return;
+    }
+    RunAfterSave = true;
+    try {
+        SaveCommand();
+    } catch (const std::exception& e) {
+        // The engine would read an older file than the model on the screen: no run.
+        MsgInformation(this,
+                       QString::fromLatin1(MsgSaveFailed) + QLatin1Char('\r') + QString::fromUtf8(e.what()));
+        return;
+    }
+    if (!RunAfterSave || ProgramData->FileName == TProgramData::NewFileName)
+        return;
+    const QString input = QFileInfo(QString::fromStdString(ProgramData->FileName)).absoluteFilePath();
+
+    // The hand-off file goes into a folder of this run only (the program's folder may not be writable,
+    // and two running copies must not share it); the folder goes with everything in it at the end.
+    QTemporaryDir runFolder(QDir::tempPath() + QStringLiteral("/brevanto-run-XXXXXX"));
+    if (!runFolder.isValid())
+        throw EInOutError(runFolder.errorString().toStdString());
+    WriteNamesFile(runFolder.path(), input);
+
+    for (const char* extension : {".qvxp", ".qvxo", ".qvxr"})
+        QFile::remove(ChangeFileExt(input, QString::fromLatin1(extension)));
+    // The old plot file is gone; the name is set again only when the engine writes a new one.
+    ProgramData->PlotFileName.clear();
+
+    auto engine = std::make_unique<TDynamicLibrary>(EngineLibraryPath(FProgramFolder));
+    TEngineEntry entry = nullptr;
+    try {
+        engine->Load();
+        entry = reinterpret_cast<TEngineEntry>(engine->EntryPoint(EngineEntryName));
+    } catch (const EDLLError&) {
+        entry = nullptr;
+    }
+    if (!entry) {
+        const QString why =
+            engine->ErrorString().isEmpty() ? QString() : QLatin1Char('\r') + engine->ErrorString();
+        engine.reset();
+        MsgInformation(this, QString::fromLatin1(MsgInitFailed) + QLatin1Char('\r') +
+                                 QDir::toNativeSeparators(EngineLibraryPath(FProgramFolder)) + why);
+        return;
+    }
+
+    FEngine = std::move(engine);
+    // The worker has ended whenever RunEngineWithProgress returns, so the library can always go.
+    struct TUnload {
+        std::unique_ptr<TDynamicLibrary>& Engine;
+        ~TUnload() { Engine.reset(); }
+    } unload{FEngine};
+
+    std::int32_t result = 0;
+    {
+        TCurrentDirectory inRunFolder(runFolder.path());
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        result = RunEngineWithProgress(this, entry, EngineArgument);
+        QApplication::restoreOverrideCursor();
+    }
+    FEngine.reset();
+
+    if (result == EngineRefused) {
+        MsgInformation(this, QString::fromLatin1(MsgInconsistent));
+        return;
+    }
+    MsgInformation(this, QString::fromLatin1(MsgCompleted));
+    const QString plot = ChangeFileExt(input, QStringLiteral(".qvxp"));
+    if (QFileInfo(plot).isFile())
+        ProgramData->PlotFileName = plot.toStdString();
+}
