@@ -83,6 +83,10 @@ template <class Ratio> TMethodResult FixedPoint(Ratio ratio, double start, doubl
     TMethodResult r;
     const double floor = fmin > 0 ? fmin * (1 + 1e-9) + 1e-12 : 1e-6;
     double f = std::max(start, floor * 1.05);
+    // The iteration F <- num/den, sped up by secant steps on g(F) = num/den - F once two values are
+    // known; a secant step that leaves the admissible range falls back to the plain step.
+    double prevF = 0, prevG = 0;
+    bool havePrevious = false;
     for (int it = 1; it <= 100; ++it) {
         double num = 0, den = 0;
         if (!ratio(f, num, den) || !(den > 0) || !Finite(num))
@@ -96,7 +100,17 @@ template <class Ratio> TMethodResult FixedPoint(Ratio ratio, double start, doubl
             r.Converged = true;
             return r;
         }
-        f = next;
+        const double g = next - f;
+        double step = next;
+        if (havePrevious && g != prevG) {
+            const double secant = f - g * (f - prevF) / (g - prevG);
+            if (secant > floor && Finite(secant))
+                step = secant;
+        }
+        prevF = f;
+        prevG = g;
+        havePrevious = true;
+        f = step;
     }
     const auto g = [&ratio](double x, double& value) {
         double num = 0, den = 0;

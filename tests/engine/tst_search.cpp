@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <sstream>
 
 using namespace quolm::search;
@@ -369,6 +370,7 @@ class TestSearch : public QObject {
     void edgesLimitsAndMinimumElevation();
     void searchInputErrors();
     void plotOfASearchReadsBack();
+    void randomProblems();
 };
 
 void TestSearch::geometryChecks() {
@@ -1167,6 +1169,102 @@ void TestSearch::plotOfASearchReadsBack() {
             QCOMPARE(store->Critical.CentreX, a.Ten[0].Circle->X);
         }
     }
+}
+
+void TestSearch::randomProblems() {
+    // Problems of every kind drawn at random: the engine either reports errors or analyses, never
+    // writes a number that is not one, and its plot file always reads without a message.
+    std::mt19937 rng(1977);
+    const auto u = [&](double a, double b) { return std::uniform_real_distribution<double>(a, b)(rng); };
+    const auto n = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
+    int analysed = 0;
+    for (int round = 0; round < 120; ++round) {
+        TSlopeDescription d;
+        TSlopeSettings& s = d.Settings;
+        s.UnitSystem = n(1, 3);
+        const int ground = n(1, 5);
+        double x = 0, y = u(0, 20);
+        for (int i = 0; i < ground; ++i) {
+            const double nx = x + u(1, 40), ny = y + u(-5, 25);
+            d.Boundaries.push_back({x, y, nx, ny, n(1, 3)});
+            x = nx;
+            y = ny;
+        }
+        s.SurfaceBoundaryCount = ground;
+        for (int i = n(0, 2); i > 0; --i) {
+            const double yy = u(-20, -1);
+            d.Boundaries.push_back({0, yy, x, yy + u(-1, 1), n(1, 3)});
+        }
+        for (int i = 0; i < 3; ++i) {
+            TSlopeSoil so = enginetest::Soil(u(10, 20), u(15, 22), n(0, 3) ? u(0, 30) : 0,
+                                             n(0, 3) ? u(0, 40) : 0, n(0, 1));
+            so.PorePressureCoefficient = n(0, 4) ? 0 : u(0, 0.5);
+            if (n(0, 5) == 0)
+                so.Anisotropy = {
+                    {-20, u(0, 10), u(0, 30)}, {30, u(0, 10), u(0, 30)}, {90, u(0, 10), u(0, 30)}};
+            d.Soils.push_back(so);
+        }
+        s.HasWater = 1;
+        s.WaterUnitWeight = 9.81L;
+        TSlopeWaterSurface w;
+        for (double wx = -5; w.Points.size() < 4; wx += u(1, 40))
+            w.Points.push_back({wx, u(-10, 30)});
+        d.WaterSurfaces = {w};
+        if (n(0, 2) == 0) {
+            s.HasSurcharge = 1;
+            const double a = u(0, x);
+            d.Loads = {{a, a + u(0, 20), u(-10, 100), u(-60, 60)}};
+        }
+        if (n(0, 2) == 0) {
+            s.HasEarthquake = 1;
+            s.HorizontalCoefficient = u(-0.3, 0.3);
+            s.VerticalCoefficient = u(-0.2, 0.2);
+            s.CavitationPressure = u(0, 20);
+        }
+        if (n(0, 3) == 0) {
+            s.HasReinforcement = 1;
+            const double yy = u(-5, 20);
+            d.Reinforcement = {
+                {{{u(0, x / 2), yy, u(0, 50), u(0, 1)}, {u(x / 2, x), yy, u(0, 50), u(0, 1)}}, true}};
+        }
+        s.SearchKind = n(1, 6);
+        if (s.SearchKind == 1) {
+            std::vector<TSlopePoint> p;
+            for (double sx = u(-5, x / 3); p.size() < 5; sx += u(0.5, 30))
+                p.push_back({sx, u(-20, 40)});
+            enginetest::SetSurface(d, p, n(0, 1));
+        } else {
+            s.InitiationPoints = n(1, 4);
+            s.SurfacesPerPoint = n(1, 20);
+            s.LeftInitiationX = u(0, x / 3);
+            s.RightInitiationX = s.LeftInitiationX + u(0, x / 3);
+            s.LeftTerminationX = u(x / 2, x);
+            s.RightTerminationX = s.LeftTerminationX + u(0, x - static_cast<double>(s.LeftTerminationX));
+            s.SegmentLength = u(0.5, 5);
+            s.CwLimit = u(-80, -10);
+            s.CcwLimit = u(-10, 30);
+            s.InterSliceAngle = u(-20, 30);
+            const double bx = u(x / 5, x / 2);
+            d.Boxes = {{bx, u(-10, 10), bx + u(0, 10), u(-10, 10), u(0, 6)},
+                       {bx + 12, u(-10, 10), bx + 12 + u(0, 10), u(-10, 10), u(0, 6)}};
+        }
+        const quolm::TAnalysis a = Analyze(d, 2);
+        const std::string json = quolm::ResultsJson(a), plot = quolm::PlotText(a);
+        QVERIFY(json.find("nan") == std::string::npos && json.find("inf") == std::string::npos);
+        QVERIFY(plot.find("nan") == std::string::npos && plot.find("inf") == std::string::npos);
+        QVERIFY(QJsonDocument::fromJson(QByteArray::fromStdString(json)).isObject());
+        QCOMPARE(a.HasErrors(), !a.Critical.has_value());
+        if (a.HasErrors())
+            continue;
+        ++analysed;
+        std::vector<std::string> messages;
+        TBoundaryLines boundary;
+        auto store = std::make_unique<TPlotStore>();
+        ReadPlotText(plot.data(), plot.size(), boundary, *store,
+                     [&messages](TMessageKind, const std::string& m) { messages.push_back(m); });
+        QCOMPARE(messages, std::vector<std::string>());
+    }
+    QVERIFY(analysed > 30);
 }
 
 QTEST_GUILESS_MAIN(TestSearch)
