@@ -104,21 +104,21 @@ QPushButton* TDataForm::NewButton(const QString& caption, const char* name) {
     return button;
 }
 
-TDataEdit* TDataForm::NewBox(const TBoxSpec& spec) {
+TDataEdit* TDataForm::NewBox(const TBoxSetup& setup) {
     auto* box = new TDataEdit(this);
-    box->setObjectName(QLatin1String(spec.Name));
+    box->setObjectName(QLatin1String(setup.Name));
     // Room for a long number; the boxes of a window line up.
     box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("-0000000000.00")));
-    QLabel* label = NewLabel({}, ("lbl" + std::string(spec.Name)).c_str());
+    QLabel* label = NewLabel({}, ("lbl" + std::string(setup.Name)).c_str());
     box->BeginLoading();
-    box->SetMinVal(spec.Min);
-    box->SetMaxVal(spec.Max);
-    box->SetIntegerOnly(spec.Integer);
-    box->SetCaption(spec.Caption);
-    box->SetUnitsString(spec.Units);
+    box->SetMinVal(setup.Min);
+    box->SetMaxVal(setup.Max);
+    box->SetIntegerOnly(setup.Integer);
+    box->SetCaption(setup.Caption);
+    box->SetUnitsString(setup.Units);
     box->SetEditLabel(label);
     box->EndLoading();
-    if (spec.FollowsUnitSystem)
+    if (setup.FollowsUnitSystem)
         FSystemBoxes.push_back(box);
     MarksModified(box);
     return box;

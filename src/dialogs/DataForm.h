@@ -28,7 +28,7 @@ class QMdiSubWindow;
 class QPushButton;
 
 // A numeric box of a data window with its caption label.
-struct TBoxSpec {
+struct TBoxSetup {
     const char* Name; // the box's object name ("deIP"); its label is named "lbl" + Name
     QString Caption;  // the quantity's name; the label adds the unit
     QString Units;    // unit string ("L2", "F/L2^3", "deg."), empty for none
@@ -74,7 +74,7 @@ class TDataForm : public QWidget {
     void SetFirstControl(QWidget* control) { FFirstControl = control; }
     // A new numeric box and its label (children of this window, not yet placed in a layout), all
     // boxes of one width. Every edit of its text marks the model modified.
-    TDataEdit* NewBox(const TBoxSpec& spec);
+    TDataEdit* NewBox(const TBoxSetup& setup);
     // A label and a push button of this window, named. A button is never the default button: Enter
     // belongs to the entry boxes.
     QLabel* NewLabel(const QString& text, const char* name);
