@@ -338,6 +338,25 @@ TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMo
         }
     return r;
 }
+
+// Bishop's and Janbu's simplified methods solve alike: the base normals for a trial F (interslice
+// shear left out), a ratio of resisting to driving sums over them, iterated to its fixed point.
+template <class Sums> TMethodResult SolveSimplified(TWorkspace& ws, double start, Sums sums) {
+    std::vector<TSliceTerms>& terms = ws.Terms;
+    ws.N.resize(terms.size());
+    const auto ratio = [&](double f, double& num, double& den) {
+        if (!NormalsWithoutShear(terms, ws.N, f))
+            return false;
+        sums(terms, ws.N, num, den);
+        return true;
+    };
+    TMethodResult r = FixedPoint(ratio, start, SmallestF(terms));
+    if (r.Converged) {
+        NormalsWithoutShear(terms, ws.N, r.F);
+        CheckAdmissibility(terms, ws.N, r.F, r, true);
+    }
+    return r;
+}
 } // namespace
 
 double PrepareTerms(const std::vector<TSlice>& slices, TPoint centre, TWorkspace& ws) {
@@ -387,48 +406,30 @@ TMethodResult SolveOrdinary(double externalMoment, TWorkspace& ws) {
 }
 
 TMethodResult SolveBishop(double externalMoment, TWorkspace& ws, double start) {
-    std::vector<TSliceTerms>& terms = ws.Terms;
-    ws.N.resize(terms.size());
-    const auto ratio = [&](double f, double& num, double& den) {
-        if (!NormalsWithoutShear(terms, ws.N, f))
-            return false;
-        num = 0;
-        den = -externalMoment;
-        for (std::size_t i = 0; i < terms.size(); ++i) {
-            const TSliceTerms& t = terms[i];
-            num += (t.Cl + (ws.N[i] - t.Ul) * t.Tan) * t.MS;
-            den -= ws.N[i] * t.MN;
-        }
-        return true;
-    };
-    TMethodResult r = FixedPoint(ratio, start, SmallestF(terms));
-    if (r.Converged) {
-        NormalsWithoutShear(terms, ws.N, r.F);
-        CheckAdmissibility(terms, ws.N, r.F, r, true);
-    }
-    return r;
+    return SolveSimplified(ws, start,
+                           [externalMoment](const std::vector<TSliceTerms>& terms,
+                                            const std::vector<double>& n, double& num, double& den) {
+                               num = 0;
+                               den = -externalMoment;
+                               for (std::size_t i = 0; i < terms.size(); ++i) {
+                                   const TSliceTerms& t = terms[i];
+                                   num += (t.Cl + (n[i] - t.Ul) * t.Tan) * t.MS;
+                                   den -= n[i] * t.MN;
+                               }
+                           });
 }
 
 TMethodResult SolveJanbu(TWorkspace& ws, double start) {
-    std::vector<TSliceTerms>& terms = ws.Terms;
-    ws.N.resize(terms.size());
-    const auto ratio = [&](double f, double& num, double& den) {
-        if (!NormalsWithoutShear(terms, ws.N, f))
-            return false;
-        num = den = 0;
-        for (std::size_t i = 0; i < terms.size(); ++i) {
-            const TSliceTerms& t = terms[i];
-            num += (t.Cl + (ws.N[i] - t.Ul) * t.Tan) * t.Cos;
-            den += ws.N[i] * t.Sin - t.Qx;
-        }
-        return true;
-    };
-    TMethodResult r = FixedPoint(ratio, start, SmallestF(terms));
-    if (r.Converged) {
-        NormalsWithoutShear(terms, ws.N, r.F);
-        CheckAdmissibility(terms, ws.N, r.F, r, true);
-    }
-    return r;
+    return SolveSimplified(
+        ws, start,
+        [](const std::vector<TSliceTerms>& terms, const std::vector<double>& n, double& num, double& den) {
+            num = den = 0;
+            for (std::size_t i = 0; i < terms.size(); ++i) {
+                const TSliceTerms& t = terms[i];
+                num += (t.Cl + (n[i] - t.Ul) * t.Tan) * t.Cos;
+                den += n[i] * t.Sin - t.Qx;
+            }
+        });
 }
 
 double JanbuCorrection(const std::vector<TSlice>& slices, const std::vector<TPoint>& surface) {
