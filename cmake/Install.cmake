@@ -3,10 +3,7 @@
 # the program finds them relative to its own location; <bindir> holds relative links to the two
 # programs, so an installation works from any prefix. Shared data goes to <datadir>/brevanto, the
 # desktop integration to the freedesktop places.
-include(GNUInstallDirs)
-
-set(BREVANTO_INSTALL_PRIVATEDIR "${CMAKE_INSTALL_LIBDIR}/brevanto")
-set(BREVANTO_INSTALL_DATADIR "${CMAKE_INSTALL_DATADIR}/brevanto")
+# (BREVANTO_INSTALL_PRIVATEDIR and BREVANTO_INSTALL_DATADIR are set in the top-level CMakeLists.txt.)
 # The software-centre metadata needs addresses for its homepage and screenshots: the configured homepage
 # (BREVANTO_HOMEPAGE_URL, which Help > Check for Updates opens too), else the maker's planned address.
 set(BREVANTO_HOMEPAGE "${BREVANTO_HOMEPAGE_URL}")

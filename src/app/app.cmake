@@ -28,9 +28,7 @@ if(EXISTS "${PROJECT_SOURCE_DIR}/CHANGELOG.md")
   list(APPEND brevanto_doc_sources "${PROJECT_SOURCE_DIR}/CHANGELOG.md")
 endif()
 file(GLOB brevanto_doc_pictures CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/docs/screenshots/*.png")
-# Files copied beside the program in the build tree (the error-message notes come with the engine;
-# cmake/Install.cmake installs them).
-file(GLOB brevanto_side_files CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/resources/error-message.txt")
+# (The error-message notes come beside the program with the engine's build.)
 
 set(brevanto_program_dir "${CMAKE_CURRENT_BINARY_DIR}")
 set(brevanto_doc_outputs "${brevanto_program_dir}/contents.html")
@@ -38,40 +36,27 @@ foreach(md ${brevanto_doc_sources})
   get_filename_component(stem "${md}" NAME_WE)
   list(APPEND brevanto_doc_outputs "${brevanto_program_dir}/${stem}.html")
 endforeach()
-# Files copied as they are into `subdir` of the program's folder: their outputs into `out_var`, the copy
-# command into brevanto_copy_commands.
-set(brevanto_copy_commands "")
-function(brevanto_copy_beside out_var subdir)
-  set(outputs "")
-  foreach(f ${ARGN})
-    get_filename_component(name "${f}" NAME)
-    list(APPEND outputs "${brevanto_program_dir}${subdir}/${name}")
-  endforeach()
-  set(${out_var} "${outputs}" PARENT_SCOPE)
-  if(ARGN)
-    set(brevanto_copy_commands ${brevanto_copy_commands}
-        COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ARGN} "${brevanto_program_dir}${subdir}" PARENT_SCOPE)
-  endif()
-endfunction()
-brevanto_copy_beside(brevanto_picture_outputs "/screenshots" ${brevanto_doc_pictures})
-brevanto_copy_beside(brevanto_side_outputs "" ${brevanto_side_files})
+# The manuals' pictures are copied as they are into screenshots/ beside the pages.
+set(brevanto_picture_outputs "")
+foreach(f ${brevanto_doc_pictures})
+  get_filename_component(name "${f}" NAME)
+  list(APPEND brevanto_picture_outputs "${brevanto_program_dir}/screenshots/${name}")
+endforeach()
 
 add_custom_command(
-  OUTPUT ${brevanto_doc_outputs} ${brevanto_picture_outputs} ${brevanto_side_outputs}
+  OUTPUT ${brevanto_doc_outputs} ${brevanto_picture_outputs}
   COMMAND ${CMAKE_COMMAND} -E make_directory "${brevanto_program_dir}/screenshots"
   # The converter is a Qt program; at build time it runs offscreen and, in sanitizer builds, without
   # leak detection (Qt's font caches live until the process ends).
   COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
           $<TARGET_FILE:brevanto_mddoc> "${brevanto_program_dir}" ${brevanto_doc_sources}
-  ${brevanto_copy_commands}
-  DEPENDS brevanto_mddoc ${brevanto_doc_sources} ${brevanto_doc_pictures} ${brevanto_side_files}
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${brevanto_doc_pictures} "${brevanto_program_dir}/screenshots"
+  DEPENDS brevanto_mddoc ${brevanto_doc_sources} ${brevanto_doc_pictures}
   COMMENT "Help files beside the program"
   VERBATIM)
-add_custom_target(brevanto_docs ALL
-                  DEPENDS ${brevanto_doc_outputs} ${brevanto_picture_outputs} ${brevanto_side_outputs})
+add_custom_target(brevanto_docs ALL DEPENDS ${brevanto_doc_outputs} ${brevanto_picture_outputs})
 
-# Installed into the program's private folder (cmake/Install.cmake), where Help finds them.
-include(GNUInstallDirs)
-install(FILES ${brevanto_doc_outputs} DESTINATION "${CMAKE_INSTALL_LIBDIR}/brevanto" COMPONENT brevanto)
-install(FILES ${brevanto_picture_outputs} DESTINATION "${CMAKE_INSTALL_LIBDIR}/brevanto/screenshots"
+# Installed into the program's private folder, where Help finds them.
+install(FILES ${brevanto_doc_outputs} DESTINATION "${BREVANTO_INSTALL_PRIVATEDIR}" COMPONENT brevanto)
+install(FILES ${brevanto_picture_outputs} DESTINATION "${BREVANTO_INSTALL_PRIVATEDIR}/screenshots"
         COMPONENT brevanto)
