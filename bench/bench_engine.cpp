@@ -3,7 +3,7 @@
 // Bishop within 10 us (100 000 surfaces per second on one core), Spencer and Morgenstern-Price
 // within five times that, with no allocation per surface once the workspace has grown.
 #include "engine/Analysis.h"
-#include "engine/Evaluate.h"
+#include "engine/SurfaceEvaluator.h"
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 #include "engine/Analysis.h"
-#include "engine/Evaluate.h"
+#include "engine/SurfaceEvaluator.h"
 #include "engine/Search.h"
 #include <cmath>
 

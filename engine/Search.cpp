@@ -1,5 +1,5 @@
 #include "engine/Search.h"
-#include "engine/Evaluate.h"
+#include "engine/SurfaceEvaluator.h"
 #include "engine/search/SearchRunner.h"
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "engine/Evaluate.h"
+#include "engine/SurfaceEvaluator.h"
 #include <algorithm>
 
 namespace quolm {

@@ -3,7 +3,7 @@
 // messages, and the files it writes (read back by the program's own plot reader).
 #include "EngineTestSupport.h"
 #include "engine/Engine.h"
-#include "engine/Evaluate.h"
+#include "engine/SurfaceEvaluator.h"
 #include "engine/Verify.h"
 #include "graphics/PltData.h"
 #include "model/LPData.h"
