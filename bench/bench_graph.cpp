@@ -2,9 +2,9 @@
 // back buffer, a repaint that only blits it, and one step of a pan or zoom drag.
 // Goals: a full redraw of the largest plot (3999 trial surfaces of 200 points) within 50 ms; a drag
 // step within 16 ms (60 frames per second) for ordinary plots (a few dozen to a few hundred surfaces).
+#include "graphics/PlotFile.h"
+#include "graphics/PlotRenderer.h"
 #include "graphics/PlotView.h"
-#include "graphics/PltData.h"
-#include "graphics/PltDraw.h"
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>

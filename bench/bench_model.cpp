@@ -1,5 +1,5 @@
 // Loading and saving a large slope model: every table filled far beyond what a typical problem uses.
-#include "model/LPData.h"
+#include "model/SlopeModel.h"
 #include "model/TableAccess.h"
 #include "text/Messages.h"
 #include <QTemporaryDir>

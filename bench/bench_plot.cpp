@@ -1,7 +1,7 @@
 // Reading and drawing the largest plot file the engine writes: 3999 trial surfaces of 200 points.
 // Goals: reading within 3 times `wc -w` on the same file, a full repaint under 50 ms.
-#include "graphics/PltData.h"
-#include "graphics/PltDraw.h"
+#include "graphics/PlotFile.h"
+#include "graphics/PlotRenderer.h"
 #include "text/Messages.h"
 #include <QGuiApplication>
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "engine/Analysis.h"
-#include "engine/SurfaceEvaluator.h"
 #include "engine/Search.h"
+#include "engine/SurfaceEvaluator.h"
 #include <cmath>
 
 namespace quolm {

@@ -2,7 +2,7 @@
 // loads and is saved loads again and saves to the same bytes. A saved file that stops loading would
 // lose the user's data.
 #include "FuzzSupport.h"
-#include "model/LPData.h"
+#include "model/SlopeModel.h"
 #include "tables/TableSet.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,8 +1,8 @@
 // The plot-file reader on any text, followed by fitting and drawing the result into a small image with
 // every display option, as the graph window would.
 #include "FuzzSupport.h"
-#include "graphics/PltData.h"
-#include "graphics/PltDraw.h"
+#include "graphics/PlotFile.h"
+#include "graphics/PlotRenderer.h"
 #include <QImage>
 #include <QPainter>
 

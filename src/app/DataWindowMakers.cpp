@@ -1,6 +1,6 @@
 #include "app/DataWindowMakers.h"
 
-#include "app/Main.h"
+#include "app/MainWindow.h"
 #include "dialogs/DlgBlock.h"
 #include "dialogs/DlgEarthquake.h"
 #include "dialogs/DlgOptional.h"

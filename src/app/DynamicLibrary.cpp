@@ -1,4 +1,4 @@
-#include "app/dynlib.h"
+#include "app/DynamicLibrary.h"
 #include <QFileInfo>
 
 void TDynamicLibrary::SetPath(const QString& path) {

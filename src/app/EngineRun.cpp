@@ -1,7 +1,7 @@
 #include "app/EngineRun.h"
-#include "app/Main.h"
+#include "app/MainWindow.h"
 #include "app/RunProgress.h"
-#include "model/LPData.h"
+#include "model/SlopeModel.h"
 #include "text/Errors.h"
 #include "widgets/MsgBox.h"
 #include <QApplication>

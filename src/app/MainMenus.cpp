@@ -2,9 +2,9 @@
 // the Data, Options, Window and Help menus.
 #include "app/About.h"
 #include "app/EngineRun.h"
-#include "app/Main.h"
+#include "app/MainWindow.h"
 #include "app/TextFiles.h"
-#include "model/LPData.h"
+#include "model/SlopeModel.h"
 #include "tables/TableSet.h"
 #include "widgets/MsgBox.h"
 

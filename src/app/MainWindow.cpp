@@ -1,11 +1,11 @@
-#include "app/Main.h"
+#include "app/MainWindow.h"
 #include "app/DataWindowMakers.h"
 #include "app/EngineRun.h"
 #include "app/TextFiles.h"
 #include "dialogs/DataForm.h"
-#include "graphics/trialprog.h"
-#include "model/LPData.h"
+#include "model/SlopeModel.h"
 #include "tables/TableSet.h"
+#include "widgets/GraphWindow.h"
 #include "widgets/MsgBox.h"
 
 #include <QAction>

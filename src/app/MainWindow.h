@@ -2,12 +2,12 @@
 // TMainForm: the program's frame. A multiple-document window whose menus reach every command; it
 // owns the one table set of the model and is the model's host (the modified mark, the child windows),
 // keeps the settings (text editor, recent files), runs the analysis engine and opens text files and
-// help. The model itself is the global ProgramData (model/LPData.h).
+// help. The model itself is the global ProgramData (model/SlopeModel.h).
 #include "app/AppSettings.h"
+#include "app/DynamicLibrary.h"
 #include "app/FileDialogs.h"
-#include "app/dynlib.h"
 #include "model/ModelHost.h"
-#include "widgets/TableFormController.h"
+#include "widgets/TableEditor.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,12 +1,12 @@
 # brevanto_app: the main window, the engine run, text files and help. The program `brevanto` (a thin
 # main, declared in src/CMakeLists.txt) and the tests in tests/app link it.
 target_sources(brevanto_app PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/Main.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainMenus.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DataWindowMakers.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AppSettings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileDialogs.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/dynlib.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DynamicLibrary.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EngineRun.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RunProgress.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextFiles.cpp

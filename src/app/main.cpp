@@ -1,5 +1,5 @@
 // brevanto: the desktop program. Everything lives in the app library, which the tests link too.
-#include "app/Main.h"
+#include "app/MainWindow.h"
 #include <QApplication>
 
 int main(int argc, char** argv) {

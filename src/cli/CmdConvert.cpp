@@ -1,6 +1,6 @@
 // convert and units: load an input file, optionally switch its unit system, save it elsewhere.
 #include "cli/Commands.h"
-#include "model/LPData.h"
+#include "model/SlopeModel.h"
 #include "text/Errors.h"
 #include "text/Messages.h"
 #include <iostream>

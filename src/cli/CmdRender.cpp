@@ -2,8 +2,8 @@
 // Draws a plot file as the graph window would: PNG or SVG fitted to the size, or a one-page landscape
 // PDF laid out as the printout.
 #include "cli/CmdRender.h"
-#include "graphics/PltData.h"
-#include "graphics/PltDraw.h"
+#include "graphics/PlotFile.h"
+#include "graphics/PlotRenderer.h"
 #include <QGuiApplication>
 #include <QString>
 #include <charconv>

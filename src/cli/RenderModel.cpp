@@ -1,6 +1,6 @@
 #include "cli/RenderModel.h"
 #include "cli/Commands.h"
-#include "model/LPData.h"
+#include "model/SlopeModel.h"
 #include "model/TableAccess.h"
 #include "tables/TableChart.h"
 

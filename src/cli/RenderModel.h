@@ -1,6 +1,6 @@
 #pragma once
 // What `brevanto-cli render` needs from an input file: the boundary table and the search.
-#include "graphics/PltData.h"
+#include "graphics/PlotFile.h"
 #include <string>
 
 struct TRenderModel {

@@ -18,7 +18,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "model/LPData.h"
+#include "model/SlopeModel.h"
 #include "widgets/DataEdit.h"
 
 class QLabel;

@@ -1,7 +1,7 @@
 #pragma once
 // Saving a picture of the plot to a file: the graph window's "Export..." and `brevanto-cli render`
 // write through the same function, so a file looks the same whichever wrote it.
-#include "graphics/PltDraw.h"
+#include "graphics/PlotRenderer.h"
 #include <QSize>
 #include <QString>
 #include <optional>

@@ -1,5 +1,5 @@
-#include "graphics/PltData.h"
-#include "model/LPData.h"
+#include "graphics/PlotFile.h"
+#include "model/SlopeModel.h"
 #include "model/TableAccess.h"
 #include "tables/ColumnTypes.h"
 #include "tables/TableChart.h"

@@ -1,4 +1,4 @@
-#include "graphics/PltDraw.h"
+#include "graphics/PlotRenderer.h"
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>

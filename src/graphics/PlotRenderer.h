@@ -2,7 +2,7 @@
 // Drawing of the plot store onto a QPainter: the world-to-pixel mapping, fitting, the fixed drawing
 // order, the axes and the printed page. The graph window, the printer and brevanto-cli all draw
 // through these functions.
-#include "graphics/PltData.h"
+#include "graphics/PlotFile.h"
 #include <QColor>
 #include <QRect>
 #include <string>

@@ -2,7 +2,7 @@
 // The graph window's picture without its widgets: the paint box's size, the display options, zoom,
 // pan and mouse dragging on the view transform, and a back buffer that is redrawn only when one of
 // them changed, so an expose or a moved window costs a blit.
-#include "graphics/PltDraw.h"
+#include "graphics/PlotRenderer.h"
 #include <QImage>
 #include <QPoint>
 #include <QSize>

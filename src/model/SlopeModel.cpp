@@ -1,4 +1,4 @@
-#include "model/LPData.h"
+#include "model/SlopeModel.h"
 #include "model/TableAccess.h"
 #include "text/Errors.h"
 #include <QFile>

@@ -1,7 +1,7 @@
 // Reading an input file, current layout or 2.0 layout, into the model and the host's tables. The
 // sections are read by the input-file reader of the text library; this maps what it read onto the
 // tables, also when reading stopped early, so the model keeps everything read before the error.
-#include "model/LPData.h"
+#include "model/SlopeModel.h"
 #include "model/TableAccess.h"
 #include "text/Errors.h"
 #include "text/WordRead.h"

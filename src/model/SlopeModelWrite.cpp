@@ -1,6 +1,6 @@
 // Writing the model in the current input-file layout: the tables and settings become the plain
 // description of the problem, which the text library's writer turns into the file.
-#include "model/LPData.h"
+#include "model/SlopeModel.h"
 #include "model/TableAccess.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "widgets/TableFormControllerChart.h"
+#include "widgets/ChartTableEditor.h"
 
 #include <QCategoryAxis>
 #include <QChart>

@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "tables/TableChart.h"
-#include "widgets/TableFormController.h"
+#include "widgets/TableEditor.h"
 
 class QCategoryAxis;
 class QChartView;

@@ -1,4 +1,4 @@
-#include "widgets/DataCmb.h"
+#include "widgets/DataCombo.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>

@@ -5,7 +5,7 @@
 
 #include "text/Evaluate.h"
 #include "text/Units.h"
-#include "widgets/DataCmb.h"
+#include "widgets/DataCombo.h"
 
 TDataEdit::TDataEdit(QWidget* parent)
     : QLineEdit(parent), TEntryCore(this, {DefaultMin, DefaultMax, UnitLabelEntry, false, true}) {

@@ -1,6 +1,6 @@
-#include "graphics/trialprog.h"
+#include "widgets/GraphWindow.h"
 #include "graphics/PlotExport.h"
-#include "model/LPData.h"
+#include "model/SlopeModel.h"
 #include "widgets/MsgBox.h"
 #include <QCheckBox>
 #include <QCloseEvent>

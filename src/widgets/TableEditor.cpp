@@ -1,4 +1,4 @@
-#include "widgets/TableFormController.h"
+#include "widgets/TableEditor.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -19,8 +19,8 @@
 
 #include "tables/TableChart.h"
 #include "text/Errors.h"
+#include "widgets/ChartTableEditor.h"
 #include "widgets/MsgBox.h"
-#include "widgets/TableFormControllerChart.h"
 
 namespace {
 const char* const RowProperty = "brevantoRow";

@@ -3,10 +3,10 @@
 // menus, the analysis run with a test engine library, the text editor and help.
 #include "app/About.h"
 #include "app/EngineRun.h"
-#include "app/Main.h"
+#include "app/MainWindow.h"
 #include "app/RunProgress.h"
 #include "app/TextFiles.h"
-#include "model/LPData.h"
+#include "model/SlopeModel.h"
 #include "support/MessageRecorder.h"
 #include "tables/TableSet.h"
 

@@ -19,7 +19,7 @@
 #include <optional>
 
 #include "app/FileDialogs.h"
-#include "app/Main.h"
+#include "app/MainWindow.h"
 #include "dialogs/DlgBlock.h"
 #include "dialogs/DlgEarthquake.h"
 #include "dialogs/DlgOptional.h"
@@ -31,7 +31,7 @@
 #include "support/MessageRecorder.h"
 #include "support/ModelTestSupport.h"
 #include "text/Evaluate.h"
-#include "widgets/TableFormController.h"
+#include "widgets/TableEditor.h"
 
 namespace {
 // File dialogs that answer from queues.

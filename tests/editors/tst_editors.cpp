@@ -24,9 +24,9 @@
 #include "tables/TableSet.h"
 #include "text/Errors.h"
 #include "text/Evaluate.h"
+#include "widgets/ChartTableEditor.h"
 #include "widgets/MsgBox.h"
-#include "widgets/TableFormController.h"
-#include "widgets/TableFormControllerChart.h"
+#include "widgets/TableEditor.h"
 
 namespace {
 TTableForm* EditorOf(TGridTable& table) {

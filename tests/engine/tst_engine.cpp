@@ -5,8 +5,8 @@
 #include "engine/Engine.h"
 #include "engine/SurfaceEvaluator.h"
 #include "engine/Verify.h"
-#include "graphics/PltData.h"
-#include "model/LPData.h"
+#include "graphics/PlotFile.h"
+#include "model/SlopeModel.h"
 #include "text/WordRead.h"
 #include <QJsonArray>
 #include <QJsonDocument>

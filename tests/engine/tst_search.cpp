@@ -8,7 +8,7 @@
 #include "engine/search/Refine.h"
 #include "engine/search/SearchRunner.h"
 #include "engine/search/SurfaceGenerators.h"
-#include "graphics/PltData.h"
+#include "graphics/PlotFile.h"
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QtTest>

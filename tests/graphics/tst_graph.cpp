@@ -2,9 +2,9 @@
 // a stand-in main window, its option boxes, zoom and pan buttons, mouse drags and wheel, the caption
 // read-out, activation, resizing, printing to a PDF file through the print dialog, and export.
 #include "Pixels.h"
-#include "graphics/trialprog.h"
-#include "model/LPData.h"
+#include "model/SlopeModel.h"
 #include "support/MessageRecorder.h"
+#include "widgets/GraphWindow.h"
 #include "widgets/MsgBox.h"
 #include <QApplication>
 #include <QCheckBox>

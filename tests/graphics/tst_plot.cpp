@@ -1,9 +1,9 @@
 // Plot-file reader and plot renderer: records, capacities, messages, layer chains, fitting, tick
 // steps and pixels of rendered pictures.
 #include "Pixels.h"
-#include "graphics/PltData.h"
-#include "graphics/PltDraw.h"
-#include "model/LPData.h"
+#include "graphics/PlotFile.h"
+#include "graphics/PlotRenderer.h"
+#include "model/SlopeModel.h"
 #include "model/TableAccess.h"
 #include "tables/TableChart.h"
 #include "text/Messages.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Shared pieces of the model tests: a host that counts what the model asked of it, message capture,
 // temporary files and a complete text dump of a model for comparisons.
-#include "model/LPData.h"
+#include "model/SlopeModel.h"
 #include "model/TableAccess.h"
 #include "text/Messages.h"
 #include <QTemporaryDir>

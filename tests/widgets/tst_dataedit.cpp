@@ -19,7 +19,7 @@
 #include "text/Errors.h"
 #include "text/Evaluate.h"
 #include "text/Messages.h"
-#include "widgets/DataCmb.h"
+#include "widgets/DataCombo.h"
 #include "widgets/DataEdit.h"
 #include "widgets/MsgBox.h"
 
