@@ -36,8 +36,7 @@ std::string ReplaceExtension(const std::string& path, const char* extension) {
 }
 } // namespace
 
-TAnalysis AnalyzeFile(const std::string& inputPath, const TRunOptions& options) {
-    TSlopeDescription d;
+bool ReadInputFile(const std::string& inputPath, TSlopeDescription& d, TDiagnostics& diagnostics) {
     std::string problem;
     const char* code = "E002";
     try {
@@ -53,12 +52,21 @@ TAnalysis AnalyzeFile(const std::string& inputPath, const TRunOptions& options) 
         problem = OneLine(e.what());
     }
     if (problem.empty())
+        return true;
+    diagnostics.Error(code, problem);
+    return false;
+}
+
+TAnalysis AnalyzeFile(const std::string& inputPath, const TRunOptions& options) {
+    TSlopeDescription d;
+    TDiagnostics errors;
+    if (ReadInputFile(inputPath, d, errors))
         return Analyze(d, options);
     TAnalysis a;
     a.Input = d;
     a.Seed = options.Seed;
     a.Method = MethodOf(d);
-    a.Diagnostics.Error(code, problem);
+    a.Diagnostics = errors;
     return a;
 }
 

@@ -7,6 +7,10 @@
 
 namespace quolm {
 
+// Reads an input file (current layout). False, with error E001 or E002 saying why, when it cannot be
+// read or is not in the input format; `d` then holds what was read.
+bool ReadInputFile(const std::string& inputPath, TSlopeDescription& d, TDiagnostics& diagnostics);
+
 // Reads an input file (current layout) and analyses it. A file that cannot be read or is not in the
 // input format gives an analysis whose errors say why.
 TAnalysis AnalyzeFile(const std::string& inputPath, const TRunOptions& options);

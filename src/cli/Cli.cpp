@@ -20,6 +20,15 @@ const char* const Usage =
     "                            results); exit status 1 when the input has errors\n"
     "  verify                    analyse the bundled verification problems and compare them with their\n"
     "                            published values; exit status 1 when one is outside its tolerance\n"
+    "  probabilistic IN [--samples N] [--seed S] [--sampling mc|lhs] [--mode critical|search]\n"
+    "                [--vary SPEC]... [--correlate soilK=R]... [--csv FILE] [--json] [--threads N]\n"
+    "                            probabilistic analysis: the factor of safety of many samples of the\n"
+    "                            random variables, its mean, deviation, probability of failure and\n"
+    "                            reliability indices (see probabilistic --help); exit status 1 when\n"
+    "                            the input has errors. Runs alone or under mpirun -np N\n"
+    "  batch FILE... [--csv OUT] [--threads N]\n"
+    "                            analyse many input files, one CSV row each (file, method, factor,\n"
+    "                            warnings); runs alone or under mpirun -np N\n"
     "\n"
     "Options:\n"
     "  --help                    show this text\n"
@@ -31,6 +40,7 @@ const std::map<std::string, TCommand>& Commands() {
     static const std::map<std::string, TCommand> commands = {
         {"eval", &CmdEval},     {"convert", &CmdConvert}, {"units", &CmdUnits},
         {"render", &CmdRender}, {"analyze", &CmdAnalyze}, {"verify", &CmdVerify},
+        {"probabilistic", &CmdProbabilistic}, {"batch", &CmdBatch},
     };
     return commands;
 }

@@ -3,6 +3,7 @@
 #include "text/Errors.h"
 #include "text/WordRead.h"
 #include <algorithm>
+#include <charconv>
 
 namespace {
 const char* const Incomplete = "This file either invalid or incomplete.";
@@ -21,10 +22,11 @@ enum TSection {
     sSpencer,
     sRandom,
     sBlock,
+    sProbab,
     SectionCount
 };
 const char* const SectionKeywords[SectionCount] = {"WATER",  "LOADS",  "EQUAKE", "LIMITS", "TIES",   "REINF",
-                                                   "SURFAC", "CIRCLE", "CIRCL2", "SPENCR", "RANDOM", "BLOCK"};
+                                                   "SURFAC", "CIRCLE", "CIRCL2", "SPENCR", "RANDOM", "BLOCK",  "PROBAB"};
 constexpr int MaxPasses = 20;
 
 bool IsKeyword(const std::string& line, int section) {
@@ -325,10 +327,51 @@ class TSectionReader {
             BlockLinesDone = true;
             break;
         }
+        case sProbab:
+            ReadProbabilistic();
+            break;
         default:
             break;
         }
         return false;
+    }
+
+    // The probabilistic analysis: settings, the variables (one a line) and the c-phi correlations.
+    void ReadProbabilistic() {
+        TProbabilisticSetup& p = D.Probabilistic;
+        p = TProbabilisticSetup();
+        p.Present = true;
+        p.Samples = Int();
+        const std::string seed = Reader.ReadWord();
+        std::uint64_t value = 0;
+        const auto r = std::from_chars(seed.data(), seed.data() + seed.size(), value);
+        if (r.ec != std::errc() || r.ptr != seed.data() + seed.size())
+            throw EInOutError(Incomplete);
+        p.Seed = value;
+        const int sampling = Int(), mode = Int();
+        if (sampling < 1 || sampling > 2 || mode < 1 || mode > 2)
+            throw EInOutError(Incomplete);
+        p.Sampling = static_cast<TSamplingKind>(sampling);
+        p.Mode = static_cast<TProbabilisticMode>(mode);
+        const int variables = Int(), correlations = Int();
+        const int variableRows = Rows(variables, 9);
+        ReadRows(p.Variables, variableRows, [this](TRandomVariable& v) {
+            const int target = Int(), index = Int(), kind = Int();
+            if (target < 1 || target > 7 || kind < 1 || kind > 4)
+                throw EInOutError(Incomplete);
+            v.Target = static_cast<TRandomTarget>(target);
+            v.Index = index;
+            v.Kind = static_cast<TDistributionKind>(kind);
+            for (double* x : {&v.P1, &v.P2, &v.P3})
+                *x = static_cast<double>(Float());
+            v.Truncated = Int() != 0;
+            v.Min = static_cast<double>(Float());
+            v.Max = static_cast<double>(Float());
+        });
+        ReadRows(p.Correlations, Rows(correlations, 2), [this](TSoilCorrelation& c) {
+            c.Soil = Int();
+            c.R = static_cast<double>(Float());
+        });
     }
 
     // The keyword after a section: the rest of the line of the section's last value is passed over
@@ -528,6 +571,19 @@ std::string WriteSlopeFile(const TSlopeDescription& d) {
         break;
     default:
         break;
+    }
+
+    if (d.Probabilistic.Present) {
+        const TProbabilisticSetup& p = d.Probabilistic;
+        out.Line("PROBAB");
+        out.Fields({I(p.Samples), std::to_string(p.Seed), I(static_cast<int>(p.Sampling)),
+                    I(static_cast<int>(p.Mode)), I(static_cast<std::int64_t>(p.Variables.size())),
+                    I(static_cast<std::int64_t>(p.Correlations.size()))});
+        for (const TRandomVariable& v : p.Variables)
+            out.Fields({I(static_cast<int>(v.Target)), I(v.Index), I(static_cast<int>(v.Kind)), P(v.P1), P(v.P2),
+                        P(v.P3), I(v.Truncated ? 1 : 0), P(v.Min), P(v.Max)});
+        for (const TSoilCorrelation& c : p.Correlations)
+            out.Fields({I(c.Soil), P(c.R)});
     }
 
     out.Line("EXECUT");

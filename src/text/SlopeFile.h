@@ -3,6 +3,7 @@
 // sections -> TSlopeDescription) and its writer (and back). The desktop model maps this description
 // onto its tables; the analysis engine reads it directly. Nothing here knows about Qt or tables.
 #include "text/NumberForms.h"
+#include "text/ProbabilisticSetup.h"
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -137,6 +138,8 @@ struct TSlopeDescription {
     std::vector<TSlopeReinforcementSet> Reinforcement;
     std::vector<TSlopePoint> Surface; // the user-defined failure surface
     std::vector<TSlopeBox> Boxes;
+    // The probabilistic analysis; its section is written only when Present.
+    TProbabilisticSetup Probabilistic;
 
     // What the reader met, beyond the values (all false for a description built in memory).
     bool ProfileRead = false; // a PROFIL section (with the unit code in the current layout)

@@ -3,6 +3,7 @@ target_sources(brevanto_text PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Evaluate.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Messages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/NumberForms.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ProbabilisticSetup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SlopeFile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Units.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WordRead.cpp
