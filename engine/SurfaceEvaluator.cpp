@@ -9,6 +9,12 @@ bool EvaluateSurface(const TSlopeModel& model, const std::vector<TPoint>& clippe
     out = TEvaluation();
     if (!CutSlices(model, clipped, options, ws, out.Notes))
         return false;
+    SolveCutSurface(model, clipped, centre, method, thetaDeg, ws, out);
+    return true;
+}
+
+void SolveCutSurface(const TSlopeModel& model, const std::vector<TPoint>& clipped, const TPoint* centre,
+                     TMethod method, double thetaDeg, TWorkspace& ws, TEvaluation& out) {
     if (centre)
         out.Centre = *centre;
     else if (method == TMethod::Ordinary || method == TMethod::Bishop)
@@ -41,7 +47,6 @@ bool EvaluateSurface(const TSlopeModel& model, const std::vector<TPoint>& clippe
         break;
     }
     }
-    return true;
 }
 
 } // namespace quolm

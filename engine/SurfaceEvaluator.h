@@ -21,4 +21,9 @@ bool EvaluateSurface(const TSlopeModel& model, const std::vector<TPoint>& clippe
                      TMethod method, const TSliceOptions& options, double thetaDeg, TWorkspace& ws,
                      TEvaluation& out);
 
+// The second half of EvaluateSurface: `method` on the slices already in ws.Slices (cut from
+// `clipped`), for callers that change the slices' strengths between solutions.
+void SolveCutSurface(const TSlopeModel& model, const std::vector<TPoint>& clipped, const TPoint* centre,
+                     TMethod method, double thetaDeg, TWorkspace& ws, TEvaluation& out);
+
 } // namespace quolm

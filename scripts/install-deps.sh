@@ -11,6 +11,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev qt6-svg-dev
   libqt6svg6 libqt6charts6 qt6-qpa-plugins
   libqt6opengl6-dev libxkbcommon-dev
+  libopenmpi-dev openmpi-bin
   libbenchmark-dev clang-format clang libclang-rt-14-dev
   xvfb xauth x11-utils fonts-dejavu-core fonts-liberation
   dpkg-dev file desktop-file-utils appstream shared-mime-info

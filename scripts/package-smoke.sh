@@ -26,6 +26,10 @@ if brevanto-cli --help | grep -q analyze; then
   done
   echo "== brevanto-cli verify"
   brevanto-cli verify
+  echo "== brevanto-cli probabilistic"
+  (cd "$work" && brevanto-cli probabilistic ExampleDam.qvxd --samples 200 --vary 'soil1.c=normal(300,60)[0,1000]' \
+     --csv samples.csv)
+  test -s "$work/samples.csv" || { echo "no sample table written"; exit 1; }
 else
   brevanto-cli units "$work/ExampleDam.qvxd" "$work/si.qvxd" --to si
   test -s "$work/si.qvxd"

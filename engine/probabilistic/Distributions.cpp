@@ -28,7 +28,7 @@ double NormalQuantile(double p) {
         return HUGE_VAL;
     // Acklam's rational approximation (relative error 1.2e-9), then one Halley step on erfc, which
     // brings it to full double precision.
-    static constexpr double a[] = {-3.969683028665376e+01, 2.209460984245205e+02, -2.759285104469687e+02,
+    static constexpr double a[] = {-3.969683028665376e+01, 2.209460984245205e+02,  -2.759285104469687e+02,
                                    1.383577518672690e+02,  -3.066479806614716e+01, 2.506628277459239e+00};
     static constexpr double b[] = {-5.447609879822406e+01, 1.615858368580409e+02, -1.556989798598866e+02,
                                    6.680131188771972e+01, -1.328068155288572e+01};

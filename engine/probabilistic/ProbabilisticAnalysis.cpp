@@ -61,7 +61,8 @@ TProbabilisticStudy::~TProbabilisticStudy() = default;
 void TProbabilisticStudy::Check() {
     const TProbabilisticSetup& s = Input.Probabilistic;
     if (s.Samples < 1 || s.Samples > MaxSamples)
-        Checks.Error("E401", "The number of samples must be between 1 and " + std::to_string(MaxSamples) + ".");
+        Checks.Error("E401",
+                     "The number of samples must be between 1 and " + std::to_string(MaxSamples) + ".");
     if (s.Variables.empty())
         Checks.Error("E402", "No random variable is given: the probabilistic analysis needs at least one.");
     const int soils = static_cast<int>(Input.Soils.size());
@@ -73,12 +74,14 @@ void TProbabilisticStudy::Check() {
         if (!CheckDistribution(v, why))
             Checks.Error("E403", "Random variable " + name + ": " + why + ".");
         if (IsSoilTarget(v.Target) && (v.Index < 1 || v.Index > soils))
-            Checks.Error("E403", "Random variable " + name + ": there is no soil type " + std::to_string(v.Index) + ".");
+            Checks.Error("E403", "Random variable " + name + ": there is no soil type " +
+                                     std::to_string(v.Index) + ".");
         if (v.Target == TRandomTarget::WaterShift && (v.Index < 1 || v.Index > waters))
             Checks.Error("E403", "Random variable " + name + ": there is no piezometric surface " +
                                      std::to_string(v.Index) + ".");
-        if ((v.Target == TRandomTarget::Cohesion || v.Target == TRandomTarget::FrictionAngle) && v.Index >= 1 &&
-            v.Index <= soils && HasAnisotropyData(Input.Soils[static_cast<std::size_t>(v.Index - 1)]))
+        if ((v.Target == TRandomTarget::Cohesion || v.Target == TRandomTarget::FrictionAngle) &&
+            v.Index >= 1 && v.Index <= soils &&
+            HasAnisotropyData(Input.Soils[static_cast<std::size_t>(v.Index - 1)]))
             Checks.Error("E404", "Random variable " + name +
                                      ": the soil type's strength is given by its anisotropy rows; vary a "
                                      "soil type without anisotropy.");
@@ -105,8 +108,12 @@ void TProbabilisticStudy::Check() {
             if (s.Correlations[j].Soil == c.Soil)
                 Checks.Error("E405", "The correlation of c and phi of " + soil + " is given twice.");
     }
-    for (const TRandomVariable& v : s.Variables)
+    StrengthOnly = true;
+    for (const TRandomVariable& v : s.Variables) {
         RebuildModel = RebuildModel || v.Target == TRandomTarget::WaterShift;
+        StrengthOnly =
+            StrengthOnly && (v.Target == TRandomTarget::Cohesion || v.Target == TRandomTarget::FrictionAngle);
+    }
 }
 
 TSlopeDescription TProbabilisticStudy::SampleDescription(const double* values) const {
@@ -140,7 +147,8 @@ TSlopeDescription TProbabilisticStudy::SampleDescription(const double* values) c
                 d.Settings.HorizontalCoefficient = d.Settings.VerticalCoefficient = 0;
                 d.Settings.CavitationPressure = 0;
             }
-            (v.Target == TRandomTarget::Kh ? d.Settings.HorizontalCoefficient : d.Settings.VerticalCoefficient) = x;
+            (v.Target == TRandomTarget::Kh ? d.Settings.HorizontalCoefficient
+                                           : d.Settings.VerticalCoefficient) = x;
             break;
         }
     }
@@ -151,6 +159,7 @@ TSlopeDescription TProbabilisticStudy::SampleDescription(const double* values) c
 struct TProbabilisticStudy::TWorker {
     TWorkspace Ws;
     std::optional<TSlopeModel> Model;
+    std::vector<TSlice> Cut; // the critical surface's slices, when only strengths vary
 };
 
 double TProbabilisticStudy::SampleFactor(const double* values) const {
@@ -169,7 +178,8 @@ double TProbabilisticStudy::SampleFactor(const double* values, TWorker& w) const
     // The deterministic critical surface in a model of this sample.
     const TCriticalResult& c = *Base.Critical;
     TEvaluation e;
-    const TPoint centre = c.Surface.Circle ? TPoint{c.Surface.Circle->X, c.Surface.Circle->Y} : c.MomentCentre;
+    const TPoint centre =
+        c.Surface.Circle ? TPoint{c.Surface.Circle->X, c.Surface.Circle->Y} : c.MomentCentre;
     const auto evaluate = [&](const TSlopeModel& m) {
         const bool ok = EvaluateSurface(m, c.Surface.Points, &centre, Base.Method, Options.Slicing,
                                         static_cast<double>(Input.Settings.InterSliceAngle), w.Ws, e);
@@ -177,6 +187,33 @@ double TProbabilisticStudy::SampleFactor(const double* values, TWorker& w) const
     };
     if (RebuildModel)
         return evaluate(TSlopeModel(SampleDescription(values)));
+    if (StrengthOnly) {
+        // The slices' geometry and forces do not change: cut once, then only c and phi per sample.
+        if (w.Cut.empty()) {
+            TSliceNotes notes;
+            if (!CutSlices(*Model, c.Surface.Points, Options.Slicing, w.Ws, notes))
+                return NaN;
+            w.Cut = w.Ws.Slices;
+        }
+        w.Ws.Slices = w.Cut;
+        for (std::size_t i = 0; i < s.Variables.size(); ++i) {
+            const TRandomVariable& v = s.Variables[i];
+            const double x = values[i];
+            const double tanPhi = v.Target == TRandomTarget::FrictionAngle ? std::tan(Rad(x)) : 0;
+            for (TSlice& slice : w.Ws.Slices)
+                if (slice.Soil == v.Index - 1) {
+                    if (v.Target == TRandomTarget::Cohesion) {
+                        slice.Cohesion = x;
+                    } else {
+                        slice.PhiDeg = x;
+                        slice.TanPhi = tanPhi;
+                    }
+                }
+        }
+        SolveCutSurface(*Model, c.Surface.Points, &centre, Base.Method,
+                        static_cast<double>(Input.Settings.InterSliceAngle), w.Ws, e);
+        return e.Result.Converged ? e.Result.F : NaN;
+    }
     // Only properties change: a copy of the model with this sample's soils and coefficients.
     if (!w.Model)
         w.Model.emplace(*Model);
@@ -225,8 +262,8 @@ bool TProbabilisticStudy::Run(long long first, long long count, TSampleTable& ou
     out.Factor.assign(static_cast<std::size_t>(count), NaN);
     if (!Plan || count == 0)
         return true;
-    const int threads = static_cast<int>(std::clamp<long long>(search::SearchThreads(Options.Threads), 1,
-                                                               (count + Chunk - 1) / Chunk));
+    const int threads = static_cast<int>(
+        std::clamp<long long>(search::SearchThreads(Options.Threads), 1, (count + Chunk - 1) / Chunk));
     std::atomic<long long> next{0}, done{0};
     std::atomic<bool> stop{false};
     std::mutex m;

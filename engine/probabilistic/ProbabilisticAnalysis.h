@@ -32,8 +32,8 @@ struct TProbabilisticResult {
     long long Samples = 0; // drawn
     long long Valid = 0;   // with a factor
     double Mean = 0, Sd = 0, Min = 0, Max = 0;
-    double Pf = 0;         // share of the valid samples with F < 1
-    double PfError = 0;    // its standard error, sqrt(pf (1 - pf) / n)
+    double Pf = 0;      // share of the valid samples with F < 1
+    double PfError = 0; // its standard error, sqrt(pf (1 - pf) / n)
     std::optional<double> BetaNormal, BetaLognormal;
     double HistogramLow = 0, HistogramWidth = 0;
     std::vector<long long> Histogram;
@@ -62,7 +62,8 @@ class TProbabilisticStudy {
 
     // Draws and analyses samples [first, first + count) on the options' threads. False when
     // cancelled (the table then holds what was finished, the rest NaN).
-    bool Run(long long first, long long count, TSampleTable& out, const TProbabilisticControl& control = {}) const;
+    bool Run(long long first, long long count, TSampleTable& out,
+             const TProbabilisticControl& control = {}) const;
     // Every sample.
     bool RunAll(TSampleTable& out, const TProbabilisticControl& control = {}) const {
         return Run(0, Setup().Samples, out, control);
@@ -90,6 +91,7 @@ class TProbabilisticStudy {
     std::unique_ptr<TSlopeModel> Model; // the deterministic model (critical mode)
     std::unique_ptr<prob::TSamplePlan> Plan;
     bool RebuildModel = false; // a piezometric surface moves: each sample builds its own model
+    bool StrengthOnly = false; // only c and phi vary: the critical surface's slices are cut once
 };
 
 // What brevanto-cli and the desktop call a variable in the table heading: "soil1.c".

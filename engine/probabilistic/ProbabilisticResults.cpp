@@ -74,7 +74,8 @@ TProbabilisticResult TProbabilisticStudy::Summarise(const TSampleTable& all) con
             }
         }
         // About the square root of the sample count in bins, between 5 and 50.
-        const int bins = static_cast<int>(std::clamp<double>(std::round(std::sqrt(static_cast<double>(n))), 5, 50));
+        const int bins =
+            static_cast<int>(std::clamp<double>(std::round(std::sqrt(static_cast<double>(n))), 5, 50));
         r.HistogramLow = r.Min;
         r.HistogramWidth = (r.Max - r.Min) / bins;
         r.Histogram.assign(static_cast<std::size_t>(bins), 0);
@@ -104,7 +105,9 @@ TProbabilisticResult TProbabilisticStudy::Summarise(const TSampleTable& all) con
 std::string TProbabilisticStudy::Json(const TProbabilisticResult& r, double elapsed) const {
     const TProbabilisticSetup& s = Setup();
     std::string j = "{\n";
-    const auto key = [&j](const char* k, const std::string& v) { j += "  \"" + std::string(k) + "\": " + v + ",\n"; };
+    const auto key = [&j](const char* k, const std::string& v) {
+        j += "  \"" + std::string(k) + "\": " + v + ",\n";
+    };
     key("engine", Quoted(EngineName));
     key("samples", std::to_string(r.Samples));
     key("valid", std::to_string(r.Valid));

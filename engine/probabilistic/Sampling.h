@@ -12,8 +12,9 @@ namespace quolm::prob {
 class TSamplePlan {
   public:
     // `variables` checked (CheckDistribution); correlations name soils whose c and phi both vary.
-    TSamplePlan(const std::vector<TRandomVariable>& variables, const std::vector<TSoilCorrelation>& correlations,
-                TSamplingKind sampling, std::uint64_t seed, long long samples);
+    TSamplePlan(const std::vector<TRandomVariable>& variables,
+                const std::vector<TSoilCorrelation>& correlations, TSamplingKind sampling, std::uint64_t seed,
+                long long samples);
 
     // The values of sample `index` (0-based), one per variable in the setup's order.
     void Draw(long long index, double* values) const;

@@ -38,9 +38,14 @@ using TCommand = int (*)(const TArgs&);
 
 const std::map<std::string, TCommand>& Commands() {
     static const std::map<std::string, TCommand> commands = {
-        {"eval", &CmdEval},     {"convert", &CmdConvert}, {"units", &CmdUnits},
-        {"render", &CmdRender}, {"analyze", &CmdAnalyze}, {"verify", &CmdVerify},
-        {"probabilistic", &CmdProbabilistic}, {"batch", &CmdBatch},
+        {"eval", &CmdEval},
+        {"convert", &CmdConvert},
+        {"units", &CmdUnits},
+        {"render", &CmdRender},
+        {"analyze", &CmdAnalyze},
+        {"verify", &CmdVerify},
+        {"probabilistic", &CmdProbabilistic},
+        {"batch", &CmdBatch},
     };
     return commands;
 }

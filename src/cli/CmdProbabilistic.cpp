@@ -119,7 +119,8 @@ int CmdProbabilistic(const TArgs& args) {
             TRandomTarget target;
             Extended r = 0;
             if (!needValue() || eq == std::string::npos ||
-                !ParseVariableName(value.substr(0, eq) + ".c", target, c.Soil) || !ParseFloat(value.substr(eq + 1), r))
+                !ParseVariableName(value.substr(0, eq) + ".c", target, c.Soil) ||
+                !ParseFloat(value.substr(eq + 1), r))
                 return ProbUsageError("--correlate takes soilK=R");
             c.R = static_cast<double>(r);
             correlate.push_back(c);
@@ -212,19 +213,23 @@ int CmdProbabilistic(const TArgs& args) {
     std::cout << "Title: " << d.Settings.Title << '\n';
     std::cout << "Method: " << quolm::MethodName(base.Method) << "; deterministic factor of safety "
               << (base.Critical ? Opt(base.Critical->Surface.FS) : "-") << '\n';
-    std::cout << "Samples: " << r.Samples << " (" << (s.Sampling == TSamplingKind::LatinHypercube ? "Latin hypercube" : "Monte Carlo")
-              << ", seed " << s.Seed << ", " << (s.Mode == TProbabilisticMode::Search ? "full search" : "critical surface")
-              << " for each), " << r.Valid << " with a factor of safety\n";
+    std::cout << "Samples: " << r.Samples << " ("
+              << (s.Sampling == TSamplingKind::LatinHypercube ? "Latin hypercube" : "Monte Carlo")
+              << ", seed " << s.Seed << ", "
+              << (s.Mode == TProbabilisticMode::Search ? "full search" : "critical surface") << " for each), "
+              << r.Valid << " with a factor of safety\n";
     for (std::size_t i = 0; i < s.Variables.size(); ++i)
         std::cout << "  " << VariableName(s.Variables[i]) << " = " << DistributionText(s.Variables[i])
-                  << ": sample mean " << Fixed(r.VariableMean[i], 4) << ", sd " << Fixed(r.VariableSd[i], 4) << '\n';
+                  << ": sample mean " << Fixed(r.VariableMean[i], 4) << ", sd " << Fixed(r.VariableSd[i], 4)
+                  << '\n';
     for (const TSoilCorrelation& c : s.Correlations)
         std::cout << "  correlation of c and phi of soil " << c.Soil << ": " << c.R << '\n';
     std::cout << "Factor of safety: mean " << Fixed(r.Mean, 4) << ", standard deviation " << Fixed(r.Sd, 4)
               << ", min " << Fixed(r.Min, 4) << ", max " << Fixed(r.Max, 4) << '\n';
-    std::cout << "Probability of failure P(F < 1): " << Fixed(r.Pf, 5) << " (standard error " << Fixed(r.PfError, 5)
-              << ")\n";
-    std::cout << "Reliability index: normal " << Opt(r.BetaNormal) << ", lognormal " << Opt(r.BetaLognormal) << '\n';
+    std::cout << "Probability of failure P(F < 1): " << Fixed(r.Pf, 5) << " (standard error "
+              << Fixed(r.PfError, 5) << ")\n";
+    std::cout << "Reliability index: normal " << Opt(r.BetaNormal) << ", lognormal " << Opt(r.BetaLognormal)
+              << '\n';
     std::cout << "Time: " << Fixed(elapsed, 3) << " s on " << group.Size() << " process(es) (gather "
               << Fixed(std::chrono::duration<double>(gathered - computed).count(), 4) << " s)\n";
     if (!csv.empty())
@@ -240,7 +245,8 @@ int CmdBatch(const TArgs& args) {
         const std::string& a = args[i];
         if (a == "--csv" || a == "--threads") {
             int n = 0;
-            if (i + 1 >= args.size() || args[i + 1].empty() || (a == "--threads" && (!Integer(args[i + 1], n) || n < 1))) {
+            if (i + 1 >= args.size() || args[i + 1].empty() ||
+                (a == "--threads" && (!Integer(args[i + 1], n) || n < 1))) {
                 std::cerr << "brevanto-cli batch: " << a << " needs a value\n" << BatchUsage;
                 return 2;
             }

@@ -14,6 +14,8 @@ class TProgramData : public TSlopeSettings {
   public:
     std::string FileName = NewFileName;
     std::string PlotFileName;
+    // The probabilistic analysis set up for this model (its file section is written only when Present).
+    TProbabilisticSetup Probabilistic;
 
     // The placeholder name of a model that has never been saved.
     static constexpr const char* NewFileName = "NewSlope.qvxd";

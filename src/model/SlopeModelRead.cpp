@@ -40,6 +40,7 @@ void TProgramData::Apply(const TSlopeDescription& d) {
     const int units = UnitSystem;
     static_cast<TSlopeSettings&>(*this) = d.Settings;
     UnitSystem = units;
+    Probabilistic = d.Probabilistic;
 
     TTableSet& tables = Host().Tables();
     auto& bound = tables.BoundCood();

@@ -24,6 +24,7 @@ TSlopeDescription TProgramData::Description() const {
     TTableSet& tables = Host().Tables();
     TSlopeDescription d;
     d.Settings = *this;
+    d.Probabilistic = Probabilistic;
 
     const auto& bound = tables.BoundCood();
     d.Boundaries = Rows<TSlopeBoundary>(&bound, [&bound](TSlopeBoundary& b, auto f) {

@@ -25,7 +25,8 @@ bool Numbers(const std::string& text, std::vector<double>& out) {
     std::size_t from = 0;
     while (true) {
         const std::size_t comma = text.find(',', from);
-        const std::string part = Trim(text.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
+        const std::string part =
+            Trim(text.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
         Extended v = 0;
         if (!ParseFloat(part, v) || !std::isfinite(static_cast<double>(v)))
             return false;
@@ -209,8 +210,8 @@ bool ParseDistribution(const std::string& raw, TRandomVariable& v, std::string& 
     const std::string rest = Trim(text.substr(close + 1));
     if (!rest.empty()) {
         std::vector<double> range;
-        if (rest.front() != '[' || rest.back() != ']' ||
-            !Numbers(rest.substr(1, rest.size() - 2), range) || range.size() != 2) {
+        if (rest.front() != '[' || rest.back() != ']' || !Numbers(rest.substr(1, rest.size() - 2), range) ||
+            range.size() != 2) {
             error = "a truncation is written [min,max]";
             return false;
         }

@@ -33,8 +33,8 @@ struct TRandomVariable {
 };
 
 struct TSoilCorrelation {
-    int Soil = 1;  // 1-based
-    double R = 0;  // correlation coefficient of c and phi, -1 < R < 1
+    int Soil = 1; // 1-based
+    double R = 0; // correlation coefficient of c and phi, -1 < R < 1
 };
 
 enum class TSamplingKind : std::uint8_t { MonteCarlo = 1, LatinHypercube = 2 };

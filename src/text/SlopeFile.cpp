@@ -25,8 +25,9 @@ enum TSection {
     sProbab,
     SectionCount
 };
-const char* const SectionKeywords[SectionCount] = {"WATER",  "LOADS",  "EQUAKE", "LIMITS", "TIES",   "REINF",
-                                                   "SURFAC", "CIRCLE", "CIRCL2", "SPENCR", "RANDOM", "BLOCK",  "PROBAB"};
+const char* const SectionKeywords[SectionCount] = {"WATER",  "LOADS",  "EQUAKE", "LIMITS", "TIES",
+                                                   "REINF",  "SURFAC", "CIRCLE", "CIRCL2", "SPENCR",
+                                                   "RANDOM", "BLOCK",  "PROBAB"};
 constexpr int MaxPasses = 20;
 
 bool IsKeyword(const std::string& line, int section) {
@@ -580,8 +581,8 @@ std::string WriteSlopeFile(const TSlopeDescription& d) {
                     I(static_cast<int>(p.Mode)), I(static_cast<std::int64_t>(p.Variables.size())),
                     I(static_cast<std::int64_t>(p.Correlations.size()))});
         for (const TRandomVariable& v : p.Variables)
-            out.Fields({I(static_cast<int>(v.Target)), I(v.Index), I(static_cast<int>(v.Kind)), P(v.P1), P(v.P2),
-                        P(v.P3), I(v.Truncated ? 1 : 0), P(v.Min), P(v.Max)});
+            out.Fields({I(static_cast<int>(v.Target)), I(v.Index), I(static_cast<int>(v.Kind)), P(v.P1),
+                        P(v.P2), P(v.P3), I(v.Truncated ? 1 : 0), P(v.Min), P(v.Max)});
         for (const TSoilCorrelation& c : p.Correlations)
             out.Fields({I(c.Soil), P(c.R)});
     }

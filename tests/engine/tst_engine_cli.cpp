@@ -1,5 +1,6 @@
 // brevanto-cli analyze and verify, run as processes: summaries, JSON, exit codes.
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -72,6 +73,68 @@ class TestEngineCli : public QObject {
             r.Out.contains("fredlund-krahn-1977-case1           bishop                  2.080     2.076"));
         QVERIFY(r.Out.contains("All values within their tolerances."));
         QVERIFY(!r.Out.contains("FAIL"));
+    }
+
+    void probabilistic() {
+        const QString input = Dir.filePath("cut.qvxd");
+        QVERIFY(QFile::copy(
+            QStringLiteral(BREVANTO_RESOURCE_DIR "/verification/undrained-circle-vertical-cut.qvxd"), input));
+        const QString csv = Dir.filePath("samples.csv");
+        TRun r =
+            Cli({"probabilistic", input, "--samples", "2000", "--seed", "42", "--sampling", "lhs", "--vary",
+                 "soil1.c=normal(40,8)", "--vary", "soil1.c=normal(50,10)[0,100]", "--csv", csv, "--json"});
+        QCOMPARE(r.Code, 0);
+        const QJsonObject json = QJsonDocument::fromJson(r.Out).object();
+        for (const char* key : {"samples", "mean", "sd", "min", "max", "pf", "beta_normal", "beta_lognormal",
+                                "seed", "sampling", "mode"})
+            QVERIFY2(json.contains(key), key);
+        QCOMPARE(json["samples"].toInt(), 2000);
+        QCOMPARE(json["sampling"].toString(), QString("lhs"));
+        QCOMPARE(json["mode"].toString(), QString("critical"));
+        // The later --vary of a variable replaces the earlier; F = 1.66056 c / 50 (phi = 0).
+        QCOMPARE(json["variables"].toArray().size(), 1);
+        QVERIFY(std::abs(json["mean"].toDouble() - 1.66056) < 0.01);
+        QFile table(csv);
+        QVERIFY(table.open(QIODevice::ReadOnly));
+        QCOMPARE(table.readLine(), QByteArray("sample,soil1.c,fs\n"));
+        QCOMPARE(table.readAll().count('\n'), 2000);
+
+        // The summary; the input's errors (exit 1); usage errors (exit 2).
+        r = Cli({"probabilistic", input, "--samples", "50", "--vary", "soil1.phi=uniform(0,5)"});
+        QCOMPARE(r.Code, 0);
+        QVERIFY2(r.Out.contains("Probability of failure P(F < 1): "), r.Out.constData());
+        QCOMPARE(Cli({"probabilistic", input}).Code, 1); // no random variable
+        r = Cli({"probabilistic", input, "--vary", "soil7.c=normal(1,1)"});
+        QCOMPARE(r.Code, 1);
+        QVERIFY(r.Err.contains("error E403"));
+        QCOMPARE(Cli({"probabilistic", Dir.filePath("none.qvxd"), "--vary", "kh=normal(0,1)"}).Code, 1);
+        for (const QStringList& bad :
+             {QStringList{"probabilistic"}, QStringList{"probabilistic", input, "--samples", "0"},
+              QStringList{"probabilistic", input, "--sampling", "qmc"},
+              QStringList{"probabilistic", input, "--mode", "fast"},
+              QStringList{"probabilistic", input, "--vary", "soil1.c=normal(1,-1)"},
+              QStringList{"probabilistic", input, "--correlate", "soil1"},
+              QStringList{"probabilistic", input, "--seed", "-1"}})
+            QCOMPARE(Cli(bad).Code, 2);
+    }
+
+    void batch() {
+        const QString good = QStringLiteral(BREVANTO_RESOURCE_DIR "/verification/infinite-slope-dry.qvxd");
+        const QString out = Dir.filePath("batch.csv");
+        TRun r = Cli({"batch", good, good, "--csv", out});
+        QCOMPARE(r.Code, 0);
+        QFile f(out);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = f.readAll().split('\n');
+        QCOMPARE(lines[0], QByteArray("file,method,factor,warnings"));
+        QVERIFY(lines[1].startsWith(good.toUtf8() + ",janbu,1.58"));
+        QCOMPARE(lines[2], lines[1]);
+        // A file that cannot be read has its row with the error code and no factor; exit 1.
+        r = Cli({"batch", good, Dir.filePath("missing.qvxd")});
+        QCOMPARE(r.Code, 1);
+        QVERIFY(r.Out.contains("missing.qvxd,janbu,,E001"));
+        QCOMPARE(Cli({"batch"}).Code, 2);
+        QCOMPARE(Cli({"batch", good, "--csv"}).Code, 2);
     }
 };
 

@@ -27,4 +27,5 @@ class TestModel : public QObject {
     void roundTrips();
     void damagedFiles();
     void blankLinesBetweenSections();
+    void probabilisticSection();
 };

@@ -760,3 +760,27 @@ void TestModel::blankLinesBetweenSections() {
     QCOMPARE(m->FileText(), CrLf({"PROFIL", "", "1 0 1", "0. 0. 10. 0. 1", "SOIL", "1", "1. 2. 3. 4. 0. 0. 0",
                                   "LOADS", "1", "1. 2. 3. 4.", "EXECUT"}));
 }
+
+void TestModel::probabilisticSection() {
+    // The model keeps a probabilistic analysis across load and save, section bytes included; a model
+    // without one writes no section.
+    TTestHost host;
+    auto model = TProgramData::CreateNew(host);
+    BuildExample(*model);
+    const std::string plain = model->FileText();
+    QVERIFY(plain.find("PROBAB") == std::string::npos);
+    const std::string section = "PROBAB\r\n250 7 2 1 2 1\r\n3 1 1 200. 40. 0. 1 50. 400.\r\n"
+                                "4 1 4 25. 30. 35. 0 0. 0.\r\n1 -0.3\r\n";
+    std::string text = plain;
+    text.insert(text.find("EXECUT"), section);
+    std::vector<std::string> messages;
+    auto loaded = LoadText(host, text, true, &messages);
+    QVERIFY(messages.empty());
+    QVERIFY(loaded->Probabilistic.Present);
+    QCOMPARE(loaded->Probabilistic.Samples, 250);
+    QCOMPARE(loaded->Probabilistic.Variables.size(), std::size_t(2));
+    QCOMPARE(VariableName(loaded->Probabilistic.Variables[1]) +
+                 DistributionText(loaded->Probabilistic.Variables[1]),
+             std::string("soil1.phitriangular(25,30,35)"));
+    QCOMPARE(loaded->FileText(), text);
+}
