@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "app/TextFiles.h"
 #include "model/SlopeModel.h"
+#include "reliability/ProbabilisticMenu.h"
 #include "tables/TableSet.h"
 #include "text/FileNames.h"
 #include "widgets/MsgBox.h"
@@ -147,6 +148,9 @@ void TMainForm::CreateMenus() {
                             &TMainForm::CompOutputClick);
     CompKernel = AddCommand(ComputationMenu, QStringLiteral("Error-Message Notes"), "CompKernel",
                             &TMainForm::CompKernelClick);
+    connect(AddCommand(ComputationMenu, QStringLiteral("&Probabilistic Analysis..."), "CompProbabilistic",
+                       nullptr),
+            &QAction::triggered, this, [this] { OpenProbabilisticAnalysis(this); });
     connect(ComputationMenu, &QMenu::aboutToShow, this, &TMainForm::ComputationMenuOpen);
 
     ViewMenu = bar->addMenu(QStringLiteral("&View"));

@@ -3,7 +3,7 @@ cmake_minimum_required(VERSION 3.21)
 # (or add_library) lists it, else the library its folder belongs to. A file may include only headers of
 # its own library and of the libraries below it; brevanto_text and the engine use no Qt at all, and
 # brevanto_core no widgets, charts or printing.
-#   brevanto_text < brevanto_core < brevanto_widgets < brevanto_app
+#   brevanto_text < brevanto_core < brevanto_widgets < brevanto_app;  engine < brevanto_app
 #   brevanto_core < brevanto_cli;  brevanto_text < engine
 # Run as: cmake -DROOT=<source dir> -P CheckLayout.cmake
 set(folder_lib_text text)
@@ -13,13 +13,14 @@ set(folder_lib_graphics core)
 set(folder_lib_widgets widgets)
 set(folder_lib_dialogs widgets)
 set(folder_lib_app app)
+set(folder_lib_reliability app)
 set(folder_lib_cli cli)
 set(folder_lib_engine engine)
 
 set(allowed_text text)
 set(allowed_core text core)
 set(allowed_widgets text core widgets)
-set(allowed_app text core widgets app)
+set(allowed_app text core widgets app engine)
 set(allowed_cli text core cli engine)
 set(allowed_engine text engine)
 

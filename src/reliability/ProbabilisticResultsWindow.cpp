@@ -1,0 +1,155 @@
+#include "reliability/ProbabilisticResultsWindow.h"
+#include "reliability/ProbabilisticRun.h"
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QFile>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineSeries>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+QString Value(double v, int decimals) {
+    return std::isfinite(v) ? QString::number(v, 'f', decimals) : QStringLiteral("-");
+}
+QString Value(const std::optional<double>& v) {
+    return v ? Value(*v, 3) : QStringLiteral("-");
+}
+
+QChartView* ChartView(QChart* chart) {
+    chart->legend()->hide();
+    auto* view = new QChartView(chart);
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setMinimumSize(360, 260);
+    return view;
+}
+} // namespace
+
+TProbabilisticResultsWindow::TProbabilisticResultsWindow(std::unique_ptr<TProbabilisticRun> run,
+                                                         QWidget* parent)
+    : QDialog(parent), Run(std::move(run)) {
+    setWindowTitle(tr("Probabilistic Analysis Results"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    const quolm::TProbabilisticResult& r = Run->Result();
+
+    Summary = new QLabel(SummaryText());
+    Summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    // Histogram: the count of samples in each bin, labelled by the bin's centre.
+    auto* set = new QBarSet(tr("Samples"));
+    QStringList centres;
+    for (std::size_t i = 0; i < r.Histogram.size(); ++i) {
+        *set << static_cast<double>(r.Histogram[i]);
+        centres << QString::number(r.HistogramLow + (i + 0.5) * r.HistogramWidth, 'f', 2);
+    }
+    auto* bars = new QBarSeries;
+    bars->append(set);
+    bars->setBarWidth(1.0);
+    auto* histogram = new QChart;
+    histogram->setTitle(tr("Histogram of the factor of safety"));
+    histogram->addSeries(bars);
+    auto* binAxis = new QBarCategoryAxis;
+    binAxis->append(centres);
+    binAxis->setLabelsAngle(-90);
+    histogram->addAxis(binAxis, Qt::AlignBottom);
+    bars->attachAxis(binAxis);
+    auto* countAxis = new QValueAxis;
+    countAxis->setTitleText(tr("Samples"));
+    countAxis->setLabelFormat("%d");
+    histogram->addAxis(countAxis, Qt::AlignLeft);
+    bars->attachAxis(countAxis);
+
+    // Cumulative distribution: the sorted factors against their share, and F = 1 marked.
+    std::vector<double> sorted;
+    for (double f : Run->Table().Factor)
+        if (std::isfinite(f))
+            sorted.push_back(f);
+    std::sort(sorted.begin(), sorted.end());
+    auto* line = new QLineSeries;
+    const std::size_t step = std::max<std::size_t>(1, sorted.size() / 2000);
+    for (std::size_t i = 0; i < sorted.size(); i += step)
+        line->append(sorted[i], static_cast<double>(i + 1) / static_cast<double>(sorted.size()));
+    if (!sorted.empty())
+        line->append(sorted.back(), 1.0);
+    auto* failure = new QLineSeries;
+    failure->append(1.0, 0.0);
+    failure->append(1.0, 1.0);
+    failure->setPen(QPen(Qt::red, 1, Qt::DashLine));
+    auto* cdf = new QChart;
+    cdf->setTitle(tr("Cumulative distribution P(F ≤ x)"));
+    cdf->addSeries(line);
+    cdf->addSeries(failure);
+    auto* fAxis = new QValueAxis;
+    fAxis->setTitleText(tr("Factor of safety"));
+    fAxis->setRange(std::min(r.Min, 1.0) - 0.02, std::max(r.Max, 1.0) + 0.02);
+    auto* pAxis = new QValueAxis;
+    pAxis->setRange(0, 1);
+    pAxis->setTitleText(tr("Probability"));
+    cdf->addAxis(fAxis, Qt::AlignBottom);
+    cdf->addAxis(pAxis, Qt::AlignLeft);
+    for (QLineSeries* s : {line, failure}) {
+        s->attachAxis(fAxis);
+        s->attachAxis(pAxis);
+    }
+
+    auto* exportButton = new QPushButton(tr("Export CSV..."));
+    connect(exportButton, &QPushButton::clicked, this, [this] {
+        const QString path = QFileDialog::getSaveFileName(this, tr("Export the sample table"), QString(),
+                                                          tr("CSV files (*.csv)"));
+        if (!path.isEmpty() && !ExportCsv(path))
+            QMessageBox::warning(this, windowTitle(), tr("Cannot write \"%1\".").arg(path));
+    });
+    auto* close = new QPushButton(tr("Close"));
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+
+    auto* charts = new QHBoxLayout;
+    charts->addWidget(ChartView(histogram));
+    charts->addWidget(ChartView(cdf));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(exportButton);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Summary);
+    layout->addLayout(charts, 1);
+    layout->addLayout(buttons);
+    resize(900, 560);
+}
+
+TProbabilisticResultsWindow::~TProbabilisticResultsWindow() = default;
+
+QString TProbabilisticResultsWindow::SummaryText() const {
+    const quolm::TProbabilisticResult& r = Run->Result();
+    const quolm::TProbabilisticStudy& s = *Run->Study();
+    const quolm::TAnalysis& base = s.Deterministic();
+    QString text = tr("Deterministic factor of safety: %1 (%2)\n")
+                       .arg(base.Critical ? Value(base.Critical->Surface.FS) : QStringLiteral("-"),
+                            QString::fromUtf8(quolm::MethodName(base.Method)));
+    text += tr("Samples: %1, with a factor of safety: %2\n").arg(r.Samples).arg(r.Valid);
+    text += tr("Factor of safety: mean %1, standard deviation %2, minimum %3, maximum %4\n")
+                .arg(Value(r.Mean, 4), Value(r.Sd, 4), Value(r.Min, 4), Value(r.Max, 4));
+    text += tr("Probability of failure P(F < 1): %1 (standard error %2)\n")
+                .arg(Value(r.Pf, 5), Value(r.PfError, 5));
+    text += tr("Reliability index: normal %1, lognormal %2").arg(Value(r.BetaNormal), Value(r.BetaLognormal));
+    if (Run->WasCancelled())
+        text += tr("\nCancelled: the statistics are of the samples finished.");
+    return text;
+}
+
+bool TProbabilisticResultsWindow::ExportCsv(const QString& path) const {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const std::string text = Run->Study()->Csv(Run->Table());
+    return f.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size()) &&
+           f.flush();
+}

@@ -1,0 +1,61 @@
+#pragma once
+// Computation > Probabilistic Analysis: the random variables (variable, distribution, parameters,
+// truncation), the c-phi correlations and the settings; Run analyses the model on a worker thread
+// with a progress bar and Cancel, then opens the results.
+#include "text/SlopeFile.h"
+#include <QDialog>
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+class TProbabilisticRun;
+class TProbabilisticResultsWindow;
+
+class TProbabilisticWindow : public QDialog {
+    Q_OBJECT
+  public:
+    // `model` is the problem as it stands; `store` keeps a changed setup with the model.
+    TProbabilisticWindow(const TSlopeDescription& model,
+                         std::function<void(const TProbabilisticSetup&)> store, QWidget* parent = nullptr);
+    ~TProbabilisticWindow() override;
+
+    // The setup as the window shows it; false (with `error`) when a row does not read.
+    bool ReadSetup(TProbabilisticSetup& out, QString& error) const;
+    void ShowSetup(const TProbabilisticSetup& s);
+    void AddVariableRow(const TRandomVariable& v);
+
+    QTableWidget* Variables() const { return Table; }
+    QPushButton* RunButton() const { return Run; }
+    QPushButton* CancelButton() const { return Stop; }
+    QProgressBar* ProgressBar() const { return Bar; }
+    QSpinBox* SamplesBox() const { return Samples; }
+    TProbabilisticResultsWindow* Results() const { return ResultsWindow; }
+
+  signals:
+    void RunFinished();
+
+  private:
+    void StartRun();
+    void RunDone();
+    void Keep();
+
+    TSlopeDescription Model;
+    std::function<void(const TProbabilisticSetup&)> Store;
+    QTableWidget* Table;
+    QLineEdit* Correlations;
+    QSpinBox* Samples;
+    QLineEdit* Seed;
+    QComboBox* Sampling;
+    QComboBox* Mode;
+    QPushButton* Run;
+    QPushButton* Stop;
+    QProgressBar* Bar;
+    QLabel* Status;
+    TProbabilisticRun* Running = nullptr;
+    TProbabilisticResultsWindow* ResultsWindow = nullptr;
+};

@@ -1,0 +1,125 @@
+// Computation > Probabilistic Analysis: the setup window read and written, a run on the worker thread
+// to its results window (checked against the closed form of a purely cohesive slope), Cancel, and the
+// CSV export. With BREVANTO_SCREENSHOTS set, the windows are saved there as PNG files.
+#include "engine/Engine.h"
+#include "reliability/ProbabilisticResultsWindow.h"
+#include "reliability/ProbabilisticWindow.h"
+#include <QComboBox>
+#include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+TSlopeDescription Cut() {
+    TSlopeDescription d;
+    quolm::TDiagnostics errors;
+    quolm::ReadInputFile(BREVANTO_RESOURCE_DIR "/verification/undrained-circle-vertical-cut.qvxd", d, errors);
+    return d;
+}
+
+TRandomVariable Var(const char* spec) {
+    TRandomVariable v;
+    std::string why;
+    ParseVariableSpec(spec, v, why);
+    return v;
+}
+
+void Shoot(QWidget* w, const char* name) {
+    const QByteArray dir = qgetenv("BREVANTO_SCREENSHOTS");
+    if (!dir.isEmpty())
+        w->grab().save(QString::fromLocal8Bit(dir) + "/" + name);
+}
+} // namespace
+
+class TestProbabilisticWindow : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void setupReadsBack() {
+        TSlopeDescription d = Cut();
+        d.Probabilistic.Present = true;
+        d.Probabilistic.Samples = 321;
+        d.Probabilistic.Seed = 18446744073709551615ull;
+        d.Probabilistic.Sampling = TSamplingKind::LatinHypercube;
+        d.Probabilistic.Mode = TProbabilisticMode::Search;
+        d.Probabilistic.Variables = {Var("soil1.c=lognormal(50,10)[20,90]"),
+                                     Var("soil1.phi=triangular(0,2,5)")};
+        d.Probabilistic.Correlations = {{1, -0.4}};
+        TProbabilisticSetup stored;
+        TProbabilisticWindow w(d, [&stored](const TProbabilisticSetup& s) { stored = s; });
+        QCOMPARE(w.Variables()->rowCount(), 2);
+        TProbabilisticSetup read;
+        QString error;
+        QVERIFY(w.ReadSetup(read, error));
+        QVERIFY(read == d.Probabilistic);
+
+        // Keep with Model hands the setup to the model; a row that does not read is refused.
+        for (QPushButton* b : w.findChildren<QPushButton*>())
+            if (b->text() == "Keep with Model")
+                b->click();
+        QVERIFY(stored == d.Probabilistic);
+        w.Variables()->item(1, 2)->setText("5, 2, 0");
+        QVERIFY(!w.ReadSetup(read, error));
+        QVERIFY2(error.startsWith("Row 2:"), qPrintable(error));
+    }
+
+    void runShowsResults() {
+        // phi = 0: F is proportional to c (Fellenius): c normal (50, 10) gives F normal with mean 1.66056
+        // and sd 0.33211, P(F < 1) = 0.0233.
+        TProbabilisticWindow w(Cut(), nullptr);
+        w.AddVariableRow(Var("soil1.c=normal(50,10)"));
+        w.SamplesBox()->setValue(4000);
+        w.show();
+        Shoot(&w, "probabilistic-setup.png");
+        QSignalSpy finished(&w, &TProbabilisticWindow::RunFinished);
+        w.RunButton()->click();
+        QVERIFY(!w.RunButton()->isEnabled());
+        QVERIFY(finished.wait(120000));
+        QCOMPARE(w.ProgressBar()->value(), 100);
+        TProbabilisticResultsWindow* results = w.Results();
+        QVERIFY(results);
+        const QString text = results->SummaryText();
+        QVERIFY2(text.contains("Samples: 4000, with a factor of safety: 4000"), qPrintable(text));
+        const QRegularExpressionMatch mean = QRegularExpression("mean ([0-9.]+)").match(text);
+        QVERIFY(mean.hasMatch());
+        QVERIFY(std::abs(mean.captured(1).toDouble() - 1.66056) < 4 * 0.33211 / std::sqrt(4000.0) + 0.004);
+        const QRegularExpressionMatch pf = QRegularExpression("P\\(F < 1\\): ([0-9.]+)").match(text);
+        QVERIFY(pf.hasMatch());
+        QVERIFY(std::abs(pf.captured(1).toDouble() - 0.02335) < 4 * std::sqrt(0.0233 * 0.9767 / 4000));
+        results->resize(1000, 620);
+        QTest::qWait(50);
+        Shoot(results, "probabilistic-results.png");
+
+        QTemporaryDir dir;
+        const QString csv = dir.filePath("samples.csv");
+        QVERIFY(results->ExportCsv(csv));
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readLine(), QByteArray("sample,soil1.c,fs\n"));
+        QCOMPARE(f.readAll().count('\n'), 4000);
+        QVERIFY(!results->ExportCsv(dir.filePath("no/such/folder/x.csv")));
+    }
+
+    void cancelStops() {
+        TProbabilisticWindow w(Cut(), nullptr);
+        w.AddVariableRow(Var("soil1.c=normal(50,10)"));
+        w.SamplesBox()->setValue(2000000);
+        QSignalSpy finished(&w, &TProbabilisticWindow::RunFinished);
+        w.RunButton()->click();
+        QVERIFY(w.CancelButton()->isEnabled());
+        QTest::qWait(200);
+        w.CancelButton()->click();
+        QVERIFY(finished.wait(60000));
+        QVERIFY(w.Results());
+        QVERIFY(w.Results()->SummaryText().contains("Cancelled"));
+        QVERIFY(w.RunButton()->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestProbabilisticWindow)
+#include "tst_probabilistic_window.moc"
