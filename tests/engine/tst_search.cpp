@@ -375,6 +375,7 @@ class TestSearch : public QObject {
     void moreSurfacesNeverReportHigher();
     void convergenceReport();
     void weakSeamUnderAWedge();
+    void everyKindReachesTheLowest();
 };
 
 void TestSearch::geometryChecks() {
@@ -1457,6 +1458,42 @@ void TestSearch::weakSeamUnderAWedge() {
             QVERIFY2(below > -0.02 && below < dy + 0.02,
                      qPrintable(QString("kind %1 point %2").arg(kind).arg(k)));
         }
+    }
+}
+
+void TestSearch::everyKindReachesTheLowest() {
+    // On each test slope, the search kinds that can follow its weakest mechanism end within 1 % of
+    // the lowest factor any kind finds there, or warn that their minimum has not settled (W316):
+    // circles, irregular surfaces and blocks on the homogeneous slope, irregular surfaces and blocks
+    // on the weak layer (no circle can follow the layer).
+    const auto blocks = [](TSlopeDescription d) {
+        d.Settings.SearchKind = 5;
+        d.Settings.SurfacesPerPoint = 800;
+        d.Settings.BlockSegmentLength = 5;
+        d.Boxes = {{40, 10, 70, 10, 16}, {75, 15, 105, 15, 16}, {110, 30, 140, 30, 16}};
+        return d;
+    };
+    const std::vector<std::vector<TSlopeDescription>> slopes = {
+        {FredlundKrahn(2, 40), FredlundKrahn(4, 40), blocks(FredlundKrahn(2, 40))},
+        {WeakLayer(4), WeakLayer(5)}};
+    for (const std::vector<TSlopeDescription>& kinds : slopes) {
+        std::vector<double> fs;
+        std::vector<bool> unsettled;
+        for (const TSlopeDescription& d : kinds) {
+            const quolm::TAnalysis a = Analyze(d, 2);
+            QVERIFY(!a.HasErrors() && a.RefinedBest && a.RefinedBest->FS);
+            fs.push_back(*a.RefinedBest->FS);
+            bool warned = false;
+            for (const quolm::TDiagnostic& w : a.Diagnostics.Warnings)
+                warned = warned || w.Code == "W316";
+            unsettled.push_back(warned);
+        }
+        const double lowest = *std::min_element(fs.begin(), fs.end());
+        for (std::size_t k = 0; k < fs.size(); ++k)
+            QVERIFY2(fs[k] <= 1.01 * lowest || unsettled[k], qPrintable(QString("kind %1: %2, lowest %3")
+                                                                            .arg(kinds[k].Settings.SearchKind)
+                                                                            .arg(fs[k], 0, 'g', 6)
+                                                                            .arg(lowest, 0, 'g', 6)));
     }
 }
 
