@@ -66,23 +66,23 @@ class TSurfaceGenerator {
     const char* BuildBlock(const std::vector<double>& params, TTrialSurface& out) const;
     // Draws the termination point b on the ground right of the initiation point a (at xA) and gives
     // the first directions that can reach it: false when there are none.
-    bool DrawEnds(TRandom& rng, double xA, bool circle, TXY& a, TXY& b, double& lo, double& hi) const;
+    bool DrawEnds(TRandom& rng, double xA, bool circle, TPoint& a, TPoint& b, double& lo, double& hi) const;
     // Feasible first directions of a surface from A towards B on the ground: [lo, hi), false if none.
-    bool FirstDirections(TXY a, TXY b, bool circle, double& lo, double& hi) const;
+    bool FirstDirections(TPoint a, TPoint b, bool circle, double& lo, double& hi) const;
     // The highest direction from p that passes below the ground up to b (irregular surfaces).
-    double Reach(TXY p, TXY b) const;
+    double Reach(TPoint p, TPoint b) const;
     // Where the arc of centre c and radius r from a (on the lower half) first leaves the ground.
-    bool ArcExit(TXY a, TXY c, double r, TXY& exit) const;
+    bool ArcExit(TPoint a, TPoint c, double r, TPoint& exit) const;
     // How far the arc from x0 to x1 stays above the limit lines and the minimum elevation at least,
     // and whether it passes below one of them.
-    double ArcClearance(TXY c, double r, double x0, double x1, const char** why) const;
-    const char* ArcDepth(TXY c, double r, double x0, double x1) const;
+    double ArcClearance(TPoint c, double r, double x0, double x1, const char** why) const;
+    const char* ArcDepth(TPoint c, double r, double x0, double x1) const;
     // The clearance of the arc from a, tangent to direction `deg`, to b (-infinity when there is none).
-    double Clearance(TXY a, double deg, TXY b, const char** why) const;
+    double Clearance(TPoint a, double deg, TPoint b, const char** why) const;
     // Appends the segment from the last point of `pts` to `to`, split into pieces no longer than the
     // segment length while the point budget lasts.
-    void AppendSplit(std::vector<TXY>& pts, TXY to, double length, int reserve) const;
-    TXY OnGround(double x) const { return {x, Geometry.GroundY(x)}; }
+    void AppendSplit(std::vector<TPoint>& pts, TPoint to, double length, int reserve) const;
+    TPoint OnGround(double x) const { return {x, Geometry.GroundY(x)}; }
     double TerminationFrom(double xA) const;
 
     const TSearchGeometry& Geometry;
