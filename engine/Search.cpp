@@ -40,11 +40,8 @@ class TEngineEvaluator final : public search::ISurfaceEvaluator {
 
     search::TSurfaceValue Evaluate(const search::TTrialSurface& s, int worker) const override {
         TSlot& slot = Slots[static_cast<std::size_t>(worker)];
-        slot.Points.resize(s.Points.size());
-        for (std::size_t k = 0; k < s.Points.size(); ++k)
-            slot.Points[k] = {s.Points[k].X, s.Points[k].Y};
         const TSurfaceCheck check =
-            ClipToGround(Model, slot.Points.data(), static_cast<int>(slot.Points.size()), slot.Clipped);
+            ClipToGround(Model, s.Points.data(), static_cast<int>(s.Points.size()), slot.Clipped);
         if (const char* why = ProblemText(check.Problem))
             return {0, why};
         const TPoint centre{s.Circle.X, s.Circle.Y};
@@ -52,16 +49,17 @@ class TEngineEvaluator final : public search::ISurfaceEvaluator {
                              slot.Workspace, slot.Result))
             return {0, "cuts off no weight"};
         if (!slot.Result.Result.Converged)
-            return {0, "the method did not converge"};
+            return {0, slot.Result.Result.Undriven ? search::reason::Undriven : search::reason::NotConverged};
+        // 0 is a factor of safety (no strength on the surface), and the least of all.
         const double f = slot.Result.Result.F;
-        if (!(f > 0) || !std::isfinite(f))
-            return {0, "no positive factor of safety"};
+        if (!(f >= 0) || !std::isfinite(f))
+            return {0, "no factor of safety"};
         return {f, nullptr};
     }
 
   private:
     struct TSlot {
-        std::vector<TPoint> Points, Clipped;
+        std::vector<TPoint> Clipped;
         TWorkspace Workspace;
         TEvaluation Result;
     };
@@ -75,9 +73,7 @@ class TEngineEvaluator final : public search::ISurfaceEvaluator {
 TSurfaceResult ResultOf(const search::TRankedSurface& r) {
     TSurfaceResult s;
     s.FS = r.FS;
-    s.Points.reserve(r.Surface.Points.size());
-    for (const search::TXY& p : r.Surface.Points)
-        s.Points.push_back({p.X, p.Y});
+    s.Points = r.Surface.Points;
     if (r.Surface.Circular)
         s.Circle = TCircle{r.Surface.Circle.X, r.Surface.Circle.Y, r.Surface.Circle.R};
     return s;
