@@ -58,7 +58,8 @@ class TEngineEvaluator final : public search::ISurfaceEvaluator {
     }
 
   private:
-    struct TSlot {
+    // One thread's scratch space, on cache lines of its own (see the search runner).
+    struct alignas(64) TSlot {
         std::vector<TPoint> Clipped;
         TWorkspace Workspace;
         TEvaluation Result;

@@ -75,7 +75,9 @@ struct TOutcome {
     const char* Why = nullptr; // null: FS holds the factor of safety
 };
 
-struct TWorkerState {
+// Each thread's own state, on cache lines of its own: threads writing beside each other would
+// make the cores pass the line back and forth on every surface.
+struct alignas(64) TWorkerState {
     TTrialSurface Surface;
     std::vector<double> Params;
 };
@@ -147,15 +149,25 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
         o.FS = v.FS;
     });
 
-    std::map<std::string, long long> rejected;
+    // The reasons are a few fixed texts: counted by address first, then by text.
+    std::vector<std::pair<const char*, long long>> byAddress;
     std::vector<long long> ranked;
     for (long long i = 0; i < count; ++i) {
         const TOutcome& o = outcomes[static_cast<std::size_t>(i)];
-        if (o.Why)
-            ++rejected[o.Why];
-        else
+        if (!o.Why) {
             ranked.push_back(i);
+            continue;
+        }
+        auto it = std::find_if(byAddress.begin(), byAddress.end(),
+                               [&o](const std::pair<const char*, long long>& r) { return r.first == o.Why; });
+        if (it == byAddress.end())
+            byAddress.push_back({o.Why, 1});
+        else
+            ++it->second;
     }
+    std::map<std::string, long long> rejected;
+    for (const auto& [why, n] : byAddress)
+        rejected[why] += n;
     result.Analysed = static_cast<long long>(ranked.size());
     result.Rejected.assign(rejected.begin(), rejected.end());
     if (ranked.empty()) {
