@@ -954,7 +954,7 @@ void TestSearch::engineCircularSearch() {
     QVERIFY(json.find("\"seed\": 20150404") != std::string::npos);
     const std::string report = quolm::ReportText(a, "fk.qvxd");
     QVERIFY(report.find("Generated best factor of safety") != std::string::npos);
-    QVERIFY(report.find("After local refinement") != std::string::npos);
+    QVERIFY(report.find("After optimisation") != std::string::npos);
 }
 
 void TestSearch::engineSearchesAlike() {
