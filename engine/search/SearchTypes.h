@@ -3,17 +3,13 @@
 // its ground surface, its limits and its minimum elevation, and the mechanics only through an
 // evaluator that returns the factor of safety of one trial surface: so they can be built, tested and
 // measured on their own, and the engine plugs its methods in.
+#include "engine/Point.h"
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace quolm::search {
-
-struct TXY {
-    double X = 0;
-    double Y = 0;
-};
 
 enum class TSearchKind : std::uint8_t { Circular, Irregular, Block };
 
@@ -25,7 +21,7 @@ struct TArc {
 // One trial surface: a polyline from its initiation point on the ground (left) to its termination
 // point on the ground (right), x strictly increasing. Circular surfaces carry their circle.
 struct TTrialSurface {
-    std::vector<TXY> Points;
+    std::vector<TPoint> Points;
     bool Circular = false;
     TArc Circle;
 };
@@ -51,7 +47,7 @@ class ISurfaceEvaluator {
 // A box of the block search: the segment from its left to its right end, with vertical sides of
 // SideLength centred on it. The base of the central block passes through one point of each box.
 struct TSearchBox {
-    TXY Left, Right;
+    TPoint Left, Right;
     double SideLength = 0;
 };
 
@@ -102,6 +98,16 @@ struct TEdgeNote {
     std::string Message;
 };
 
+// The most critical factors after the first share of the surfaces (taken by their number at each
+// point, then by point): generated, and after optimising the record surfaces among them. Infinite
+// while none of them had a factor.
+struct TConvergence {
+    double Share = 0;
+    long long Surfaces = 0;
+    double Generated = 0;
+    double Optimised = 0;
+};
+
 struct TSearchResult {
     std::vector<TSearchMessage> Errors; // nothing was searched
     std::vector<TSearchMessage> Warnings;
@@ -116,9 +122,13 @@ struct TSearchResult {
     bool HasGeneratedBest = false;
     TRankedSurface GeneratedBest; // the most critical of the generated surfaces
     bool HasRefinedBest = false;
-    TRankedSurface RefinedBest; // the most critical after refinement (never above GeneratedBest)
+    TRankedSurface RefinedBest; // the most critical after optimisation (never above GeneratedBest)
     long long RefinementEvaluations = 0;
-    std::vector<TEdgeNote> Edges; // of the critical surface
+    int Optimisations = 0;                 // record surfaces optimised
+    std::vector<TEdgeNote> Edges;          // of the critical surface
+    std::vector<TConvergence> Convergence; // after 10, 25, 50 and 100 % of the surfaces
+    // The second half of the surfaces still lowered the minimum by more than 1 %.
+    bool Unsettled = false;
     double ElapsedSeconds = 0;
     bool Ok() const { return Errors.empty() && HasGeneratedBest; }
 };
@@ -126,9 +136,8 @@ struct TSearchResult {
 struct TSearchOptions {
     int Threads = 0; // 0: every core of the machine
     std::uint64_t Seed = 20150404;
-    bool Refine = true;
+    bool Refine = true;   // optimise the record surfaces
     int PlotLimit = 3999; // trial surfaces kept for the plot
-    int RefineStarts = 3; // best generated surfaces refined
     // The caller has checked the controls (CheckControls) and reported its messages.
     bool Checked = false;
 };
