@@ -2,16 +2,17 @@
 #include "model/SlopeModel.h"
 #include "reliability/ProbabilisticWindow.h"
 
-TProbabilisticWindow* OpenProbabilisticAnalysis(QWidget* parent) {
-    if (!ProgramData)
+TProbabilisticWindow* OpenProbabilisticAnalysis(QWidget* parent, std::function<TProgramData*()> current) {
+    TProgramData* model = current ? current() : nullptr;
+    if (!model)
         return nullptr;
-    ProgramData->Host().CommitActiveChild();
+    model->Host().CommitActiveChild();
     auto* window = new TProbabilisticWindow(
-        ProgramData->Description(),
-        [](const TProbabilisticSetup& s) {
-            if (ProgramData && ProgramData->Probabilistic != s) {
-                ProgramData->Probabilistic = s;
-                ProgramData->Host().SetModified(true);
+        model->Description(),
+        [model, current](const TProbabilisticSetup& s) {
+            if (current() == model && model->Probabilistic != s) {
+                model->Probabilistic = s;
+                model->Host().SetModified(true);
             }
         },
         parent);
