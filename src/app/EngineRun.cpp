@@ -1,5 +1,6 @@
 #include "app/EngineRun.h"
 #include "app/MainWindow.h"
+#include "app/ResultsCommands.h"
 #include "app/RunProgress.h"
 #include "model/SlopeModel.h"
 #include "text/Errors.h"
@@ -161,4 +162,5 @@ void TMainForm::RunAnalysis() {
     const QString plot = ChangeFileExt(input, QStringLiteral(".qvxp"));
     if (QFileInfo(plot).isFile())
         ProgramData->PlotFileName = plot.toStdString();
+    ShowRunResults(*this);
 }

@@ -502,13 +502,23 @@ class TestGraph : public QObject {
         const QImage shown = g->PlotView().Picture();
 
         const QString png = Dir.filePath("view.png");
-        QVERIFY(g->ExportTo(png));
+        QVERIFY(g->ExportTo(png, 1));
         const QImage saved(png);
         QCOMPARE(saved.size(), shown.size());
         QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), shown);
+        // By default three times the window's pixels, the same picture.
+        QVERIFY(g->ExportTo(png));
+        const QImage large(png);
+        QCOMPARE(large.size(), shown.size() * 3);
+        const QImage back = large.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        int close = 0;
+        for (int y = 0; y < shown.height(); y += 7)
+            for (int x = 0; x < shown.width(); x += 7)
+                close += qAbs(qGray(back.pixel(x, y)) - qGray(shown.pixel(x, y))) < 60;
+        QVERIFY(close > 0.8 * (shown.width() / 7) * (shown.height() / 7));
 
         const QString svg = Dir.filePath("view.svg");
-        QVERIFY(g->ExportTo(svg));
+        QVERIFY(g->ExportTo(svg, 1));
         QFile svgFile(svg);
         QVERIFY(svgFile.open(QIODevice::ReadOnly));
         const QByteArray svgText = svgFile.readAll();

@@ -1,0 +1,99 @@
+#include "app/ResultsCommands.h"
+#include "app/EngineRun.h"
+#include "app/MainWindow.h"
+#include "app/TextFiles.h"
+#include "graphics/ResultReport.h"
+#include "model/SlopeModel.h"
+#include "widgets/GraphWindow.h"
+#include "widgets/MsgBox.h"
+#include "widgets/ResultsWindow.h"
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+
+#ifndef BREVANTO_VERSION
+#define BREVANTO_VERSION "2015.4.4"
+#endif
+
+namespace {
+QString InputPath() {
+    if (!ProgramData || ProgramData->FileName == TProgramData::NewFileName)
+        return {};
+    return QFileInfo(QString::fromStdString(ProgramData->FileName)).absoluteFilePath();
+}
+
+QString ResultsPath() {
+    const QString input = InputPath();
+    return input.isEmpty() ? QString() : ChangeFileExt(input, QStringLiteral(".qvxr"));
+}
+
+TResultsWindow* OpenResults(TMainForm& form) {
+    TResultsWindow* w = TResultsWindow::ShowResults(form.MdiArea, ResultsPath(),
+                                                    ProgramFile(form.ProgramFolder(), ErrorMessageNotesFile));
+    // Choosing one of the ten surfaces shows it in the graph window, opened for it when needed.
+    QObject::disconnect(w, &TResultsWindow::SurfaceChosen, &form, nullptr);
+    QObject::connect(w, &TResultsWindow::SurfaceChosen, &form, [&form](int rank) {
+        TfrmGraph* graph = TfrmGraph::Find(form.MdiArea);
+        if (!graph && ProgramData) {
+            graph = TfrmGraph::ShowGraph(form.MdiArea, *ProgramData);
+            if (TResultsWindow* results = TResultsWindow::Find(form.MdiArea))
+                form.MdiArea->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(results->parentWidget()));
+        }
+        if (graph)
+            graph->HighlightSurface(rank);
+    });
+    return w;
+}
+
+void ExportReport(TMainForm& form) {
+    form.CommitActiveChild();
+    const QString input = InputPath();
+    if (input.isEmpty() || form.IsModified()) {
+        MsgInformation(&form, QStringLiteral("Save the model first: the report shows the saved file and its "
+                                             "last analysis."));
+        return;
+    }
+    const QString suggested = ChangeFileExt(input, QStringLiteral("-report.pdf"));
+    const QString target = QFileDialog::getSaveFileName(&form, QStringLiteral("Export Report"), suggested,
+                                                        QStringLiteral("PDF (*.pdf);;HTML (*.html)"));
+    if (target.isEmpty())
+        return;
+    TReportSources sources;
+    QString error;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    bool ok =
+        LoadReportSources(input, ProgramFile(form.ProgramFolder(), ErrorMessageNotesFile), sources, error);
+    if (ok) {
+        sources.ProgramVersion = QStringLiteral(BREVANTO_VERSION);
+        ok = WriteReport(target, sources, error);
+    }
+    QApplication::restoreOverrideCursor();
+    if (!ok)
+        MsgInformation(&form, "The report was not written: " + error);
+}
+} // namespace
+
+void AddResultsCommands(TMainForm& form) {
+    auto* report = new QAction(QStringLiteral("Export &Report..."), &form);
+    report->setObjectName(QStringLiteral("FileExportReport"));
+    form.FileMenu->insertAction(form.N1, report);
+    QObject::connect(report, &QAction::triggered, &form, [&form] { ExportReport(form); });
+
+    auto* results = form.ViewMenu->addAction(QStringLiteral("&Results"));
+    results->setObjectName(QStringLiteral("ViewResults"));
+    QObject::connect(results, &QAction::triggered, &form, [&form] { OpenResults(form); });
+    QObject::connect(form.ViewMenu, &QMenu::aboutToShow, &form, [results] {
+        results->setEnabled(!ResultsPath().isEmpty() && QFileInfo::exists(ResultsPath()));
+    });
+    QObject::connect(form.FileMenu, &QMenu::aboutToShow, &form,
+                     [report] { report->setEnabled(!InputPath().isEmpty()); });
+}
+
+void ShowRunResults(TMainForm& form) {
+    if (QFileInfo::exists(ResultsPath()))
+        OpenResults(form);
+}
