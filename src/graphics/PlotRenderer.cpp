@@ -952,8 +952,8 @@ void PrintPlot(QPainter& canvas, const QRect& page, const TDrawSettings& setting
     canvas.setRenderHint(QPainter::Antialiasing, false);
     canvas.fillRect(page, Qt::white);
     TDrawer drawer(canvas, settings, store, v, true);
-    // The title block above the plot: the project, the file and the factor of safety, left-aligned
-    // with the frame.
+    // The title block above the plot, left-aligned with the frame: the project and the file (the
+    // factor of safety stands in the plot, once).
     {
         QFont title("Arial");
         title.setPointSizeF(12);
@@ -961,10 +961,7 @@ void PrintPlot(QPainter& canvas, const QRect& page, const TDrawSettings& setting
         QFont small("Arial");
         small.setPointSizeF(9);
         canvas.setPen(Qt::black);
-        QString line = QString::fromStdString(settings.Source);
-        if (store.CurrentFS > 0.000001)
-            line = QString::fromStdString("Factor of safety " + FormatFixed(store.CurrentFS, 3)) +
-                   (line.isEmpty() ? QString() : QStringLiteral("      ") + line);
+        const QString line = QString::fromStdString(settings.Source);
         canvas.setFont(small);
         const int smallHeight = canvas.fontMetrics().height();
         const int base = v.PlotTop - uy / 8 - smallHeight;
