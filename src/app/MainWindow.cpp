@@ -7,6 +7,7 @@
 #include "tables/TableSet.h"
 #include "widgets/GraphWindow.h"
 #include "widgets/MsgBox.h"
+#include "widgets/TableEditor.h"
 
 #include <QAction>
 #include <QCloseEvent>

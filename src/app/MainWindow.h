@@ -7,7 +7,7 @@
 #include "app/DynamicLibrary.h"
 #include "app/FileDialogs.h"
 #include "model/ModelHost.h"
-#include "widgets/TableEditor.h"
+#include "widgets/TableEditorFactory.h"
 
 #include <QMainWindow>
 #include <QPointer>
