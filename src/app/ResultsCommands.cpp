@@ -94,6 +94,10 @@ void AddResultsCommands(TMainForm& form) {
 }
 
 void ShowRunResults(TMainForm& form) {
-    if (QFileInfo::exists(ResultsPath()))
+    // A run whose engine wrote no readable results opens nothing, but an open window is refreshed
+    // (and then says why it shows nothing).
+    TResults results;
+    QString error;
+    if (TResultsWindow::Find(form.MdiArea) || ReadResultsFile(ResultsPath(), results, error))
         OpenResults(form);
 }

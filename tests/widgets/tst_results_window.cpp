@@ -15,6 +15,7 @@
 #include <QLineSeries>
 #include <QSignalSpy>
 #include <QStandardItemModel>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -32,6 +33,7 @@ class TestResultsWindow : public QObject {
     void sliceTable();
     void csvAndCopy();
     void summaryAndCharts();
+    void screenshots();
 };
 
 void TestResultsWindow::initTestCase() {
@@ -139,6 +141,28 @@ void TestResultsWindow::summaryAndCharts() {
     // A file that is no results file: the window says so and shows nothing.
     QVERIFY(!w.Load(Dir.filePath("ExampleDam.qvxd"), QString()));
     QCOMPARE(w.MethodTable()->rowCount(), 0);
+}
+
+// Not a check: with BREVANTO_SCREENSHOT_DIR set (under a real display server) it saves pictures of the
+// window's pages, to be looked at.
+void TestResultsWindow::screenshots() {
+    const QString dir = qEnvironmentVariable("BREVANTO_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        QSKIP("BREVANTO_SCREENSHOT_DIR is not set");
+    TResultsWindow w;
+    w.resize(1000, 650);
+    QVERIFY(w.Load(Results, QString::fromUtf8(BREVANTO_RESOURCE_DIR "/error-message.txt")));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    for (int page = 0; page < w.Tabs()->count(); ++page) {
+        w.Tabs()->setCurrentIndex(page);
+        for (int chart = 0; chart < (page == 2 ? w.ChartChoice()->count() : 1); ++chart) {
+            if (page == 2)
+                w.ChartChoice()->setCurrentIndex(chart);
+            QTest::qWait(100);
+            QVERIFY(w.grab().save(dir + QString("/results-%1-%2.png").arg(page).arg(chart)));
+        }
+    }
 }
 
 QTEST_MAIN(TestResultsWindow)
