@@ -4,6 +4,7 @@
 #include "app/TextFiles.h"
 #include "graphics/ResultReport.h"
 #include "model/SlopeModel.h"
+#include "text/FileNames.h"
 #include "widgets/GraphWindow.h"
 #include "widgets/MsgBox.h"
 #include "widgets/ResultsWindow.h"
@@ -28,7 +29,7 @@ QString InputPath() {
 
 QString ResultsPath() {
     const QString input = InputPath();
-    return input.isEmpty() ? QString() : ChangeFileExt(input, QStringLiteral(".qvxr"));
+    return input.isEmpty() ? QString() : QString::fromStdString(ChangeFileExt(input.toStdString(), ".qvxr"));
 }
 
 TResultsWindow* OpenResults(TMainForm& form) {
@@ -57,7 +58,7 @@ void ExportReport(TMainForm& form) {
                                              "last analysis."));
         return;
     }
-    const QString suggested = ChangeFileExt(input, QStringLiteral("-report.pdf"));
+    const QString suggested = QString::fromStdString(ChangeFileExt(input.toStdString(), "-report.pdf"));
     const QString target = QFileDialog::getSaveFileName(&form, QStringLiteral("Export Report"), suggested,
                                                         QStringLiteral("PDF (*.pdf);;HTML (*.html)"));
     if (target.isEmpty())
