@@ -21,26 +21,27 @@
 #endif
 
 namespace {
-QString InputPath() {
-    if (!ProgramData || ProgramData->FileName == TProgramData::NewFileName)
+QString InputPath(const TMainForm& form) {
+    const TProgramData* model = form.Model();
+    if (!model || model->FileName == TProgramData::NewFileName)
         return {};
-    return QFileInfo(QString::fromStdString(ProgramData->FileName)).absoluteFilePath();
+    return QFileInfo(QString::fromStdString(model->FileName)).absoluteFilePath();
 }
 
-QString ResultsPath() {
-    const QString input = InputPath();
+QString ResultsPath(const TMainForm& form) {
+    const QString input = InputPath(form);
     return input.isEmpty() ? QString() : QString::fromStdString(ChangeFileExt(input.toStdString(), ".qvxr"));
 }
 
 TResultsWindow* OpenResults(TMainForm& form) {
-    TResultsWindow* w = TResultsWindow::ShowResults(form.MdiArea, ResultsPath(),
+    TResultsWindow* w = TResultsWindow::ShowResults(form.MdiArea, ResultsPath(form),
                                                     ProgramFile(form.ProgramFolder(), ErrorMessageNotesFile));
     // Choosing one of the ten surfaces shows it in the graph window, opened for it when needed.
     QObject::disconnect(w, &TResultsWindow::SurfaceChosen, &form, nullptr);
     QObject::connect(w, &TResultsWindow::SurfaceChosen, &form, [&form](int rank) {
         TfrmGraph* graph = TfrmGraph::Find(form.MdiArea);
-        if (!graph && ProgramData) {
-            graph = TfrmGraph::ShowGraph(form.MdiArea, *ProgramData);
+        if (!graph && form.Model()) {
+            graph = TfrmGraph::ShowGraph(form.MdiArea, *form.Model());
             if (TResultsWindow* results = TResultsWindow::Find(form.MdiArea))
                 form.MdiArea->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(results->parentWidget()));
         }
@@ -52,7 +53,7 @@ TResultsWindow* OpenResults(TMainForm& form) {
 
 void ExportReport(TMainForm& form) {
     form.CommitActiveChild();
-    const QString input = InputPath();
+    const QString input = InputPath(form);
     if (input.isEmpty() || form.IsModified()) {
         MsgInformation(&form, QStringLiteral("Save the model first: the report shows the saved file and its "
                                              "last analysis."));
@@ -87,11 +88,11 @@ void AddResultsCommands(TMainForm& form) {
     auto* results = form.ViewMenu->addAction(QStringLiteral("&Results"));
     results->setObjectName(QStringLiteral("ViewResults"));
     QObject::connect(results, &QAction::triggered, &form, [&form] { OpenResults(form); });
-    QObject::connect(form.ViewMenu, &QMenu::aboutToShow, &form, [results] {
-        results->setEnabled(!ResultsPath().isEmpty() && QFileInfo::exists(ResultsPath()));
+    QObject::connect(form.ViewMenu, &QMenu::aboutToShow, &form, [&form, results] {
+        results->setEnabled(!ResultsPath(form).isEmpty() && QFileInfo::exists(ResultsPath(form)));
     });
     QObject::connect(form.FileMenu, &QMenu::aboutToShow, &form,
-                     [report] { report->setEnabled(!InputPath().isEmpty()); });
+                     [&form, report] { report->setEnabled(!InputPath(form).isEmpty()); });
 }
 
 void ShowRunResults(TMainForm& form) {
@@ -99,6 +100,6 @@ void ShowRunResults(TMainForm& form) {
     // (and then says why it shows nothing).
     TResults results;
     QString error;
-    if (TResultsWindow::Find(form.MdiArea) || ReadResultsFile(ResultsPath(), results, error))
+    if (TResultsWindow::Find(form.MdiArea) || ReadResultsFile(ResultsPath(form), results, error))
         OpenResults(form);
 }
