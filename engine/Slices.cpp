@@ -487,15 +487,23 @@ void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surfac
             f -= cav * (hi - std::max(lo, yc));
         return f;
     };
+    // The boundaries come in ascending x: the surface segment and the grid interval of each are
+    // found by walking on from the last one.
+    const TPoint* points = surface.data();
+    const std::size_t pointCount = surface.size();
+    const int intervals = model.IntervalCount();
     std::size_t seg = 0;
+    int interval = 0;
     for (std::size_t j = 1; j < n; ++j) {
         const double x = slices[j].XLeft;
-        while (seg + 2 < surface.size() && surface[seg + 1].X <= x)
+        while (seg + 2 < pointCount && points[seg + 1].X <= x)
             ++seg;
-        const TPoint& a = surface[seg];
-        const TPoint& b = surface[seg + 1];
+        const TPoint& a = points[seg];
+        const TPoint& b = points[seg + 1];
         const double yb = a.Y + (b.Y - a.Y) * (x - a.X) / (b.X - a.X);
-        const TGridInterval& g = model.Interval(model.IntervalOf(x));
+        while (interval + 1 < intervals && !(x < model.Interval(interval).X1))
+            ++interval;
+        const TGridInterval& g = model.Interval(interval);
         double force = 0;
         for (int k = 0; k < g.LineCount; ++k) {
             const TLinePiece& lp = model.Piece(g.FirstLine + k);

@@ -60,6 +60,20 @@ struct TSliceTerms {
     double MN = 0;     // moment arm of the base normal force
 };
 
+// The methods' per-slice terms as arrays, so that their loops over the slices run in vector
+// instructions: those that do not depend on F (from the terms), and the scratch of the loops.
+struct TMethodArrays {
+    std::vector<double> Cos, Sin, Tan, Ul, Wv, Qx, MN, MS;
+    std::vector<double> C0;         // c l - u l tan(phi): the cohesion less the pore pressure's share
+    std::vector<double> A, B, P, R; // Bishop's and Janbu's methods
+    std::vector<double> Alpha, Beta, EA, EB, Arm; // the march of the rigorous methods
+    void Resize(std::size_t n) {
+        for (std::vector<double>* v :
+             {&Cos, &Sin, &Tan, &Ul, &Wv, &Qx, &MN, &MS, &C0, &A, &B, &P, &R, &Alpha, &Beta, &EA, &EB, &Arm})
+            v->resize(n);
+    }
+};
+
 // Per-thread scratch space of the evaluation of one surface: reused, so that evaluating a surface
 // does not allocate once the buffers have grown to the size of the problem.
 struct TWorkspace {
@@ -71,6 +85,7 @@ struct TWorkspace {
     std::vector<double> N, E, F;
     // Water force on every slice boundary (0..n), for the rigorous methods (SideWaterForces).
     std::vector<double> U;
+    TMethodArrays Arrays;
     TWorkspace() {
         Clipped.reserve(256);
         Breaks.reserve(1024);
@@ -80,6 +95,8 @@ struct TWorkspace {
         F.reserve(513);
         U.reserve(513);
         Terms.reserve(512);
+        Arrays.Resize(512);
+        Arrays.Resize(0);
     }
 };
 

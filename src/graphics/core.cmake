@@ -3,6 +3,7 @@ target_sources(brevanto_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/PlotFile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlotStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlotRenderer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PlotScale.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlotExport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlotView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ResultReport.cpp
