@@ -22,6 +22,10 @@ struct TSlice {
     double Qx = 0, Qy = 0, Qm = 0;
     // The part of Qx that is the thrust of free water beside an end slice.
     double Thrust = 0;
+    // The same forces by kind, for the slice table: free water (weight on top and thrust beside),
+    // surcharge loads, earthquake, tiebacks and reinforcement.
+    double WaterX = 0, WaterY = 0, LoadX = 0, LoadY = 0, QuakeX = 0, QuakeY = 0;
+    double TiebackX = 0, TiebackY = 0, ReinforcementX = 0, ReinforcementY = 0;
     int Soil = 0; // 0-based soil at the base
 };
 

@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 #include "app/DataWindowMakers.h"
 #include "app/EngineRun.h"
+#include "app/ResultsCommands.h"
 #include "app/TextFiles.h"
 #include "dialogs/DataForm.h"
 #include "model/SlopeModel.h"
@@ -390,6 +391,7 @@ void TMainForm::CompRunClick() {
                 return RunAfterSave;
             },
             FProgramFolder);
+        ShowRunResults(*this);
     });
 }
 

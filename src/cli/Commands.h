@@ -15,6 +15,7 @@ int CmdAnalyze(const TArgs& args);
 int CmdVerify(const TArgs& args);
 int CmdProbabilistic(const TArgs& args);
 int CmdBatch(const TArgs& args);
+int CmdReport(const TArgs& args);
 
 // The whole program: argv[1] names the command. Returns the exit code (2 for a usage error).
 int RunCli(int argc, char** argv);
