@@ -2,6 +2,7 @@
 // The report of an input file's analysis. The results beside the input are used when they are at
 // least as new as it; otherwise the input is analysed first, into a temporary folder, so that the
 // report never shows results of an older version of the model and the model's folder is left as it was.
+#include "cli/CmdRender.h"
 #include "cli/Commands.h"
 #include "engine/Engine.h"
 #include "graphics/ResultReport.h"
@@ -15,17 +16,6 @@
 
 namespace {
 const char* const ReportUsage = "Usage: brevanto-cli report IN --out FILE.pdf|.html\n";
-
-std::unique_ptr<QGuiApplication> GuiForReport() {
-    if (QGuiApplication::instance())
-        return nullptr;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "brevanto-cli";
-    static char* argv[] = {name, nullptr};
-    return std::make_unique<QGuiApplication>(argc, argv);
-}
 
 bool ResultsCurrent(const QString& input) {
     const QFileInfo results(RunFileOf(input, ".qvxr")), plot(RunFileOf(input, ".qvxp")), in(input);
@@ -69,7 +59,7 @@ int CmdReport(const TArgs& args) {
         std::cerr << "brevanto-cli report: cannot read the input file " << input << '\n';
         return 1;
     }
-    const auto app = GuiForReport();
+    const auto app = EnsureGuiApplication();
     const QString notes = QDir(QCoreApplication::applicationDirPath()).filePath("error-message.txt");
 
     TReportSources sources;
