@@ -63,7 +63,21 @@ QString NamesFileText(const QString& inputFile) {
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
 
+bool HasLineBreak(const QString& path) {
+    return path.contains(QLatin1Char('\r')) || path.contains(QLatin1Char('\n'));
+}
+
+QString LineBreakMessage(const QString& path) {
+    QString shown = QDir::toNativeSeparators(path);
+    shown.replace(QLatin1Char('\r'), QStringLiteral("\\r")).replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    return QStringLiteral("The file name\r%1\rcontains a line break. The analysis cannot take such a name: "
+                          "please save the model under a name without one.")
+        .arg(shown);
+}
+
 void WriteNamesFile(const QString& folder, const QString& inputFile) {
+    if (HasLineBreak(inputFile))
+        throw EInOutError(LineBreakMessage(inputFile).toStdString());
     QSaveFile file(QDir(folder).filePath(QString::fromLatin1(NamesFileName)));
     const QByteArray bytes = NamesFileText(inputFile).toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
@@ -93,6 +107,11 @@ void TMainForm::RunAnalysis() {
     // input file the engine is reading nor delete the files it is writing, so it stops before saving.
     if (FEngine) {
         MsgInformation(this, QString::fromLatin1(MsgReinitialize));
+        return;
+    }
+    // Checked before anything is saved or written: the engine reads the names file line by line.
+    if (const QString name = QString::fromStdString(ProgramData->FileName); HasLineBreak(name)) {
+        MsgInformation(this, LineBreakMessage(name));
         return;
     }
     RunAfterSave = true;

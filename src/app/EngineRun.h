@@ -20,8 +20,14 @@ QString ChangeFileExt(const QString& path, const QString& extension);
 // input file and the output, plot and results files; every line ended by CR LF.
 constexpr const char* NamesFileName = "names.dat";
 QString NamesFileText(const QString& inputFile);
-// Writes it into `folder`; EInOutError with the system's message when that fails.
+// Writes it into `folder`; EInOutError with the system's message when that fails, and before writing
+// anything when a path holds a line break.
 void WriteNamesFile(const QString& folder, const QString& inputFile);
+// Whether `path` holds a CR or LF: one line of the names file per path, so such a path would shift
+// every later line and the engine would write over another file.
+bool HasLineBreak(const QString& path);
+// The message that refuses such a path.
+QString LineBreakMessage(const QString& path);
 
 // Makes `folder` the current directory while it lives, then returns to the previous one.
 class TCurrentDirectory {

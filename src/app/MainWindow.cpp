@@ -2,6 +2,7 @@
 #include "app/DataWindowMakers.h"
 #include "app/EngineRun.h"
 #include "app/TextFiles.h"
+#include "app/WorkArea.h"
 #include "dialogs/DataForm.h"
 #include "model/SlopeModel.h"
 #include "tables/TableSet.h"
@@ -74,6 +75,7 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
     MdiArea->setObjectName(QStringLiteral("MdiArea"));
     MdiArea->setBackground(Qt::white);
     setCentralWidget(MdiArea);
+    new TWorkAreaPlacement(MdiArea);
     FEditorFactory.SetMdiArea(MdiArea);
     connect(MdiArea, &QMdiArea::subWindowActivated, this, &TMainForm::ActiveChildChanged);
     setAcceptDrops(true);
@@ -324,7 +326,11 @@ void TMainForm::SaveAsCommand() {
         proposed = ChangeFileExt(current, QStringLiteral(".qvxd"));
     const std::optional<QString> chosen = FFileDialogs->SaveAs(
         this, QStringLiteral("Save ") + DisplayName(current) + QStringLiteral(" As"), proposed);
-    if (chosen) {
+    if (chosen && HasLineBreak(*chosen)) {
+        // A file of that name could never be analysed; refused before anything is written.
+        MsgInformation(this, LineBreakMessage(*chosen));
+        RunAfterSave = false;
+    } else if (chosen) {
         ProgramData->FileName = chosen->toStdString();
         SetCaption();
         try {

@@ -209,7 +209,7 @@ bool EntryAcceptable(QWidget* control) {
     if (!box)
         return true;
     try {
-        const Extended value = EvaluateEntry(box->text().toStdString());
+        const Extended value = EvaluateStoredEntry(box->text().toStdString());
         return !(box->IntegerOnly() && value != std::trunc(value)) && value >= box->MinVal() &&
                value <= box->MaxVal();
     } catch (const std::exception&) {

@@ -1208,9 +1208,14 @@ void TestMainForm::editorLaunch() {
              QStringLiteral("1|") + QDir::toNativeSeparators(dir.filePath("my slopes/dam with blanks.qvxo")));
     QCOMPARE(messages.Count(), 0);
 
-    // An editor that cannot be started is reported.
+    // An editor that cannot be started: the file is shown read-only inside the program instead; only
+    // a file that cannot be read either is reported.
     form->SetWordProcessor(dir.filePath(QStringLiteral("no such editor")));
     form->CompInput->trigger();
+    QCOMPARE(messages.Count(), 0);
+    QVERIFY(form->MdiArea->activeSubWindow());
+    QVERIFY(QFile::remove(dir.filePath(QStringLiteral("my slopes/dam with blanks.qvxo"))));
+    form->CompOutputClick();
     QCOMPARE(messages.Texts(), QStringList({"An error occurred in running the Word Processor"}));
 
     // An editor given with arguments: the program, then its arguments, then the file.

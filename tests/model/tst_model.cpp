@@ -86,11 +86,10 @@ void TestModel::unitSystem() {
     QCOMPARE(m->HorizontalCoefficient, 0.15L);
     QCOMPARE(m->InitiationPoints, 10);
 
-    // Back to English with the other pair of factors: not exactly where it started.
+    // Back to English with the exact inverse factors: where it started, to the 18 digits a box shows.
     m->SetUnitSystem(1);
-    QVERIFY(Near(m->SegmentLength, 10 * 0.3048L * 3.2808416666666666665L, 1e-14L));
-    QVERIFY(std::fabs(m->SegmentLength - 10.0000054L) < 1e-6L);
-    QVERIFY(std::fabs(m->WaterUnitWeight / 62.4L - 1) > 1e-7L);
+    QCOMPARE(FormatGeneral(m->SegmentLength, 18), std::string("10"));
+    QCOMPARE(FormatGeneral(m->WaterUnitWeight, 18), std::string("62.4"));
 
     // Through Other nothing is converted, the same system changes nothing, codes are clamped.
     const Extended length = m->SegmentLength;
@@ -102,7 +101,7 @@ void TestModel::unitSystem() {
     QCOMPARE(m->WaterUnitWeight, weight);
     m->SetUnitSystem(0);
     QCOMPARE(m->UnitSystem, 1);
-    QVERIFY(Near(m->SegmentLength, length * 3.2808416666666666665L, 1e-14L));
+    QVERIFY(Near(m->SegmentLength, length / 0.3048L, 1e-14L));
     m->SetUnitSystem(9);
     QCOMPARE(m->UnitSystem, 3);
 }
