@@ -111,6 +111,10 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
     ParallelFor(threads, count, 64, [&](long long i, int worker) {
         TWorkerState& st = states[static_cast<std::size_t>(worker)];
         TOutcome& o = outcomes[static_cast<std::size_t>(i)];
+        if (options.Cancel && options.Cancel->load(std::memory_order_relaxed)) {
+            o.Why = "cancelled";
+            return;
+        }
         const int point = static_cast<int>(i / perPoint), number = static_cast<int>(i % perPoint);
         o.Why = generator.Generate(options.Seed, point, number, st.Surface, st.Params);
         if (o.Why)
@@ -120,6 +124,10 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
         o.FS = v.FS;
     });
 
+    if (options.Cancel && options.Cancel->load()) {
+        result.Cancelled = true;
+        return result;
+    }
     std::map<std::string, long long> rejected;
     std::vector<long long> ranked;
     for (long long i = 0; i < count; ++i) {

@@ -3,6 +3,7 @@
 // its ground surface, its limits and its minimum elevation, and the mechanics only through an
 // evaluator that returns the factor of safety of one trial surface: so they can be built, tested and
 // measured on their own, and the engine plugs its methods in.
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -120,6 +121,7 @@ struct TSearchResult {
     long long RefinementEvaluations = 0;
     std::vector<TEdgeNote> Edges; // of the critical surface
     double ElapsedSeconds = 0;
+    bool Cancelled = false; // stopped on request: nothing else of the result holds
     bool Ok() const { return Errors.empty() && HasGeneratedBest; }
 };
 
@@ -131,6 +133,8 @@ struct TSearchOptions {
     int RefineStarts = 3; // best generated surfaces refined
     // The caller has checked the controls (CheckControls) and reported its messages.
     bool Checked = false;
+    // Set from outside to stop the search at the next surface (null: never).
+    const std::atomic<bool>* Cancel = nullptr;
 };
 
 } // namespace quolm::search
