@@ -1,15 +1,21 @@
 #include "app/EngineRun.h"
 #include "app/MainWindow.h"
 #include "app/RunProgress.h"
+#include "app/RunResults.h"
+#include "app/TextFiles.h"
 #include "model/SlopeModel.h"
 #include "text/Errors.h"
+#include "widgets/GraphWindow.h"
 #include "widgets/MsgBox.h"
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QSaveFile>
+#include <QStatusBar>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -26,6 +32,7 @@ const char* const MsgInconsistent =
     "You may need to reinstall the program.\r"
     "If the problem remains, please contact Keldor's technical support and mention the program "
     "version " BREVANTO_VERSION ".";
+const char* const MsgCancelled = "The run was cancelled. No results were kept.";
 const char* const MsgCompleted =
     "Computations are completed. Please, check output file for results or error messages.";
 
@@ -82,6 +89,20 @@ void WriteNamesFile(const QString& folder, const QString& inputFile) {
     const QByteArray bytes = NamesFileText(inputFile).toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw EInOutError(file.errorString().toStdString());
+}
+
+void CloseGraphOfOldRun(QMdiArea* area) {
+    if (TfrmGraph* graph = TfrmGraph::Find(area)) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(graph->parentWidget()))
+            sub->close();
+        else
+            graph->close();
+    }
+}
+
+QString ReadNotes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 TCurrentDirectory::TCurrentDirectory(const QString& folder) : FPrevious(QDir::currentPath()) {
@@ -141,9 +162,12 @@ void TMainForm::RunAnalysis() {
 
     auto engine = std::make_unique<TDynamicLibrary>(EngineLibraryPath(FProgramFolder));
     TEngineEntry entry = nullptr;
+    TEngineCancel cancel = nullptr;
     try {
         engine->Load();
         entry = reinterpret_cast<TEngineEntry>(engine->EntryPoint(EngineEntryName));
+        // An engine without it runs to its end.
+        cancel = reinterpret_cast<TEngineCancel>(engine->EntryPoint(EngineCancelName));
     } catch (const EDLLError&) {
         entry = nullptr;
     }
@@ -151,6 +175,7 @@ void TMainForm::RunAnalysis() {
         const QString why =
             engine->ErrorString().isEmpty() ? QString() : QLatin1Char('\r') + engine->ErrorString();
         engine.reset();
+        CloseGraphOfOldRun(MdiArea);
         MsgInformation(this, QString::fromLatin1(MsgInitFailed) + QLatin1Char('\r') +
                                  QDir::toNativeSeparators(EngineLibraryPath(FProgramFolder)) + why);
         return;
@@ -164,20 +189,50 @@ void TMainForm::RunAnalysis() {
     } unload{FEngine};
 
     std::int32_t result = 0;
+    bool cancelled = false;
     {
         TCurrentDirectory inRunFolder(runFolder.path());
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        result = RunEngineWithProgress(this, entry, EngineArgument);
+        result = RunEngineWithProgress(this, entry, EngineArgument, cancel, &cancelled);
         QApplication::restoreOverrideCursor();
     }
     FEngine.reset();
 
+    if (cancelled) {
+        // Whatever the engine wrote before it stopped is no result: nothing is kept.
+        for (const char* extension : {".qvxp", ".qvxo", ".qvxr"})
+            QFile::remove(ChangeFileExt(input, QString::fromLatin1(extension)));
+        CloseGraphOfOldRun(MdiArea);
+        statusBar()->showMessage(QString::fromLatin1(MsgCancelled));
+        MsgInformation(this, QString::fromLatin1(MsgCancelled));
+        return;
+    }
     if (result == EngineRefused) {
+        CloseGraphOfOldRun(MdiArea);
         MsgInformation(this, QString::fromLatin1(MsgInconsistent));
         return;
     }
-    MsgInformation(this, QString::fromLatin1(MsgCompleted));
+    const TRunResults results = ReadRunResults(ChangeFileExt(input, QStringLiteral(".qvxr")));
+    if (!results.Errors.isEmpty()) {
+        // The engine refused the input: there is no result to show, only what to correct.
+        CloseGraphOfOldRun(MdiArea);
+        statusBar()->showMessage(QStringLiteral("The problem was not analysed."));
+        MsgInformation(
+            this, NotAnalysedMessage(results, ReadNotes(ProgramFile(FProgramFolder, ErrorMessageNotesFile))));
+        return;
+    }
     const QString plot = ChangeFileExt(input, QStringLiteral(".qvxp"));
     if (QFileInfo(plot).isFile())
         ProgramData->PlotFileName = plot.toStdString();
+    // An open graph window shows the new result before the user reads the message.
+    if (!ProgramData->PlotFileName.empty()) {
+        if (TfrmGraph* graph = TfrmGraph::Find(MdiArea))
+            graph->LoadPlot(*ProgramData);
+    } else {
+        CloseGraphOfOldRun(MdiArea);
+    }
+    const QString answer = FactorOfSafetyLine(results);
+    statusBar()->showMessage(answer.isEmpty() ? QStringLiteral("Computations are completed.") : answer);
+    MsgInformation(this, QString::fromLatin1(MsgCompleted) +
+                             (answer.isEmpty() ? QString() : QStringLiteral("\r\r") + answer));
 }

@@ -3,9 +3,13 @@
 // hand-off file, the file names of one run and the messages.
 #include <QString>
 
+class QMdiArea;
+
 // The engine's entry point and what the program passes to it.
 constexpr const char* EngineEntryName = "_IQUOLM";
 constexpr int EngineArgument = 4;
+// The engine's optional second export: asks a run in progress to stop at its next surface.
+constexpr const char* EngineCancelName = "_IQUOLM_CANCEL";
 // The engine answers this when its files are not consistent.
 constexpr int EngineRefused = 1;
 
@@ -29,6 +33,11 @@ bool HasLineBreak(const QString& path);
 // The message that refuses such a path.
 QString LineBreakMessage(const QString& path);
 
+// Closes the graph window of `area`, whose picture a new run has made stale.
+void CloseGraphOfOldRun(QMdiArea* area);
+// The error-message notes as text; empty when they cannot be read.
+QString ReadNotes(const QString& path);
+
 // Makes `folder` the current directory while it lives, then returns to the previous one.
 class TCurrentDirectory {
   public:
@@ -46,3 +55,4 @@ extern const char* const MsgReinitialize;
 extern const char* const MsgInitFailed;
 extern const char* const MsgInconsistent;
 extern const char* const MsgCompleted;
+extern const char* const MsgCancelled;

@@ -461,7 +461,9 @@ void TMainForm::OpenProgramFile(const char* name) {
     if (FUrlOpener(QUrl::fromLocalFile(file)))
         return;
     if (!OpenHelpViewer(MdiArea, file))
-        MsgInformation(this, QStringLiteral("The help file %1 could not be opened.").arg(QDir::toNativeSeparators(file)));
+        MsgInformation(
+            this,
+            QStringLiteral("The help file %1 could not be opened.").arg(QDir::toNativeSeparators(file)));
 }
 
 void TMainForm::HelpContentsClick() {
@@ -492,7 +494,8 @@ void TMainForm::OpenInEditor(const QString& file) {
         return;
     // No editor to start: the file can still be read, in a window of the program's own.
     if (OpenTextViewer(MdiArea, file))
-        statusBar()->showMessage(QStringLiteral("The text editor could not be started; the file is shown read-only."));
+        statusBar()->showMessage(
+            QStringLiteral("The text editor could not be started; the file is shown read-only."));
     else
         MsgInformation(this, QStringLiteral("An error occurred in running the Word Processor"));
 }

@@ -41,6 +41,14 @@ bool IsNewFileName(const QString& name) {
     return name == QLatin1String(TProgramData::NewFileName);
 }
 
+QString IncompleteReadWarning(const QString& path) {
+    return QStringLiteral(
+               "The file\r%1\rwas not read completely when it was opened: the model holds only the "
+               "part before the error. Saving it over that file would lose the rest, so please "
+               "choose a name for the model.")
+        .arg(QDir::toNativeSeparators(path));
+}
+
 // Calls a handler that a data window declares by name (FormActivate, FormDeactivate), if it has one.
 void CallHandler(QWidget* window, const char* name) {
     if (!window)
@@ -313,7 +321,12 @@ bool TMainForm::QuerySave() {
 
 void TMainForm::SaveCommand() {
     const QString name = ModelFileName();
-    if (IsNewFileName(name) || QFileInfo(name).suffix().toLower() == DefaultExtension)
+    if (!ProgramData->ReadComplete && !IsNewFileName(name)) {
+        // Saving over the file would replace it by the part that was read: only under a name the
+        // user chooses.
+        MsgInformation(this, IncompleteReadWarning(name));
+        SaveAsCommand();
+    } else if (IsNewFileName(name) || QFileInfo(name).suffix().toLower() == DefaultExtension)
         SaveAsCommand();
     else
         ProgramData->SaveToFile();
@@ -343,6 +356,8 @@ void TMainForm::SaveAsCommand() {
             throw;
         }
         ProgramData->PlotFileName.clear();
+        // The chosen file now holds the whole model.
+        ProgramData->ReadComplete = true;
     } else {
         RunAfterSave = false;
     }
@@ -361,6 +376,7 @@ void TMainForm::LoadModel(const QString& path, bool currentFormat) {
     std::unique_ptr<TProgramData> model =
         TProgramData::CreateFromFile(path.toStdString(), currentFormat, *this);
     ProgramData = std::move(model);
+    DiscardDataForms(MdiArea);
     FindPlotFile();
 }
 
@@ -372,10 +388,18 @@ void TMainForm::OpenFileName(const QString& path) {
 }
 
 void TMainForm::HandleDroppedFile(const QString& path) {
+    // Only input files: anything else would load as an empty model that a later save writes over it.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("qvxd") && suffix != DefaultExtension) {
+        MsgInformation(this, QStringLiteral("%1\ris not an input file (.qvxd or .qvd) and was not opened.")
+                                 .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
     if (!QuerySave())
         return;
     QDir::setCurrent(QFileInfo(path).absolutePath());
-    LoadModel(path, true);
+    // A ".qvd" file has the 2.0 layout.
+    LoadModel(path, suffix != DefaultExtension);
     SetCaption();
 }
 
@@ -385,6 +409,7 @@ void TMainForm::FileNewClick() {
         if (!QuerySave())
             return;
         ProgramData = TProgramData::CreateNew(*this);
+        DiscardDataForms(MdiArea);
         SetCaption();
         ProgramData->PlotFileName.clear();
     });

@@ -47,6 +47,7 @@ QWidget* OpenHelpViewer(QMdiArea* area, const QString& file) {
     view->setSearchPaths({QFileInfo(file).absolutePath()});
     view->setSource(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()));
     // The page's own title once it has loaded, the file's name otherwise.
-    const QString title = view->documentTitle().isEmpty() ? QFileInfo(file).fileName() : view->documentTitle();
+    const QString title =
+        view->documentTitle().isEmpty() ? QFileInfo(file).fileName() : view->documentTitle();
     return AddChild(area, view, title);
 }

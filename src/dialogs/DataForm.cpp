@@ -234,6 +234,22 @@ int RoundCount(Extended value) {
     return static_cast<int>(r);
 }
 
+void TDataForm::Discard() {
+    FClosing = true;
+    if (QMdiSubWindow* sub = SubWindow())
+        sub->close();
+    else
+        close();
+}
+
+void DiscardDataForms(QMdiArea* area) {
+    if (!area)
+        return;
+    for (QMdiSubWindow* sub : area->subWindowList())
+        if (auto* form = qobject_cast<TDataForm*>(sub->widget()))
+            form->Discard();
+}
+
 void RefreshDataForms(QMdiArea* area) {
     if (!area)
         return;

@@ -57,6 +57,8 @@ class TDataForm : public QWidget {
     // Deactivation: the controls into the model. False when the focused numeric box rejected its
     // entry: then nothing was stored and the window comes back to the front.
     Q_INVOKABLE bool FormDeactivate();
+    // Closes the window without storing anything: the model it showed has been replaced.
+    void Discard();
 
     // The control that has (or last had) the keyboard focus inside this window.
     QWidget* ActiveControl() const { return FActiveControl.data(); }
@@ -129,3 +131,6 @@ int RoundCount(Extended value);
 // Every open data window of `area` shows the model again (after a unit-system switch: values and
 // unit labels in the new system).
 void RefreshDataForms(QMdiArea* area);
+// Closes every data window of `area` that is still open after the model was replaced (one whose
+// rejected entry kept it open), so none stores the old model's values into the new one.
+void DiscardDataForms(QMdiArea* area);

@@ -48,7 +48,8 @@ inline QString CopyExample(const QTemporaryDir& dir, const QString& name) {
 }
 
 // The example with line `line` (1-based) replaced by `text`: a file that reads only partly.
-inline QString DamagedExample(const QTemporaryDir& dir, const QString& name, int line, const QByteArray& text) {
+inline QString DamagedExample(const QTemporaryDir& dir, const QString& name, int line,
+                              const QByteArray& text) {
     QList<QByteArray> lines = ReadAll(Resource("examples/ExampleDam.qvxd")).split('\n');
     QByteArray& target = lines[line - 1];
     target = text + (target.endsWith('\r') ? "\r" : "");

@@ -14,9 +14,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSettings>
@@ -83,6 +86,9 @@ class TestMainFormSafety : public QObject {
     void minusOverSelectionReplaces();
     void valuesBeyondTheNumberRangeRefused();
     void lineBreakInPathRefused();
+    void partlyReadFileNeverSavedOverItself();
+    void nonInputFileDropRefused();
+    void dataWindowsFollowTheLoadedModel();
     void failedSaveNamesFileAndReason();
     void textAndHelpWithoutOutsidePrograms();
     void childWindowsInsideTheWorkArea();
@@ -246,7 +252,8 @@ void TestMainFormSafety::valuesBeyondTheNumberRangeRefused() {
     form->BishopsMethod1->trigger();
     auto* search = qobject_cast<TDlgSearch*>(form->MdiArea->activeSubWindow()->widget());
     QVERIFY(search);
-    for (const QString& text : {QStringLiteral("1E999"), QStringLiteral("-2E308"), QStringLiteral("1E300*1E300")}) {
+    for (const QString& text :
+         {QStringLiteral("1E999"), QStringLiteral("-2E308"), QStringLiteral("1E300*1E300")}) {
         messages.Clear();
         TypeOverSelection(search->deXLi, text);
         QVERIFY(!search->deXLi->Validate());
@@ -300,6 +307,177 @@ void TestMainFormSafety::lineBreakInPathRefused() {
     QVERIFY(!QFileInfo::exists(run.filePath(QStringLiteral("names.dat"))));
 }
 
+void TestMainFormSafety::partlyReadFileNeverSavedOverItself() {
+    TMessageRecorder messages;
+    QTemporaryDir dir;
+    TMainForm* form = MakeForm();
+    struct TDamage {
+        const char* Name;
+        int Line;
+        QByteArray Text;
+    };
+    const TDamage damages[] = {{"typo26.qvxd", 26, "60. 5x2."},
+                               {"typo13.qvxd", 13, "115. 120. 2OO. 22. 0. 0. 1"}};
+    for (const TDamage& damage : damages) {
+        const QString path = DamagedExample(dir, QString::fromLatin1(damage.Name), damage.Line, damage.Text);
+        const QByteArray bytes = ReadAll(path);
+        messages.Clear();
+        Dialogs->SaveTitles.clear();
+        form->OpenFileName(path);
+        QCOMPARE(messages.Count(), 1);
+        QVERIFY(messages.LastText().startsWith(QStringLiteral("Error on Line %1").arg(damage.Line)));
+        QVERIFY(!ProgramData->ReadComplete);
+
+        // Save and Run warn and go through Save As; cancelled, the file stays as it was.
+        form->FileSaveClick();
+        QCOMPARE(messages.Count(), 2);
+        QVERIFY(messages.LastText().contains(QStringLiteral("was not read completely")));
+        QVERIFY(messages.LastText().contains(QDir::toNativeSeparators(path)));
+        QCOMPARE(Dialogs->SaveTitles.size(), 1);
+        {
+            TEngineSetup engine;
+            form->CompRun->trigger();
+        }
+        QCOMPARE(messages.Count(), 3);
+        QCOMPARE(Dialogs->SaveTitles.size(), 2);
+        QCOMPARE(ReadAll(path), bytes);
+        QVERIFY(!QFileInfo::exists(ChangeFileExt(path, QStringLiteral(".qvxo"))));
+
+        // Even with changes and the save question at New: the question's save goes through Save As.
+        form->SetModified(true);
+        messages.QueueAnswer(TMsgAnswer::Yes);
+        form->FileNewClick();
+        QCOMPARE(ReadAll(path), bytes);
+        QCOMPARE(ProgramData->FileName, path.toStdString()); // not saved, so not replaced either
+        form->SetModified(false);
+    }
+
+    // The user's explicit choice of another name: saved there; that file then holds the whole model
+    // and is saved as usual.
+    const QString path = dir.filePath(QStringLiteral("typo26.qvxd"));
+    const QByteArray bytes = ReadAll(path);
+    form->OpenFileName(path);
+    const QString copy = dir.filePath(QStringLiteral("repaired.qvxd"));
+    Dialogs->Saves << copy;
+    form->FileSaveClick();
+    QCOMPARE(ProgramData->FileName, copy.toStdString());
+    QVERIFY(ProgramData->ReadComplete);
+    QVERIFY(QFileInfo::exists(copy));
+    QCOMPARE(ReadAll(path), bytes);
+    messages.Clear();
+    form->SetModified(true);
+    form->FileSaveClick();
+    QCOMPARE(messages.Count(), 0);
+
+    // A plain text file named like an input file is not replaced by an empty model either.
+    const QString text = dir.filePath(QStringLiteral("notes.qvxd"));
+    WriteAll(text, "shopping list\n");
+    form->OpenFileName(text);
+    Dialogs->SaveTitles.clear();
+    form->FileSaveClick();
+    QCOMPARE(Dialogs->SaveTitles.size(), 1);
+    QCOMPARE(ReadAll(text), QByteArray("shopping list\n"));
+}
+
+void TestMainFormSafety::nonInputFileDropRefused() {
+    TMessageRecorder messages;
+    QTemporaryDir dir;
+    TMainForm* form = MakeForm();
+    const QString dam = CopyExample(dir, QStringLiteral("dam.qvxd"));
+    form->OpenFileName(dam);
+    const QString picture = dir.filePath(QStringLiteral("slope.png"));
+    WriteAll(picture, QByteArray("\x89PNG\r\n\x1a\n", 8));
+
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(picture)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form, &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form, &drop);
+    QCOMPARE(messages.Count(), 1);
+    QVERIFY(messages.LastText().contains(QStringLiteral("is not an input file")));
+    QCOMPARE(ProgramData->FileName, dam.toStdString());
+
+    // An input file still opens when dropped.
+    const QString other = CopyExample(dir, QStringLiteral("other.qvxd"));
+    QMimeData input;
+    input.setUrls({QUrl::fromLocalFile(other)});
+    QDragEnterEvent enter2(QPoint(10, 10), Qt::CopyAction, &input, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form, &enter2);
+    QDropEvent drop2(QPointF(10, 10), Qt::CopyAction, &input, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form, &drop2);
+    QCOMPARE(ProgramData->FileName, other.toStdString());
+    QCOMPARE(messages.Count(), 1);
+}
+
+void TestMainFormSafety::dataWindowsFollowTheLoadedModel() {
+    TMessageRecorder messages;
+    QTemporaryDir dir;
+    TMainForm* form = MakeForm();
+    // Two models that differ in the search's right initiation point (60 and 99).
+    QByteArray text = ReadAll(Resource("examples/ExampleDam.qvxd"));
+    const QString first = dir.filePath(QStringLiteral("first.qvxd"));
+    WriteAll(first, text);
+    text.replace("10. 60. 170. 220.", "10. 99. 170. 230.");
+    const QString second = dir.filePath(QStringLiteral("second.qvxd"));
+    WriteAll(second, text);
+
+    enum { viaNew, viaOpen, viaRecent, viaDrop };
+    for (int way : {viaNew, viaOpen, viaRecent, viaDrop}) {
+        form->SetModified(false);
+        form->OpenFileName(second);
+        QCOMPARE(double(ProgramData->RightInitiationX), 99.0);
+        // A rejected entry pending in the search window.
+        OpenMenu(form->DataMenu);
+        form->BishopsMethod1->trigger();
+        auto* search = qobject_cast<TDlgSearch*>(form->MdiArea->activeSubWindow()->widget());
+        QVERIFY(search);
+        QCOMPARE(search->deXRi->text(), QStringLiteral("99"));
+        TypeOverSelection(search->deXLt, QStringLiteral("abc"));
+        QTest::keyClick(search->deXLt, Qt::Key_Tab);
+        QVERIFY(!search->deXLt->Valid());
+        messages.SetDefaultAnswer(TMsgAnswer::No);
+
+        switch (way) {
+        case viaNew:
+            form->FileNewClick();
+            break;
+        case viaOpen:
+            Dialogs->Opens << TOpenChoice{first, 0};
+            form->FileOpenClick();
+            break;
+        case viaRecent:
+            form->UpdatePrevFile(first);
+            form->RecentFileClick(0);
+            break;
+        case viaDrop: {
+            QMimeData mime;
+            mime.setUrls({QUrl::fromLocalFile(first)});
+            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(form, &enter);
+            QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(form, &drop);
+            break;
+        }
+        }
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const Extended loaded = way == viaNew ? Extended(0) : Extended(60);
+        QCOMPARE(double(ProgramData->RightInitiationX), double(loaded));
+        // No data window shows the old model: each open one shows the loaded model's value.
+        for (QMdiSubWindow* sub : form->MdiArea->subWindowList())
+            if (auto* open = qobject_cast<TDlgSearch*>(sub->widget()))
+                QCOMPARE(double(open->deXRi->Number()), double(loaded));
+        // Whatever the user does next, the old values do not reach the model.
+        OpenMenu(form->DataMenu);
+        OpenMenu(form->ComputationMenu);
+        QCOMPARE(double(ProgramData->RightInitiationX), double(loaded));
+        if (way != viaNew)
+            QCOMPARE(double(ProgramData->RightTerminationX), 220.0);
+        messages.SetDefaultAnswer(TMsgAnswer::Cancel);
+    }
+}
+
 void TestMainFormSafety::failedSaveNamesFileAndReason() {
     TMessageRecorder messages;
     QTemporaryDir dir;
@@ -311,7 +489,8 @@ void TestMainFormSafety::failedSaveNamesFileAndReason() {
     Dialogs->Saves << missing;
     form->FileSaveAsClick();
     QCOMPARE(messages.Count(), 1);
-    QVERIFY2(messages.LastText().contains(QDir::toNativeSeparators(missing)), qPrintable(messages.LastText()));
+    QVERIFY2(messages.LastText().contains(QDir::toNativeSeparators(missing)),
+             qPrintable(messages.LastText()));
     QVERIFY(messages.LastText().contains(QStringLiteral("No such file or directory")));
 
     // Run: the save before the run fails the same way and says so.
@@ -378,10 +557,10 @@ void TestMainFormSafety::childWindowsInsideTheWorkArea() {
 
     // Window after window (each placed lower than the one before): every one starts inside the visible
     // work area, as far as its size allows.
-    QList<QAction*> commands = {form->DataTitle,      form->DataProp,       form->DataLoading,
-                                form->DataSoilStrength, form->DataPYMod,    form->DataPYCurves,
-                                form->JanbusMethod1,  form->BishopsMethod1, form->Irregularfailure1,
-                                form->BlockSearch1,   form->SpencersMethod1};
+    QList<QAction*> commands = {form->DataTitle,        form->DataProp,       form->DataLoading,
+                                form->DataSoilStrength, form->DataPYMod,      form->DataPYCurves,
+                                form->JanbusMethod1,    form->BishopsMethod1, form->Irregularfailure1,
+                                form->BlockSearch1,     form->SpencersMethod1};
     const QRect visible = form->MdiArea->viewport()->rect();
     for (QAction* command : commands) {
         OpenMenu(form->DataMenu);
