@@ -35,10 +35,10 @@ void TProgramData::SetUnitSystem(int n) {
     const bool toSI = UnitSystem == 1 && n == 2;
     const bool toEnglish = UnitSystem == 2 && n == 1;
     if (toSI || toEnglish) {
-        // Multiplying by the factor one way and dividing by it the other keeps a round trip exact to
-        // the last digit or two of an extended value, far below the 18 digits a box shows.
+        // Multiplying by the factor one way and dividing by it the other, each result rounded to 15
+        // digits, gives back exactly what was typed.
         const auto convert = [toSI](Extended& value, Extended factor) {
-            value = toSI ? value * factor : value / factor;
+            value = RoundSignificant(toSI ? value * factor : value / factor, ConversionDigits);
         };
         const Extended length = EnglishToSILength;
         const Extended force = EnglishToSIForce;

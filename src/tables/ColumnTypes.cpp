@@ -399,7 +399,8 @@ Extended TFloatColumn::Factor(int from, int to) const {
 void TFloatColumn::SetUnits(int unitSystem) {
     Extended factor = Factor(UnitSystem(), unitSystem);
     for (int r = 0; r < RowCount(); ++r) {
-        Values[static_cast<std::size_t>(r)] *= factor;
+        Values[static_cast<std::size_t>(r)] =
+            RoundSignificant(Values[static_cast<std::size_t>(r)] * factor, ConversionDigits);
         NotifyValueChanged(r);
     }
 }

@@ -243,6 +243,13 @@ std::string ApplyP(const std::string& gText) {
     return gText + '.';
 }
 
+Extended RoundSignificant(Extended value, int digits) {
+    if (!std::isfinite(value) || value == 0)
+        return value;
+    Extended rounded = 0;
+    return ParseFloat(FormatGeneral(value, digits), rounded) ? rounded : value;
+}
+
 std::string FormatReadBack(Extended value, const std::string& formText, bool point) {
     if (!std::isfinite(value))
         return formText;

@@ -190,7 +190,12 @@ void TestMainFormRuns::graphWindowFollowsEachRun() {
         else if (unticked < 0 && box->isChecked() && i != 0)
             unticked = i;
     }
-    QVERIFY(ticked >= 0 && unticked >= 0);
+    QString states;
+    for (int i = 0; i < TfrmGraph::OptionCount; ++i)
+        states += QStringLiteral("%1%2 ")
+                      .arg(graph->OptionBox(i)->isEnabled() ? "e" : "-")
+                      .arg(graph->OptionBox(i)->isChecked() ? "x" : "o");
+    QVERIFY2(ticked >= 0 && unticked >= 0, qPrintable(states));
     graph->OptionBox(ticked)->click();
     graph->OptionBox(unticked)->click();
 
