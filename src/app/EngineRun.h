@@ -3,8 +3,6 @@
 // hand-off file, the file names of one run and the messages.
 #include <QString>
 
-class QMdiArea;
-
 // The engine's entry point and what the program passes to it.
 constexpr const char* EngineEntryName = "_IQUOLM";
 constexpr int EngineArgument = 4;
@@ -15,10 +13,6 @@ constexpr int EngineRefused = 1;
 
 // The engine library in `programFolder`: "QUOLM2015_DLL" with the platform's prefix and suffix.
 QString EngineLibraryPath(const QString& programFolder);
-
-// `path` with the extension of its file name replaced by `extension` (".qvxo"), or appended when the
-// name has none.
-QString ChangeFileExt(const QString& path, const QString& extension);
 
 // The hand-off file's name and text: the program's version, three identification lines, then the
 // input file and the output, plot and results files; every line ended by CR LF.
@@ -32,11 +26,6 @@ void WriteNamesFile(const QString& folder, const QString& inputFile);
 bool HasLineBreak(const QString& path);
 // The message that refuses such a path.
 QString LineBreakMessage(const QString& path);
-
-// Closes the graph window of `area`, whose picture a new run has made stale.
-void CloseGraphOfOldRun(QMdiArea* area);
-// The error-message notes as text; empty when they cannot be read.
-QString ReadNotes(const QString& path);
 
 // Makes `folder` the current directory while it lives, then returns to the previous one.
 class TCurrentDirectory {

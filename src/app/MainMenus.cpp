@@ -7,6 +7,7 @@
 #include "app/TextViewer.h"
 #include "model/SlopeModel.h"
 #include "tables/TableSet.h"
+#include "text/FileNames.h"
 #include "widgets/MsgBox.h"
 
 #include <QAction>
@@ -197,23 +198,14 @@ void TMainForm::CommandMenuOpen() {
 
 void TMainForm::FileMenuOpen() {
     CommitActiveChild();
-    const QString here = QDir::toNativeSeparators(QDir::currentPath()) + QDir::separator();
+    const int count = FRecent.Count();
     for (int i = 0; i < RecentFileCount; ++i) {
         QAction* item = RecentItems[static_cast<std::size_t>(i)];
-        if (i >= FRecentCount) {
-            item->setVisible(false);
-            continue;
-        }
-        QString shown = QDir::toNativeSeparators(FSettings.RecentFiles.value(i));
-        // Files of the current folder are shown by name.
-        const qsizetype at = shown.indexOf(here);
-        if (at >= 0)
-            shown = shown.mid(at + here.size());
-        const QString number = i < 9 ? QStringLiteral("&%1").arg(i + 1) : QStringLiteral("1&0");
-        item->setText(number + QLatin1Char(' ') + MenuText(shown));
-        item->setVisible(true);
+        item->setVisible(i < count);
+        if (i < count)
+            item->setText(FRecent.MenuCaption(i, QDir::currentPath()));
     }
-    N14->setVisible(FRecentCount > 0);
+    N14->setVisible(count > 0);
 }
 
 void TMainForm::DataMenuOpen() {
@@ -246,7 +238,8 @@ void TMainForm::UnitsMenuOpen() {
 void TMainForm::ComputationMenuOpen() {
     CommitActiveChild();
     const QString input = ProgramData ? QString::fromStdString(ProgramData->FileName) : QString();
-    const bool output = QFileInfo(ChangeFileExt(input, QStringLiteral(".qvxo"))).isFile();
+    const bool output =
+        QFileInfo(QString::fromStdString(ChangeFileExt(input.toStdString(), ".qvxo"))).isFile();
     CompInput->setEnabled(QFileInfo(input).isFile());
     CompOutput->setEnabled(output);
     CompKernel->setEnabled(output);
@@ -505,9 +498,7 @@ void TMainForm::CompInputClick() {
 }
 
 void TMainForm::CompOutputClick() {
-    Guarded([this] {
-        OpenInEditor(ChangeFileExt(QString::fromStdString(ProgramData->FileName), QStringLiteral(".qvxo")));
-    });
+    Guarded([this] { OpenInEditor(QString::fromStdString(ChangeFileExt(ProgramData->FileName, ".qvxo"))); });
 }
 
 void TMainForm::CompKernelClick() {

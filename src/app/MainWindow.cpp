@@ -6,8 +6,10 @@
 #include "dialogs/DataForm.h"
 #include "model/SlopeModel.h"
 #include "tables/TableSet.h"
+#include "text/FileNames.h"
 #include "widgets/GraphWindow.h"
 #include "widgets/MsgBox.h"
+#include "widgets/TableEditor.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -77,7 +79,7 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
       FTables(std::make_unique<TTableSet>(&FContext)), FArguments(std::move(arguments)),
       FFileDialogs(std::make_unique<TQtFileDialogs>()),
       FProgramFolder(QCoreApplication::applicationDirPath()),
-      FUrlOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+      FUrlOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); }), FRun(this) {
     setObjectName(QStringLiteral("MainForm"));
     MdiArea = new QMdiArea(this);
     MdiArea->setObjectName(QStringLiteral("MdiArea"));
@@ -91,11 +93,9 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
     // The editor setting now; the rest of the settings when the window first shows.
     FStoredRead = ReadAppSettings(FStored);
     if (FStoredRead == TSettingsRead::Read)
-        FSettings.WordProcessor = FStored.WordProcessor;
-    if (FSettings.WordProcessor.isEmpty())
-        FSettings.WordProcessor = DefaultWordProcessor();
-    for (int i = 0; i < RecentFileCount; ++i)
-        FSettings.RecentFiles.append(QString());
+        FWordProcessor = FStored.WordProcessor;
+    if (FWordProcessor.isEmpty())
+        FWordProcessor = DefaultWordProcessor();
 
     CreateMenus();
     RegisterDataWindows(*this);
@@ -114,7 +114,6 @@ TMainForm::~TMainForm() {
     // The model refers to this window as its host; it does not outlive it.
     if (ProgramData && &ProgramData->Host() == this)
         ProgramData.reset();
-    FEngine.reset();
 }
 
 // ---------------------------------------------------------------- model host
@@ -192,7 +191,7 @@ void TMainForm::SetBoundaryComment() {
 }
 
 QString TMainForm::EditorProgram() const {
-    return FSettings.WordProcessor.trimmed().isEmpty() ? DefaultWordProcessor() : FSettings.WordProcessor;
+    return FWordProcessor.trimmed().isEmpty() ? DefaultWordProcessor() : FWordProcessor;
 }
 
 // ---------------------------------------------------------------- first showing and closing
@@ -212,23 +211,17 @@ void TMainForm::ReadSettingsAtFirstShow() {
     if (FStoredRead == TSettingsRead::Unreadable) {
         // An unreadable store: start without an editor path (the default editor is used) and without
         // recent files.
-        FSettings.WordProcessor.clear();
-        FSettings.RecentFiles = QStringList();
-        for (int i = 0; i < RecentFileCount; ++i)
-            FSettings.RecentFiles.append(QString());
+        FWordProcessor.clear();
+        FRecent.Clear();
         return;
     }
     if (!stored.WordProcessor.isEmpty())
-        FSettings.WordProcessor = stored.WordProcessor;
-    FSettings.RecentFiles = stored.RecentFiles;
+        FWordProcessor = stored.WordProcessor;
+    FRecent.Assign(stored.RecentFiles);
 }
 
 void TMainForm::FormShow() {
     ReadSettingsAtFirstShow();
-    FRecentCount = 0;
-    for (const QString& entry : FSettings.RecentFiles)
-        if (!entry.isEmpty())
-            ++FRecentCount;
 
     bool loaded = false;
     if (!FArguments.isEmpty()) {
@@ -267,24 +260,12 @@ void TMainForm::changeEvent(QEvent* event) {
 // ---------------------------------------------------------------- settings and recent files
 
 void TMainForm::UpdateRegistry() {
-    WriteAppSettings(FSettings);
+    WriteAppSettings(TAppSettings{FWordProcessor, FRecent.Entries()});
 }
 
 void TMainForm::UpdatePrevFile(const QString& path) {
-    QStringList& entries = FSettings.RecentFiles;
-    if (entries.value(0) == path)
-        return;
-    const qsizetype at = entries.indexOf(path);
-    if (at > 0)
-        entries.removeAt(at);
-    else
-        entries.removeLast();
-    entries.prepend(path);
-    UpdateRegistry();
-    FRecentCount = 0;
-    for (const QString& entry : entries)
-        if (!entry.isEmpty())
-            ++FRecentCount;
+    if (FRecent.Put(path))
+        UpdateRegistry();
 }
 
 // ---------------------------------------------------------------- file commands
@@ -336,7 +317,7 @@ void TMainForm::SaveAsCommand() {
     const QString current = ModelFileName();
     QString proposed = current;
     if (QFileInfo(current).suffix().toLower() == DefaultExtension)
-        proposed = ChangeFileExt(current, QStringLiteral(".qvxd"));
+        proposed = QString::fromStdString(ChangeFileExt(current.toStdString(), ".qvxd"));
     const std::optional<QString> chosen = FFileDialogs->SaveAs(
         this, QStringLiteral("Save ") + DisplayName(current) + QStringLiteral(" As"), proposed);
     if (chosen && HasLineBreak(*chosen)) {
@@ -365,7 +346,7 @@ void TMainForm::SaveAsCommand() {
 }
 
 void TMainForm::FindPlotFile() {
-    const QString plot = ChangeFileExt(ModelFileName(), QStringLiteral(".qvxp"));
+    const QString plot = QString::fromStdString(ChangeFileExt(ModelFileName().toStdString(), ".qvxp"));
     if (QFileInfo(plot).isFile())
         ProgramData->PlotFileName = plot.toStdString();
 }
@@ -444,10 +425,30 @@ void TMainForm::FileSaveAsClick() {
 
 void TMainForm::RecentFileClick(int index) {
     Guarded([this, index] {
-        const QString path = FSettings.RecentFiles.value(index);
+        const QString path = FRecent.At(index);
         if (path.isEmpty() || !QuerySave())
             return;
         OpenFileName(path);
+    });
+}
+
+void TMainForm::CompRunClick() {
+    Guarded([this] {
+        CommitActiveChild();
+        // Checked before anything is saved or written: the engine reads the names file line by line.
+        if (HasLineBreak(ModelFileName()) && !EngineLoaded()) {
+            MsgInformation(this, LineBreakMessage(ModelFileName()));
+            return;
+        }
+        // A cancelled Save As clears RunAfterSave: then nothing runs.
+        FRun.Run(
+            *ProgramData,
+            [this] {
+                RunAfterSave = true;
+                SaveCommand();
+                return RunAfterSave;
+            },
+            FProgramFolder);
     });
 }
 

@@ -3,6 +3,7 @@
 // next run, files copied into a temporary folder, and typing into boxes as a user does.
 #include "app/FileDialogs.h"
 #include "app/MainWindow.h"
+#include "text/FileNames.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -21,6 +22,11 @@ inline QString Resource(const char* name) {
 
 inline QString TestData(const char* name) {
     return QStringLiteral(TEST_DATA_DIR "/") + QString::fromLatin1(name);
+}
+
+// The file beside `path` with another extension (".qvxo").
+inline QString Twin(const QString& path, const char* extension) {
+    return QString::fromStdString(ChangeFileExt(path.toStdString(), extension));
 }
 
 inline QByteArray ReadAll(const QString& path) {

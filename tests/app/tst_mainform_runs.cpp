@@ -89,7 +89,7 @@ void TestMainFormRuns::damagedExampleRunKeepsTheFile() {
     form->CompRun->trigger();
     QCOMPARE(ReadAll(path), bytes);
     QVERIFY(messages.LastText().contains(QStringLiteral("was not read completely")));
-    QVERIFY(!QFileInfo::exists(ChangeFileExt(path, QStringLiteral(".qvxo"))));
+    QVERIFY(!QFileInfo::exists(Twin(path, ".qvxo")));
     // And again with the model changed since: still nothing written over the file.
     form->SetModified(true);
     form->CompRun->trigger();
@@ -268,7 +268,7 @@ void TestMainFormRuns::cancelStopsTheRun() {
         QCOMPARE(messages.Texts(), QStringList({QString::fromLatin1(MsgCancelled)}));
         QCOMPARE(form->statusBar()->currentMessage(), QString::fromLatin1(MsgCancelled));
         for (const char* extension : {".qvxo", ".qvxp", ".qvxr"})
-            QVERIFY2(!QFileInfo::exists(ChangeFileExt(dam, QString::fromLatin1(extension))), extension);
+            QVERIFY2(!QFileInfo::exists(Twin(dam, extension)), extension);
         QVERIFY(ProgramData->PlotFileName.empty());
         QVERIFY(!form->EngineLoaded());
     }

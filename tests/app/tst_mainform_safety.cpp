@@ -341,7 +341,7 @@ void TestMainFormSafety::partlyReadFileNeverSavedOverItself() {
         QCOMPARE(messages.Count(), 3);
         QCOMPARE(Dialogs->SaveTitles.size(), 2);
         QCOMPARE(ReadAll(path), bytes);
-        QVERIFY(!QFileInfo::exists(ChangeFileExt(path, QStringLiteral(".qvxo"))));
+        QVERIFY(!QFileInfo::exists(Twin(path, ".qvxo")));
 
         // Even with changes and the save question at New: the question's save goes through Save As.
         form->SetModified(true);
