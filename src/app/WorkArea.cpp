@@ -3,7 +3,9 @@
 #include <QChildEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QScrollBar>
+#include <QTimer>
 #include <algorithm>
 
 TWorkAreaPlacement::TWorkAreaPlacement(QMdiArea* area) : QObject(area), FArea(area) {
@@ -30,9 +32,14 @@ bool TWorkAreaPlacement::eventFilter(QObject* watched, QEvent* event) {
             sub->installEventFilter(this);
     } else if (event->type() == QEvent::Show) {
         if (auto* sub = qobject_cast<QMdiSubWindow*>(watched)) {
-            // Only the first showing: later the user decides where the window stands.
+            // Only the first showing: later the user decides where the window stands. Once the showing
+            // is over, since a window may size itself when it first shows.
             sub->removeEventFilter(this);
-            FitIntoView(sub);
+            QPointer<QMdiSubWindow> shown(sub);
+            QTimer::singleShot(0, this, [this, shown] {
+                if (shown)
+                    FitIntoView(shown);
+            });
         }
     }
     return false;

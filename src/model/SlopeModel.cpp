@@ -1,6 +1,7 @@
 #include "model/SlopeModel.h"
 #include "model/TableAccess.h"
 #include "text/Errors.h"
+#include "text/NumberRounding.h"
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>

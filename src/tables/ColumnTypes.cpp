@@ -4,6 +4,7 @@
 #include "text/Errors.h"
 #include "text/Evaluate.h"
 #include "text/Messages.h"
+#include "text/NumberRounding.h"
 #include "text/Units.h"
 #include <QFontMetrics>
 #include <QString>

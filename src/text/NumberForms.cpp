@@ -243,31 +243,6 @@ std::string ApplyP(const std::string& gText) {
     return gText + '.';
 }
 
-Extended RoundSignificant(Extended value, int digits) {
-    if (!std::isfinite(value) || value == 0)
-        return value;
-    Extended rounded = 0;
-    return ParseFloat(FormatGeneral(value, digits), rounded) ? rounded : value;
-}
-
-std::string FormatReadBack(Extended value, const std::string& formText, bool point) {
-    if (!std::isfinite(value))
-        return formText;
-    const std::string held = FormatGeneral(value, MaxDigits);
-    const auto readsBack = [&](const std::string& text) {
-        Extended back = 0;
-        return ParseFloat(text, back) && FormatGeneral(back, MaxDigits) == held;
-    };
-    if (readsBack(formText))
-        return formText;
-    for (int digits = 9; digits < MaxDigits; ++digits) {
-        const std::string text = point ? ApplyP(FormatGeneral(value, digits)) : FormatGeneral(value, digits);
-        if (readsBack(text))
-            return text;
-    }
-    return point ? ApplyP(held) : held;
-}
-
 std::string FormatF2(Extended value) {
     if (!std::isfinite(value))
         return NonFinite(value);

@@ -29,22 +29,6 @@ inline std::string FormatP(Extended value) {
 // Form F2: fixed notation with exactly two decimals, halves rounded away from zero.
 std::string FormatF2(Extended value);
 
-// The value rounded to `digits` significant decimal digits (the nearest extended value to that decimal).
-// Unit conversions round their results to 15 digits: far beyond any measured quantity, and a value
-// typed with up to 15 digits then comes back exactly when it is converted there and back.
-Extended RoundSignificant(Extended value, int digits);
-constexpr int ConversionDigits = 15;
-
-// A value as a file writes it: `formText` (the value in the file's own number form) when that reads
-// back to the value as the program holds and shows it (18 significant digits); otherwise the general
-// form with the fewest digits beyond 8 that does, a point appended when `point`. So a value typed or
-// read from a file keeps its bytes, and one that a unit switch left between two 8-digit numbers is not
-// rounded on the way through a file.
-std::string FormatReadBack(Extended value, const std::string& formText, bool point);
-inline std::string FormatPExact(Extended value) {
-    return FormatReadBack(value, FormatP(value), true);
-}
-
 // Strict decimal number: optional sign, digits with at most one ".", optional exponent ("E"/"e",
 // optional sign, digits), nothing else. False for anything else or for values beyond the range.
 bool ParseFloat(std::string_view text, Extended& out);

@@ -1,6 +1,7 @@
 // Reading and writing the input file's sections, current layout and 2.0 layout.
 #include "text/SlopeFile.h"
 #include "text/Errors.h"
+#include "text/NumberRounding.h"
 #include "text/WordRead.h"
 #include <algorithm>
 
