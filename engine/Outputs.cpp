@@ -284,7 +284,7 @@ std::string ReportText(const TAnalysis& a, const std::string& inputPath) {
     if (a.GeneratedBest && a.GeneratedBest->FS)
         t.Line("Generated best factor of safety : " + Fixed(*a.GeneratedBest->FS, 3));
     if (a.RefinedBest && a.RefinedBest->FS && a.GeneratedBest && a.GeneratedBest->FS)
-        t.Line("After local refinement          : " + Fixed(*a.RefinedBest->FS, 3) +
+        t.Line("After optimisation               : " + Fixed(*a.RefinedBest->FS, 3) +
                (*a.RefinedBest->FS < *a.GeneratedBest->FS
                     ? "  (" +
                           Fixed(100 * (*a.GeneratedBest->FS - *a.RefinedBest->FS) / *a.GeneratedBest->FS, 2) +

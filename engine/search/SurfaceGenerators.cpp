@@ -384,11 +384,17 @@ void TSurfaceGenerator::AppendSplit(std::vector<TXY>& pts, TXY to, double length
 double TSurfaceGenerator::Reach(TXY p, TXY b) const {
     // The direction to b, lowered to pass below every ground vertex before it: a surface that turns no
     // further stays in the ground up to b and can still end there turning counterclockwise only.
+    // Directions to the right grow with their slope, so the lowest vertex is found by comparing slopes
+    // and only its direction is computed.
     double cap = Direction(p, b);
     const std::vector<TXY>& g = Geometry.Ground();
+    const TXY* lowest = nullptr;
     for (auto it = std::upper_bound(g.begin(), g.end(), p.X, [](double v, const TXY&q) { return v < q.X; });
          it != g.end() && it->X < b.X; ++it)
-        cap = std::min(cap, Direction(p, *it) - AngleEps);
+        if (!lowest || (it->Y - p.Y) * (lowest->X - p.X) < (lowest->Y - p.Y) * (it->X - p.X))
+            lowest = &*it;
+    if (lowest)
+        cap = std::min(cap, Direction(p, *lowest) - AngleEps);
     return cap;
 }
 
