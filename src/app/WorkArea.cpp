@@ -27,7 +27,8 @@ void TWorkAreaPlacement::FitIntoView(QMdiSubWindow* sub) const {
 }
 
 bool TWorkAreaPlacement::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == FArea->viewport() && event->type() == QEvent::ChildAdded) {
+    // Polished, not added: a child window is announced before it is fully made.
+    if (watched == FArea->viewport() && event->type() == QEvent::ChildPolished) {
         if (auto* sub = qobject_cast<QMdiSubWindow*>(static_cast<QChildEvent*>(event)->child()))
             sub->installEventFilter(this);
     } else if (event->type() == QEvent::Show) {

@@ -1,7 +1,6 @@
 #include "model/SlopeModel.h"
 #include "model/TableAccess.h"
 #include "text/Errors.h"
-#include "text/NumberRounding.h"
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -36,10 +35,10 @@ void TProgramData::SetUnitSystem(int n) {
     const bool toSI = UnitSystem == 1 && n == 2;
     const bool toEnglish = UnitSystem == 2 && n == 1;
     if (toSI || toEnglish) {
-        // Multiplying by the factor one way and dividing by it the other, each result rounded to 15
-        // digits, gives back exactly what was typed.
+        // Multiplying by the factor one way and dividing by it the other gives back what was typed to
+        // the last bit or two of an extended value, far below the 18 digits a box shows.
         const auto convert = [toSI](Extended& value, Extended factor) {
-            value = RoundSignificant(toSI ? value * factor : value / factor, ConversionDigits);
+            value = toSI ? value * factor : value / factor;
         };
         const Extended length = EnglishToSILength;
         const Extended force = EnglishToSIForce;

@@ -4,7 +4,6 @@
 #include "text/Errors.h"
 #include "text/Evaluate.h"
 #include "text/Messages.h"
-#include "text/NumberRounding.h"
 #include "text/Units.h"
 #include <QFontMetrics>
 #include <QString>
@@ -400,8 +399,7 @@ Extended TFloatColumn::Factor(int from, int to) const {
 void TFloatColumn::SetUnits(int unitSystem) {
     Extended factor = Factor(UnitSystem(), unitSystem);
     for (int r = 0; r < RowCount(); ++r) {
-        Values[static_cast<std::size_t>(r)] =
-            RoundSignificant(Values[static_cast<std::size_t>(r)] * factor, ConversionDigits);
+        Values[static_cast<std::size_t>(r)] *= factor;
         NotifyValueChanged(r);
     }
 }

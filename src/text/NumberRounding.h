@@ -1,13 +1,11 @@
 #pragma once
-// Numbers that must come back as they were: unit conversions rounded to a fixed number of digits, and
-// numbers written to files with the digits they need to read back unchanged.
+// Numbers that must come back as they were: numbers written to files with the digits they need to read
+// back unchanged, and values rounded to a number of digits.
 #include "text/NumberForms.h"
 
-// The value rounded to `digits` significant decimal digits (the nearest extended value to that decimal).
-// Unit conversions round their results to 15 digits: far beyond any measured quantity, and a value
-// typed with up to 15 digits then comes back exactly when it is converted there and back.
+// The value rounded to `digits` significant decimal digits (the nearest extended value to that decimal),
+// as a number typed with that many digits would be held.
 Extended RoundSignificant(Extended value, int digits);
-constexpr int ConversionDigits = 15;
 
 // A value as a file writes it: `formText` (the value in the file's own number form) when that reads
 // back to the value as the program holds and shows it (18 significant digits); otherwise the general
