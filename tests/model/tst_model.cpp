@@ -237,9 +237,10 @@ void TestModel::cliCommands() {
     QCOMPARE(convertedText, exampleText);
     QCOMPARE(switched, 0);
     QVERIFY(siText.find("\r\n2 1 2\r\n") != std::string::npos);
-    // The table's foot-to-metre factor (1 / 3.280839895) gives 15.240000001524 m for 50 ft: written with
-    // the digits that read back to it, so the way back gives 50 ft again.
-    QVERIFY(siText.find("\r\n0. 15.240000001524 30.480000003048 15.240000001524 1\r\n") != std::string::npos);
+    // The table's foot-to-metre factor (1 / 3.280839895) gives 15.24000000006096 m for 50 ft: written
+    // with the digits that read back to it, so the way back gives 50 ft again.
+    QVERIFY(siText.find("\r\n0. 15.24000000006096 30.48000000012192 15.24000000006096 1\r\n") !=
+            std::string::npos);
     QCOMPARE(fromOld, 0);
     QCOMPARE(oldText, ReadFile(TestDataPath("old-layout-converted.qvxd")));
     QCOMPARE(fromDamaged, 1);

@@ -130,7 +130,7 @@ void TestModel::numberFormsInFile() {
     auto loaded = LoadText(host, text, true, &messages);
     QVERIFY(messages.empty());
     QCOMPARE(t.SoilData().Cell(1, 0).GetFloat(), 0.000001L);
-    QCOMPARE(t.SoilData().Cell(2, 0).GetFloat(), 123456790.0L);
+    QCOMPARE(t.SoilData().Cell(2, 0).GetFloat(), 123456789.0L);
     QCOMPARE(loaded->FileText(), text);
 }
 
