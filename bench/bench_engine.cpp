@@ -241,7 +241,7 @@ struct TMorgensternPriceEvaluator final : search::ISurfaceEvaluator {
     const TSlopeModel& Model;
     explicit TMorgensternPriceEvaluator(const TSlopeModel& model) : Model(model) {}
     struct alignas(64) TSlot {
-        std::vector<TPoint> Points, Clipped;
+        std::vector<TPoint> Clipped;
         TWorkspace Workspace;
         TEvaluation Result;
     };
@@ -249,11 +249,8 @@ struct TMorgensternPriceEvaluator final : search::ISurfaceEvaluator {
     void Prepare(int workers) override { Slots.resize(static_cast<std::size_t>(workers)); }
     search::TSurfaceValue Evaluate(const search::TTrialSurface& s, int worker) const override {
         TSlot& slot = Slots[static_cast<std::size_t>(worker)];
-        slot.Points.clear();
-        for (const search::TXY& p : s.Points)
-            slot.Points.push_back({p.X, p.Y});
-        if (ClipToGround(Model, slot.Points.data(), static_cast<int>(slot.Points.size()), slot.Clipped)
-                .Problem != TSurfaceProblem::None)
+        if (ClipToGround(Model, s.Points.data(), static_cast<int>(s.Points.size()), slot.Clipped).Problem !=
+            TSurfaceProblem::None)
             return {0, "not admissible"};
         const TPoint centre{s.Circle.X, s.Circle.Y};
         if (!EvaluateSurface(Model, slot.Clipped, &centre, TMethod::MorgensternPrice, TSliceOptions(), 0,

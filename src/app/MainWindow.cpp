@@ -35,10 +35,6 @@ const char* const BoundaryComment =
     "boundary lines.\rThe soil number is the soil type immediately underying the boundary\rline. The "
     "slope should slide from the right side to the left side.";
 
-QString ModelFileName() {
-    return ProgramData ? QString::fromStdString(ProgramData->FileName) : QString();
-}
-
 bool IsNewFileName(const QString& name) {
     return name == QLatin1String(TProgramData::NewFileName);
 }
@@ -49,15 +45,6 @@ QString IncompleteReadWarning(const QString& path) {
                "part before the error. Saving it over that file would lose the rest, so please "
                "choose a name for the model.")
         .arg(QDir::toNativeSeparators(path));
-}
-
-// Calls a handler that a data window declares by name (FormActivate, FormDeactivate), if it has one.
-void CallHandler(QWidget* window, const char* name) {
-    if (!window)
-        return;
-    const QByteArray signature = QByteArray(name) + "()";
-    if (window->metaObject()->indexOfMethod(signature.constData()) >= 0)
-        QMetaObject::invokeMethod(window, name, Qt::DirectConnection);
 }
 } // namespace
 
@@ -87,7 +74,6 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
     setCentralWidget(MdiArea);
     new TWorkAreaPlacement(MdiArea);
     FEditorFactory.SetMdiArea(MdiArea);
-    connect(MdiArea, &QMdiArea::subWindowActivated, this, &TMainForm::ActiveChildChanged);
     setAcceptDrops(true);
 
     // The editor setting now; the rest of the settings when the window first shows.
@@ -112,8 +98,7 @@ TMainForm::~TMainForm() {
     // The child windows go after this object's members: what they signal on the way must not reach it.
     disconnect(MdiArea, nullptr, this, nullptr);
     // The model refers to this window as its host; it does not outlive it.
-    if (ProgramData && &ProgramData->Host() == this)
-        ProgramData.reset();
+    FModel.reset();
 }
 
 // ---------------------------------------------------------------- model host
@@ -137,8 +122,8 @@ void TMainForm::CommitActiveChild() {
         return;
     if (auto* editor = qobject_cast<TTableForm*>(sub->widget()))
         editor->FormDeactivate();
-    else
-        CallHandler(sub->widget(), "FormDeactivate");
+    else if (auto* form = qobject_cast<TDataForm*>(sub->widget()))
+        form->FormDeactivate();
 }
 
 void TMainForm::CloseAllChildren() {
@@ -146,26 +131,17 @@ void TMainForm::CloseAllChildren() {
 }
 
 void TMainForm::UnitSystemChanged() {
-    // These two show units without being activated again.
-    CallHandler(DataWindow(TDataWindow::TextEditorOption), "FormActivate");
-    CallHandler(DataWindow(TDataWindow::SlopeBoundary), "FormActivate");
-    // So do all the other data windows: the active one would otherwise keep numbers of the old
-    // system and store them into the converted model when it is left (the menu committed its
+    // Every data window shows the model again: the active one would otherwise keep numbers of the
+    // old system and store them into the converted model when it is left (the menu committed its
     // entries before the switch, so nothing typed is lost).
     RefreshDataForms(MdiArea);
 }
 
-void TMainForm::ActiveChildChanged(QMdiSubWindow* window) {
-    // Table editors follow their own activation; a data window copies the model into its controls
-    // when it becomes active and back when it stops being active.
-    if (FActiveChild && FActiveChild != window && !qobject_cast<TTableForm*>(FActiveChild->widget()))
-        CallHandler(FActiveChild->widget(), "FormDeactivate");
-    if (window && window != FActiveChild && !qobject_cast<TTableForm*>(window->widget()))
-        CallHandler(window->widget(), "FormActivate");
-    FActiveChild = window;
-}
-
 // ---------------------------------------------------------------- caption and names
+
+QString TMainForm::ModelFileName() const {
+    return FModel ? QString::fromStdString(FModel->FileName) : QString();
+}
 
 QString TMainForm::DisplayName(const QString& path) {
     const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
@@ -235,7 +211,7 @@ void TMainForm::FormShow() {
         }
     }
     if (!loaded)
-        ProgramData = TProgramData::CreateNew(*this);
+        FModel = TProgramData::CreateNew(*this);
     SetCaption();
 }
 
@@ -302,7 +278,7 @@ bool TMainForm::QuerySave() {
 
 void TMainForm::SaveCommand() {
     const QString name = ModelFileName();
-    if (!ProgramData->ReadComplete && !IsNewFileName(name)) {
+    if (!FModel->ReadComplete && !IsNewFileName(name)) {
         // Saving over the file would replace it by the part that was read: only under a name the
         // user chooses.
         MsgInformation(this, IncompleteReadWarning(name));
@@ -310,7 +286,7 @@ void TMainForm::SaveCommand() {
     } else if (IsNewFileName(name) || QFileInfo(name).suffix().toLower() == DefaultExtension)
         SaveAsCommand();
     else
-        ProgramData->SaveToFile();
+        FModel->SaveToFile();
 }
 
 void TMainForm::SaveAsCommand() {
@@ -325,20 +301,20 @@ void TMainForm::SaveAsCommand() {
         MsgInformation(this, LineBreakMessage(*chosen));
         RunAfterSave = false;
     } else if (chosen) {
-        ProgramData->FileName = chosen->toStdString();
+        FModel->FileName = chosen->toStdString();
         SetCaption();
         try {
-            ProgramData->SaveToFile();
+            FModel->SaveToFile();
         } catch (...) {
             // The model was not written under the new name, so it keeps the old one.
-            ProgramData->FileName = current.toStdString();
+            FModel->FileName = current.toStdString();
             SetCaption();
             CloseAllChildren();
             throw;
         }
-        ProgramData->PlotFileName.clear();
+        FModel->PlotFileName.clear();
         // The chosen file now holds the whole model.
-        ProgramData->ReadComplete = true;
+        FModel->ReadComplete = true;
     } else {
         RunAfterSave = false;
     }
@@ -348,7 +324,7 @@ void TMainForm::SaveAsCommand() {
 void TMainForm::FindPlotFile() {
     const QString plot = QString::fromStdString(ChangeFileExt(ModelFileName().toStdString(), ".qvxp"));
     if (QFileInfo(plot).isFile())
-        ProgramData->PlotFileName = plot.toStdString();
+        FModel->PlotFileName = plot.toStdString();
 }
 
 void TMainForm::LoadModel(const QString& path, bool currentFormat) {
@@ -356,7 +332,7 @@ void TMainForm::LoadModel(const QString& path, bool currentFormat) {
     // step of reading) stores their entries into it.
     std::unique_ptr<TProgramData> model =
         TProgramData::CreateFromFile(path.toStdString(), currentFormat, *this);
-    ProgramData = std::move(model);
+    FModel = std::move(model);
     DiscardDataForms(MdiArea);
     FindPlotFile();
 }
@@ -389,10 +365,10 @@ void TMainForm::FileNewClick() {
         CommitActiveChild();
         if (!QuerySave())
             return;
-        ProgramData = TProgramData::CreateNew(*this);
+        FModel = TProgramData::CreateNew(*this);
         DiscardDataForms(MdiArea);
         SetCaption();
-        ProgramData->PlotFileName.clear();
+        FModel->PlotFileName.clear();
     });
 }
 
@@ -442,7 +418,7 @@ void TMainForm::CompRunClick() {
         }
         // A cancelled Save As clears RunAfterSave: then nothing runs.
         FRun.Run(
-            *ProgramData,
+            *FModel,
             [this] {
                 RunAfterSave = true;
                 SaveCommand();
@@ -521,5 +497,5 @@ QWidget* TMainForm::OpenDataWindow(TDataWindow window) {
 void TMainForm::OpenGraphWindow() {
     // Points PlotFileName at the plot file of the model's file when it exists, then shows the one graph
     // window, made (and so reading the plot file) when none is open or the open one shows an older run.
-    TfrmGraph::ShowGraph(MdiArea, *ProgramData);
+    TfrmGraph::ShowGraph(MdiArea, *FModel);
 }

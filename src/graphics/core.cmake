@@ -1,7 +1,9 @@
 # Plot-file reader, plot renderer, picture export and the graph window's view: core, no widgets.
 target_sources(brevanto_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/PlotFile.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PlotStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlotRenderer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PlotScale.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlotExport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlotView.cpp
 )

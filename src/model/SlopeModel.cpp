@@ -7,8 +7,6 @@
 #include <QString>
 #include <algorithm>
 
-std::unique_ptr<TProgramData> ProgramData;
-
 namespace {
 // Scalar conversion factors between English and SI units (length, force). The way back is the exact
 // inverse of the way there, so switching there and back gives the numbers that were typed.

@@ -4,6 +4,7 @@ target_sources(brevanto_widgets PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/EntryCore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DataEdit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DataCombo.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ChildActivation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TableGrid.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TableEditor.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TableEditorLayout.cpp

@@ -205,7 +205,7 @@ void TestMainFormRuns::graphWindowFollowsEachRun() {
     QCOMPARE(PlotStore().Critical.FS, 0.85);
     QVERIFY(graph->OptionBox(ticked)->isChecked());
     QVERIFY(!graph->OptionBox(unticked)->isChecked());
-    QVERIFY(graph->ShowsCurrentPlot(*ProgramData));
+    QVERIFY(graph->ShowsCurrentPlot(*Form->Model()));
 
     // A run that leaves no plot: no graph window of the old result stays behind.
     {
@@ -261,7 +261,7 @@ void TestMainFormRuns::cancelStopsTheRun() {
         QCOMPARE(form->statusBar()->currentMessage(), QString::fromLatin1(MsgCancelled));
         for (const char* extension : {".qvxo", ".qvxp", ".qvxr"})
             QVERIFY2(!QFileInfo::exists(Twin(dam, extension)), extension);
-        QVERIFY(ProgramData->PlotFileName.empty());
+        QVERIFY(Form->Model()->PlotFileName.empty());
         QVERIFY(!form->EngineLoaded());
     }
 

@@ -37,7 +37,7 @@ namespace {
 // convert and every cell of every number column of every table.
 QStringList ShownNumbers(TMainForm& form, int digits = 18) {
     QStringList numbers;
-    const TProgramData& m = *ProgramData;
+    const TProgramData& m = *form.Model();
     for (Extended v : {m.LeftInitiationX, m.RightInitiationX, m.LeftTerminationX, m.RightTerminationX,
                        m.MinimumElevation, m.SegmentLength, m.BlockSegmentLength, m.CavitationPressure,
                        m.WaterUnitWeight, m.CcwLimit, m.CwLimit, m.InterSliceAngle})
@@ -56,7 +56,7 @@ QStringList ShownNumbers(TMainForm& form, int digits = 18) {
 
 // Typed values in every number cell and every converted scalar: short decimals, as people type them.
 void TypeEveryNumber(TMainForm& form) {
-    TProgramData& m = *ProgramData;
+    TProgramData& m = *form.Model();
     m.LeftInitiationX = 10;
     m.RightInitiationX = 60.5L;
     m.LeftTerminationX = 170;
@@ -138,10 +138,10 @@ void TestMainFormSafety::unitsThereAndBackKeepEveryNumber() {
     form->OpenFileName(CopyExample(dir, QStringLiteral("dam.qvxd")));
 
     // The numbers of the example as they are.
-    QCOMPARE(double(ProgramData->WaterUnitWeight), 62.4);
+    QCOMPARE(double(Form->Model()->WaterUnitWeight), 62.4);
     const QStringList example = ShownNumbers(*form);
     form->SIUnits->trigger();
-    QCOMPARE(ProgramData->UnitSystem, 2);
+    QCOMPARE(Form->Model()->UnitSystem, 2);
     QVERIFY(ShownNumbers(*form) != example);
     form->EnglishUnits->trigger();
     QCOMPARE(ShownNumbers(*form), example);
@@ -154,8 +154,8 @@ void TestMainFormSafety::unitsThereAndBackKeepEveryNumber() {
         form->EnglishUnits->trigger();
     }
     QCOMPARE(ShownNumbers(*form), typed);
-    QCOMPARE(FormatGeneral(ProgramData->WaterUnitWeight, 18), std::string("62.4"));
-    QCOMPARE(FormatGeneral(ProgramData->LeftInitiationX, 18), std::string("10"));
+    QCOMPARE(FormatGeneral(Form->Model()->WaterUnitWeight, 18), std::string("62.4"));
+    QCOMPARE(FormatGeneral(Form->Model()->LeftInitiationX, 18), std::string("10"));
 
     // Through Other nothing changes either.
     form->FLUnits->trigger();
@@ -180,27 +180,29 @@ void TestMainFormSafety::filesKeepTheirBytesAndEveryDigit() {
     // English, then SI saved and opened again, then English: the numbers are what was typed (to 15
     // digits: an SI file holds 18, and the way back may change the 18th digit).
     TypeEveryNumber(*form);
-    const std::string english = ProgramData->FileText();
+    const std::string english = Form->Model()->FileText();
     const QStringList typed = ShownNumbers(*form, 15);
     form->SIUnits->trigger();
     form->FileSaveClick();
     QVERIFY(!form->IsModified());
     form->OpenFileName(dam);
-    QCOMPARE(ProgramData->UnitSystem, 2);
+    QCOMPARE(Form->Model()->UnitSystem, 2);
     form->EnglishUnits->trigger();
     QVERIFY(QString::fromStdString(english).contains(QStringLiteral("\r\n1 62.4\r\n")));
-    QCOMPARE(FormatGeneral(ProgramData->CavitationPressure, 15), std::string("400"));
-    QCOMPARE(FormatGeneral(ProgramData->WaterUnitWeight, 15), std::string("62.4"));
+    QCOMPARE(FormatGeneral(Form->Model()->CavitationPressure, 15), std::string("400"));
+    QCOMPARE(FormatGeneral(Form->Model()->WaterUnitWeight, 15), std::string("62.4"));
     // The tables' values that the file holds come back too.
     const QStringList back = ShownNumbers(*form, 15);
     QCOMPARE(back.filter(QStringLiteral("SoilData:")), typed.filter(QStringLiteral("SoilData:")));
     QCOMPARE(back.filter(QStringLiteral("BoundCood:")), typed.filter(QStringLiteral("BoundCood:")));
 
     // An earthquake coefficient with three decimals is no longer rounded to two on the way.
-    ProgramData->HorizontalCoefficient = 0.125L;
-    QVERIFY(QString::fromStdString(ProgramData->FileText()).contains(QStringLiteral("\r\nEQUAKE\r\n0.125 ")));
-    ProgramData->HorizontalCoefficient = 0.1L;
-    QVERIFY(QString::fromStdString(ProgramData->FileText()).contains(QStringLiteral("\r\nEQUAKE\r\n0.10 ")));
+    Form->Model()->HorizontalCoefficient = 0.125L;
+    QVERIFY(
+        QString::fromStdString(Form->Model()->FileText()).contains(QStringLiteral("\r\nEQUAKE\r\n0.125 ")));
+    Form->Model()->HorizontalCoefficient = 0.1L;
+    QVERIFY(
+        QString::fromStdString(Form->Model()->FileText()).contains(QStringLiteral("\r\nEQUAKE\r\n0.10 ")));
     QCOMPARE(messages.Count(), 0);
 }
 
@@ -232,7 +234,7 @@ void TestMainFormSafety::minusOverSelectionReplaces() {
     TypeOverSelection(search->deCW, QStringLiteral("-30"));
     QTest::keyClick(search->deCW, Qt::Key_Tab);
     OpenMenu(form->DataMenu);
-    QCOMPARE(double(ProgramData->CwLimit), -30.0);
+    QCOMPARE(double(Form->Model()->CwLimit), -30.0);
 
     // An operator other than a sign still extends the shown value.
     search->deSL->SetNumber(6);
@@ -255,7 +257,7 @@ void TestMainFormSafety::valuesBeyondTheNumberRangeRefused() {
     QVERIFY(!water->dewt->Validate());
     QCOMPARE(messages.LastText(), QStringLiteral("Entry could not be evaluated:\rvalue out of range"));
     OpenMenu(form->DataMenu);
-    QCOMPARE(double(ProgramData->WaterUnitWeight), 62.4);
+    QCOMPARE(double(Form->Model()->WaterUnitWeight), 62.4);
 
     OpenMenu(form->DataMenu);
     form->BishopsMethod1->trigger();
@@ -279,7 +281,7 @@ void TestMainFormSafety::lineBreakInPathRefused() {
     TMainForm* form = MakeForm();
 
     // Save As to a name with a line break: refused before anything is written.
-    ProgramData->Title = "Lines";
+    Form->Model()->Title = "Lines";
     form->SetModified(true);
     for (const QString& name : {QStringLiteral("two\nlines.qvxd"), QStringLiteral("two\rlines.qvxd")}) {
         messages.Clear();
@@ -288,7 +290,7 @@ void TestMainFormSafety::lineBreakInPathRefused() {
         QCOMPARE(messages.Count(), 1);
         QVERIFY(messages.LastText().contains(QStringLiteral("line break")));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
-        QCOMPARE(ProgramData->FileName, std::string(TProgramData::NewFileName));
+        QCOMPARE(Form->Model()->FileName, std::string(TProgramData::NewFileName));
     }
 
     // A model opened from such a file (the system allows the name) is not run: nothing is written,
@@ -333,7 +335,7 @@ void TestMainFormSafety::partlyReadFileNeverSavedOverItself() {
         form->OpenFileName(path);
         QCOMPARE(messages.Count(), 1);
         QVERIFY(messages.LastText().startsWith(QStringLiteral("Error on Line %1").arg(damage.Line)));
-        QVERIFY(!ProgramData->ReadComplete);
+        QVERIFY(!Form->Model()->ReadComplete);
 
         // Save and Run warn and go through Save As; cancelled, the file stays as it was.
         form->FileSaveClick();
@@ -355,7 +357,7 @@ void TestMainFormSafety::partlyReadFileNeverSavedOverItself() {
         messages.QueueAnswer(TMsgAnswer::Yes);
         form->FileNewClick();
         QCOMPARE(ReadAll(path), bytes);
-        QCOMPARE(ProgramData->FileName, path.toStdString()); // not saved, so not replaced either
+        QCOMPARE(Form->Model()->FileName, path.toStdString()); // not saved, so not replaced either
         form->SetModified(false);
     }
 
@@ -367,8 +369,8 @@ void TestMainFormSafety::partlyReadFileNeverSavedOverItself() {
     const QString copy = dir.filePath(QStringLiteral("repaired.qvxd"));
     Dialogs->Saves << copy;
     form->FileSaveClick();
-    QCOMPARE(ProgramData->FileName, copy.toStdString());
-    QVERIFY(ProgramData->ReadComplete);
+    QCOMPARE(Form->Model()->FileName, copy.toStdString());
+    QVERIFY(Form->Model()->ReadComplete);
     QVERIFY(QFileInfo::exists(copy));
     QCOMPARE(ReadAll(path), bytes);
     messages.Clear();
@@ -403,7 +405,7 @@ void TestMainFormSafety::nonInputFileDropRefused() {
     QApplication::sendEvent(form, &drop);
     QCOMPARE(messages.Count(), 1);
     QVERIFY(messages.LastText().contains(QStringLiteral("is not an input file")));
-    QCOMPARE(ProgramData->FileName, dam.toStdString());
+    QCOMPARE(Form->Model()->FileName, dam.toStdString());
 
     // An input file still opens when dropped.
     const QString other = CopyExample(dir, QStringLiteral("other.qvxd"));
@@ -413,7 +415,7 @@ void TestMainFormSafety::nonInputFileDropRefused() {
     QApplication::sendEvent(form, &enter2);
     QDropEvent drop2(QPointF(10, 10), Qt::CopyAction, &input, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(form, &drop2);
-    QCOMPARE(ProgramData->FileName, other.toStdString());
+    QCOMPARE(Form->Model()->FileName, other.toStdString());
     QCOMPARE(messages.Count(), 1);
 }
 
@@ -433,7 +435,7 @@ void TestMainFormSafety::dataWindowsFollowTheLoadedModel() {
     for (int way : {viaNew, viaOpen, viaRecent, viaDrop}) {
         form->SetModified(false);
         form->OpenFileName(second);
-        QCOMPARE(double(ProgramData->RightInitiationX), 99.0);
+        QCOMPARE(double(Form->Model()->RightInitiationX), 99.0);
         // A rejected entry pending in the search window.
         OpenMenu(form->DataMenu);
         form->BishopsMethod1->trigger();
@@ -470,7 +472,7 @@ void TestMainFormSafety::dataWindowsFollowTheLoadedModel() {
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         const Extended loaded = way == viaNew ? Extended(0) : Extended(60);
-        QCOMPARE(double(ProgramData->RightInitiationX), double(loaded));
+        QCOMPARE(double(Form->Model()->RightInitiationX), double(loaded));
         // No data window shows the old model: each open one shows the loaded model's value.
         for (QMdiSubWindow* sub : form->MdiArea->subWindowList())
             if (auto* open = qobject_cast<TDlgSearch*>(sub->widget()))
@@ -478,9 +480,9 @@ void TestMainFormSafety::dataWindowsFollowTheLoadedModel() {
         // Whatever the user does next, the old values do not reach the model.
         OpenMenu(form->DataMenu);
         OpenMenu(form->ComputationMenu);
-        QCOMPARE(double(ProgramData->RightInitiationX), double(loaded));
+        QCOMPARE(double(Form->Model()->RightInitiationX), double(loaded));
         if (way != viaNew)
-            QCOMPARE(double(ProgramData->RightTerminationX), 220.0);
+            QCOMPARE(double(Form->Model()->RightTerminationX), 220.0);
         messages.SetDefaultAnswer(TMsgAnswer::Cancel);
     }
 }

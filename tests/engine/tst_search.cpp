@@ -20,6 +20,7 @@
 #include <sstream>
 
 using namespace quolm::search;
+using quolm::TPoint;
 
 namespace {
 constexpr double Pi = 3.14159265358979323846;
@@ -27,11 +28,11 @@ constexpr double Inf = std::numeric_limits<double>::infinity();
 
 // A 2:1 slope 40 high facing left: toe at y = 20 up to x = 60, crest at y = 60 from x = 140 (the
 // Fredlund and Krahn slope, mirrored).
-std::vector<TXY> Slope() {
+std::vector<TPoint> Slope() {
     return {{0, 20}, {60, 20}, {140, 60}, {200, 60}};
 }
 
-double GroundAt(const std::vector<TXY>& g, double x) {
+double GroundAt(const std::vector<TPoint>& g, double x) {
     for (std::size_t k = 0; k + 1 < g.size(); ++k)
         if (x <= g[k + 1].X && g[k + 1].X > g[k].X)
             return g[k].Y + (g[k + 1].Y - g[k].Y) * (x - g[k].X) / (g[k + 1].X - g[k].X);
@@ -54,16 +55,16 @@ TSearchControls Circles(int points, int perPoint) {
 }
 
 // The region between a surface (left to right) and the ground above it: area and centroid x.
-void Region(const std::vector<TXY>& ground, const std::vector<TXY>& surface, double& area, double& xg) {
-    std::vector<TXY> poly = surface;
+void Region(const std::vector<TPoint>& ground, const std::vector<TPoint>& surface, double& area, double& xg) {
+    std::vector<TPoint> poly = surface;
     const double x0 = surface.front().X, x1 = surface.back().X;
     for (std::size_t k = ground.size(); k-- > 0;)
         if (ground[k].X > x0 && ground[k].X < x1)
             poly.push_back(ground[k]);
     double a = 0, mx = 0;
     for (std::size_t k = 0; k < poly.size(); ++k) {
-        const TXY& p = poly[k];
-        const TXY& q = poly[(k + 1) % poly.size()];
+        const TPoint& p = poly[k];
+        const TPoint& q = poly[(k + 1) % poly.size()];
         const double cross = p.X * q.Y - q.X * p.Y;
         a += cross;
         mx += (p.X + q.X) * cross;
@@ -76,15 +77,15 @@ void Region(const std::vector<TXY>& ground, const std::vector<TXY>& surface, dou
 // on a fine polyline of the arc; any other surface by Janbu's simplified method, which for phi = 0 is
 // FS = sum(c b / cos^2 a) / sum(W tan a).
 struct TCohesive : ISurfaceEvaluator {
-    std::vector<TXY> Ground = Slope();
+    std::vector<TPoint> Ground = Slope();
     double C = 600, Gamma = 120;
     void Prepare(int) override {}
     TSurfaceValue Evaluate(const TTrialSurface& s, int) const override {
         if (s.Circular) {
-            const TXY a = s.Points.front(), e = s.Points.back();
+            const TPoint a = s.Points.front(), e = s.Points.back();
             const TArc& k = s.Circle;
             const double fa = std::atan2(a.Y - k.Y, a.X - k.X), fe = std::atan2(e.Y - k.Y, e.X - k.X);
-            std::vector<TXY> arc;
+            std::vector<TPoint> arc;
             const int n = 512;
             for (int i = 0; i <= n; ++i) {
                 const double f = fa + (fe - fa) * i / n;
@@ -102,9 +103,9 @@ struct TCohesive : ISurfaceEvaluator {
         double resisting = 0, driving = 0;
         // Strips between every vertex of the surface and of the ground.
         std::vector<double> xs;
-        for (const TXY& p : s.Points)
+        for (const TPoint& p : s.Points)
             xs.push_back(p.X);
-        for (const TXY& p : Ground)
+        for (const TPoint& p : Ground)
             if (p.X > s.Points.front().X && p.X < s.Points.back().X)
                 xs.push_back(p.X);
         std::sort(xs.begin(), xs.end());
@@ -115,7 +116,7 @@ struct TCohesive : ISurfaceEvaluator {
                 continue;
             while (s.Points[seg + 1].X < 0.5 * (x0 + x1))
                 ++seg;
-            const TXY p = s.Points[seg], q = s.Points[seg + 1];
+            const TPoint p = s.Points[seg], q = s.Points[seg + 1];
             auto y = [&](double x) { return p.Y + (q.Y - p.Y) * (x - p.X) / (q.X - p.X); };
             const double h = 0.5 * ((GroundAt(Ground, x0) - y(x0)) + (GroundAt(Ground, x1) - y(x1)));
             const double tanA = (q.Y - p.Y) / (q.X - p.X);
@@ -202,7 +203,7 @@ bool SameResult(const TSearchResult& a, const TSearchResult& b) {
 // The lowest factor of the cohesive evaluator over a grid of circles, found without the search's
 // geometry: entry and exit by sampling, then the same constraints the search applies.
 double GridMinimum(const TSearchControls& c, double minimum) {
-    const std::vector<TXY> g = Slope();
+    const std::vector<TPoint> g = Slope();
     TCohesive ev;
     auto value = [&](double xc, double yc, double r) {
         // Where the lower half of the circle is below the ground: one interval, found on a fine grid.
@@ -237,7 +238,7 @@ double GridMinimum(const TSearchControls& c, double minimum) {
         const double step = (hi - lo) / n;
         entry = crossing(entry - step, entry);
         exit = crossing(exit - step, exit);
-        const TXY a{entry, GroundAt(g, entry)}, e{exit, GroundAt(g, exit)};
+        const TPoint a{entry, GroundAt(g, entry)}, e{exit, GroundAt(g, exit)};
         const double tangent = std::atan2(a.Y - yc, a.X - xc) * 180 / Pi + 90;
         if (entry < c.LeftInitiationX || entry > c.RightInitiationX || exit < c.LeftTerminationX ||
             exit > c.RightTerminationX || tangent < c.CwLimit || tangent > c.CcwLimit || yc - r < minimum ||
@@ -392,38 +393,38 @@ void TestSearch::geometryChecks() {
     QCOMPARE(g.GroundDirectionRightOf(60), std::atan2(20.0, 40.0) * 180 / Pi);
 
     // In at 30, under the step, out at 150.
-    const std::vector<TXY> ok{{30, 20}, {80, 8}, {120, 10}, {150, 50}};
+    const std::vector<TPoint> ok{{30, 20}, {80, 8}, {120, 10}, {150, 50}};
     QVERIFY(!g.CheckPolyline(ok.data(), 4));
     // Rising too steeply before the step: out through the slope at x = 96 (y = 38).
-    const std::vector<TXY> steep{{30, 20}, {60, 10}, {90, 32}, {110, 52}, {150, 50}};
+    const std::vector<TPoint> steep{{30, 20}, {60, 10}, {90, 32}, {110, 52}, {150, 50}};
     QCOMPARE(g.CheckPolyline(steep.data(), 5), reason::Reenters);
-    TXY exit;
+    TPoint exit;
     int segment = -1;
     QVERIFY(g.FirstExit(steep.data(), 5, exit, segment));
     QCOMPARE(segment, 2);
     QVERIFY(std::abs(exit.X - 96) < 1e-9 && std::abs(exit.Y - 38) < 1e-9);
     // A step down (50 to 40 at x = 100): out through its face.
     const TSearchGeometry down({{0, 20}, {100, 50}, {100, 40}, {200, 40}}, {}, false, 0);
-    const std::vector<TXY> face{{30, 29}, {60, 20}, {100, 45}, {150, 40}};
+    const std::vector<TPoint> face{{30, 29}, {60, 20}, {100, 45}, {150, 40}};
     QVERIFY(down.FirstExit(face.data(), 4, exit, segment));
     QVERIFY(std::abs(exit.X - 100) < 1e-9 && std::abs(exit.Y - 45) < 1e-9);
     // Above the ground at once.
-    const std::vector<TXY> above{{30, 20}, {50, 25}, {150, 50}};
+    const std::vector<TPoint> above{{30, 20}, {50, 25}, {150, 50}};
     QCOMPARE(g.CheckPolyline(above.data(), 3), reason::NotIntoGround);
     // Below the limit line (y = 5 from x = 70 to 90) and below the minimum elevation 0.
-    const std::vector<TXY> limit{{30, 20}, {80, 4}, {150, 50}};
+    const std::vector<TPoint> limit{{30, 20}, {80, 4}, {150, 50}};
     QCOMPARE(g.CheckPolyline(limit.data(), 3), reason::BelowLimit);
-    const std::vector<TXY> deep{{30, 20}, {60, 12}, {130, -1}, {150, 50}};
+    const std::vector<TPoint> deep{{30, 20}, {60, 12}, {130, -1}, {150, 50}};
     QCOMPARE(g.CheckPolyline(deep.data(), 4), reason::BelowMinimum);
     // The limit's end points count as well as the surface's vertices: a wide V under a short limit.
-    const std::vector<TXY> vee{{30, 20}, {100, 2}, {150, 50}};
+    const std::vector<TPoint> vee{{30, 20}, {100, 2}, {150, 50}};
     QCOMPARE(g.CheckPolyline(vee.data(), 3), reason::BelowLimit);
-    const std::vector<TXY> back{{30, 20}, {20, 10}, {150, 50}};
+    const std::vector<TPoint> back{{30, 20}, {20, 10}, {150, 50}};
     QCOMPARE(g.CheckPolyline(back.data(), 3), reason::NotLeftToRight);
 
     // Rays from below the ground: up to the right under the step's foot to the top, up to the left
     // to the toe.
-    TXY hit;
+    TPoint hit;
     QVERIFY(g.RayToGround({90, 20}, 1, 1, hit));
     QVERIFY(std::abs(hit.X - 120) < 1e-9 && std::abs(hit.Y - 50) < 1e-9);
     QVERIFY(g.RayToGround({70, 10}, -1, 1, hit));
@@ -464,7 +465,7 @@ void TestSearch::circlesPassThroughTheirPoints() {
             ++admissible;
             QVERIFY(s.Circular);
             const TArc& k = s.Circle;
-            const TXY a = s.Points.front(), e = s.Points.back();
+            const TPoint a = s.Points.front(), e = s.Points.back();
             // Initiation at the point's x on the ground; termination on the ground in its range.
             QCOMPARE(a.X, gen.InitiationX(point));
             QVERIFY(std::abs(a.Y - GroundAt(Slope(), a.X)) < 1e-9);
@@ -472,7 +473,7 @@ void TestSearch::circlesPassThroughTheirPoints() {
             QVERIFY(e.X >= c.LeftTerminationX - 1e-7 && e.X <= c.RightTerminationX + 1e-7);
             // Every point on the circle, left to right, between the ends below the ground.
             for (std::size_t i = 0; i < s.Points.size(); ++i) {
-                const TXY p = s.Points[i];
+                const TPoint p = s.Points[i];
                 QVERIFY(std::abs(std::hypot(p.X - k.X, p.Y - k.Y) - k.R) < 1e-9 * k.R);
                 if (i > 0)
                     QVERIFY(p.X > s.Points[i - 1].X);
@@ -508,7 +509,7 @@ void TestSearch::circlesRespectLimitsAndMinimumElevation() {
     QVERIFY(r.Trials.size() > 300);
     for (const TRankedSurface& t : r.Trials) {
         const TArc& k = t.Surface.Circle;
-        const TXY a = t.Surface.Points.front(), e = t.Surface.Points.back();
+        const TPoint a = t.Surface.Points.front(), e = t.Surface.Points.back();
         const double lowest = k.X > a.X && k.X < e.X ? k.Y - k.R : std::min(a.Y, e.Y);
         QVERIFY(lowest >= 10 - 1e-6);
         for (double x = std::max(a.X, 100.0); x <= std::min(e.X, 190.0); x += 0.5)
@@ -532,7 +533,7 @@ void TestSearch::irregularSurfaces() {
             if (gen.Generate(3, point, number, s, params))
                 continue;
             ++admissible;
-            const std::vector<TXY>& q = s.Points;
+            const std::vector<TPoint>& q = s.Points;
             QVERIFY(!s.Circular);
             QCOMPARE(q.front().X, gen.InitiationX(point));
             QVERIFY(q.back().X >= c.LeftTerminationX - 1e-7 && q.back().X <= c.RightTerminationX + 1e-7);
@@ -562,7 +563,7 @@ void TestSearch::irregularSurfaces() {
     const TSearchResult r = Search(p, ev);
     QVERIFY(r.Ok());
     QVERIFY(r.RefinedBest.FS <= r.GeneratedBest.FS);
-    const std::vector<TXY>& best = r.Ten.front().Surface.Points;
+    const std::vector<TPoint>& best = r.Ten.front().Surface.Points;
     QVERIFY(!p.Geometry.CheckPolyline(best.data(), static_cast<int>(best.size())));
 }
 
@@ -583,11 +584,11 @@ void TestSearch::blockSurfaces() {
         if (gen.Generate(11, 0, number, s, params))
             continue;
         ++admissible;
-        const std::vector<TXY>& q = s.Points;
+        const std::vector<TPoint>& q = s.Points;
         // A point of each box on the surface.
         for (const TSearchBox& box : c.Boxes) {
             bool found = false;
-            for (const TXY& v : q)
+            for (const TPoint& v : q)
                 found = found ||
                         (v.X >= box.Left.X && v.X <= box.Right.X && std::abs(v.Y - box.Left.Y) <= 4 + 1e-9);
             QVERIFY(found);

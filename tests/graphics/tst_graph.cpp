@@ -81,12 +81,13 @@ class TestGraph : public QObject {
     std::unique_ptr<QMainWindow> Main;
     QMdiArea* Area = nullptr;
     std::unique_ptr<TStandaloneModelHost> Host;
+    std::unique_ptr<TProgramData> Model; // after the host: it refers to it
     std::unique_ptr<TMessageRecorder> Boxes;
     QTemporaryDir Dir;
 
     TfrmGraph* Open(const char* model, const char* plot) {
-        ProgramData = TProgramData::CreateFromFile(Stage(Dir, model, plot).toStdString(), true, *Host);
-        return TfrmGraph::ShowGraph(Area, *ProgramData);
+        Model = TProgramData::CreateFromFile(Stage(Dir, model, plot).toStdString(), true, *Host);
+        return TfrmGraph::ShowGraph(Area, *Model);
     }
     static TViewTransform& V() { return ViewTransform(); }
     static QCheckBox* Box(TfrmGraph* g, const char* name) { return g->findChild<QCheckBox*>(name); }
@@ -110,7 +111,7 @@ class TestGraph : public QObject {
     }
     void cleanup() {
         Main.reset();
-        ProgramData.reset();
+        Model.reset();
         Host.reset();
         Boxes.reset();
     }
@@ -120,7 +121,7 @@ class TestGraph : public QObject {
         TfrmGraph* g = Open("nocrit.qvxd", "nocrit.qvxp");
         QVERIFY(g);
         QCOMPARE(Boxes->Count(), 0);
-        QCOMPARE(QString::fromStdString(ProgramData->PlotFileName), Dir.filePath("model.qvxp"));
+        QCOMPARE(QString::fromStdString(Model->PlotFileName), Dir.filePath("model.qvxp"));
         QVERIFY(g->PlotLoaded());
         QCOMPARE(TfrmGraph::Find(Area), g);
         QCOMPARE(Area->activeSubWindow(), Sub(g));
@@ -129,13 +130,13 @@ class TestGraph : public QObject {
         QCOMPARE(Sub(g)->size(), QSize(812, 631));
         QCOMPARE(g->PaintBox()->cursor().shape(), Qt::CrossCursor);
         QCOMPARE(PlotStore().SlotCounter, 4);
-        QCOMPARE(TfrmGraph::ShowGraph(Area, *ProgramData), g);
+        QCOMPARE(TfrmGraph::ShowGraph(Area, *Model), g);
         QCOMPARE(Area->subWindowList().size(), 1);
 
         // The next run writes another plot file: the window is created anew and shows it.
         QFile::remove(Dir.filePath("model.qvxp"));
         QFile::copy(Data("full.qvxp"), Dir.filePath("model.qvxp"));
-        TfrmGraph* again = TfrmGraph::ShowGraph(Area, *ProgramData);
+        TfrmGraph* again = TfrmGraph::ShowGraph(Area, *Model);
         QVERIFY(again && again != g);
         QCOMPARE(TfrmGraph::Find(Area), again);
         QCOMPARE(PlotStore().SlotCounter, 37);
@@ -145,14 +146,14 @@ class TestGraph : public QObject {
         QTest::mouseClick(Button(again, "Button1"), Qt::LeftButton);
         QVERIFY(!TfrmGraph::Find(Area));
         QTRY_COMPARE(Area->subWindowList().size(), 0);
-        again = TfrmGraph::ShowGraph(Area, *ProgramData);
+        again = TfrmGraph::ShowGraph(Area, *Model);
         QVERIFY(again && TfrmGraph::Find(Area) == again);
-        QCOMPARE(TfrmGraph::ShowGraph(Area, *ProgramData), again);
+        QCOMPARE(TfrmGraph::ShowGraph(Area, *Model), again);
 
         // After "Save As" the run's plot file is still the one shown.
         QTest::mouseClick(Button(again, "Button1"), Qt::LeftButton);
-        ProgramData->FileName = Dir.filePath("renamed.qvxd").toStdString();
-        again = TfrmGraph::ShowGraph(Area, *ProgramData);
+        Model->FileName = Dir.filePath("renamed.qvxd").toStdString();
+        again = TfrmGraph::ShowGraph(Area, *Model);
         QCOMPARE(Boxes->Count(), 0);
         QCOMPARE(PlotStore().SlotCounter, 37);
     }
@@ -206,8 +207,8 @@ class TestGraph : public QObject {
         plot.write(QByteArray("0\n").repeated(15) +
                    "WTR\n1\n2\n0 1\n5 1\nINF\n1\n1 1 1 1 1 0 0 0 0 0\nEND\n");
         plot.close();
-        ProgramData->FileName = other.filePath("w.qvxd").toStdString();
-        g = TfrmGraph::ShowGraph(Area, *ProgramData);
+        Model->FileName = other.filePath("w.qvxd").toStdString();
+        g = TfrmGraph::ShowGraph(Area, *Model);
         for (int i = 0; i < TfrmGraph::OptionCount; ++i) {
             const QString name = g->OptionBox(i)->objectName();
             const bool expected = name == "PiezoLineCheckBox" || name == "PorePresCheckBox" ||
@@ -453,8 +454,8 @@ class TestGraph : public QObject {
 
         // A named file that cannot be read: the reader's message, still an empty picture.
         QTest::mouseClick(Button(g, "Button1"), Qt::LeftButton);
-        ProgramData->PlotFileName = Dir.filePath("gone.qvxp").toStdString();
-        g = TfrmGraph::ShowGraph(Area, *ProgramData);
+        Model->PlotFileName = Dir.filePath("gone.qvxp").toStdString();
+        g = TfrmGraph::ShowGraph(Area, *Model);
         QCOMPARE(Boxes->Count(), 3);
         QVERIFY(Boxes->LastText().contains("gone.qvxp"));
         QCOMPARE(PlotStore().ChainCount, 0);
