@@ -97,6 +97,8 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
 TMainForm::~TMainForm() {
     // The child windows go after this object's members: what they signal on the way must not reach it.
     disconnect(MdiArea, nullptr, this, nullptr);
+    // Nor the data windows' activation changes: they would ask this half-destroyed host for its model.
+    disconnect(MdiArea, &QMdiArea::subWindowActivated, nullptr, nullptr);
     // The model refers to this window as its host; it does not outlive it.
     FModel.reset();
 }

@@ -8,7 +8,8 @@
 #include <QTimer>
 #include <algorithm>
 
-TWorkAreaPlacement::TWorkAreaPlacement(QMdiArea* area) : QObject(area), FArea(area) {
+TWorkAreaPlacement::TWorkAreaPlacement(QMdiArea* area)
+    : QObject(area), FArea(area), FViewport(area->viewport()) {
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     area->viewport()->installEventFilter(this);
@@ -28,7 +29,7 @@ void TWorkAreaPlacement::FitIntoView(QMdiSubWindow* sub) const {
 
 bool TWorkAreaPlacement::eventFilter(QObject* watched, QEvent* event) {
     // Polished, not added: a child window is announced before it is fully made.
-    if (watched == FArea->viewport() && event->type() == QEvent::ChildPolished) {
+    if (watched == FViewport && event->type() == QEvent::ChildPolished) {
         if (auto* sub = qobject_cast<QMdiSubWindow*>(static_cast<QChildEvent*>(event)->child()))
             sub->installEventFilter(this);
     } else if (event->type() == QEvent::Show) {

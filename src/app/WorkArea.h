@@ -21,4 +21,7 @@ class TWorkAreaPlacement : public QObject {
 
   private:
     QMdiArea* FArea;
+    // Compared by address only: events still arrive while the area is being destroyed, when it can no
+    // longer be asked for its viewport.
+    const QObject* FViewport;
 };

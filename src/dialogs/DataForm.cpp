@@ -55,7 +55,9 @@ void TDataForm::AdoptSubWindow(QMdiSubWindow* sub) {
 }
 
 bool TDataForm::eventFilter(QObject* object, QEvent* event) {
-    if (object == FAdopted && event->type() == QEvent::ParentChange)
+    // The event type first: while the child window is being destroyed it still sends events here, and
+    // the pointer must not be read then.
+    if (event->type() == QEvent::ParentChange && object == FAdopted)
         TChildActivation::Of(FAdopted->mdiArea());
     return QWidget::eventFilter(object, event);
 }
