@@ -3,6 +3,7 @@
 #include "app/About.h"
 #include "app/EngineRun.h"
 #include "app/MainWindow.h"
+#include "app/ResultsCommands.h"
 #include "app/TextFiles.h"
 #include "app/TextViewer.h"
 #include "model/SlopeModel.h"
@@ -156,6 +157,7 @@ void TMainForm::CreateMenus() {
     Graphics1 = AddCommand(ViewMenu, QStringLiteral("&Graphics"), "Graphics1", &TMainForm::Graphics1Click);
     Graphics1->setCheckable(true);
     connect(ViewMenu, &QMenu::aboutToShow, this, &TMainForm::ViewMenuOpen);
+    AddResultsCommands(*this);
 
     WindowMenu = bar->addMenu(QStringLiteral("&Window"));
     WindowMenu->setObjectName(QStringLiteral("WindowMenu"));

@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 #include "app/DataWindowMakers.h"
 #include "app/EngineRun.h"
+#include "app/ResultsCommands.h"
 #include "app/TextFiles.h"
 #include "app/WorkArea.h"
 #include "dialogs/DataForm.h"
@@ -427,6 +428,7 @@ void TMainForm::CompRunClick() {
                 return RunAfterSave;
             },
             FProgramFolder);
+        ShowRunResults(*this);
     });
 }
 

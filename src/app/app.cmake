@@ -12,6 +12,7 @@ target_sources(brevanto_app PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/AnalysisRun.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RunProgress.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RunResults.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ResultsCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextFiles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextViewer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WorkArea.cpp

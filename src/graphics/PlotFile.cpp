@@ -535,6 +535,8 @@ class TPlotReader {
                 throw TStopReading();
         }
         Lex.SkipLine();
+        if (slot)
+            S.TrialFS[S.SlotCounter] = rf == TRead::Ok ? fs : 0;
         if (rf == TRead::Ok)
             S.CurrentFS = fs;
         else

@@ -9,6 +9,7 @@
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -134,7 +135,9 @@ class TDrawer {
     void Elements() {
         if (O.ColorSoilLayers)
             SoilAreas();
-        if (O.AllTrialSurfaces)
+        if (O.AllTrialSurfaces && Set.ColourByFactor)
+            ColouredTrialSurfaces();
+        else if (O.AllTrialSurfaces)
             TrialSurfaces(QColor(192, 192, 192), 1);
         if (O.BoundaryLines) {
             SetPen(Qt::black, 2 * V.LineFactor);
@@ -191,11 +194,18 @@ class TDrawer {
         }
         if (O.CriticalSlipSurface)
             CriticalSurface();
+        if (Set.Highlight >= 0 && Set.Highlight < PlotCapacity::TenSurfaces) {
+            const TSurface& chosen = S.TenSurfaces[Set.Highlight];
+            SetPen(QColor(255, 140, 0), 4 * V.LineFactor);
+            Polyline(chosen.Points, chosen.Count);
+            Flush();
+        }
         if (O.SoilLayerNumbers)
             SoilNumbers();
         if (O.BoundaryCoords)
             ChainCoords();
-        if (O.SolutionInformation && (Paper || !O.CriticalSlipSurface)) {
+        // The critical surface's line carries the factor already: never print it twice.
+        if (O.SolutionInformation && !O.CriticalSlipSurface) {
             C.setFont(LabelFont);
             C.setPen(Qt::black);
             Text(V.PlotLeft + 10, V.PlotTop + 72, "Factor of Safety = " + FormatFixed(S.CurrentFS, 3), false);
@@ -246,7 +256,8 @@ class TDrawer {
 
         // Vertical axis: labels and title turned to read upward.
         const int th = am.height();
-        const int labelStrip = Paper ? left - 100 : left - th;
+        // The labels stand clear of the frame and its ticks at any resolution.
+        const int labelStrip = left - th - std::max(2, tickX / 2);
         if (V.TickStepY > 0 && std::isfinite(V.TickStepY)) {
             double v = V.FirstTickY;
             for (int n = 0; n < 10000; ++n, v += V.TickStepY) {
@@ -319,6 +330,56 @@ class TDrawer {
             C.drawLines(Lines.data(), static_cast<int>(Lines.size()));
         }
         Lines.clear();
+    }
+
+    // The colour of a factor of safety between the lowest (red) and `high` (blue).
+    static QColor FactorColour(double fs, double low, double high) {
+        const double t = high > low ? std::clamp((fs - low) / (high - low), 0.0, 1.0) : 0.0;
+        return QColor::fromHsvF(static_cast<float>(t * 240.0 / 360.0), 0.9f, 0.9f);
+    }
+
+    // Every trial surface in the colour of its factor, the most critical drawn last (on top), and a
+    // legend in the plot's top right corner. The scale ends at twice the lowest factor, so that the
+    // colours resolve the critical zone rather than far-off surfaces.
+    void ColouredTrialSurfaces() {
+        std::vector<std::pair<double, int>> order;
+        for (int slot = 2; slot <= S.SlotCounter && slot <= PlotCapacity::LastTrialSlot; ++slot)
+            if (S.TrialFS[slot] > 0)
+                order.push_back({S.TrialFS[slot], slot});
+        if (order.empty()) {
+            TrialSurfaces(QColor(192, 192, 192), 1);
+            return;
+        }
+        std::sort(order.begin(), order.end(), std::greater<>());
+        const double low = order.back().first, high = std::min(order.front().first, 2 * low);
+        for (const auto& [fs, slot] : order) {
+            SetPen(FactorColour(fs, low, high), V.LineFactor);
+            Polyline(S.TrialSurfaces[slot].Points, S.TrialSurfaces[slot].Count);
+            Flush();
+        }
+        const int unit = std::max(1, V.LineFactor);
+        const int w = 14 * unit, h = 120 * unit;
+        const int right = (Clip.isValid() ? Clip.right() : V.PlotRight) - 70 * unit;
+        const int top = (Clip.isValid() ? Clip.top() : V.PlotTop) + 24 * unit;
+        const QRect bar(right, top, w, h);
+        C.save();
+        C.fillRect(bar.adjusted(-6 * unit, -22 * unit, 64 * unit, 8 * unit), QColor(255, 255, 255, 220));
+        for (int k = 0; k < h; ++k)
+            C.fillRect(QRect(right, top + k, w, 1),
+                       FactorColour(low + (high - low) * k / std::max(1, h - 1), low, high));
+        C.setPen(Qt::black);
+        C.drawRect(bar);
+        C.setFont(LabelFont);
+        C.drawText(QPoint(right - 4 * unit, top - 8 * unit), QStringLiteral("FS"));
+        for (int k = 0; k <= 2; ++k) {
+            const double fs = low + (high - low) * k / 2;
+            const int y = top + (h - 1) * k / 2;
+            C.drawLine(right + w, y, right + w + 4 * unit, y);
+            const QString text = QString::fromStdString(FormatFixed(fs, 3)) +
+                                 (k == 2 && high < order.front().first ? "+" : "");
+            C.drawText(QPoint(right + w + 6 * unit, y + 5 * unit), text);
+        }
+        C.restore();
     }
 
     void TrialSurfaces(const QColor& color, int width) {
@@ -640,21 +701,34 @@ void PrintPlot(QPainter& canvas, const QRect& page, const TDrawSettings& setting
     view = PrintTransform(page, screen);
     TViewTransform& v = view;
     const int W = page.width(), H = page.height();
-    const int ux = v.UnitX, uy = v.UnitY;
+    const int uy = v.UnitY;
 
     canvas.save();
     canvas.setRenderHint(QPainter::Antialiasing, false);
     canvas.fillRect(page, Qt::white);
     TDrawer drawer(canvas, settings, store, v, true);
-    if (store.CurrentFS > 0.000001) {
-        QFont f("Arial");
-        f.setPointSizeF(10);
-        canvas.setFont(f);
+    // The title block above the plot, left-aligned with the frame: the project and the file (the
+    // factor of safety stands in the plot, once).
+    {
+        QFont title("Arial");
+        title.setPointSizeF(12);
+        title.setBold(true);
+        QFont small("Arial");
+        small.setPointSizeF(9);
         canvas.setPen(Qt::black);
-        const QString t = QString::fromStdString("F.S. = " + FormatFixed(store.CurrentFS, 3));
-        const QFontMetrics fm = canvas.fontMetrics();
-        canvas.drawText(QRect(3 * ux / 2, uy * 10 / 6, fm.horizontalAdvance(t), fm.height()),
-                        Qt::AlignLeft | Qt::AlignVCenter, t);
+        const QString line = QString::fromStdString(settings.Source);
+        canvas.setFont(small);
+        const int smallHeight = canvas.fontMetrics().height();
+        const int base = v.PlotTop - uy / 8 - smallHeight;
+        if (!line.isEmpty())
+            canvas.drawText(QRect(v.PlotLeft, base, v.PlotRight - v.PlotLeft, smallHeight),
+                            Qt::AlignLeft | Qt::AlignVCenter, line);
+        if (!settings.Title.empty()) {
+            canvas.setFont(title);
+            const int h = canvas.fontMetrics().height();
+            canvas.drawText(QRect(v.PlotLeft, base - h, v.PlotRight - v.PlotLeft, h),
+                            Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(settings.Title));
+        }
     }
     drawer.SetClip(QRect(QPoint(v.PlotLeft, v.PlotTop), QPoint(v.PlotRight - 1, v.PlotBottom - 1)));
     drawer.Elements();

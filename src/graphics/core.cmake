@@ -6,6 +6,7 @@ target_sources(brevanto_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/PlotScale.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlotExport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlotView.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ResultReport.cpp
 )
 # SVG export: QSvgGenerator is a painting device of Qt Svg, which needs no widgets.
 target_link_libraries(brevanto_core PUBLIC Qt6::Svg)

@@ -1,4 +1,4 @@
-# brevanto_widgets: entry boxes, message boxes, the table editor windows and the graph window.
+# brevanto_widgets: entry boxes, message boxes, the table editor windows, the graph window and the results window.
 target_sources(brevanto_widgets PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/MsgBox.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EntryCore.cpp
@@ -15,4 +15,5 @@ target_sources(brevanto_widgets PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ChartTableEditor.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TableEditorFactory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GraphWindow.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ResultsWindow.cpp
 )

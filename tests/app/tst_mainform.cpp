@@ -311,7 +311,7 @@ void TestMainForm::menuItems() {
     OpenMenu(form->FileMenu);
     QVERIFY(!form->N14->isVisible());
     QCOMPARE(VisibleItems(form->FileMenu),
-             QStringList({"&New", "&Open...", "&Save", "Save &As...", "E&xit"}));
+             QStringList({"&New", "&Open...", "&Save", "Save &As...", "Export &Report...", "E&xit"}));
 
     // The Units items are radio items; the one of the model is ticked when the submenu opens.
     QVERIFY(form->UnitItems->isExclusive());

@@ -844,7 +844,22 @@ void TestDialogs::boundaryPreviewMouse() {
     TDlgSlopeBoundary* w = Command<TDlgSlopeBoundary>(Form->DataProp);
     TBoundaryPreview* p = w->PaintBox1;
     const int W = p->width(), H = p->height();
-    // The corners of the view sit at the margins: the top shows the highest y.
+    // True scale by default: a world unit is as many pixels across as up, so the dam's 2.5H:1V
+    // faces look as they are; the point under a pixel maps back to it.
+    QVERIFY(w->TrueScaleBox->isChecked());
+    {
+        const QPointF a = p->ToPixel(0, 30), b = p->ToPixel(360, 90);
+        const double sx = (b.x() - a.x()) / 360, sy = (a.y() - b.y()) / 60;
+        QVERIFY2(std::abs(sx - sy) < 0.03 * sx, qPrintable(QString("%1 %2").arg(sx).arg(sy)));
+        QVERIFY(b.x() - a.x() > 0.8 * W); // a wide profile takes the width
+        Extended x = 0, y = 0;
+        p->ToWorld(p->ToPixel(120, 62), x, y);
+        QVERIFY(std::fabs(double(x) - 120) <= 1 / sx && std::fabs(double(y) - 62) <= 1 / sy);
+        QVERIFY(PreviewDrawsSomething(p));
+    }
+    // The fitted view, as before: the corners of the view sit at the margins, the top the highest y.
+    w->TrueScaleBox->setChecked(false);
+    QVERIFY(!p->TrueScale());
     QCOMPARE(p->ToPixel(0, 90), QPointF(10, 10));
     QCOMPARE(p->ToPixel(360, 30), QPointF(W - 10, H - 10));
     QVERIFY(PreviewDrawsSomething(p));

@@ -8,6 +8,7 @@
 #include "widgets/MsgBox.h"
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
 #include <QFileDialog>
 #include <QImage>
@@ -18,6 +19,7 @@
 #include <QMdiSubWindow>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -503,13 +505,23 @@ class TestGraph : public QObject {
         const QImage shown = g->PlotView().Picture();
 
         const QString png = Dir.filePath("view.png");
-        QVERIFY(g->ExportTo(png));
+        QVERIFY(g->ExportTo(png, 1));
         const QImage saved(png);
         QCOMPARE(saved.size(), shown.size());
         QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), shown);
+        // By default three times the window's pixels, the same picture.
+        QVERIFY(g->ExportTo(png));
+        const QImage large(png);
+        QCOMPARE(large.size(), shown.size() * 3);
+        const QImage back = large.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        int close = 0;
+        for (int y = 0; y < shown.height(); y += 7)
+            for (int x = 0; x < shown.width(); x += 7)
+                close += qAbs(qGray(back.pixel(x, y)) - qGray(shown.pixel(x, y))) < 60;
+        QVERIFY(close > 0.8 * (shown.width() / 7) * (shown.height() / 7));
 
         const QString svg = Dir.filePath("view.svg");
-        QVERIFY(g->ExportTo(svg));
+        QVERIFY(g->ExportTo(svg, 1));
         QFile svgFile(svg);
         QVERIFY(svgFile.open(QIODevice::ReadOnly));
         const QByteArray svgText = svgFile.readAll();
@@ -537,6 +549,58 @@ class TestGraph : public QObject {
         });
         QTest::mouseClick(Button(g, "ExportButton"), Qt::LeftButton);
         QVERIFY(QFile::exists(Dir.filePath("chosen.svg")));
+    }
+
+    // Beyond the sixteen options: trial surfaces coloured by their factor with a legend, one of the
+    // ten drawn out, Ctrl+C, and the printed page with its title block and the factor printed once.
+    void colouredSurfacesCopyAndPage() {
+        TfrmGraph* g = Open("full.qvxd", "full.qvxp");
+        QVERIFY(g->ColourBox()->isEnabled());
+        QVERIFY(!g->ColourBox()->isChecked());
+        Tick(Box(g, "AllTrialsCheckBox"));
+        const auto count = [](const QImage& image, auto test) {
+            int n = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    n += test(QColor(image.pixel(x, y)));
+            return n;
+        };
+        // The lowest factor in red, the highest (twice the lowest or more) in blue.
+        const auto red = [](const QColor& c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; };
+        const int before = count(g->PlotView().Picture(), red);
+        Tick(g->ColourBox());
+        const QImage coloured = g->PlotView().Picture().copy();
+        QVERIFY2(count(coloured, red) > before + 20,
+                 qPrintable(QString("%1 %2").arg(before).arg(count(coloured, red))));
+
+        const auto orange = [](const QColor& c) {
+            return c.red() == 255 && c.green() == 140 && c.blue() == 0;
+        };
+        QCOMPARE(count(coloured, orange), 0);
+        g->HighlightSurface(2);
+        QVERIFY(count(g->PlotView().Picture(), orange) > 30);
+
+        QApplication::clipboard()->clear();
+        QTest::keyClick(g, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+                 g->PlotView().Picture().convertToFormat(QImage::Format_RGB32));
+
+        Tick(Box(g, "CriticalSlipCheckBox"));
+        Tick(Box(g, "SolnInfoCheckBox"));
+        const QString pdf = Dir.filePath("page.pdf");
+        QPrinter& printer = g->Printer();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setResolution(1200);
+        QVERIFY(g->PrintTo(printer));
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000));
+        const QString t = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(t.contains("Example slope for the plot pictures"), qPrintable(t));
+        QVERIFY(t.contains("model.qvxp"));
+        QCOMPARE(t.count("Factor of Safety"), 1);
+        QVERIFY(!t.contains(". = "));
     }
 
     // Not a check: with BREVANTO_SCREENSHOT_DIR set (under a real display server) it saves pictures of
