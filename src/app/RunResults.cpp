@@ -1,10 +1,11 @@
 #include "app/RunResults.h"
 
+#include "model/ResultsFile.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QStringList>
 
 TRunResults ReadRunResults(const QString& path) {
@@ -31,20 +32,6 @@ TRunResults ReadRunResults(const QString& path) {
     return results;
 }
 
-QString MethodTitle(const QString& key) {
-    if (key == QLatin1String("ordinary"))
-        return QStringLiteral("Ordinary method of slices (Fellenius)");
-    if (key == QLatin1String("bishop"))
-        return QStringLiteral("Bishop's simplified method");
-    if (key == QLatin1String("janbu"))
-        return QStringLiteral("Janbu's simplified method");
-    if (key == QLatin1String("spencer"))
-        return QStringLiteral("Spencer's method");
-    if (key == QLatin1String("morgenstern_price"))
-        return QStringLiteral("Morgenstern-Price method");
-    return key;
-}
-
 QString FactorOfSafetyLine(const TRunResults& results) {
     if (!results.FactorOfSafety)
         return QString();
@@ -54,45 +41,13 @@ QString FactorOfSafetyLine(const TRunResults& results) {
     return line;
 }
 
-QString RemedyFor(const QString& code, const QString& notesText) {
-    if (code.isEmpty())
-        return QString();
-    // An entry starts with its code at the start of a line and ends at the first empty line.
-    const QStringList lines = QString(notesText).remove(QLatin1Char('\r')).split(QLatin1Char('\n'));
-    qsizetype at = -1;
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        if (lines[i].startsWith(code) &&
-            (lines[i].size() == code.size() || lines[i][code.size()].isSpace())) {
-            at = i;
-            break;
-        }
-    if (at < 0)
-        return QString();
-    QStringList remedy;
-    bool inRemedy = false;
-    static const QRegularExpression label(QStringLiteral("^\\s*Remedy\\s*:\\s*"));
-    static const QRegularExpression otherLabel(QStringLiteral("^\\s*[A-Z][a-z]+\\s*:"));
-    for (qsizetype i = at + 1; i < lines.size() && !lines[i].trimmed().isEmpty(); ++i) {
-        QString line = lines[i];
-        if (label.match(line).hasMatch()) {
-            inRemedy = true;
-            line.remove(label);
-        } else if (inRemedy && otherLabel.match(line).hasMatch()) {
-            break;
-        }
-        if (inRemedy)
-            remedy << line.trimmed();
-    }
-    return remedy.join(QLatin1Char(' '));
-}
-
 QString NotAnalysedMessage(const TRunResults& results, const QString& notesText) {
     QStringList parts;
     parts << QStringLiteral("The problem was not analysed: the analysis found errors in the input.");
     for (const TRunError& error : results.Errors) {
         QString text =
             error.Code.isEmpty() ? error.Message : error.Code + QStringLiteral("  ") + error.Message;
-        const QString remedy = RemedyFor(error.Code, notesText);
+        const QString remedy = error.Code.isEmpty() ? QString() : RemedyFor(notesText, error.Code);
         if (!remedy.isEmpty())
             text += QStringLiteral("\rRemedy: ") + remedy;
         parts << text;

@@ -21,15 +21,8 @@ struct TRunResults {
 // Reads a results file; Read stays false when it is missing or not JSON.
 TRunResults ReadRunResults(const QString& path);
 
-// "Bishop's simplified method" for "bishop"; the key itself for one this program does not know.
-QString MethodTitle(const QString& key);
-
 // "Factor of safety 1.111 — Bishop's simplified method", or empty without a factor.
 QString FactorOfSafetyLine(const TRunResults& results);
-
-// The remedy of an error code in the error-message notes (the text after "Remedy :" of the code's
-// entry, its lines joined), or empty when the notes do not have it.
-QString RemedyFor(const QString& code, const QString& notesText);
 
 // The message after a run whose results hold errors: the problem was not analysed, then each error
 // with its code, its message and its remedy.

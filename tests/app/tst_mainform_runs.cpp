@@ -156,14 +156,6 @@ void TestMainFormRuns::engineErrorsListedWithRemedies() {
     QVERIFY(text.contains(QStringLiteral("E999  Something the notes do not know.")));
     QCOMPARE(form->statusBar()->currentMessage(), QStringLiteral("The problem was not analysed."));
     QVERIFY(!form->GraphWindow());
-
-    // The notes' remedies, lines joined, and nothing for an unknown code.
-    const QString notes = QStringLiteral("E001  Title.\n      Meaning: m.\n      Remedy : Save the model\n"
-                                         "               again.\n\nE002  Other.\n      Remedy : No.\n");
-    QCOMPARE(RemedyFor(QStringLiteral("E001"), notes), QStringLiteral("Save the model again."));
-    QCOMPARE(RemedyFor(QStringLiteral("E002"), notes), QStringLiteral("No."));
-    QCOMPARE(RemedyFor(QStringLiteral("E00"), notes), QString());
-    QCOMPARE(RemedyFor(QStringLiteral("E404"), notes), QString());
 }
 
 void TestMainFormRuns::graphWindowFollowsEachRun() {
