@@ -4,6 +4,7 @@
 #include "engine/Methods.h"
 #include "engine/Surface.h"
 #include "engine/Validate.h"
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <map>
@@ -22,6 +23,8 @@ struct TRunOptions {
     // Seed of a search's random streams.
     std::uint64_t Seed = 20150404;
     TSliceOptions Slicing;
+    // Set from outside to stop the run at the next surface (null: never); a stopped run writes nothing.
+    const std::atomic<bool>* Cancel = nullptr;
 };
 
 // A force's horizontal and vertical components.

@@ -146,6 +146,10 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
     ParallelFor(threads, count, 64, [&](long long i, int worker) {
         TWorkerState& st = states[static_cast<std::size_t>(worker)];
         TOutcome& o = outcomes[static_cast<std::size_t>(i)];
+        if (options.Cancel && options.Cancel->load(std::memory_order_relaxed)) {
+            o.Why = "cancelled";
+            return;
+        }
         const int point = static_cast<int>(i / perPoint), number = static_cast<int>(i % perPoint);
         o.Why = generator.Generate(options.Seed, point, number, st.Surface, st.Params);
         if (o.Why)
@@ -155,6 +159,10 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
         o.FS = v.FS;
     });
 
+    if (options.Cancel && options.Cancel->load()) {
+        result.Cancelled = true;
+        return result;
+    }
     // The reasons are a few fixed texts: counted by address first, then by text.
     std::vector<std::pair<const char*, long long>> byAddress;
     std::vector<long long> ranked;

@@ -4,6 +4,7 @@
 // evaluator that returns the factor of safety of one trial surface: so they can be built, tested and
 // measured on their own, and the engine plugs its methods in.
 #include "engine/Point.h"
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -130,6 +131,7 @@ struct TSearchResult {
     // The second half of the surfaces still lowered the minimum by more than 1 %.
     bool Unsettled = false;
     double ElapsedSeconds = 0;
+    bool Cancelled = false; // stopped on request: nothing else of the result holds
     bool Ok() const { return Errors.empty() && HasGeneratedBest; }
 };
 
@@ -140,6 +142,8 @@ struct TSearchOptions {
     int PlotLimit = 3999; // trial surfaces kept for the plot
     // The caller has checked the controls (CheckControls) and reported its messages.
     bool Checked = false;
+    // Set from outside to stop the search at the next surface (null: never).
+    const std::atomic<bool>* Cancel = nullptr;
 };
 
 } // namespace quolm::search
