@@ -5,6 +5,7 @@
 #include "text/WordRead.h"
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 namespace {
 const char* const Incomplete = "This file either invalid or incomplete.";
@@ -106,6 +107,13 @@ class TSectionReader {
     }
 
     Extended Float() { return Reader.ReadFloat(); }
+    // A value held as a double (the probabilistic parameters): one beyond a double's range is damage.
+    double Double() {
+        const double x = static_cast<double>(Float());
+        if (!std::isfinite(x))
+            throw EInOutError(Incomplete);
+        return x;
+    }
     int Int() { return Reader.ReadInteger(); }
 
     // A count from the file limited to the rows that the words left could fill (`before` words still
@@ -369,14 +377,14 @@ class TSectionReader {
             v.Index = index;
             v.Kind = static_cast<TDistributionKind>(kind);
             for (double* x : {&v.P1, &v.P2, &v.P3})
-                *x = static_cast<double>(Float());
+                *x = Double();
             v.Truncated = Int() != 0;
-            v.Min = static_cast<double>(Float());
-            v.Max = static_cast<double>(Float());
+            v.Min = Double();
+            v.Max = Double();
         });
         ReadRows(p.Correlations, Rows(correlations, 2), [this](TSoilCorrelation& c) {
             c.Soil = Int();
-            c.R = static_cast<double>(Float());
+            c.R = Double();
         });
     }
 
@@ -421,6 +429,20 @@ std::string I(std::int64_t value) {
 }
 std::string P(Extended value) {
     return FormatPExact(value);
+}
+// A probabilistic parameter is held as a double: the form P when it reads back to the same double,
+// otherwise the fewest digits beyond 8 that do (17 always do).
+std::string PDouble(double value) {
+    std::string text = FormatP(value);
+    if (!std::isfinite(value))
+        return text;
+    const auto readsBack = [value](const std::string& t) {
+        Extended back = 0;
+        return ParseFloat(t, back) && static_cast<double>(back) == value;
+    };
+    for (int digits = 9; !readsBack(text) && digits <= 17; ++digits)
+        text = ApplyP(FormatGeneral(value, digits));
+    return text;
 }
 // Forms G and F2 where the file has them, with more digits only when they would change the value.
 std::string G(Extended value) {
@@ -592,10 +614,11 @@ std::string WriteSlopeFile(const TSlopeDescription& d) {
                     I(static_cast<int>(p.Mode)), I(static_cast<std::int64_t>(p.Variables.size())),
                     I(static_cast<std::int64_t>(p.Correlations.size()))});
         for (const TRandomVariable& v : p.Variables)
-            out.Fields({I(static_cast<int>(v.Target)), I(v.Index), I(static_cast<int>(v.Kind)), P(v.P1),
-                        P(v.P2), P(v.P3), I(v.Truncated ? 1 : 0), P(v.Min), P(v.Max)});
+            out.Fields({I(static_cast<int>(v.Target)), I(v.Index), I(static_cast<int>(v.Kind)), PDouble(v.P1),
+                        PDouble(v.P2), PDouble(v.P3), I(v.Truncated ? 1 : 0), PDouble(v.Min),
+                        PDouble(v.Max)});
         for (const TSoilCorrelation& c : p.Correlations)
-            out.Fields({I(c.Soil), P(c.R)});
+            out.Fields({I(c.Soil), PDouble(c.R)});
     }
 
     out.Line("EXECUT");

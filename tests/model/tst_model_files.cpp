@@ -787,4 +787,12 @@ void TestModel::probabilisticSection() {
                  DistributionText(loaded->Probabilistic.Variables[1]),
              std::string("soil1.phitriangular(25,30,35)"));
     QCOMPARE(loaded->FileText(), text);
+
+    // A parameter beyond a double's range is damage, said so, not an infinite mean written back.
+    std::string huge = text;
+    huge.replace(huge.find(" 40. "), 5, " 1E999 ");
+    messages.clear();
+    auto damaged = LoadText(host, huge, true, &messages);
+    QCOMPARE(messages.size(), std::size_t(1));
+    QVERIFY(damaged->FileText().find("inf") == std::string::npos);
 }
