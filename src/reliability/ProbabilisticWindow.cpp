@@ -241,7 +241,6 @@ void TProbabilisticWindow::RunDone() {
     Bar->setValue(100);
     Status->setText(run->WasCancelled() ? tr("Cancelled.") : tr("Completed."));
     ResultsWindow = new TProbabilisticResultsWindow(std::move(run), this);
-    connect(ResultsWindow, &QObject::destroyed, this, [this] { ResultsWindow = nullptr; });
     ResultsWindow->show();
     emit RunFinished();
 }

@@ -2,8 +2,10 @@
 // Computation > Probabilistic Analysis: the random variables (variable, distribution, parameters,
 // truncation), the c-phi correlations and the settings; Run analyses the model on a worker thread
 // with a progress bar and Cancel, then opens the results.
+#include "reliability/ProbabilisticResultsWindow.h"
 #include "text/SlopeFile.h"
 #include <QDialog>
+#include <QPointer>
 #include <functional>
 
 class QComboBox;
@@ -14,7 +16,6 @@ class QPushButton;
 class QSpinBox;
 class QTableWidget;
 class TProbabilisticRun;
-class TProbabilisticResultsWindow;
 
 class TProbabilisticWindow : public QDialog {
     Q_OBJECT
@@ -57,5 +58,6 @@ class TProbabilisticWindow : public QDialog {
     QProgressBar* Bar;
     QLabel* Status;
     TProbabilisticRun* Running = nullptr;
-    TProbabilisticResultsWindow* ResultsWindow = nullptr;
+    // Cleared by Qt when the window goes (closed by the user, or with this window's children).
+    QPointer<TProbabilisticResultsWindow> ResultsWindow;
 };
