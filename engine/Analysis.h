@@ -4,6 +4,7 @@
 #include "engine/Methods.h"
 #include "engine/Surface.h"
 #include "engine/Validate.h"
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <map>
@@ -22,6 +23,9 @@ struct TRunOptions {
     // Seed of a search's random streams.
     std::uint64_t Seed = 20150404;
     TSliceOptions Slicing;
+    // Set by another thread to stop a search between surfaces: the analysis then comes back with
+    // Cancelled set and no result.
+    const std::atomic<bool>* Cancel = nullptr;
 };
 
 struct TSliceReport {
@@ -67,6 +71,7 @@ struct TAnalysis {
     long long RefinementEvaluations = 0;
     int SearchThreads = 0;
     double ElapsedSeconds = 0;
+    bool Cancelled = false;
     bool HasErrors() const { return !Diagnostics.Errors.empty(); }
 };
 

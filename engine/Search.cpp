@@ -119,7 +119,12 @@ void RunSearch(const TSlopeModel& model, const TSlopeDescription& d, const TRunO
     so.Threads = options.Threads;
     so.Seed = options.Seed;
     so.Checked = true; // the validation reported the controls' errors and warnings
+    so.Cancel = options.Cancel;
     const search::TSearchResult r = search::RunSearch(problem, evaluator, so);
+    if (r.Cancelled) {
+        a.Cancelled = true;
+        return;
+    }
     a.Generated = r.Generated;
     a.Analysed = r.Analysed;
     for (const auto& [why, n] : r.Rejected)

@@ -108,9 +108,14 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
     // it has none) is kept; the few surfaces reported are generated again afterwards.
     std::vector<TOutcome> outcomes(static_cast<std::size_t>(count));
     std::vector<TWorkerState> states(static_cast<std::size_t>(threads));
+    auto cancelled = [&options] { return options.Cancel && options.Cancel->load(std::memory_order_relaxed); };
     ParallelFor(threads, count, 64, [&](long long i, int worker) {
         TWorkerState& st = states[static_cast<std::size_t>(worker)];
         TOutcome& o = outcomes[static_cast<std::size_t>(i)];
+        if (cancelled()) {
+            o.Why = "cancelled";
+            return;
+        }
         const int point = static_cast<int>(i / perPoint), number = static_cast<int>(i % perPoint);
         o.Why = generator.Generate(options.Seed, point, number, st.Surface, st.Params);
         if (o.Why)
@@ -120,6 +125,10 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
         o.FS = v.FS;
     });
 
+    if (cancelled()) {
+        result.Cancelled = true;
+        return result;
+    }
     std::map<std::string, long long> rejected;
     std::vector<long long> ranked;
     for (long long i = 0; i < count; ++i) {
@@ -190,7 +199,7 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
     // Refinement of the most critical generated surfaces, each on one thread from start to end.
     std::vector<TRankedSurface> candidates = ten;
     std::vector<std::vector<double>> candidateParams = tenParams;
-    if (options.Refine && options.RefineStarts > 0) {
+    if (options.Refine && options.RefineStarts > 0 && !cancelled()) {
         const std::size_t starts =
             std::min<std::size_t>(static_cast<std::size_t>(options.RefineStarts), ten.size());
         std::vector<TRefined> refined(starts);

@@ -3,6 +3,7 @@
 // its ground surface, its limits and its minimum elevation, and the mechanics only through an
 // evaluator that returns the factor of safety of one trial surface: so they can be built, tested and
 // measured on their own, and the engine plugs its methods in.
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -120,7 +121,8 @@ struct TSearchResult {
     long long RefinementEvaluations = 0;
     std::vector<TEdgeNote> Edges; // of the critical surface
     double ElapsedSeconds = 0;
-    bool Ok() const { return Errors.empty() && HasGeneratedBest; }
+    bool Cancelled = false;
+    bool Ok() const { return Errors.empty() && HasGeneratedBest && !Cancelled; }
 };
 
 struct TSearchOptions {
@@ -131,6 +133,9 @@ struct TSearchOptions {
     int RefineStarts = 3; // best generated surfaces refined
     // The caller has checked the controls (CheckControls) and reported its messages.
     bool Checked = false;
+    // Set by another thread to stop the search between surfaces; the result then has Cancelled set
+    // and nothing else worth reading.
+    const std::atomic<bool>* Cancel = nullptr;
 };
 
 } // namespace quolm::search
