@@ -5,6 +5,7 @@
 #include <QLabel>
 
 #include "dialogs/DataForm.h"
+#include "widgets/LiveSurface.h"
 
 class QPushButton;
 class TGridTable;
@@ -42,6 +43,10 @@ class TBoundaryPreview : public QWidget {
     QPointF ToPixel(Extended x, Extended y) const;
     void ToWorld(QPointF pixel, Extended& x, Extended& y) const;
 
+    // The live critical surface drawn over the lines (empty: none).
+    void SetLiveSurface(const TLiveSurface& surface);
+    const TLiveSurface& LiveSurface() const { return FLive; }
+
     // " Coords:  X:<x> , Y:<y>" for a world point, each with one decimal.
     static QString CoordinateText(Extended x, Extended y);
 
@@ -68,6 +73,7 @@ class TBoundaryPreview : public QWidget {
     TWorldView FSaved;
     bool FDragging = false;
     QPointF FDragStart;
+    TLiveSurface FLive;
 };
 
 class TDlgSlopeBoundary : public TDataForm {

@@ -7,4 +7,5 @@ target_sources(brevanto_widgets PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/TableEditor.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ChartTableEditor.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GraphWindow.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LiveSurface.cpp
 )
