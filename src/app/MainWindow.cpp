@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 #include "app/DataWindowMakers.h"
 #include "app/EngineRun.h"
+#include "app/ModelHistory.h"
 #include "app/TextFiles.h"
 #include "dialogs/DataForm.h"
 #include "model/SlopeModel.h"
@@ -88,6 +89,8 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
         FSettings.RecentFiles.append(QString());
 
     CreateMenus();
+    CreateLiveEditing();
+    FContext.Edited = [this] { ModelEdited(); };
     RegisterDataWindows(*this);
     SetBoundaryComment();
     setWindowTitle(CaptionPrefix + DisplayName(QString::fromLatin1(TProgramData::NewFileName)));
@@ -101,6 +104,13 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
 TMainForm::~TMainForm() {
     // The child windows go after this object's members: what they signal on the way must not reach it.
     disconnect(MdiArea, nullptr, this, nullptr);
+    FContext.Edited = nullptr;
+    // The history and the live analysis go with the child objects, after the tables: they must not
+    // reach this window on the way (the undo stack reports its clean state as it goes).
+    FHistory->Stack().disconnect();
+    FHistory->disconnect();
+    FHistory = nullptr;
+    FLive->disconnect();
     // The model refers to this window as its host; it does not outlive it.
     if (ProgramData && &ProgramData->Host() == this)
         ProgramData.reset();
@@ -117,6 +127,9 @@ void TMainForm::SetModified(bool modified) {
     FModified = modified;
     if (!modified)
         FTables->ResetChanged();
+    // A change marked (a menu command, a data window) is a step to record; a cleared mark, a save.
+    if (FHistory)
+        modified ? FHistory->Touch() : FHistory->MarkSaved();
 }
 
 void TMainForm::CommitActiveChild() {
@@ -154,6 +167,9 @@ void TMainForm::ActiveChildChanged(QMdiSubWindow* window) {
     if (window && window != FActiveChild && !qobject_cast<TTableForm*>(window->widget()))
         CallHandler(window->widget(), "FormActivate");
     FActiveChild = window;
+    // A window opened since the last live result shows it too.
+    if (FLive)
+        ShowLiveSurface();
 }
 
 // ---------------------------------------------------------------- caption and names
@@ -233,6 +249,7 @@ void TMainForm::FormShow() {
     }
     if (!loaded)
         ProgramData = TProgramData::CreateNew(*this);
+    ModelReplaced();
     SetCaption();
 }
 
@@ -356,6 +373,7 @@ void TMainForm::LoadModel(const QString& path, bool currentFormat) {
         TProgramData::CreateFromFile(path.toStdString(), currentFormat, *this);
     ProgramData = std::move(model);
     FindPlotFile();
+    ModelReplaced();
 }
 
 void TMainForm::OpenFileName(const QString& path) {
@@ -379,6 +397,7 @@ void TMainForm::FileNewClick() {
         if (!QuerySave())
             return;
         ProgramData = TProgramData::CreateNew(*this);
+        ModelReplaced();
         SetCaption();
         ProgramData->PlotFileName.clear();
     });

@@ -121,7 +121,19 @@ TDataEdit* TDataForm::NewBox(const TBoxSetup& setup) {
     if (setup.FollowsUnitSystem)
         FSystemBoxes.push_back(box);
     MarksModified(box);
+    // An accepted entry reaches the model at once, so that undo and the live analysis follow it.
+    connect(box, &TDataEdit::Validated, this, [this, box] {
+        if (FEdited.contains(box))
+            StoreAccepted(box);
+    });
     return box;
+}
+
+void TDataForm::StoreAccepted(QWidget* control) {
+    if (FClosing || FKeepEntries || !ProgramData || !EntryAcceptable(control))
+        return;
+    StoreToModel(*ProgramData);
+    Host.ModelEdited();
 }
 
 void TDataForm::EditTable(TGridTable& table) {
@@ -180,6 +192,7 @@ bool TDataForm::FormDeactivate() {
     if (NeedsValidation(ActiveControl()))
         ValidateEntry(ActiveControl()); // accepted: an expression shows as its value
     StoreToModel(*ProgramData);
+    Host.ModelEdited();
     return true;
 }
 
@@ -192,6 +205,7 @@ void TDataForm::closeEvent(QCloseEvent* event) {
             return;
         }
         StoreToModel(*ProgramData);
+        Host.ModelEdited();
     }
     FClosing = true;
     QWidget::closeEvent(event);

@@ -80,6 +80,9 @@ class TDataForm : public QWidget {
     QLabel* NewLabel(const QString& text, const char* name);
     QPushButton* NewButton(const QString& caption, const char* name);
     void MarkModified() { Host.SetModified(true); }
+    // A control's entry was accepted (Enter, a box left, a check box clicked): the window stores its
+    // controls into the model now, as it would when deactivated.
+    void StoreAccepted(QWidget* control);
     TTableSet& Tables() { return Host.Tables(); }
     // Opens a table's editor window; a failure is reported instead of ending the program.
     void EditTable(TGridTable& table);
