@@ -1,17 +1,11 @@
 #include "app/EngineRun.h"
-#include "app/MainWindow.h"
-#include "app/RunProgress.h"
-#include "model/SlopeModel.h"
 #include "text/Errors.h"
-#include "widgets/MsgBox.h"
-#include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSysInfo>
-#include <QTemporaryDir>
 #include <algorithm>
 
 #ifndef BREVANTO_VERSION
@@ -77,88 +71,4 @@ TCurrentDirectory::TCurrentDirectory(const QString& folder) : FPrevious(QDir::cu
 
 TCurrentDirectory::~TCurrentDirectory() {
     QDir::setCurrent(FPrevious);
-}
-
-// ---------------------------------------------------------------- the run command of the main window
-
-void TMainForm::CompRunClick() {
-    Guarded([this] {
-        CommitActiveChild();
-        RunAnalysis();
-    });
-}
-
-void TMainForm::RunAnalysis() {
-    // While a run is in progress the engine library is loaded. A second run must neither rewrite the
-    // input file the engine is reading nor delete the files it is writing, so it stops before saving.
-    if (FEngine) {
-        MsgInformation(this, QString::fromLatin1(MsgReinitialize));
-        return;
-    }
-    RunAfterSave = true;
-    try {
-        SaveCommand();
-    } catch (const std::exception& e) {
-        // The engine would read an older file than the model on the screen: no run.
-        MsgInformation(this,
-                       QString::fromLatin1(MsgSaveFailed) + QLatin1Char('\r') + QString::fromUtf8(e.what()));
-        return;
-    }
-    if (!RunAfterSave || ProgramData->FileName == TProgramData::NewFileName)
-        return;
-    const QString input = QFileInfo(QString::fromStdString(ProgramData->FileName)).absoluteFilePath();
-
-    // The hand-off file goes into a folder of this run only (the program's folder may not be writable,
-    // and two running copies must not share it); the folder goes with everything in it at the end.
-    QTemporaryDir runFolder(QDir::tempPath() + QStringLiteral("/brevanto-run-XXXXXX"));
-    if (!runFolder.isValid())
-        throw EInOutError(runFolder.errorString().toStdString());
-    WriteNamesFile(runFolder.path(), input);
-
-    for (const char* extension : {".qvxp", ".qvxo", ".qvxr"})
-        QFile::remove(ChangeFileExt(input, QString::fromLatin1(extension)));
-    // The old plot file is gone; the name is set again only when the engine writes a new one.
-    ProgramData->PlotFileName.clear();
-
-    auto engine = std::make_unique<TDynamicLibrary>(EngineLibraryPath(FProgramFolder));
-    TEngineEntry entry = nullptr;
-    try {
-        engine->Load();
-        entry = reinterpret_cast<TEngineEntry>(engine->EntryPoint(EngineEntryName));
-    } catch (const EDLLError&) {
-        entry = nullptr;
-    }
-    if (!entry) {
-        const QString why =
-            engine->ErrorString().isEmpty() ? QString() : QLatin1Char('\r') + engine->ErrorString();
-        engine.reset();
-        MsgInformation(this, QString::fromLatin1(MsgInitFailed) + QLatin1Char('\r') +
-                                 QDir::toNativeSeparators(EngineLibraryPath(FProgramFolder)) + why);
-        return;
-    }
-
-    FEngine = std::move(engine);
-    // The worker has ended whenever RunEngineWithProgress returns, so the library can always go.
-    struct TUnload {
-        std::unique_ptr<TDynamicLibrary>& Engine;
-        ~TUnload() { Engine.reset(); }
-    } unload{FEngine};
-
-    std::int32_t result = 0;
-    {
-        TCurrentDirectory inRunFolder(runFolder.path());
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        result = RunEngineWithProgress(this, entry, EngineArgument);
-        QApplication::restoreOverrideCursor();
-    }
-    FEngine.reset();
-
-    if (result == EngineRefused) {
-        MsgInformation(this, QString::fromLatin1(MsgInconsistent));
-        return;
-    }
-    MsgInformation(this, QString::fromLatin1(MsgCompleted));
-    const QString plot = ChangeFileExt(input, QStringLiteral(".qvxp"));
-    if (QFileInfo(plot).isFile())
-        ProgramData->PlotFileName = plot.toStdString();
 }

@@ -195,23 +195,14 @@ void TMainForm::CommandMenuOpen() {
 
 void TMainForm::FileMenuOpen() {
     CommitActiveChild();
-    const QString here = QDir::toNativeSeparators(QDir::currentPath()) + QDir::separator();
+    const int count = FRecent.Count();
     for (int i = 0; i < RecentFileCount; ++i) {
         QAction* item = RecentItems[static_cast<std::size_t>(i)];
-        if (i >= FRecentCount) {
-            item->setVisible(false);
-            continue;
-        }
-        QString shown = QDir::toNativeSeparators(FSettings.RecentFiles.value(i));
-        // Files of the current folder are shown by name.
-        const qsizetype at = shown.indexOf(here);
-        if (at >= 0)
-            shown = shown.mid(at + here.size());
-        const QString number = i < 9 ? QStringLiteral("&%1").arg(i + 1) : QStringLiteral("1&0");
-        item->setText(number + QLatin1Char(' ') + MenuText(shown));
-        item->setVisible(true);
+        item->setVisible(i < count);
+        if (i < count)
+            item->setText(FRecent.MenuCaption(i, QDir::currentPath()));
     }
-    N14->setVisible(FRecentCount > 0);
+    N14->setVisible(count > 0);
 }
 
 void TMainForm::DataMenuOpen() {

@@ -8,6 +8,7 @@
 #include "tables/TableSet.h"
 #include "widgets/GraphWindow.h"
 #include "widgets/MsgBox.h"
+#include "widgets/TableEditor.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -69,7 +70,7 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
       FTables(std::make_unique<TTableSet>(&FContext)), FArguments(std::move(arguments)),
       FFileDialogs(std::make_unique<TQtFileDialogs>()),
       FProgramFolder(QCoreApplication::applicationDirPath()),
-      FUrlOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+      FUrlOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); }), FRun(this) {
     setObjectName(QStringLiteral("MainForm"));
     MdiArea = new QMdiArea(this);
     MdiArea->setObjectName(QStringLiteral("MdiArea"));
@@ -82,11 +83,9 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
     // The editor setting now; the rest of the settings when the window first shows.
     FStoredRead = ReadAppSettings(FStored);
     if (FStoredRead == TSettingsRead::Read)
-        FSettings.WordProcessor = FStored.WordProcessor;
-    if (FSettings.WordProcessor.isEmpty())
-        FSettings.WordProcessor = DefaultWordProcessor();
-    for (int i = 0; i < RecentFileCount; ++i)
-        FSettings.RecentFiles.append(QString());
+        FWordProcessor = FStored.WordProcessor;
+    if (FWordProcessor.isEmpty())
+        FWordProcessor = DefaultWordProcessor();
 
     CreateMenus();
     CreateLiveEditing();
@@ -114,7 +113,6 @@ TMainForm::~TMainForm() {
     // The model refers to this window as its host; it does not outlive it.
     if (ProgramData && &ProgramData->Host() == this)
         ProgramData.reset();
-    FEngine.reset();
 }
 
 // ---------------------------------------------------------------- model host
@@ -198,7 +196,7 @@ void TMainForm::SetBoundaryComment() {
 }
 
 QString TMainForm::EditorProgram() const {
-    return FSettings.WordProcessor.trimmed().isEmpty() ? DefaultWordProcessor() : FSettings.WordProcessor;
+    return FWordProcessor.trimmed().isEmpty() ? DefaultWordProcessor() : FWordProcessor;
 }
 
 // ---------------------------------------------------------------- first showing and closing
@@ -218,23 +216,17 @@ void TMainForm::ReadSettingsAtFirstShow() {
     if (FStoredRead == TSettingsRead::Unreadable) {
         // An unreadable store: start without an editor path (the default editor is used) and without
         // recent files.
-        FSettings.WordProcessor.clear();
-        FSettings.RecentFiles = QStringList();
-        for (int i = 0; i < RecentFileCount; ++i)
-            FSettings.RecentFiles.append(QString());
+        FWordProcessor.clear();
+        FRecent.Clear();
         return;
     }
     if (!stored.WordProcessor.isEmpty())
-        FSettings.WordProcessor = stored.WordProcessor;
-    FSettings.RecentFiles = stored.RecentFiles;
+        FWordProcessor = stored.WordProcessor;
+    FRecent.Assign(stored.RecentFiles);
 }
 
 void TMainForm::FormShow() {
     ReadSettingsAtFirstShow();
-    FRecentCount = 0;
-    for (const QString& entry : FSettings.RecentFiles)
-        if (!entry.isEmpty())
-            ++FRecentCount;
 
     bool loaded = false;
     if (!FArguments.isEmpty()) {
@@ -274,24 +266,12 @@ void TMainForm::changeEvent(QEvent* event) {
 // ---------------------------------------------------------------- settings and recent files
 
 void TMainForm::UpdateRegistry() {
-    WriteAppSettings(FSettings);
+    WriteAppSettings(TAppSettings{FWordProcessor, FRecent.Entries()});
 }
 
 void TMainForm::UpdatePrevFile(const QString& path) {
-    QStringList& entries = FSettings.RecentFiles;
-    if (entries.value(0) == path)
-        return;
-    const qsizetype at = entries.indexOf(path);
-    if (at > 0)
-        entries.removeAt(at);
-    else
-        entries.removeLast();
-    entries.prepend(path);
-    UpdateRegistry();
-    FRecentCount = 0;
-    for (const QString& entry : entries)
-        if (!entry.isEmpty())
-            ++FRecentCount;
+    if (FRecent.Put(path))
+        UpdateRegistry();
 }
 
 // ---------------------------------------------------------------- file commands
@@ -432,10 +412,25 @@ void TMainForm::FileSaveAsClick() {
 
 void TMainForm::RecentFileClick(int index) {
     Guarded([this, index] {
-        const QString path = FSettings.RecentFiles.value(index);
+        const QString path = FRecent.At(index);
         if (path.isEmpty() || !QuerySave())
             return;
         OpenFileName(path);
+    });
+}
+
+void TMainForm::CompRunClick() {
+    Guarded([this] {
+        CommitActiveChild();
+        // A cancelled Save As clears RunAfterSave: then nothing runs.
+        FRun.Run(
+            *ProgramData,
+            [this] {
+                RunAfterSave = true;
+                SaveCommand();
+                return RunAfterSave;
+            },
+            FProgramFolder);
     });
 }
 

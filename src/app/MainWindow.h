@@ -1,14 +1,15 @@
 #pragma once
 // TMainForm: the program's frame. A multiple-document window whose menus reach every command; it
 // owns the one table set of the model and is the model's host (the modified mark, the child windows),
-// keeps the settings (text editor, recent files), runs the analysis engine and opens text files and
-// help. The model itself is the global ProgramData (model/SlopeModel.h).
+// keeps the settings (text editor, recent files: TRecentFiles), starts the analysis run (TAnalysisRun)
+// and opens text files and help. The model itself is the global ProgramData (model/SlopeModel.h).
+#include "app/AnalysisRun.h"
 #include "app/AppSettings.h"
-#include "app/DynamicLibrary.h"
 #include "app/FileDialogs.h"
 #include "app/LiveAnalysis.h"
+#include "app/RecentFiles.h"
 #include "model/ModelHost.h"
-#include "widgets/TableEditor.h"
+#include "widgets/TableEditorFactory.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -86,12 +87,12 @@ class TMainForm : public QMainWindow, public IModelHost {
     // Puts the boundary table's comment in place (each time the window is activated).
     void SetBoundaryComment();
 
-    const QString& WordProcessor() const { return FSettings.WordProcessor; }
-    void SetWordProcessor(const QString& path) { FSettings.WordProcessor = path; }
+    const QString& WordProcessor() const { return FWordProcessor; }
+    void SetWordProcessor(const QString& path) { FWordProcessor = path; }
     // The editor that is started: WordProcessor, or the default one when that is empty.
     QString EditorProgram() const;
-    const QStringList& RecentFiles() const { return FSettings.RecentFiles; }
-    int RecentCount() const { return FRecentCount; }
+    const QStringList& RecentFiles() const { return FRecent.Entries(); }
+    int RecentCount() const { return FRecent.Count(); }
     // Set by Run Analysis before it saves; a cancelled Save As clears it.
     bool RunAfterSave = false;
 
@@ -119,7 +120,7 @@ class TMainForm : public QMainWindow, public IModelHost {
     // Opens help files and web pages (default: QDesktopServices::openUrl).
     void SetUrlOpener(std::function<bool(const QUrl&)> opener) { FUrlOpener = std::move(opener); }
     // True while the engine library is loaded, that is while a run is in progress.
-    bool EngineLoaded() const { return FEngine != nullptr; }
+    bool EngineLoaded() const { return FRun.EngineLoaded(); }
 
     // --- undo and live analysis (LiveEditing.cpp)
     TModelHistory& History() { return *FHistory; }
@@ -265,7 +266,6 @@ class TMainForm : public QMainWindow, public IModelHost {
     void LoadModel(const QString& path, bool currentFormat);
     // Sets PlotFileName when the plot file of the model's file exists.
     void FindPlotFile();
-    void RunAnalysis();
     // The search commands: sets the model's search fields and ticks `item` only.
     void ChooseSearch(QAction* item, int kind);
     void TickSearchItem();
@@ -288,12 +288,13 @@ class TMainForm : public QMainWindow, public IModelHost {
     std::unique_ptr<TTableSet> FTables;
 
     QStringList FArguments;
-    TAppSettings FSettings;
+    // The settings the window works with: the text editor and the recent files.
+    QString FWordProcessor;
+    TRecentFiles FRecent;
     // The store as read when the window was created (Qt reports a damaged store only to the first
     // reader), and whether that read succeeded.
     TAppSettings FStored;
     TSettingsRead FStoredRead = TSettingsRead::Missing;
-    int FRecentCount = 0;
     bool FModified = false;
     bool FShown = false;
     // The Open dialog's last chosen filter; it also decides the layout of recent-file opens.
@@ -301,8 +302,8 @@ class TMainForm : public QMainWindow, public IModelHost {
     std::unique_ptr<IFileDialogs> FFileDialogs;
     QString FProgramFolder;
     std::function<bool(const QUrl&)> FUrlOpener;
-    // The engine library, loaded only while a run is in progress.
-    std::unique_ptr<TDynamicLibrary> FEngine;
+    // The analysis run of the Run Analysis command.
+    TAnalysisRun FRun;
 
     TModelHistory* FHistory = nullptr;
     TLiveAnalysis* FLive = nullptr;

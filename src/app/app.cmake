@@ -5,9 +5,11 @@ target_sources(brevanto_app PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/MainMenus.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DataWindowMakers.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AppSettings.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RecentFiles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileDialogs.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DynamicLibrary.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EngineRun.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AnalysisRun.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LiveAnalysis.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LiveEditing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ModelHistory.cpp

@@ -5,92 +5,25 @@
 // live drop-down lists and buttons. Typed entries are committed through the columns; a rejected
 // entry is reported and the focus stays on the bad cell.
 //
-// The core opens editors through the ITableEditorFactory of its core context; the program owns a
-// TTableEditorFactory, tells it where its multiple-document area is and puts it into that context.
+// The window is one class whose work is spread over files named after it: TableEditor.cpp (the window,
+// its opening and closing), TableEditorLayout.cpp (refresh and layout), TableEditorRowControls.cpp
+// (the lists and buttons over cells), TableEditorRowButtons.cpp (adding, inserting and deleting rows),
+// TableEditorCommit.cpp (storing typed entries) and TableEditorSnap.cpp (the drag-resize rule); the
+// grid and its cell delegate are in TableGrid.*, the choice of the editor class in TableEditorFactory.*.
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QSize>
-#include <QStyledItemDelegate>
-#include <QTableWidget>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <vector>
 
 #include "tables/Table.h"
+#include "widgets/TableGrid.h"
 
 class QLabel;
-#include <QMdiArea>
-class QMdiSubWindow;
+class QMdiArea;
 class QPushButton;
-class TTableForm;
-
-// Opens the editor windows of tables: child windows of the multiple-document area when there is one
-// (without one, or after the area is gone, a top-level window). A table whose editor is open gets
-// that window brought to the front.
-class TTableEditorFactory : public ITableEditorFactory {
-  public:
-    explicit TTableEditorFactory(QMdiArea* area = nullptr) : FArea(area) {}
-    void SetMdiArea(QMdiArea* area) { FArea = area; }
-    QMdiArea* MdiArea() const { return FArea.data(); }
-    void Open(TGridTable& table, bool modal) override;
-
-  private:
-    QPointer<QMdiArea> FArea;
-};
-
-// The grid of the editor. It asks its form before the current cell moves and refuses the move
-// when the form says so (a rejected entry).
-class TTableGrid : public QTableWidget {
-    Q_OBJECT
-  public:
-    explicit TTableGrid(TTableForm* form);
-    using QTableWidget::edit;
-
-    // The open cell editor, if any (the in-place line edit of the current cell).
-    QWidget* CellEditor() const {
-        return FEditor && state() == QAbstractItemView::EditingState ? FEditor.data() : nullptr;
-    }
-    // Writes the text of the open cell editor into its cell, so the cell holds what the user typed.
-    void CommitEditorText();
-    // Moves the current cell without the form's checks (program moves, the row controls).
-    void SetCurrentSilently(int row, int column);
-    // Brings the scroll ranges up to date now (Qt computes them lazily), so the grid can be
-    // scrolled to a row that was just added.
-    void UpdateScrollRanges() { updateGeometries(); }
-
-  protected:
-    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
-    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void scrollContentsBy(int dx, int dy) override;
-
-  private:
-    friend class TCellDelegate;
-    friend class TTableForm;
-    TTableForm* FForm;
-    QPointer<QWidget> FEditor;
-    bool FSilent = false;
-    bool FRefused = false;
-};
-
-// Creates the in-place editors of the grid and routes their keys to the form (Enter moves on).
-class TCellDelegate : public QStyledItemDelegate {
-    Q_OBJECT
-  public:
-    TCellDelegate(TTableGrid* grid, TTableForm* form);
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const override;
-
-  protected:
-    bool eventFilter(QObject* object, QEvent* event) override;
-
-  private:
-    TTableGrid* FGrid;
-    TTableForm* FForm;
-};
 
 class TTableForm : public QWidget, public ITableEditor {
     Q_OBJECT
@@ -98,10 +31,11 @@ class TTableForm : public QWidget, public ITableEditor {
     explicit TTableForm(TGridTable& table, QWidget* parent = nullptr);
     ~TTableForm() override;
 
-    // Opens a new editor for `table` as Edit (modal false) or EditModal (modal true) do: embedded
-    // in FormParent, as a child window of the multiple-document area, or as a top-level window.
-    // A modal editor returns only when it has closed; the result is then null.
-    static TTableForm* Open(TGridTable& table, bool modal, QMdiArea* area);
+    // Shows a new editor `form` (which it owns from now on) as Edit (modal false) or EditModal (modal
+    // true) do: embedded in its table's FormParent, as a child window of the multiple-document area,
+    // or as a top-level window. A modal editor returns only when it has closed; the result is then
+    // null. The editor factory chooses the class of `form`.
+    static TTableForm* Open(TTableForm* form, bool modal, QMdiArea* area);
 
     // --- ITableEditor
     bool IsModal() const override { return FModal; }

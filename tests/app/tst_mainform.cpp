@@ -9,6 +9,7 @@
 #include "model/SlopeModel.h"
 #include "support/MessageRecorder.h"
 #include "tables/TableSet.h"
+#include "widgets/TableEditor.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -27,6 +27,7 @@
 #include "widgets/ChartTableEditor.h"
 #include "widgets/MsgBox.h"
 #include "widgets/TableEditor.h"
+#include "widgets/TableEditorFactory.h"
 
 namespace {
 TTableForm* EditorOf(TGridTable& table) {
