@@ -32,7 +32,7 @@ TSearchProblem Problem(TSearchKind kind) {
         c.SurfacesPerPoint = 10000;
         c.Boxes = {{{70, 12}, {90, 12}, 8}, {{110, 14}, {130, 14}, 8}};
     }
-    return {TSearchGeometry(Slope(), {{{100, 10}, {190, 30}}}, kind != TSearchKind::Block, 5), c};
+    return {TSearchGeometry(Slope(), {{{100, 10}, {190, 30}}}, kind != TSearchKind::Block, 5), c, {}};
 }
 
 struct TConstant : ISurfaceEvaluator {

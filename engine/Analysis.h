@@ -69,6 +69,14 @@ struct TAnalysis {
     // refinement took and the threads the search ran on.
     std::optional<TSurfaceResult> GeneratedBest, RefinedBest;
     long long RefinementEvaluations = 0;
+    // How a search's minimum fell: after 10, 25, 50 and 100 % of its surfaces, the most critical
+    // generated and after optimisation (null while none had a factor).
+    struct TConvergenceRow {
+        double Share = 0;
+        long long Surfaces = 0;
+        std::optional<double> Generated, Optimised;
+    };
+    std::vector<TConvergenceRow> Convergence;
     int SearchThreads = 0;
     double ElapsedSeconds = 0;
     bool Cancelled = false;

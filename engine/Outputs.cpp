@@ -291,6 +291,14 @@ std::string ReportText(const TAnalysis& a, const std::string& inputPath) {
                           " % lower)"
                     : std::string("  (no lower surface found nearby)")) +
                ", " + std::to_string(a.RefinementEvaluations) + " further surfaces analysed");
+    if (!a.Convergence.empty()) {
+        t.Line("Convergence  : share of surfaces  surfaces  generated best  after optimisation");
+        for (const TAnalysis::TConvergenceRow& c : a.Convergence)
+            t.Line("               " + Pad(Fixed(100 * c.Share, 0) + " %", 16) +
+                   Pad(std::to_string(c.Surfaces), 10) +
+                   Pad(c.Generated ? Fixed(*c.Generated, 3) : std::string("-"), 16) +
+                   Pad(c.Optimised ? Fixed(*c.Optimised, 3) : std::string("-"), 20));
+    }
     if (a.SearchThreads > 0)
         t.Line("Threads      : " + std::to_string(a.SearchThreads));
 
@@ -678,6 +686,15 @@ std::string ResultsJson(const TAnalysis& a) {
              (a.RefinedBest ? best(*a.RefinedBest) : std::string("null")) +
              ",\n             \"refinement_evaluations\": " + std::to_string(a.RefinementEvaluations) +
              ", \"threads\": " + std::to_string(a.SearchThreads) + "},\n";
+        j += "  \"convergence\": [";
+        for (std::size_t i = 0; i < a.Convergence.size(); ++i) {
+            const TAnalysis::TConvergenceRow& c = a.Convergence[i];
+            j += std::string(i ? ",\n    " : "\n    ") + "{\"share\": " + JsonNumber(c.Share) +
+                 ", \"surfaces\": " + std::to_string(c.Surfaces) +
+                 ", \"generated\": " + JsonNumber(c.Generated) +
+                 ", \"optimised\": " + JsonNumber(c.Optimised) + "}";
+        }
+        j += a.Convergence.empty() ? "],\n" : "\n  ],\n";
     }
     j += "  \"ten\": [";
     for (std::size_t i = 0; i < a.Ten.size(); ++i)

@@ -1,7 +1,9 @@
 #include "engine/Search.h"
 #include "engine/SurfaceEvaluator.h"
 #include "engine/search/SearchRunner.h"
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace quolm {
 
@@ -60,7 +62,8 @@ class TEngineEvaluator final : public search::ISurfaceEvaluator {
     }
 
   private:
-    struct TSlot {
+    // One thread's scratch space, on cache lines of its own (see the search runner).
+    struct alignas(64) TSlot {
         std::vector<TPoint> Points, Clipped;
         TWorkspace Workspace;
         TEvaluation Result;
@@ -71,6 +74,67 @@ class TEngineEvaluator final : public search::ISurfaceEvaluator {
     const TSliceOptions Options;
     mutable std::vector<TSlot> Slots;
 };
+
+// The paths along the subsurface boundary lines, just inside the weaker soil of their two sides, with
+// shares that grow as the soil's strength at the path's middle falls; and the friction angle at a
+// point. Boundaries with the same soil on both sides give no path.
+search::TStrata StrataOf(const TSlopeModel& model, const TSlopeDescription& d) {
+    search::TStrata strata;
+    strata.FrictionAt = [&model](search::TXY p) {
+        const int soil = model.SoilAt(p.X, p.Y);
+        return soil < 0 ? 30.0 : model.Soils[static_cast<std::size_t>(soil)].PhiDeg;
+    };
+    // The subsurface lines chained end to end into polylines.
+    std::vector<std::vector<search::TXY>> lines;
+    const double near = model.Extent * 1e-9;
+    for (std::size_t i = static_cast<std::size_t>(std::max(0, d.Settings.SurfaceBoundaryCount));
+         i < d.Boundaries.size(); ++i) {
+        const TSlopeBoundary& b = d.Boundaries[i];
+        search::TXY p{static_cast<double>(b.LeftX), static_cast<double>(b.LeftY)},
+            q{static_cast<double>(b.RightX), static_cast<double>(b.RightY)};
+        if (q.X < p.X)
+            std::swap(p, q);
+        if (!(q.X - p.X > near))
+            continue;
+        if (!lines.empty() && std::abs(lines.back().back().X - p.X) <= near &&
+            std::abs(lines.back().back().Y - p.Y) <= near)
+            lines.back().push_back(q);
+        else
+            lines.push_back({p, q});
+    }
+    const double offset = model.Extent * 1e-4;
+    struct TSide {
+        std::vector<search::TXY> Points;
+        double Strength;
+    };
+    std::vector<TSide> sides;
+    for (const std::vector<search::TXY>& line : lines) {
+        const search::TXY m{0.5 * (line[0].X + line[1].X), 0.5 * (line[0].Y + line[1].Y)};
+        auto strength = [&](double dy, int& soil) {
+            soil = model.SoilAt(m.X, m.Y + dy);
+            if (soil < 0)
+                return -1.0;
+            const TSoil& s = model.Soils[static_cast<std::size_t>(soil)];
+            const double depth = std::max(0.0, model.GroundY(m.X) - m.Y);
+            return s.Cohesion + s.MoistWeight * depth * s.TanPhi;
+        };
+        int below = -1, above = -1;
+        const double sb = strength(-offset, below), sa = strength(offset, above);
+        if (below < 0 || above < 0 || below == above || sa == sb)
+            continue;
+        const double dy = sb < sa ? -offset : offset;
+        TSide side{line, std::max(std::min(sa, sb), 1e-9)};
+        for (search::TXY& p : side.Points)
+            p.Y += dy;
+        sides.push_back(std::move(side));
+    }
+    double weakest = std::numeric_limits<double>::infinity();
+    for (const TSide& s : sides)
+        weakest = std::min(weakest, s.Strength);
+    for (TSide& s : sides)
+        strata.Paths.push_back({std::move(s.Points), std::pow(weakest / s.Strength, 2)});
+    return strata;
+}
 
 TSurfaceResult ResultOf(const search::TRankedSurface& r) {
     TSurfaceResult s;
@@ -113,6 +177,7 @@ void RunSearch(const TSlopeModel& model, const TSlopeDescription& d, const TRunO
             a.Diagnostics.Errors.push_back({e.Code, e.Message});
         return;
     }
+    problem.Strata = StrataOf(model, d);
     const double theta = static_cast<double>(d.Settings.InterSliceAngle);
     TEngineEvaluator evaluator(model, a.Method, theta, options.Slicing);
     search::TSearchOptions so;
@@ -146,6 +211,24 @@ void RunSearch(const TSlopeModel& model, const TSlopeDescription& d, const TRunO
     a.SearchThreads = r.Threads;
     for (const search::TEdgeNote& e : r.Edges)
         a.Diagnostics.Warnings.push_back({EdgeCode(e.Edge), e.Message});
+    for (const search::TConvergence& c : r.Convergence) {
+        TAnalysis::TConvergenceRow row;
+        row.Share = c.Share;
+        row.Surfaces = c.Surfaces;
+        if (std::isfinite(c.Generated))
+            row.Generated = c.Generated;
+        if (std::isfinite(c.Optimised))
+            row.Optimised = c.Optimised;
+        a.Convergence.push_back(row);
+    }
+    if (r.Unsettled && r.Convergence.size() == 4) {
+        const double half = r.Convergence[2].Optimised, all = r.Convergence[3].Optimised;
+        a.Diagnostics.Warnings.push_back(
+            {"W316", "The second half of the surfaces still lowered the minimum factor of safety " +
+                         (std::isfinite(half) ? "from " + search::NumberText(half) + " " : std::string()) +
+                         "to " + search::NumberText(all) +
+                         ": the minimum has not settled; increase the number of surfaces."});
+    }
 
     // The critical surface with every method, as a user's surface would be reported.
     const TSurfaceResult& best = a.Ten.front();

@@ -42,36 +42,56 @@ void AddForce(TSlice& s, double px, double py, double fx, double fy) {
     s.Qy += fy;
     s.Qm += px * fy - py * fx;
 }
+
+// The number of slices of an interval: round(q), halves away from zero, for q >= 0 (std::lround
+// without the library call).
+int SliceCount(double q) {
+    if (!(q < 1e9))
+        return 1000000000;
+    int k = static_cast<int>(q);
+    if (q - k >= 0.5)
+        ++k;
+    return std::max(1, k);
+}
 } // namespace
 
 bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, const TSliceOptions& options,
                TWorkspace& ws, TSliceNotes& notes) {
     notes = TSliceNotes();
     std::vector<TSlice>& slices = ws.Slices;
-    slices.clear();
-    if (surface.size() < 2)
+    if (surface.size() < 2) {
+        slices.clear();
         return false;
+    }
     const double x0 = surface.front().X, x1 = surface.back().X;
     const double length = x1 - x0;
-    if (!(length > 0))
+    if (!(length > 0)) {
+        slices.clear();
         return false;
+    }
 
     // Breaks: the surface's vertices, the model's own breaks, and where the surface crosses a
-    // boundary line (the base soil changes) or a water surface (the pore pressure turns).
+    // boundary line (the base soil changes) or a water surface (the pore pressure turns). They are
+    // gathered segment by segment in ascending x, so only the few of one segment need sorting.
     std::vector<double>& breaks = ws.Breaks;
     breaks.clear();
-    for (const TPoint& p : surface)
-        breaks.push_back(p.X);
     const std::vector<double>& mb = model.Breaks();
-    for (auto it = std::upper_bound(mb.begin(), mb.end(), x0); it != mb.end() && *it < x1; ++it)
-        breaks.push_back(*it);
+    auto modelBreak = std::upper_bound(mb.begin(), mb.end(), x0);
     const int waterCount = static_cast<int>(model.Water.size());
+    const int intervals = model.IntervalCount();
+    int first = model.IntervalOf(x0);
     for (std::size_t s = 0; s + 1 < surface.size(); ++s) {
         const TPoint& a = surface[s];
         const TPoint& b = surface[s + 1];
+        breaks.push_back(a.X);
+        const std::size_t run = breaks.size();
+        for (; modelBreak != mb.end() && *modelBreak < b.X && *modelBreak < x1; ++modelBreak)
+            breaks.push_back(*modelBreak);
         const double bs = (b.Y - a.Y) / (b.X - a.X);
         const double as = a.Y - bs * a.X;
-        for (int i = model.IntervalOf(a.X); i >= 0 && i < model.IntervalCount(); ++i) {
+        while (first + 1 < intervals && !(a.X < model.Interval(first).X1))
+            ++first;
+        for (int i = first; i >= 0 && i < intervals; ++i) {
             const TGridInterval& g = model.Interval(i);
             if (g.X0 >= b.X)
                 break;
@@ -88,97 +108,146 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
             for (int w = 0; w < waterCount; ++w)
                 cross(model.WaterPiece(g.FirstWater + w));
         }
+        // Insertion sort of this segment's few breaks.
+        for (std::size_t j = run + 1; j < breaks.size(); ++j)
+            for (std::size_t m = j; m > run && breaks[m] < breaks[m - 1]; --m)
+                std::swap(breaks[m], breaks[m - 1]);
     }
-    std::sort(breaks.begin(), breaks.end());
+    breaks.push_back(x1);
     const double eps = 1e-6 * length;
     breaks.erase(
         std::unique(breaks.begin(), breaks.end(), [eps](double p, double q) { return q - p <= eps; }),
         breaks.end());
     breaks.front() = x0;
     breaks.back() = x1;
-    if (breaks.size() < 2)
+    if (breaks.size() < 2) {
+        slices.clear();
         return false;
+    }
 
+    // Every field of every slice is written below: the slices of the previous surface are
+    // overwritten, not cleared.
     const double nominal = length / std::max(1, options.TargetSlices);
-    for (std::size_t j = 0; j + 1 < breaks.size(); ++j) {
-        const double a = breaks[j], b = breaks[j + 1];
-        const int k = std::max(1, static_cast<int>(std::lround((b - a) / nominal)));
-        for (int m = 0; m < k; ++m) {
-            TSlice s;
-            s.XLeft = a + (b - a) * m / k;
-            s.XRight = m + 1 == k ? b : a + (b - a) * (m + 1) / k;
-            slices.push_back(s);
+    std::size_t count = 0;
+    for (std::size_t j = 0; j + 1 < breaks.size(); ++j)
+        count += static_cast<std::size_t>(SliceCount((breaks[j + 1] - breaks[j]) / nominal));
+    slices.resize(count);
+    {
+        std::size_t i = 0;
+        for (std::size_t j = 0; j + 1 < breaks.size(); ++j) {
+            const double a = breaks[j], b = breaks[j + 1];
+            const int k = SliceCount((b - a) / nominal);
+            for (int m = 0; m < k; ++m, ++i) {
+                slices[i].XLeft = a + (b - a) * m / k;
+                slices[i].XRight = m + 1 == k ? b : a + (b - a) * (m + 1) / k;
+            }
         }
     }
 
     const double gw = model.WaterWeight;
     double total = 0;
-    std::size_t seg = 0;
+    std::size_t seg = surface.size(); // none yet
+    std::size_t nextSeg = 0;
+    double slope = 0, cosA = 1, sinA = 0;
     int interval = model.IntervalOf(x0);
     for (TSlice& s : slices) {
         s.Width = s.XRight - s.XLeft;
         const double xm = s.XMid = 0.5 * (s.XLeft + s.XRight);
-        while (seg + 2 < surface.size() && surface[seg + 1].X <= xm)
-            ++seg;
-        const TPoint& a = surface[seg];
-        const TPoint& b = surface[seg + 1];
-        const double slope = (b.Y - a.Y) / (b.X - a.X);
+        while (nextSeg + 2 < surface.size() && surface[nextSeg + 1].X <= xm)
+            ++nextSeg;
+        const TPoint& a = surface[nextSeg];
+        if (nextSeg != seg) {
+            // The base's inclination is that of its surface segment: once per segment.
+            seg = nextSeg;
+            const TPoint& b = surface[seg + 1];
+            slope = (b.Y - a.Y) / (b.X - a.X);
+            cosA = 1 / std::sqrt(1 + slope * slope);
+            sinA = slope * cosA;
+        }
         s.YBase = a.Y + slope * (xm - a.X);
-        s.Cos = 1 / std::sqrt(1 + slope * slope);
-        s.Sin = slope * s.Cos;
-        s.Length = s.Width / s.Cos;
+        s.Cos = cosA;
+        s.Sin = sinA;
+        s.Length = s.Width / cosA;
 
         while (interval + 1 < model.IntervalCount() && model.Interval(interval).X1 < xm)
             ++interval;
         const TGridInterval& g = model.Interval(interval);
         const int count = g.LineCount;
+        // The water surfaces at the slice's left, middle and right: most models have one, which every
+        // soil refers to, so the last one asked for is kept.
+        int cachedWater = -1;
+        double waterL = 0, waterM = 0, waterR = 0;
+        const double xl = s.XLeft, xr = s.XRight, wd = s.Width;
+        const auto water = [&](int w) {
+            if (w != cachedWater) {
+                const TLinePiece& wp = model.WaterPiece(g.FirstWater + w);
+                waterL = wp.At(xl);
+                waterM = wp.At(xm);
+                waterR = wp.At(xr);
+                cachedWater = w;
+            }
+        };
         // The column is cut by lines that are straight across the slice (it breaks wherever one of
         // them bends or two of them cross), so each part of it is a trapezoid: its weight and the x
-        // of its centre of gravity are exact.
-        const double xl = s.XLeft, xr = s.XRight, wd = s.Width;
+        // of its centre of gravity are exact. Sums over the parts of gamma (hl + hr), gamma (hl + 2 hr)
+        // and gamma h ym give the weight and the centre of gravity.
+        const double yb = s.YBase;
         const double ybl = a.Y + slope * (xl - a.X), ybr = a.Y + slope * (xr - a.X);
-        double weight = 0, momentX = 0, momentY = 0;
+        double sum1 = 0, sum2 = 0, sum3 = 0;
         const auto add = [&](double gamma, double hl, double hr, double hm, double ym) {
             hl = std::max(hl, 0.0);
             hr = std::max(hr, 0.0);
-            weight += gamma * wd * 0.5 * (hl + hr);
-            momentX += gamma * wd * (0.5 * (hl + hr) * xl + wd * (hl + 2 * hr) / 6);
-            momentY += gamma * wd * std::max(hm, 0.0) * ym;
+            sum1 += gamma * (hl + hr);
+            sum2 += gamma * (hl + 2 * hr);
+            sum3 += gamma * std::max(hm, 0.0) * ym;
         };
-        int baseSoil = count > 0 ? model.Piece(g.FirstLine + count - 1).Soil : 0;
-        s.YTop = count > 0 ? model.Piece(g.FirstLine).At(xm) : s.YBase;
+        int baseSoil = 0;
+        double groundL = 0, groundR = 0;
+        if (count > 0) {
+            const TLinePiece& ground = model.Piece(g.FirstLine);
+            baseSoil = model.Piece(g.FirstLine + count - 1).Soil;
+            s.YTop = ground.At(xm);
+            groundL = ground.At(xl);
+            groundR = ground.At(xr);
+        } else {
+            s.YTop = yb;
+        }
+        double top = s.YTop, topL = groundL, topR = groundR;
         for (int k = 0; k < count; ++k) {
-            const TLinePiece& lp = model.Piece(g.FirstLine + k);
-            const double top = lp.At(xm);
-            if (top <= s.YBase)
+            if (top <= yb)
                 break;
+            const TLinePiece& lp = model.Piece(g.FirstLine + k);
             const bool last = k + 1 >= count;
             const TLinePiece* next = last ? nullptr : &model.Piece(g.FirstLine + k + 1);
             const double below = last ? -1e300 : next->At(xm);
-            const double bottom = std::max(below, s.YBase);
-            const bool onBase = below <= s.YBase;
+            const double nextL = last ? 0 : next->At(xl), nextR = last ? 0 : next->At(xr);
+            const double bottom = std::max(below, yb);
+            const bool onBase = below <= yb;
             if (onBase)
                 baseSoil = lp.Soil;
-            if (top <= bottom)
-                continue;
-            const double topL = lp.At(xl), topR = lp.At(xr);
-            const double botL = onBase ? ybl : next->At(xl), botR = onBase ? ybr : next->At(xr);
-            const TSoil& soil = model.Soils[static_cast<std::size_t>(lp.Soil)];
-            if (soil.Piezometric < 0) {
-                add(soil.MoistWeight, topL - botL, topR - botR, top - bottom, 0.5 * (top + bottom));
-                continue;
+            if (top > bottom) {
+                const double botL = onBase ? ybl : nextL, botR = onBase ? ybr : nextR;
+                const TSoil& soil = model.Soils[static_cast<std::size_t>(lp.Soil)];
+                if (soil.Piezometric < 0) {
+                    add(soil.MoistWeight, topL - botL, topR - botR, top - bottom, 0.5 * (top + bottom));
+                } else {
+                    // Saturated from the bottom up to the water surface, moist above it.
+                    water(soil.Piezometric);
+                    const double wetL = std::clamp(waterL, botL, topL), wetR = std::clamp(waterR, botR, topR);
+                    const double wetM = std::clamp(waterM, bottom, top);
+                    add(soil.SaturatedWeight, wetL - botL, wetR - botR, wetM - bottom, 0.5 * (wetM + bottom));
+                    add(soil.MoistWeight, topL - wetL, topR - wetR, top - wetM, 0.5 * (top + wetM));
+                }
             }
-            // Saturated from the bottom up to the water surface, moist above it.
-            const TLinePiece& wp = model.WaterPiece(g.FirstWater + soil.Piezometric);
-            const double wetL = std::clamp(wp.At(xl), botL, topL), wetR = std::clamp(wp.At(xr), botR, topR);
-            const double wetM = std::clamp(wp.At(xm), bottom, top);
-            add(soil.SaturatedWeight, wetL - botL, wetR - botR, wetM - bottom, 0.5 * (wetM + bottom));
-            add(soil.MoistWeight, topL - wetL, topR - wetR, top - wetM, 0.5 * (top + wetM));
+            top = below;
+            topL = nextL;
+            topR = nextR;
         }
+        const double weight = 0.5 * wd * sum1;
         s.Weight = weight;
-        s.XW = weight > 0 ? momentX / weight : xm;
-        s.YW = weight > 0 ? momentY / weight : 0.5 * (s.YTop + s.YBase);
-        total += s.Weight;
+        s.XW = weight > 0 ? xl + wd * sum2 / (3 * sum1) : xm;
+        s.YW = weight > 0 ? 2 * sum3 / sum1 : 0.5 * (s.YTop + s.YBase);
+        total += weight;
 
         s.Soil = baseSoil;
         const TSoil& soil = model.Soils[static_cast<std::size_t>(baseSoil)];
@@ -200,11 +269,11 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         s.Qx = s.Qy = s.Qm = s.Thrust = 0;
         double u = 0;
         if (soil.Piezometric >= 0) {
-            const TLinePiece& wp = model.WaterPiece(g.FirstWater + soil.Piezometric);
-            u = gw * (wp.At(xm) - s.YBase);
+            water(soil.Piezometric);
+            u = gw * (waterM - yb);
             // The pore pressure changes linearly along the base: its resultant acts off the middle,
             // which the moment equations get as a couple.
-            const double ul = gw * (wp.At(xl) - ybl), ur = gw * (wp.At(xr) - ybr);
+            const double ul = gw * (waterL - ybl), ur = gw * (waterR - ybr);
             if (std::min(ul, ur) >= -model.Cavitation)
                 s.Qm += s.Length * s.Length * (ur - ul) / 12;
         }
@@ -215,16 +284,15 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
 
         // Free water standing on the ground over the slice.
         if (count > 0) {
-            const TSoil& top = model.Soils[static_cast<std::size_t>(model.Piece(g.FirstLine).Soil)];
-            if (top.Piezometric >= 0) {
-                const TLinePiece& wp = model.WaterPiece(g.FirstWater + top.Piezometric);
-                const TLinePiece& ground = model.Piece(g.FirstLine);
-                const double dl = std::max(wp.At(xl) - ground.At(xl), 0.0);
-                const double dr = std::max(wp.At(xr) - ground.At(xr), 0.0);
+            const TSoil& topSoil = model.Soils[static_cast<std::size_t>(model.Piece(g.FirstLine).Soil)];
+            if (topSoil.Piezometric >= 0) {
+                water(topSoil.Piezometric);
+                const double dl = std::max(waterL - groundL, 0.0);
+                const double dr = std::max(waterR - groundR, 0.0);
                 if (dl + dr > 0) {
                     const double fw = gw * wd * 0.5 * (dl + dr);
                     const double xc = xl + wd * (dl + 2 * dr) / (3 * (dl + dr));
-                    AddForce(s, xc, ground.At(xc), 0, -fw);
+                    AddForce(s, xc, model.Piece(g.FirstLine).At(xc), 0, -fw);
                     notes.FreeWaterWeight += fw;
                 }
             }

@@ -26,7 +26,23 @@ TSurfaceCheck ClipToGround(const TSlopeModel& model, const TPoint* p, int n, std
                                                   [](double v, const TPoint& q) { return v < q.X; }) -
                                  ground.begin());
     int seg = 0; // surface segment of the current sample
-    double px = p[0].X, ps = p[0].Y, ph = p[0].Y - model.GroundY(p[0].X);
+    // The ground's elevation at the samples, which come in ascending x: its segment is found by
+    // walking on from the last one, not by a search each time (the same value as GroundY).
+    std::size_t above = g; // the first ground vertex right of the last sample
+    const auto groundY = [&](double x) {
+        if (ground.empty())
+            return 0.0;
+        if (x <= ground.front().X)
+            return ground.front().Y;
+        if (x >= ground.back().X)
+            return ground.back().Y;
+        while (ground[above].X <= x)
+            ++above;
+        const TPoint& b = ground[above];
+        const TPoint& a = ground[above - 1];
+        return a.Y + (b.Y - a.Y) * (x - a.X) / (b.X - a.X);
+    };
+    double px = p[0].X, ps = p[0].Y, ph = p[0].Y - groundY(p[0].X);
     if (ph < -tol) {
         check = {TSurfaceProblem::StartsBelowGround, px, 0, 0};
         return check;
@@ -62,7 +78,7 @@ TSurfaceCheck ClipToGround(const TSlopeModel& model, const TPoint* p, int n, std
             while (g < ground.size() && ground[g].X <= x)
                 ++g;
         }
-        const double h = ys - model.GroundY(x);
+        const double h = ys - groundY(x);
         const bool nowBelow = h < -tol;
         if (!below && nowBelow) {
             const double xe = ph > 0 ? crossing(px, ph, x, h) : px;

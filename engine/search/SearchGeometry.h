@@ -5,6 +5,7 @@
 // elevation). Built once per run from the input description, read only afterwards.
 #include "engine/search/SearchTypes.h"
 #include "text/SlopeFile.h"
+#include <functional>
 #include <limits>
 #include <vector>
 
@@ -102,14 +103,31 @@ inline constexpr const char* NotConcave = "not concave upward";
 inline constexpr const char* Direction = "the first segment lies outside the direction limits";
 inline constexpr const char* Range = "an end lies outside its range";
 inline constexpr const char* NotLeftToRight = "the points are not left to right";
+inline constexpr const char* MissesPath = "the wedges do not meet the weak layer they were drawn to";
 } // namespace reason
+
+// A path along a layer boundary, just inside the soil on its weaker side, where a mechanism may run:
+// left to right, with its share among the paths (weaker soil, larger share).
+struct TWeakPath {
+    std::vector<TXY> Points;
+    double Weight = 1;
+};
+
+// What the searches know of the soils: the paths along the layer boundaries and the friction angle
+// (degrees) at a point below the ground, which sets the wedges' first inclinations. Both optional:
+// without them the generators draw as in a uniform soil of 30 degrees.
+struct TStrata {
+    std::vector<TWeakPath> Paths;
+    std::function<double(TXY)> FrictionAt;
+};
 
 // The searched problem: geometry and controls, taken from the input description; false, with the
 // errors, when the description holds no search or no ground surface. The controls themselves are
-// checked by CheckControls (the search runner does that).
+// checked by CheckControls (the search runner does that). The engine adds the strata.
 struct TSearchProblem {
     TSearchGeometry Geometry;
     TSearchControls Controls;
+    TStrata Strata;
 };
 
 bool SearchProblemOf(const TSlopeDescription& d, TSearchProblem& out, std::vector<TSearchMessage>& errors);

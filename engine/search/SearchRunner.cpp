@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <exception>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -13,6 +14,11 @@
 namespace quolm::search {
 
 namespace {
+
+// A surface must lie this share below every surface before it to be optimised.
+constexpr double RecordStep = 0.01;
+// The minimum has settled when the second half of the surfaces lowered it by no more than this share.
+constexpr double SettledShare = 0.01;
 
 // Calls body(index, worker) for every index below count, on `threads` threads (the caller's being
 // worker 0), handing out chunks of indexes. An exception on any thread stops the others and is
@@ -73,7 +79,9 @@ struct TOutcome {
     const char* Why = nullptr; // null: FS holds the factor of safety
 };
 
-struct TWorkerState {
+// Each thread's own state, on cache lines of its own: threads writing beside each other would
+// make the cores pass the line back and forth on every surface.
+struct alignas(64) TWorkerState {
     TTrialSurface Surface;
     std::vector<double> Params;
 };
@@ -96,7 +104,7 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
     if (!result.Errors.empty())
         return result;
 
-    const TSurfaceGenerator generator(problem.Geometry, problem.Controls);
+    const TSurfaceGenerator generator(problem.Geometry, problem.Controls, &problem.Strata);
     const long long count = generator.Count();
     const int perPoint = generator.PerPoint();
     const int threads = static_cast<int>(std::clamp<long long>(SearchThreads(options.Threads), 1, count));
@@ -129,15 +137,25 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
         result.Cancelled = true;
         return result;
     }
-    std::map<std::string, long long> rejected;
+    // The reasons are a few fixed texts: counted by address first, then by text.
+    std::vector<std::pair<const char*, long long>> byAddress;
     std::vector<long long> ranked;
     for (long long i = 0; i < count; ++i) {
         const TOutcome& o = outcomes[static_cast<std::size_t>(i)];
-        if (o.Why)
-            ++rejected[o.Why];
-        else
+        if (!o.Why) {
             ranked.push_back(i);
+            continue;
+        }
+        auto it = std::find_if(byAddress.begin(), byAddress.end(),
+                               [&o](const std::pair<const char*, long long>& r) { return r.first == o.Why; });
+        if (it == byAddress.end())
+            byAddress.push_back({o.Why, 1});
+        else
+            ++it->second;
     }
+    std::map<std::string, long long> rejected;
+    for (const auto& [why, n] : byAddress)
+        rejected[why] += n;
     result.Analysed = static_cast<long long>(ranked.size());
     result.Rejected.assign(rejected.begin(), rejected.end());
     if (ranked.empty()) {
@@ -158,8 +176,8 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
                      fb = outcomes[static_cast<std::size_t>(b)].FS;
         return fa < fb || (fa == fb && a < b);
     };
-    const std::size_t keep = std::min<std::size_t>(
-        ranked.size(), static_cast<std::size_t>(std::max({options.PlotLimit, 10, options.RefineStarts})));
+    const std::size_t keep =
+        std::min<std::size_t>(ranked.size(), static_cast<std::size_t>(std::max(options.PlotLimit, 10)));
     if (keep < ranked.size())
         std::nth_element(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(keep), ranked.end(),
                          before);
@@ -196,29 +214,55 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
             regenerate(plotted[static_cast<std::size_t>(k)], nullptr);
     });
 
-    // Refinement of the most critical generated surfaces, each on one thread from start to end.
+    // Optimisation from every record surface: taking the surfaces in the order of their number at
+    // each point (the first surface of every point, then the second, ...), a record is one whose factor
+    // lies more than 1 % below every surface before it. The surfaces of a smaller count are the first
+    // ones of a larger count, so its records are among the larger count's records, and each record is
+    // optimised from its own parameters and its own seed alone: more surfaces never report a higher
+    // minimum. The order also gives the convergence report.
+    const int points = generator.Points();
+    auto indexAt = [&](long long k) { // k-th surface in that order
+        return (k % points) * perPoint + k / points;
+    };
+    std::vector<long long> records; // indexes, in that order
+    {
+        double record = std::numeric_limits<double>::infinity();
+        for (long long k = 0; k < count; ++k) {
+            const long long i = indexAt(k);
+            const TOutcome& o = outcomes[static_cast<std::size_t>(i)];
+            if (!o.Why && o.FS < record * (1 - RecordStep)) {
+                record = o.FS;
+                records.push_back(k);
+            }
+        }
+    }
     std::vector<TRankedSurface> candidates = ten;
     std::vector<std::vector<double>> candidateParams = tenParams;
-    if (options.Refine && options.RefineStarts > 0 && !cancelled()) {
-        const std::size_t starts =
-            std::min<std::size_t>(static_cast<std::size_t>(options.RefineStarts), ten.size());
-        std::vector<TRefined> refined(starts);
-        ParallelFor(threads, static_cast<long long>(starts), 1, [&](long long k, int worker) {
-            const std::vector<double>& p = tenParams[static_cast<std::size_t>(k)];
-            refined[static_cast<std::size_t>(k)] =
-                Refine(generator, evaluator, worker, p, ten[static_cast<std::size_t>(k)].FS,
-                       generator.RefineBudget(static_cast<int>(p.size())));
+    std::vector<TRefined> refined;
+    std::vector<TRankedSurface> starts;
+    if (options.Refine && !cancelled()) {
+        refined.resize(records.size());
+        result.Optimisations = static_cast<int>(records.size());
+        starts.resize(records.size());
+        ParallelFor(threads, static_cast<long long>(records.size()), 1, [&](long long r, int worker) {
+            std::vector<double> p;
+            TRankedSurface& s = starts[static_cast<std::size_t>(r)];
+            s = regenerate(indexAt(records[static_cast<std::size_t>(r)]), &p);
+            refined[static_cast<std::size_t>(r)] = Refine(
+                generator, evaluator, worker, p, s.FS, generator.RefineBudget(static_cast<int>(p.size())),
+                Mix64(options.Seed ^ 0xA5A5A5A5ull) + static_cast<std::uint64_t>(s.Point) * 1000003u +
+                    static_cast<std::uint64_t>(s.Number));
         });
-        std::size_t bestStart = 0;
         std::vector<std::size_t> byFactor;
-        for (std::size_t k = 0; k < starts; ++k) {
+        std::size_t bestStart = 0;
+        for (std::size_t k = 0; k < refined.size(); ++k) {
             result.RefinementEvaluations += refined[k].Evaluations;
             if (refined[k].FS < refined[bestStart].FS)
                 bestStart = k;
-            if (refined[k].FS < ten[k].FS)
+            if (refined[k].FS < starts[k].FS)
                 byFactor.push_back(k);
         }
-        // Refinements from nearby starts often end on one surface: it is listed once.
+        // Optimisations from nearby starts often end on one surface: it is listed once.
         std::stable_sort(byFactor.begin(), byFactor.end(),
                          [&](std::size_t a, std::size_t b) { return refined[a].FS < refined[b].FS; });
         const std::size_t generatedCount = candidates.size();
@@ -232,22 +276,42 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
             TRankedSurface r;
             r.FS = refined[k].FS;
             r.Surface = refined[k].Surface;
-            r.Point = ten[k].Point;
-            r.Number = ten[k].Number;
+            r.Point = starts[k].Point;
+            r.Number = starts[k].Number;
             r.Refined = true;
             candidates.push_back(std::move(r));
             candidateParams.push_back(refined[k].Params);
         }
         result.HasRefinedBest = true;
-        result.RefinedBest = ten[bestStart];
-        if (refined[bestStart].FS < ten[bestStart].FS) {
+        result.RefinedBest = result.GeneratedBest;
+        if (!refined.empty() && refined[bestStart].FS < result.GeneratedBest.FS) {
+            result.RefinedBest = starts[bestStart];
             result.RefinedBest.FS = refined[bestStart].FS;
             result.RefinedBest.Surface = refined[bestStart].Surface;
             result.RefinedBest.Refined = true;
         }
-        if (result.GeneratedBest.FS <= result.RefinedBest.FS)
-            result.RefinedBest = result.GeneratedBest;
     }
+
+    // How the minimum fell as surfaces were added: the best generated and the best after optimisation
+    // (of the records among them) after each share of the surfaces, in the order above.
+    for (const double share : {0.1, 0.25, 0.5, 1.0}) {
+        TConvergence c;
+        c.Share = share;
+        c.Surfaces =
+            std::max(1LL, static_cast<long long>(std::ceil(share * static_cast<double>(count) - 1e-9)));
+        c.Generated = c.Optimised = std::numeric_limits<double>::infinity();
+        for (long long k = 0; k < c.Surfaces; ++k) {
+            const TOutcome& o = outcomes[static_cast<std::size_t>(indexAt(k))];
+            if (!o.Why)
+                c.Generated = std::min(c.Generated, o.FS);
+        }
+        c.Optimised = c.Generated;
+        for (std::size_t r = 0; r < refined.size() && records[r] < c.Surfaces; ++r)
+            c.Optimised = std::min(c.Optimised, refined[r].FS);
+        result.Convergence.push_back(c);
+    }
+    const double half = result.Convergence[2].Optimised, all = result.Convergence[3].Optimised;
+    result.Unsettled = !(std::isfinite(half) && all >= half * (1 - SettledShare));
 
     // The ten most critical of the generated and the refined surfaces.
     std::vector<std::size_t> order(candidates.size());

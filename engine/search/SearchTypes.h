@@ -103,6 +103,16 @@ struct TEdgeNote {
     std::string Message;
 };
 
+// The most critical factors after the first share of the surfaces (taken by their number at each
+// point, then by point): generated, and after optimising the record surfaces among them. Infinite
+// while none of them had a factor.
+struct TConvergence {
+    double Share = 0;
+    long long Surfaces = 0;
+    double Generated = 0;
+    double Optimised = 0;
+};
+
 struct TSearchResult {
     std::vector<TSearchMessage> Errors; // nothing was searched
     std::vector<TSearchMessage> Warnings;
@@ -117,9 +127,13 @@ struct TSearchResult {
     bool HasGeneratedBest = false;
     TRankedSurface GeneratedBest; // the most critical of the generated surfaces
     bool HasRefinedBest = false;
-    TRankedSurface RefinedBest; // the most critical after refinement (never above GeneratedBest)
+    TRankedSurface RefinedBest; // the most critical after optimisation (never above GeneratedBest)
     long long RefinementEvaluations = 0;
-    std::vector<TEdgeNote> Edges; // of the critical surface
+    int Optimisations = 0;                 // record surfaces optimised
+    std::vector<TEdgeNote> Edges;          // of the critical surface
+    std::vector<TConvergence> Convergence; // after 10, 25, 50 and 100 % of the surfaces
+    // The second half of the surfaces still lowered the minimum by more than 1 %.
+    bool Unsettled = false;
     double ElapsedSeconds = 0;
     bool Cancelled = false;
     bool Ok() const { return Errors.empty() && HasGeneratedBest && !Cancelled; }
@@ -128,9 +142,8 @@ struct TSearchResult {
 struct TSearchOptions {
     int Threads = 0; // 0: every core of the machine
     std::uint64_t Seed = 20150404;
-    bool Refine = true;
+    bool Refine = true;   // optimise the record surfaces
     int PlotLimit = 3999; // trial surfaces kept for the plot
-    int RefineStarts = 3; // best generated surfaces refined
     // The caller has checked the controls (CheckControls) and reported its messages.
     bool Checked = false;
     // Set by another thread to stop the search between surfaces; the result then has Cancelled set

@@ -15,6 +15,8 @@ constexpr double Deg(double rad) {
 }
 // Directions closer than this (degrees) to a limit count as on it.
 constexpr double AngleEps = 1e-7;
+// Shares of the irregular and the block surfaces drawn along a weak path, when there are any.
+constexpr double IrregularPathShare = 1.0 / 3, BlockPathShare = 0.5;
 // Surfaces the irregular search builds have at most this many segments before they head straight
 // for their termination point.
 constexpr int IrregularSegmentsMax = 150;
@@ -48,6 +50,28 @@ double ArcY(TXY c, double r, double x) {
     return c.Y - std::sqrt(std::max(0.0, r * r - (x - c.X) * (x - c.X)));
 }
 
+// Where the ray from p in direction (dx, dy) first meets the polyline `path` (x increasing), with the
+// segment it meets; false when it misses it.
+bool RayToPath(TXY p, double dx, double dy, const std::vector<TXY>& path, TXY& hit, int& segment) {
+    double best = std::numeric_limits<double>::infinity();
+    for (std::size_t k = 0; k + 1 < path.size(); ++k) {
+        const TXY a = path[k], b = path[k + 1];
+        const double ex = b.X - a.X, ey = b.Y - a.Y;
+        const double den = dx * ey - dy * ex;
+        if (std::abs(den) < 1e-15)
+            continue;
+        const double wx = a.X - p.X, wy = a.Y - p.Y;
+        const double t = (wx * ey - wy * ex) / den; // along the ray
+        const double u = (wx * dy - wy * dx) / den; // along the segment
+        if (t > 0 && u >= 0 && u <= 1 && t < best) {
+            best = t;
+            hit = {a.X + u * ex, a.Y + u * ey};
+            segment = static_cast<int>(k);
+        }
+    }
+    return std::isfinite(best);
+}
+
 // Smallest u in [lo, hi] where clearance(u) >= 0 (to within `close`), the clearance rising with u
 // from flo < 0 at lo to fhi >= 0 at hi: regula falsi in its Illinois form, which keeps the bracket
 // and converges in a few steps on these smooth clearances.
@@ -77,8 +101,13 @@ double LowestClear(double lo, double hi, double flo, double fhi, double close, F
 }
 } // namespace
 
-TSurfaceGenerator::TSurfaceGenerator(const TSearchGeometry& geometry, const TSearchControls& controls)
-    : Geometry(geometry), Controls(controls) {
+TSurfaceGenerator::TSurfaceGenerator(const TSearchGeometry& geometry, const TSearchControls& controls,
+                                     const TStrata* strata)
+    : Geometry(geometry), Controls(controls), Strata(strata) {
+    if (strata)
+        for (const TWeakPath& p : strata->Paths)
+            if (p.Points.size() >= 2 && p.Weight > 0)
+                PathWeight += p.Weight;
     PointCount = controls.Kind == TSearchKind::Block ? 1 : std::max(0, controls.InitiationPoints);
     Step = controls.SegmentLength;
     if (controls.Kind == TSearchKind::Irregular) {
@@ -363,12 +392,71 @@ double TSurfaceGenerator::Reach(TXY p, TXY b) const {
     return cap;
 }
 
+double TSurfaceGenerator::FrictionAt(TXY p) const {
+    return Strata && Strata->FrictionAt ? Strata->FrictionAt(p) : 30.0;
+}
+
+const TWeakPath* TSurfaceGenerator::DrawPath(TRandom& rng) const {
+    if (!(PathWeight > 0))
+        return nullptr;
+    double u = rng.Uniform() * PathWeight;
+    const TWeakPath* last = nullptr;
+    for (const TWeakPath& p : Strata->Paths) {
+        if (p.Points.size() < 2 || !(p.Weight > 0))
+            continue;
+        last = &p;
+        if (u < p.Weight)
+            break;
+        u -= p.Weight;
+    }
+    return last;
+}
+
+const char* TSurfaceGenerator::GenerateAlongPath(TRandom& rng, TXY a, TXY b, TTrialSurface& out,
+                                                 std::vector<double>& params) const {
+    const TWeakPath* path = DrawPath(rng);
+    // Rankine's wedge inclinations in the soil below each end, spread either way.
+    double passive = 45 - 0.5 * FrictionAt({a.X, a.Y - Step}) + rng.Uniform(-WedgeSpread, WedgeSpread);
+    double active = 45 + 0.5 * FrictionAt({b.X, b.Y - Step}) + rng.Uniform(-WedgeSpread, WedgeSpread);
+    const double steepest = std::min(89.0, -Controls.CwLimit), flattest = std::max(1.0, -Controls.CcwLimit);
+    if (!(flattest <= steepest))
+        return reason::Direction;
+    passive = std::clamp(passive, flattest, steepest);
+    active = std::clamp(active, 1.0, 89.0);
+    TXY p1, p2;
+    int s1 = 0, s2 = 0;
+    const std::vector<TXY>& w = path->Points;
+    if (!RayToPath(a, std::cos(Rad(passive)), -std::sin(Rad(passive)), w, p1, s1) ||
+        !RayToPath(b, -std::cos(Rad(active)), -std::sin(Rad(active)), w, p2, s2) || s2 < s1 || !(p2.X > p1.X))
+        return reason::MissesPath;
+    std::vector<TXY>& pts = out.Points;
+    pts.clear();
+    pts.push_back(a);
+    const int reserve = s2 - s1 + 2;
+    AppendSplit(pts, p1, Step, reserve);
+    for (int k = s1 + 1; k <= s2; ++k)
+        if (w[static_cast<std::size_t>(k)].X > pts.back().X && w[static_cast<std::size_t>(k)].X < p2.X)
+            AppendSplit(pts, w[static_cast<std::size_t>(k)], Step, reserve - (k - s1));
+    AppendSplit(pts, p2, Step, 1);
+    AppendSplit(pts, b, Step, 0);
+    params.clear();
+    params.push_back(a.X);
+    for (std::size_t k = 1; k + 1 < pts.size(); ++k) {
+        params.push_back(pts[k].X);
+        params.push_back(pts[k].Y);
+    }
+    params.push_back(b.X);
+    return BuildIrregular(params, out);
+}
+
 const char* TSurfaceGenerator::GenerateIrregular(TRandom& rng, double xA, TTrialSurface& out,
                                                  std::vector<double>& params) const {
     TXY a, b;
     double lo, hi;
     if (!DrawEnds(rng, xA, false, a, b, lo, hi))
         return reason::NoArc;
+    if (PathWeight > 0 && rng.Uniform() < IrregularPathShare)
+        return GenerateAlongPath(rng, a, b, out, params);
     hi = std::min(hi, Reach(a, b));
     if (!(lo < hi))
         return reason::NoArc;
@@ -503,6 +591,24 @@ const char* TSurfaceGenerator::GenerateBlock(TRandom& rng, TTrialSurface& out,
         base.push_back(
             {box.Left.X + t * (box.Right.X - box.Left.X), box.Left.Y + t * (box.Right.Y - box.Left.Y) + v});
     }
+    // Along a weak path: every base point the path passes through its box moves onto the path.
+    if (PathWeight > 0 && rng.Uniform() < BlockPathShare) {
+        const std::vector<TXY>& w = DrawPath(rng)->Points;
+        for (std::size_t k = 0; k < boxes; ++k) {
+            const TXY p = base[k];
+            const auto it =
+                std::upper_bound(w.begin(), w.end(), p.X, [](double x, const TXY& q) { return x < q.X; });
+            if (it == w.begin() || it == w.end())
+                continue;
+            const TXY q0 = *(it - 1), q1 = *it;
+            const double y = q0.Y + (q1.Y - q0.Y) * (p.X - q0.X) / (q1.X - q0.X);
+            const double v = params[2 * k + 1] + (y - p.Y);
+            if (std::abs(v) <= 0.5 * Controls.Boxes[k].SideLength) {
+                params[2 * k + 1] = v;
+                base[k].Y = y;
+            }
+        }
+    }
     for (std::size_t k = 0; k < boxes; ++k) {
         if (k > 0 && !(base[k].X > base[k - 1].X))
             return reason::BaseOrder;
@@ -517,8 +623,14 @@ const char* TSurfaceGenerator::GenerateBlock(TRandom& rng, TTrialSurface& out,
     }
     if (!(passiveLo < PassiveHi) || !(activeLo < ActiveHi))
         return reason::NoWedge;
-    params.push_back(rng.Uniform(passiveLo, PassiveHi));
-    params.push_back(rng.Uniform(activeLo, ActiveHi));
+    // Rankine's inclinations of the soil halfway up each wedge, spread either way.
+    const TXY first = base[0], last = base[boxes - 1];
+    const double phiP = FrictionAt({first.X, 0.5 * (first.Y + Geometry.GroundY(first.X))});
+    const double phiA = FrictionAt({last.X, 0.5 * (last.Y + Geometry.GroundY(last.X))});
+    params.push_back(
+        std::clamp(45 - 0.5 * phiP + rng.Uniform(-WedgeSpread, WedgeSpread), passiveLo, PassiveHi));
+    params.push_back(
+        std::clamp(45 + 0.5 * phiA + rng.Uniform(-WedgeSpread, WedgeSpread), activeLo, ActiveHi));
     return BuildBlock(params, out);
 }
 
@@ -640,7 +752,7 @@ std::vector<double> TSurfaceGenerator::Simplified(const std::vector<double>& par
 int TSurfaceGenerator::RefineBudget(int parameterCount) const {
     if (Controls.Kind == TSearchKind::Circular)
         return 300;
-    return std::clamp(40 * parameterCount, 400, 3000);
+    return std::clamp(30 * parameterCount, 300, 1000);
 }
 
 std::vector<TEdgeNote> TSurfaceGenerator::Edges(const std::vector<double>& params,

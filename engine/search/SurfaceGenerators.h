@@ -16,7 +16,8 @@ namespace quolm::search {
 
 class TSurfaceGenerator {
   public:
-    TSurfaceGenerator(const TSearchGeometry& geometry, const TSearchControls& controls);
+    TSurfaceGenerator(const TSearchGeometry& geometry, const TSearchControls& controls,
+                      const TStrata* strata = nullptr);
 
     // Surfaces of the search: initiation points, surfaces per point (the block search: one point).
     int Points() const { return PointCount; }
@@ -49,8 +50,12 @@ class TSurfaceGenerator {
     // The bounds of the user's controls that the surface of `params` rests on.
     std::vector<TEdgeNote> Edges(const std::vector<double>& params, const TTrialSurface& surface) const;
 
-    // Wedge angles (degrees from the horizontal) the block search draws from.
-    static constexpr double PassiveLo = 10, PassiveHi = 50, ActiveLo = 30, ActiveHi = 80;
+    // Wedge angles (degrees from the horizontal) of the block search: drawn around Rankine's
+    // 45 - phi/2 (passive) and 45 + phi/2 (active) of the soil at each wedge, within these ranges.
+    static constexpr double PassiveLo = 5, PassiveHi = 60, ActiveLo = 25, ActiveHi = 85;
+    static constexpr double WedgeSpread = 10;
+    // Friction angle at p (degrees): the strata's, or 30 without them.
+    double FrictionAt(TXY p) const;
     // Straight segments of an arc at least and at most; the plot file takes 200 points per surface.
     static constexpr int ArcChordsMin = 20, ArcChordsMax = 120, ArcChordsDefault = 24;
     static constexpr int MaxPoints = 200;
@@ -61,6 +66,12 @@ class TSurfaceGenerator {
     const char* GenerateIrregular(TRandom& rng, double xA, TTrialSurface& out,
                                   std::vector<double>& params) const;
     const char* GenerateBlock(TRandom& rng, TTrialSurface& out, std::vector<double>& params) const;
+    // An irregular surface that runs along a weak path: a passive wedge from a down to the path, the
+    // path, an active wedge up to b.
+    const char* GenerateAlongPath(TRandom& rng, TXY a, TXY b, TTrialSurface& out,
+                                  std::vector<double>& params) const;
+    // A weak path drawn by its weight; null without paths.
+    const TWeakPath* DrawPath(TRandom& rng) const;
     const char* BuildCircle(double xA, double& theta, double xB, TTrialSurface& out) const;
     const char* BuildIrregular(const std::vector<double>& params, TTrialSurface& out) const;
     const char* BuildBlock(const std::vector<double>& params, TTrialSurface& out) const;
@@ -87,6 +98,8 @@ class TSurfaceGenerator {
 
     const TSearchGeometry& Geometry;
     const TSearchControls& Controls;
+    const TStrata* Strata = nullptr;
+    double PathWeight = 0; // the sum of the paths' weights
     int PointCount = 0;
     double Step = 0; // irregular: the segment length in use
 };

@@ -10,6 +10,7 @@
 #include "app/RunProgress.h"
 #include "model/SlopeModel.h"
 #include "text/Errors.h"
+#include "text/FileNames.h"
 #include "widgets/MsgBox.h"
 
 TAnalysisRun::~TAnalysisRun() = default;
@@ -42,7 +43,7 @@ void TAnalysisRun::Run(TProgramData& model, const std::function<bool()>& save, c
     WriteNamesFile(runFolder.path(), input);
 
     for (const char* extension : {".qvxp", ".qvxo", ".qvxr"})
-        QFile::remove(ChangeFileExt(input, QString::fromLatin1(extension)));
+        QFile::remove(QString::fromStdString(ChangeFileExt(input.toStdString(), extension)));
     // The old plot file is gone; the name is set again only when the engine writes a new one.
     model.PlotFileName.clear();
 
@@ -84,7 +85,7 @@ void TAnalysisRun::Run(TProgramData& model, const std::function<bool()>& save, c
         return;
     }
     MsgInformation(FParent, QString::fromLatin1(MsgCompleted));
-    const QString plot = ChangeFileExt(input, QStringLiteral(".qvxp"));
+    const QString plot = QString::fromStdString(ChangeFileExt(input.toStdString(), ".qvxp"));
     if (QFileInfo(plot).isFile())
         model.PlotFileName = plot.toStdString();
 }

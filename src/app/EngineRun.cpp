@@ -1,5 +1,6 @@
 #include "app/EngineRun.h"
 #include "text/Errors.h"
+#include "text/FileNames.h"
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -34,14 +35,6 @@ QString EngineLibraryPath(const QString& programFolder) {
     return QDir(programFolder).filePath(name);
 }
 
-QString ChangeFileExt(const QString& path, const QString& extension) {
-    const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0 || dot < slash)
-        return path + extension;
-    return path.left(dot) + extension;
-}
-
 QString NamesFileText(const QString& inputFile) {
     const QString input = QDir::toNativeSeparators(QFileInfo(inputFile).absoluteFilePath());
     const QStringList lines = {
@@ -50,9 +43,9 @@ QString NamesFileText(const QString& inputFile) {
         QStringLiteral("brevanto " BREVANTO_VERSION " on ") + QSysInfo::prettyProductName(),
         QDateTime::currentDateTime().toString(Qt::ISODate),
         input,
-        ChangeFileExt(input, QStringLiteral(".qvxo")),
-        ChangeFileExt(input, QStringLiteral(".qvxp")),
-        ChangeFileExt(input, QStringLiteral(".qvxr")),
+        QString::fromStdString(ChangeFileExt(input.toStdString(), ".qvxo")),
+        QString::fromStdString(ChangeFileExt(input.toStdString(), ".qvxp")),
+        QString::fromStdString(ChangeFileExt(input.toStdString(), ".qvxr")),
     };
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }

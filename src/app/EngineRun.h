@@ -12,10 +12,6 @@ constexpr int EngineRefused = 1;
 // The engine library in `programFolder`: "QUOLM2015_DLL" with the platform's prefix and suffix.
 QString EngineLibraryPath(const QString& programFolder);
 
-// `path` with the extension of its file name replaced by `extension` (".qvxo"), or appended when the
-// name has none.
-QString ChangeFileExt(const QString& path, const QString& extension);
-
 // The hand-off file's name and text: the program's version, three identification lines, then the
 // input file and the output, plot and results files; every line ended by CR LF.
 constexpr const char* NamesFileName = "names.dat";

@@ -6,6 +6,7 @@
 #include "app/TextFiles.h"
 #include "model/SlopeModel.h"
 #include "tables/TableSet.h"
+#include "text/FileNames.h"
 #include "widgets/MsgBox.h"
 
 #include <QAction>
@@ -235,7 +236,8 @@ void TMainForm::UnitsMenuOpen() {
 void TMainForm::ComputationMenuOpen() {
     CommitActiveChild();
     const QString input = ProgramData ? QString::fromStdString(ProgramData->FileName) : QString();
-    const bool output = QFileInfo(ChangeFileExt(input, QStringLiteral(".qvxo"))).isFile();
+    const bool output =
+        QFileInfo(QString::fromStdString(ChangeFileExt(input.toStdString(), ".qvxo"))).isFile();
     CompInput->setEnabled(QFileInfo(input).isFile());
     CompOutput->setEnabled(output);
     CompKernel->setEnabled(output);
@@ -482,9 +484,7 @@ void TMainForm::CompInputClick() {
 }
 
 void TMainForm::CompOutputClick() {
-    Guarded([this] {
-        OpenInEditor(ChangeFileExt(QString::fromStdString(ProgramData->FileName), QStringLiteral(".qvxo")));
-    });
+    Guarded([this] { OpenInEditor(QString::fromStdString(ChangeFileExt(ProgramData->FileName, ".qvxo"))); });
 }
 
 void TMainForm::CompKernelClick() {

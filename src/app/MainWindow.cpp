@@ -6,6 +6,7 @@
 #include "dialogs/DataForm.h"
 #include "model/SlopeModel.h"
 #include "tables/TableSet.h"
+#include "text/FileNames.h"
 #include "widgets/GraphWindow.h"
 #include "widgets/MsgBox.h"
 #include "widgets/TableEditor.h"
@@ -318,7 +319,7 @@ void TMainForm::SaveAsCommand() {
     const QString current = ModelFileName();
     QString proposed = current;
     if (QFileInfo(current).suffix().toLower() == DefaultExtension)
-        proposed = ChangeFileExt(current, QStringLiteral(".qvxd"));
+        proposed = QString::fromStdString(ChangeFileExt(current.toStdString(), ".qvxd"));
     const std::optional<QString> chosen = FFileDialogs->SaveAs(
         this, QStringLiteral("Save ") + DisplayName(current) + QStringLiteral(" As"), proposed);
     if (chosen) {
@@ -341,7 +342,7 @@ void TMainForm::SaveAsCommand() {
 }
 
 void TMainForm::FindPlotFile() {
-    const QString plot = ChangeFileExt(ModelFileName(), QStringLiteral(".qvxp"));
+    const QString plot = QString::fromStdString(ChangeFileExt(ModelFileName().toStdString(), ".qvxp"));
     if (QFileInfo(plot).isFile())
         ProgramData->PlotFileName = plot.toStdString();
 }

@@ -4,6 +4,7 @@
 #include "tables/ColumnTypes.h"
 #include "tables/TableChart.h"
 #include "text/Errors.h"
+#include "text/FileNames.h"
 #include "text/Messages.h"
 #include <cerrno>
 #include <charconv>
@@ -65,11 +66,7 @@ TPlotStore& PlotStore() {
 }
 
 std::string PlotFileNameFor(const std::string& inputFileName) {
-    const std::size_t slash = inputFileName.find_last_of("/\\");
-    const std::size_t dot = inputFileName.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return inputFileName + ".qvxp";
-    return inputFileName.substr(0, dot) + ".qvxp";
+    return ChangeFileExt(inputFileName, ".qvxp");
 }
 
 namespace {

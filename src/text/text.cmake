@@ -1,6 +1,7 @@
 # brevanto_text: plain C++17, no Qt.
 target_sources(brevanto_text PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Evaluate.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FileNames.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Messages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/NumberForms.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SlopeFile.cpp

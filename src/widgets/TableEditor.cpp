@@ -252,10 +252,15 @@ void TTableForm::Guarded(const std::function<void()>& action) {
     try {
         action();
     } catch (const std::exception& e) {
-        FInMessage = true;
-        MsgError(this, QString::fromStdString(e.what()));
-        FInMessage = false;
+        ShowError(e);
     }
+}
+
+void TTableForm::ShowError(const std::exception& e) {
+    // While the box is up, the focus changes it causes are not the user leaving the grid.
+    FInMessage = true;
+    MsgError(this, QString::fromStdString(e.what()));
+    FInMessage = false;
 }
 
 void TTableForm::changeEvent(QEvent* event) {

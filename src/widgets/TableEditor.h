@@ -15,6 +15,7 @@
 #include <QSize>
 #include <QTimer>
 #include <QWidget>
+#include <exception>
 #include <functional>
 #include <vector>
 
@@ -168,6 +169,7 @@ class TTableForm : public QWidget, public ITableEditor {
     void SnapTimeout();
     void ReportRejected(int row, int column, const QString& text, const QString& message);
     void Guarded(const std::function<void()>& action);
+    void ShowError(const std::exception& e);
 
   protected:
     // For the buttons of this window: true when the click completes a press that left the grid

@@ -64,9 +64,7 @@ bool TTableForm::CommitCell(int row, int column) {
     } catch (const std::exception& e) {
         // Anything else (an arithmetic fault of the evaluator, an internal error) is reported as an
         // error; the entry is not taken and the user stays on the cell, as for a rejected entry.
-        FInMessage = true;
-        MsgError(this, QString::fromStdString(e.what()));
-        FInMessage = false;
+        ShowError(e);
         return false;
     }
     FBadRow = -1;
