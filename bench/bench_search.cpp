@@ -9,10 +9,11 @@
 #include <cmath>
 
 using namespace quolm::search;
+using quolm::TPoint;
 
 namespace {
 
-std::vector<TXY> Slope() {
+std::vector<TPoint> Slope() {
     return {{0, 20}, {60, 20}, {140, 60}, {200, 60}};
 }
 
@@ -45,7 +46,7 @@ struct TConstant : ISurfaceEvaluator {
 // Janbu's simplified method for a purely cohesive soil on strips between the surface's vertices,
 // subdivided to about 40: a stand-in for a real evaluation, a few hundred nanoseconds.
 struct TStrips : ISurfaceEvaluator {
-    std::vector<TXY> Ground = Slope();
+    std::vector<TPoint> Ground = Slope();
     void Prepare(int) override {}
     double GroundY(double x) const {
         for (std::size_t k = 0; k + 1 < Ground.size(); ++k)
@@ -55,7 +56,7 @@ struct TStrips : ISurfaceEvaluator {
         return Ground.back().Y;
     }
     TSurfaceValue Evaluate(const TTrialSurface& s, int) const override {
-        const std::vector<TXY>& p = s.Points;
+        const std::vector<TPoint>& p = s.Points;
         const double width = (p.back().X - p.front().X) / 40;
         double resisting = 0, driving = 0;
         for (std::size_t i = 0; i + 1 < p.size(); ++i) {

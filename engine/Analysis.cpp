@@ -68,6 +68,8 @@ std::string At(const std::vector<TSlice>& slices, int i) {
 // The notes a method's solution deserves: no convergence, or an inadmissible state of forces.
 void Notes(const char* name, const TMethodResult& r, const std::vector<TSlice>& slices,
            std::vector<TDiagnostic>& out) {
+    if (r.Undriven)
+        return; // said once for every method (W207)
     if (!r.Converged) {
         out.push_back(
             {"W201", std::string(name) + " did not converge on this surface; it has no factor of safety."});
@@ -112,23 +114,30 @@ TCriticalResult AnalyseSurface(const TSlopeModel& model, const std::vector<TPoin
                             : MomentCentre(clipped.data(), static_cast<int>(clipped.size()), c.FarCentre);
     const double moment = PrepareTerms(slices, c.MomentCentre, ws);
 
+    // Each method from the same start as a search's evaluation (EvaluateSurface) takes, so that the
+    // critical surface's factor is the one the search ranked it by.
     const TMethodResult ordinary = SolveOrdinary(moment, ws);
-    const double start = ordinary.Converged ? ordinary.F : 1.5;
-    const TMethodResult bishop = SolveBishop(moment, ws, start);
-    const TMethodResult janbu = SolveJanbu(ws, start);
-    const double rigorousStart = bishop.Converged ? bishop.F : (janbu.Converged ? janbu.F : start);
+    const TMethodResult bishop = SolveBishop(moment, ws);
+    const TMethodResult janbu = SolveJanbu(ws);
     SideWaterForces(model, clipped, ws);
+    const double rigorousStart = RigorousStart(bishop);
     const TMethodResult spencer = SolveSpencer(slices, moment, ws, thetaDeg, rigorousStart);
     const TMethodResult mp = SolveMorgensternPrice(
         slices, moment, ws, spencer.Converged ? spencer.Lambda : std::tan(Rad(thetaDeg)),
-        spencer.Converged ? spencer.F : rigorousStart);
+        spencer.Converged && spencer.F > 0 ? spencer.F : rigorousStart);
     c.Ordinary = Value(ordinary);
     c.Bishop = Value(bishop);
     c.JanbuSimplified = Value(janbu);
     if (janbu.Converged) {
-        const double f0 = JanbuCorrection(slices, clipped);
+        double depthRatio = 0;
+        const double f0 = JanbuCorrection(slices, clipped, &depthRatio);
         c.JanbuFactor = f0;
         c.JanbuCorrected = f0 * janbu.F;
+        if (depthRatio > ChartDepthRatio)
+            c.Warnings.push_back({"W208", "Janbu's correction: the surface is deeper (depth " +
+                                              Num(depthRatio) +
+                                              " of its chord) than Janbu's chart reaches (" +
+                                              Num(ChartDepthRatio) + "); f0 is taken at the chart's end."});
     }
     c.Spencer = Value(spencer);
     if (spencer.Converged)
@@ -142,6 +151,11 @@ TCriticalResult AnalyseSurface(const TSlopeModel& model, const std::vector<TPoin
     Notes(MethodName(TMethod::Janbu), janbu, slices, c.Warnings);
     Notes(MethodName(TMethod::Spencer), spencer, slices, c.Warnings);
     Notes(MethodName(TMethod::MorgensternPrice), mp, slices, c.Warnings);
+    if (ordinary.Undriven || bishop.Undriven || janbu.Undriven || spencer.Undriven || mp.Undriven)
+        c.Warnings.push_back(
+            {"W207", "Nothing to speak of drives the mass on this surface: a factor of safety would "
+                     "exceed " +
+                         Num(MaxFactor) + ", and is not reported."});
     if (c.FarCentre && !circle)
         c.Warnings.push_back(
             {"W205", "The surface is nearly straight: the moment methods (ordinary, Bishop) take "
@@ -155,17 +169,18 @@ TCriticalResult AnalyseSurface(const TSlopeModel& model, const std::vector<TPoin
         main = SolveOrdinary(moment, ws);
         break;
     case TMethod::Bishop:
-        main = SolveBishop(moment, ws, start);
+        main = SolveBishop(moment, ws);
         break;
     case TMethod::Janbu:
-        main = SolveJanbu(ws, start);
+        main = SolveJanbu(ws);
         break;
     case TMethod::Spencer:
         main = SolveSpencer(slices, moment, ws, thetaDeg, rigorousStart);
         break;
     case TMethod::MorgensternPrice:
-        main =
-            SolveMorgensternPrice(slices, moment, ws, spencer.Converged ? spencer.Lambda : 0, rigorousStart);
+        main = SolveMorgensternPrice(slices, moment, ws,
+                                     spencer.Converged ? spencer.Lambda : std::tan(Rad(thetaDeg)),
+                                     spencer.Converged && spencer.F > 0 ? spencer.F : rigorousStart);
         break;
     }
     c.Surface.FS = Value(main);
@@ -205,8 +220,10 @@ TAnalysis Analyze(const TSlopeDescription& input, const TRunOptions& options) {
             ClipToGround(model, points.data(), static_cast<int>(points.size()), clipped);
             a.Generated = a.Analysed = 1;
             // A surface entered as a circle (within half a percent of its radius) is reported as one.
+            // Three points lie on a circle whatever they are, four nearly always: a circle needs more.
             TCircle circle;
-            bool circular = FitCircle(clipped.data(), static_cast<int>(clipped.size()), circle);
+            bool circular =
+                clipped.size() >= 5 && FitCircle(clipped.data(), static_cast<int>(clipped.size()), circle);
             for (const TPoint& p : clipped)
                 circular = circular && std::abs(std::hypot(p.X - circle.X, p.Y - circle.Y) - circle.R) <=
                                            0.005 * circle.R;

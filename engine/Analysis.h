@@ -65,8 +65,8 @@ struct TAnalysis {
     std::optional<TCriticalResult> Critical;
     std::vector<TSurfaceResult> Ten;    // most critical first
     std::vector<TSurfaceResult> Trials; // the surfaces written to the plot file, in generation order
-    // A search's best generated surface and the best after local refinement, the evaluations the
-    // refinement took and the threads the search ran on.
+    // A search's best generated surface and the best after optimisation, the evaluations the
+    // optimisation took and the threads the search ran on.
     std::optional<TSurfaceResult> GeneratedBest, RefinedBest;
     long long RefinementEvaluations = 0;
     // How a search's minimum fell: after 10, 25, 50 and 100 % of its surfaces, the most critical

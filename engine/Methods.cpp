@@ -11,7 +11,12 @@ namespace quolm {
 
 namespace {
 constexpr double Tolerance = 1e-9;
-constexpr double FMax = 1000;
+// A factor this small with the soil in tension at a slice's base is a root of the equations, not
+// a state of the slope.
+constexpr double SmallFactor = 0.1;
+// Marches a rigorous solution may take in all: a surface where Newton's method fails costs a few
+// times one where it succeeds, not hundreds.
+constexpr int MarchBudget = 400;
 
 bool Finite(double v) {
     return std::isfinite(v);
@@ -26,8 +31,40 @@ double SmallestF(const std::vector<TSliceTerms>& terms) {
     return f;
 }
 
-// A root of g on (lo, hi]: the first sign change of a geometric scan upwards from lo, refined by the
-// Illinois variant of regula falsi. g returns false where it is not defined.
+// The root of g between a and b, where g changes sign, by the Illinois variant of regula falsi, to a
+// relative `tolerance`.
+template <class G>
+bool Illinois(G g, double a, double ga, double b, double gb, double tolerance, double& root) {
+    int side = 0;
+    for (int it = 0; it < 100; ++it) {
+        const double c = (a * gb - b * ga) / (gb - ga);
+        double gc = 0;
+        if (!g(c, gc) || !Finite(gc))
+            return false;
+        if (std::abs(b - a) < tolerance * std::max(1.0, std::abs(c)) || gc == 0) {
+            root = c;
+            return true;
+        }
+        if ((gc < 0) == (gb < 0)) {
+            b = c;
+            gb = gc;
+            if (side == -1)
+                ga /= 2;
+            side = -1;
+        } else {
+            a = c;
+            ga = gc;
+            if (side == 1)
+                gb /= 2;
+            side = 1;
+        }
+    }
+    root = 0.5 * (a + b);
+    return true;
+}
+
+// A root of g on (lo, hi]: the first sign change of a geometric scan upwards from lo, refined by
+// Illinois. g returns false where it is not defined.
 template <class G> bool BracketRoot(G g, double lo, double hi, double& root) {
     double a = lo, ga = 0;
     bool haveA = false;
@@ -41,35 +78,8 @@ template <class G> bool BracketRoot(G g, double lo, double hi, double& root) {
             root = x;
             return true;
         }
-        if (haveA && (ga < 0) != (gx < 0)) {
-            double b = x, gb = gx;
-            int side = 0;
-            for (int it = 0; it < 200; ++it) {
-                const double c = (a * gb - b * ga) / (gb - ga);
-                double gc = 0;
-                if (!g(c, gc) || !Finite(gc))
-                    return false;
-                if (std::abs(b - a) < Tolerance * std::max(1.0, std::abs(c)) || gc == 0) {
-                    root = c;
-                    return true;
-                }
-                if ((gc < 0) == (gb < 0)) {
-                    b = c;
-                    gb = gc;
-                    if (side == -1)
-                        ga /= 2;
-                    side = -1;
-                } else {
-                    a = c;
-                    ga = gc;
-                    if (side == 1)
-                        gb /= 2;
-                    side = 1;
-                }
-            }
-            root = 0.5 * (a + b);
-            return true;
-        }
+        if (haveA && (ga < 0) != (gx < 0))
+            return Illinois(g, a, ga, x, gx, Tolerance, root);
         a = x;
         ga = gx;
         haveA = true;
@@ -96,6 +106,8 @@ template <class Ratio> TMethodResult FixedPoint(Ratio ratio, double start, doubl
         if (!(next > floor) || !Finite(next))
             break;
         if (std::abs(next - f) <= Tolerance * next) {
+            if (next > MaxFactor)
+                break;
             r.F = next;
             r.Converged = true;
             return r;
@@ -112,6 +124,15 @@ template <class Ratio> TMethodResult FixedPoint(Ratio ratio, double start, doubl
         havePrevious = true;
         f = step;
     }
+    // Nothing drives the mass when even the largest factor reported leaves more resistance than
+    // drive: then no bracket is looked for.
+    {
+        double num = 0, den = 0;
+        if (ratio(MaxFactor, num, den) && (!(den > 0) || num / den >= MaxFactor)) {
+            r.Undriven = true;
+            return r;
+        }
+    }
     const auto g = [&ratio](double x, double& value) {
         double num = 0, den = 0;
         if (!ratio(x, num, den))
@@ -120,14 +141,38 @@ template <class Ratio> TMethodResult FixedPoint(Ratio ratio, double start, doubl
         return true;
     };
     double root = 0;
-    if (BracketRoot(g, floor, FMax, root) && root > floor) {
+    if (BracketRoot(g, floor, MaxFactor, root) && root > floor) {
+        // A sign change of g is a root only where the ratio is continuous: across a pole of it (the
+        // driving sum passing zero) g changes sign too. Accept what gives itself back.
         double num = 0, den = 0;
-        if (ratio(root, num, den) && den > 0) {
+        if (ratio(root, num, den) && den > 0 && std::abs(num / den - root) <= 1e-7 * root) {
             r.F = root;
             r.Converged = true;
+            return r;
         }
     }
     return r;
+}
+
+// No soil on the surface has strength: the factor is 0 when anything drives the mass.
+bool NoStrength(const std::vector<TSliceTerms>& terms) {
+    for (const TSliceTerms& t : terms)
+        if (t.Cl != 0 || t.Tan != 0)
+            return false;
+    return true;
+}
+
+// Janbu's force sums over normals without interslice shear at factor f.
+bool JanbuSums(std::vector<TSliceTerms>& terms, std::vector<double>& n, double f, double& num, double& den);
+
+// Whether nothing drives the mass, judged by force equilibrium at the largest factor reported: the
+// common test of the methods that have no such ratio of their own.
+bool Undriven(TWorkspace& ws) {
+    double num = 0, den = 0;
+    ws.N.resize(ws.Terms.size());
+    if (!JanbuSums(ws.Terms, ws.N, MaxFactor, num, den))
+        return false;
+    return !(den > 0) || num / den >= MaxFactor;
 }
 
 // Normal forces with no interslice shear (vertical equilibrium of each slice).
@@ -138,6 +183,18 @@ bool NormalsWithoutShear(std::vector<TSliceTerms>& terms, std::vector<double>& n
         if (!(ma > 0))
             return false;
         n[i] = (t.Wv - (t.Cl - t.Ul * t.Tan) * t.Sin / f) / ma;
+    }
+    return true;
+}
+
+bool JanbuSums(std::vector<TSliceTerms>& terms, std::vector<double>& n, double f, double& num, double& den) {
+    if (!NormalsWithoutShear(terms, n, f))
+        return false;
+    num = den = 0;
+    for (std::size_t i = 0; i < terms.size(); ++i) {
+        const TSliceTerms& t = terms[i];
+        num += (t.Cl + (n[i] - t.Ul) * t.Tan) * t.Cos;
+        den += n[i] * t.Sin - t.Qx;
     }
     return true;
 }
@@ -155,15 +212,19 @@ void CheckAdmissibility(const std::vector<TSliceTerms>& terms, const std::vector
 
 // The march of the rigorous methods: given F and lambda, each slice's normal force and right-hand
 // interslice force follow from its two force equations, from the toe (E = 0) to the crest. The
-// force residual is what is left at the crest, the moment residual the unbalanced moment.
+// force residual is what is left at the crest, the moment residual the unbalanced moment. Each
+// march counts against a budget; once it is spent, every march fails.
 class TMarch {
   public:
     TMarch(TWorkspace& ws, double externalMoment, double weight, double length)
         : Ws(ws), Moment(externalMoment), ForceScale(weight), MomentScale(weight * length) {}
 
+    bool Spent() const { return Runs >= MarchBudget; }
+
     bool Run(double f, double lambda, double& rf, double& rm) const {
-        if (!(f > 0))
+        if (!(f > 0) || Spent())
             return false;
+        ++Runs;
         const std::vector<TSliceTerms>& terms = Ws.Terms;
         const std::vector<double>& fn = Ws.F;
         const std::vector<double>& u = Ws.U;
@@ -194,14 +255,16 @@ class TMarch {
   private:
     TWorkspace& Ws;
     double Moment, ForceScale, MomentScale;
+    mutable int Runs = 0;
 };
 
-// Newton's method on the two residuals in (F, lambda), with a backtracking line search.
+// Newton's method on the two residuals in (F, lambda), with a backtracking line search. It gives up
+// when the residual stops falling.
 bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
     double rf = 0, rm = 0;
     if (!march.Run(f, lambda, rf, rm))
         return false;
-    for (int it = 1; it <= 60; ++it) {
+    for (int it = 1; it <= 40; ++it) {
         iterations = it;
         const double df = 1e-7 * f, dl = 1e-7 * std::max(1.0, std::abs(lambda));
         double rf1 = 0, rm1 = 0, rf2 = 0, rm2 = 0;
@@ -218,7 +281,7 @@ bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
         double t = 1;
         bool accepted = false;
         double nf = f, nl = lambda, nrf = rf, nrm = rm;
-        for (int k = 0; k < 12; ++k, t /= 2) {
+        for (int k = 0; k < 10; ++k, t /= 2) {
             nf = f + t * sf;
             nl = lambda + t * sl;
             if (nf > 0 && march.Run(nf, nl, nrf, nrm) && std::hypot(nrf, nrm) < norm * (1 - 1e-4 * t)) {
@@ -240,59 +303,75 @@ bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
     return false;
 }
 
-// Where Newton's method fails: for each lambda the F of force equilibrium and the F of moment
-// equilibrium, each found by a bracketed search, and the lambda where the two agree.
-bool LambdaScan(const TMarch& march, double& f, double& lambda) {
-    const auto rootF = [&march](double l, bool moment, double& out) {
-        return BracketRoot(
-            [&](double x, double& v) {
-                double rf = 0, rm = 0;
-                if (!march.Run(x, l, rf, rm))
-                    return false;
-                v = moment ? rm : rf;
-                return true;
-            },
-            0.02, FMax, out);
+// For one lambda, the F of force equilibrium and the F of moment equilibrium: one geometric sweep
+// of F brackets both (a march gives both residuals), Illinois refines each.
+bool RootsInF(const TMarch& march, double lambda, double& ff, double& fm) {
+    const auto residual = [&](bool moment) {
+        return [&march, lambda, moment](double x, double& v) {
+            double rf = 0, rm = 0;
+            if (!march.Run(x, lambda, rf, rm))
+                return false;
+            v = moment ? rm : rf;
+            return true;
+        };
     };
+    bool gotF = false, gotM = false, have = false;
+    double px = 0, pf = 0, pm = 0;
+    for (double x = 0.05; x <= MaxFactor * 1.0000001 && !(gotF && gotM); x *= 1.3) {
+        double rf = 0, rm = 0;
+        if (!march.Run(x, lambda, rf, rm)) {
+            if (march.Spent())
+                return false;
+            have = false;
+            continue;
+        }
+        if (have && !gotF && (pf < 0) != (rf < 0))
+            gotF = Illinois(residual(false), px, pf, x, rf, 1e-6, ff);
+        if (have && !gotM && (pm < 0) != (rm < 0))
+            gotM = Illinois(residual(true), px, pm, x, rm, 1e-6, fm);
+        px = x;
+        pf = rf;
+        pm = rm;
+        have = true;
+    }
+    return gotF && gotM;
+}
+
+// Where Newton's method fails from the given starts: lambda scanned outwards from 0 for a change of
+// sign of (F of force equilibrium - F of moment equilibrium), the crossing located roughly, and
+// Newton's method started again there. Bounded by the march budget.
+bool LambdaScan(const TMarch& march, double& f, double& lambda, int& iterations) {
     const auto gap = [&](double l, double& v) {
         double ff = 0, fm = 0;
-        if (!rootF(l, false, ff) || !rootF(l, true, fm))
+        if (!RootsInF(march, l, ff, fm))
             return false;
         v = ff - fm;
         return true;
     };
-    // Lambda from -2 to 2 in steps, the scan shifted so it starts below zero.
-    double prevL = 0, prevG = 0;
-    bool have = false;
-    for (int k = -40; k <= 40; ++k) {
-        const double l = 0.05 * k;
-        double g = 0;
-        if (!gap(l, g)) {
-            have = false;
-            continue;
-        }
-        if (have && (prevG < 0) != (g < 0)) {
-            double a = prevL, ga = prevG, b = l, gb = g;
-            for (int it = 0; it < 100 && std::abs(b - a) > 1e-12; ++it) {
-                const double c = 0.5 * (a + b);
-                double gc = 0;
-                if (!gap(c, gc))
+    double g0 = 0;
+    if (!gap(0, g0))
+        return false;
+    for (const double direction : {1.0, -1.0}) {
+        double prevL = 0, prevG = g0;
+        for (int k = 1; k <= 4 && !march.Spent(); ++k) {
+            const double l = direction * 0.25 * k;
+            double g = 0;
+            if (!gap(l, g))
+                break;
+            if ((prevG < 0) != (g < 0)) {
+                double l0 = 0;
+                if (!Illinois(gap, prevL, prevG, l, g, 1e-3, l0))
                     return false;
-                if ((gc < 0) == (ga < 0)) {
-                    a = c;
-                    ga = gc;
-                } else {
-                    b = c;
-                    gb = gc;
-                }
+                double ff = 0, fm = 0;
+                if (!RootsInF(march, l0, ff, fm))
+                    return false;
+                f = 0.5 * (ff + fm);
+                lambda = l0;
+                return Newton(march, f, lambda, iterations);
             }
-            (void)gb;
-            lambda = 0.5 * (a + b);
-            return rootF(lambda, true, f);
+            prevL = l;
+            prevG = g;
         }
-        prevL = l;
-        prevG = g;
-        have = true;
     }
     return false;
 }
@@ -308,28 +387,40 @@ TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMo
     double weight = 0;
     for (const TSlice& s : slices)
         weight += s.Weight;
+    if (NoStrength(ws.Terms)) {
+        r.Undriven = Undriven(ws);
+        r.Converged = !r.Undriven;
+        return r; // F = 0, the normals of ws.N without interslice shear
+    }
     const double length = std::max(slices.back().XRight - slices.front().XLeft, 1e-12);
     const TMarch march(ws, externalMoment, std::max(weight, 1e-300), length);
     double f = start > 0 && Finite(start) ? start : 1.5;
     double l = lambda;
     bool ok = Newton(march, f, l, r.Iterations);
     if (!ok) {
-        // A second start from the neutral guess before the slow scan.
+        // A second start from the neutral guess before the scan.
         f = 1.5;
         l = 0;
         ok = Newton(march, f, l, r.Iterations);
     }
-    if (!ok) {
-        ok = LambdaScan(march, f, l);
+    if (!ok)
+        ok = LambdaScan(march, f, l, r.Iterations);
+    if (ok) {
+        // Every solution is checked by its residuals, whichever way it was found.
         double rf = 0, rm = 0;
-        ok = ok && march.Run(f, l, rf, rm) && std::abs(rf) < 1e-6 && std::abs(rm) < 1e-6;
+        TMarch check(ws, externalMoment, std::max(weight, 1e-300), length);
+        ok = check.Run(f, l, rf, rm) && std::abs(rf) < 1e-6 && std::abs(rm) < 1e-6;
     }
-    if (!ok || !(f > 0) || f > FMax)
+    if (!ok || !(f > 0) || f > MaxFactor) {
+        r.Undriven = Undriven(ws);
         return r;
+    }
     r.F = f;
     r.Lambda = l;
     r.Converged = true;
     CheckAdmissibility(ws.Terms, ws.N, f, r, false);
+    if (f < SmallFactor && r.NegativeNormal >= 0)
+        return TMethodResult(); // the soil in tension under a factor near zero: no state of the slope
     const double limit = -1e-9 * weight;
     for (std::size_t j = 1; j < n; ++j)
         if (ws.E[j] - ws.U[j] < limit) {
@@ -350,10 +441,20 @@ template <class Sums> TMethodResult SolveSimplified(TWorkspace& ws, double start
         sums(terms, ws.N, num, den);
         return true;
     };
+    if (NoStrength(terms)) {
+        // The ratio's numerator is 0 at every F: the factor is 0 when its denominator drives.
+        TMethodResult r;
+        double num = 0, den = 0;
+        r.Undriven = !ratio(1, num, den) || !(den > 0);
+        r.Converged = !r.Undriven;
+        return r;
+    }
     TMethodResult r = FixedPoint(ratio, start, SmallestF(terms));
     if (r.Converged) {
         NormalsWithoutShear(terms, ws.N, r.F);
         CheckAdmissibility(terms, ws.N, r.F, r, true);
+        if (r.F < SmallFactor && r.NegativeNormal >= 0)
+            return TMethodResult(); // the soil in tension under a factor near zero: no state of the slope
     }
     return r;
 }
@@ -397,7 +498,11 @@ TMethodResult SolveOrdinary(double externalMoment, TWorkspace& ws) {
         driving -= n * t.MN;
     }
     r.Iterations = 1;
-    if (driving > 0 && Finite(resisting / driving) && resisting / driving > 0) {
+    if (!(driving > 0) || !(resisting < MaxFactor * driving)) {
+        r.Undriven = Finite(resisting) && Finite(driving);
+        return r;
+    }
+    if (resisting >= 0) {
         r.F = resisting / driving;
         r.Converged = true;
         CheckAdmissibility(terms, ws.N, r.F, r, false);
@@ -432,7 +537,10 @@ TMethodResult SolveJanbu(TWorkspace& ws, double start) {
         });
 }
 
-double JanbuCorrection(const std::vector<TSlice>& slices, const std::vector<TPoint>& surface) {
+double JanbuCorrection(const std::vector<TSlice>& slices, const std::vector<TPoint>& surface,
+                       double* depthRatio) {
+    if (depthRatio)
+        *depthRatio = 0;
     const TPoint a = surface.front(), b = surface.back();
     const double chord = std::hypot(b.X - a.X, b.Y - a.Y);
     if (!(chord > 0))
@@ -447,8 +555,13 @@ double JanbuCorrection(const std::vector<TSlice>& slices, const std::vector<TPoi
     }
     // Janbu (1973): b1 = 0.69 for cohesion only, 0.31 for friction only, 0.50 for both.
     const double b1 = anyC && !anyPhi ? 0.69 : (!anyC && anyPhi ? 0.31 : 0.50);
+    // The fit of the chart, f0 = 1 + b1 (d/L - 1.4 (d/L)^2), is read within the chart's range only:
+    // beyond it the parabola falls below 1 and, for deep surfaces, below 0.
     const double ratio = depth / chord;
-    return 1 + b1 * (ratio - 1.4 * ratio * ratio);
+    if (depthRatio)
+        *depthRatio = ratio;
+    const double r = std::clamp(ratio, 0.0, ChartDepthRatio);
+    return std::max(1.0, 1 + b1 * (r - 1.4 * r * r));
 }
 
 TMethodResult SolveSpencer(const std::vector<TSlice>& slices, double externalMoment, TWorkspace& ws,

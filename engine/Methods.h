@@ -9,9 +9,15 @@ namespace quolm {
 
 enum class TMethod : std::uint8_t { Ordinary, Bishop, Janbu, Spencer, MorgensternPrice };
 
+// The largest factor of safety a method reports: above it nothing to speak of drives the mass (flat
+// ground, a surface whose driving forces cancel), and the number has no physical meaning.
+constexpr double MaxFactor = 100;
+
 struct TMethodResult {
     double F = 0;
     bool Converged = false;
+    // Not converged because nothing drives the mass: the factor would exceed MaxFactor.
+    bool Undriven = false;
     int Iterations = 0;
     // Spencer: tan of the interslice inclination; Morgenstern-Price: the scale of the half-sine.
     double Lambda = 0;
@@ -31,8 +37,12 @@ TMethodResult SolveOrdinary(double externalMoment, TWorkspace& ws);
 TMethodResult SolveBishop(double externalMoment, TWorkspace& ws, double start = 1.5);
 // Janbu's simplified method, uncorrected.
 TMethodResult SolveJanbu(TWorkspace& ws, double start = 1.5);
-// Janbu's correction factor f0 for the surface, from its depth below its chord and the soils on it.
-double JanbuCorrection(const std::vector<TSlice>& slices, const std::vector<TPoint>& surface);
+// Janbu's correction factor f0 for the surface, from its depth below its chord and the soils on it,
+// read within the range of Janbu's chart (depth ratio 0 to ChartDepthRatio, so f0 >= 1); `depthRatio`
+// receives the surface's own ratio, which may lie beyond the chart.
+constexpr double ChartDepthRatio = 0.4;
+double JanbuCorrection(const std::vector<TSlice>& slices, const std::vector<TPoint>& surface,
+                       double* depthRatio = nullptr);
 // Spencer (constant interslice inclination, starting at thetaDeg) and Morgenstern-Price with a
 // half-sine interslice function: force and moment equilibrium solved for F and the inclination scale.
 // The interslice function applies to the effective interslice forces: ws.U holds the water force on
@@ -42,9 +52,10 @@ TMethodResult SolveSpencer(const std::vector<TSlice>& slices, double externalMom
 TMethodResult SolveMorgensternPrice(const std::vector<TSlice>& slices, double externalMoment, TWorkspace& ws,
                                     double lambda, double start);
 
-// The mobilised shear force on a slice's base for factor F and normal force N.
+// The mobilised shear force on a slice's base for factor F and normal force N (0 when F is 0: then
+// the soil has no strength to mobilise).
 inline double ShearForce(const TSliceTerms& t, double n, double f) {
-    return (t.Cl + (n - t.Ul) * t.Tan) / f;
+    return f > 0 ? (t.Cl + (n - t.Ul) * t.Tan) / f : 0.0;
 }
 
 } // namespace quolm

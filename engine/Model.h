@@ -2,16 +2,12 @@
 // The slope as the analysis sees it: the input description turned, once per run, into geometry and
 // properties that make evaluating a trial surface cheap. Immutable after construction, so any number
 // of threads may evaluate surfaces on one model at the same time.
+#include "engine/Point.h"
 #include "text/SlopeFile.h"
 #include <cstdint>
 #include <vector>
 
 namespace quolm {
-
-struct TPoint {
-    double X = 0;
-    double Y = 0;
-};
 
 // A straight line piece y = A + B x, valid on the grid interval it is stored for.
 struct TLinePiece {

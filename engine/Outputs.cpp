@@ -2,6 +2,7 @@
 // the JSON results for programs.
 #include "engine/Contract.h"
 #include "engine/Engine.h"
+#include "text/FixedText.h"
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -13,25 +14,18 @@ double D(Extended v) {
     return static_cast<double>(v);
 }
 
-// Fixed notation with `decimals` decimals, "." always.
 std::string Fixed(double v, int decimals) {
-    if (!std::isfinite(v))
-        return "-";
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
-    std::string s(buf, r.ptr);
-    if (s.find_first_not_of("-0.") == std::string::npos && s[0] == '-')
-        s.erase(0, 1); // no "-0.00"
-    return s;
+    return FormatFixedExact(v, decimals);
 }
 
-// The shortest text that reads back as the same double.
+// The shortest text that reads back as the same double; "0" for what has none (validation keeps
+// non-numbers out of every output, this is the last guard).
 std::string Shortest(double v) {
-    if (v == 0)
+    if (v == 0 || !std::isfinite(v))
         return "0";
     char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return ec == std::errc() ? std::string(buf, end) : std::string("0");
 }
 
 std::string Pad(const std::string& s, std::size_t width) {
@@ -284,7 +278,7 @@ std::string ReportText(const TAnalysis& a, const std::string& inputPath) {
     if (a.GeneratedBest && a.GeneratedBest->FS)
         t.Line("Generated best factor of safety : " + Fixed(*a.GeneratedBest->FS, 3));
     if (a.RefinedBest && a.RefinedBest->FS && a.GeneratedBest && a.GeneratedBest->FS)
-        t.Line("After local refinement          : " + Fixed(*a.RefinedBest->FS, 3) +
+        t.Line("After optimisation               : " + Fixed(*a.RefinedBest->FS, 3) +
                (*a.RefinedBest->FS < *a.GeneratedBest->FS
                     ? "  (" +
                           Fixed(100 * (*a.GeneratedBest->FS - *a.RefinedBest->FS) / *a.GeneratedBest->FS, 2) +
@@ -411,17 +405,20 @@ std::string PlotText(const TAnalysis& a) {
     for (int i = 0; i < 6; ++i)
         p.Line(Shortest(header[i]));
 
-    // BND: the ground points, then the subsurface lines, within the reader's 140 points.
-    const int nsb = static_cast<int>(ground.size()) - 1;
-    int sub = static_cast<int>(d.Boundaries.size()) - nsb;
-    sub = std::clamp(sub, 0, (140 - 1 - nsb) / 2);
+    // BND: the ground points, then the subsurface lines, within the reader's 140 points (a ground of
+    // more points is thinned, and then no subsurface line fits).
+    const int groundLines = static_cast<int>(ground.size()) - 1;
+    const std::vector<TPoint> shown = Thin(ground, 140);
+    const int nsb = static_cast<int>(shown.size()) - 1;
+    const int sub =
+        std::clamp(static_cast<int>(d.Boundaries.size()) - groundLines, 0, std::max(0, (140 - 1 - nsb) / 2));
     p.Line("BND");
-    p.Line(Shortest(ground[0].X) + " " + Shortest(ground[0].Y) + " " + std::to_string(nsb) + " " +
+    p.Line(Shortest(shown[0].X) + " " + Shortest(shown[0].Y) + " " + std::to_string(nsb) + " " +
            std::to_string(nsb + sub));
     for (int i = 1; i <= nsb; ++i)
-        p.Point(ground[static_cast<std::size_t>(i)]);
+        p.Point(shown[static_cast<std::size_t>(i)]);
     for (int i = 0; i < sub; ++i) {
-        const TSlopeBoundary& b = d.Boundaries[static_cast<std::size_t>(nsb + i)];
+        const TSlopeBoundary& b = d.Boundaries[static_cast<std::size_t>(groundLines + i)];
         p.Point(D(b.LeftX), D(b.LeftY));
         p.Point(D(b.RightX), D(b.RightY));
     }

@@ -42,11 +42,8 @@ class TEngineEvaluator final : public search::ISurfaceEvaluator {
 
     search::TSurfaceValue Evaluate(const search::TTrialSurface& s, int worker) const override {
         TSlot& slot = Slots[static_cast<std::size_t>(worker)];
-        slot.Points.resize(s.Points.size());
-        for (std::size_t k = 0; k < s.Points.size(); ++k)
-            slot.Points[k] = {s.Points[k].X, s.Points[k].Y};
         const TSurfaceCheck check =
-            ClipToGround(Model, slot.Points.data(), static_cast<int>(slot.Points.size()), slot.Clipped);
+            ClipToGround(Model, s.Points.data(), static_cast<int>(s.Points.size()), slot.Clipped);
         if (const char* why = ProblemText(check.Problem))
             return {0, why};
         const TPoint centre{s.Circle.X, s.Circle.Y};
@@ -54,17 +51,18 @@ class TEngineEvaluator final : public search::ISurfaceEvaluator {
                              slot.Workspace, slot.Result))
             return {0, "cuts off no weight"};
         if (!slot.Result.Result.Converged)
-            return {0, "the method did not converge"};
+            return {0, slot.Result.Result.Undriven ? search::reason::Undriven : search::reason::NotConverged};
+        // 0 is a factor of safety (no strength on the surface), and the least of all.
         const double f = slot.Result.Result.F;
-        if (!(f > 0) || !std::isfinite(f))
-            return {0, "no positive factor of safety"};
+        if (!(f >= 0) || !std::isfinite(f))
+            return {0, "no factor of safety"};
         return {f, nullptr};
     }
 
   private:
     // One thread's scratch space, on cache lines of its own (see the search runner).
     struct alignas(64) TSlot {
-        std::vector<TPoint> Points, Clipped;
+        std::vector<TPoint> Clipped;
         TWorkspace Workspace;
         TEvaluation Result;
     };
@@ -80,17 +78,17 @@ class TEngineEvaluator final : public search::ISurfaceEvaluator {
 // point. Boundaries with the same soil on both sides give no path.
 search::TStrata StrataOf(const TSlopeModel& model, const TSlopeDescription& d) {
     search::TStrata strata;
-    strata.FrictionAt = [&model](search::TXY p) {
+    strata.FrictionAt = [&model](TPoint p) {
         const int soil = model.SoilAt(p.X, p.Y);
         return soil < 0 ? 30.0 : model.Soils[static_cast<std::size_t>(soil)].PhiDeg;
     };
     // The subsurface lines chained end to end into polylines.
-    std::vector<std::vector<search::TXY>> lines;
+    std::vector<std::vector<TPoint>> lines;
     const double near = model.Extent * 1e-9;
     for (std::size_t i = static_cast<std::size_t>(std::max(0, d.Settings.SurfaceBoundaryCount));
          i < d.Boundaries.size(); ++i) {
         const TSlopeBoundary& b = d.Boundaries[i];
-        search::TXY p{static_cast<double>(b.LeftX), static_cast<double>(b.LeftY)},
+        TPoint p{static_cast<double>(b.LeftX), static_cast<double>(b.LeftY)},
             q{static_cast<double>(b.RightX), static_cast<double>(b.RightY)};
         if (q.X < p.X)
             std::swap(p, q);
@@ -104,12 +102,12 @@ search::TStrata StrataOf(const TSlopeModel& model, const TSlopeDescription& d) {
     }
     const double offset = model.Extent * 1e-4;
     struct TSide {
-        std::vector<search::TXY> Points;
+        std::vector<TPoint> Points;
         double Strength;
     };
     std::vector<TSide> sides;
-    for (const std::vector<search::TXY>& line : lines) {
-        const search::TXY m{0.5 * (line[0].X + line[1].X), 0.5 * (line[0].Y + line[1].Y)};
+    for (const std::vector<TPoint>& line : lines) {
+        const TPoint m{0.5 * (line[0].X + line[1].X), 0.5 * (line[0].Y + line[1].Y)};
         auto strength = [&](double dy, int& soil) {
             soil = model.SoilAt(m.X, m.Y + dy);
             if (soil < 0)
@@ -124,7 +122,7 @@ search::TStrata StrataOf(const TSlopeModel& model, const TSlopeDescription& d) {
             continue;
         const double dy = sb < sa ? -offset : offset;
         TSide side{line, std::max(std::min(sa, sb), 1e-9)};
-        for (search::TXY& p : side.Points)
+        for (TPoint& p : side.Points)
             p.Y += dy;
         sides.push_back(std::move(side));
     }
@@ -139,9 +137,7 @@ search::TStrata StrataOf(const TSlopeModel& model, const TSlopeDescription& d) {
 TSurfaceResult ResultOf(const search::TRankedSurface& r) {
     TSurfaceResult s;
     s.FS = r.FS;
-    s.Points.reserve(r.Surface.Points.size());
-    for (const search::TXY& p : r.Surface.Points)
-        s.Points.push_back({p.X, p.Y});
+    s.Points = r.Surface.Points;
     if (r.Surface.Circular)
         s.Circle = TCircle{r.Surface.Circle.X, r.Surface.Circle.Y, r.Surface.Circle.R};
     return s;

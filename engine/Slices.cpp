@@ -1,6 +1,7 @@
 #include "engine/Slices.h"
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace quolm {
 
@@ -15,7 +16,8 @@ bool SegmentsMeet(const TPoint& p0, const TPoint& p1, const TPoint& q0, const TP
     const double qpx = q0.X - p0.X, qpy = q0.Y - p0.Y;
     const double t = (qpx * sy - qpy * sx) / den;
     const double u = (qpx * ry - qpy * rx) / den;
-    if (t < 0 || t > 1 || u < 0 || u > 1)
+    // Written so that a non-number (from coordinates near the top of the range) is no meeting.
+    if (!(t >= 0 && t <= 1 && u >= 0 && u <= 1))
         return false;
     at = {p0.X + t * rx, p0.Y + t * ry};
     return true;
@@ -41,6 +43,113 @@ void AddForce(TSlice& s, double px, double py, double fx, double fy) {
     s.Qx += fx;
     s.Qy += fy;
     s.Qm += px * fy - py * fx;
+}
+
+// Where a reinforcement line leaves the sliding mass, and the pull it gives there. A crossing is a
+// point of the line with the mass on one side (on or above the surface, below the ground) and stable
+// ground on the other, the line's own points, vertices of either polyline and stretches of the line
+// running along the surface all taken alike: each such change is counted once. A line that passes
+// in and out of the mass acts once, where its pull holds the mass back most (towards +x, into the
+// slope), whichever way the line was entered.
+bool AddReinforcement(const TSlopeModel& model, const std::vector<TPoint>& surface,
+                      const TReinforcementLine& line, std::vector<TSlice>& slices) {
+    const std::size_t n = line.Points.size();
+    if (n < 2)
+        return false;
+    const double x0 = surface.front().X, x1 = surface.back().X;
+    const double tol = 1e-7 * model.Extent, step = 1e-4 * model.Extent;
+    // Arc length at each vertex of the line.
+    double along[64];
+    std::vector<double> longer;
+    double* s = along;
+    if (n > std::size(along)) {
+        longer.resize(n);
+        s = longer.data();
+    }
+    s[0] = 0;
+    for (std::size_t k = 1; k < n; ++k)
+        s[k] = s[k - 1] +
+               std::hypot(line.Points[k].X - line.Points[k - 1].X, line.Points[k].Y - line.Points[k - 1].Y);
+    const double total = s[n - 1];
+    if (!(total > 0) || !std::isfinite(total))
+        return false;
+    // The segment holding arc length `a` (the later one at a vertex when `later`).
+    const auto segmentAt = [&](double a, bool later) {
+        std::size_t k = 0;
+        while (k + 2 < n && (later ? s[k + 1] <= a : s[k + 1] < a))
+            ++k;
+        return k;
+    };
+    const auto pointAt = [&](double a) {
+        const std::size_t k = segmentAt(a, false);
+        const double len = s[k + 1] - s[k];
+        const double t = len > 0 ? (a - s[k]) / len : 0;
+        const TPoint& p = line.Points[k];
+        const TPoint& q = line.Points[k + 1];
+        return TPoint{p.X + t * (q.X - p.X), p.Y + t * (q.Y - p.Y)};
+    };
+    // -1 no line there, 0 stable ground or air, 1 in the sliding mass.
+    const auto side = [&](double a) {
+        if (a < 0 || a > total)
+            return -1;
+        const TPoint q = pointAt(a);
+        if (!(q.X > x0 && q.X < x1))
+            return 0;
+        return q.Y >= SurfaceY(surface, q.X) - tol && q.Y <= model.GroundY(q.X) + tol ? 1 : 0;
+    };
+    bool found = false;
+    double bestA = 0, bestPull = 0, bestX = 0;
+    int bestDir = 0;
+    std::size_t bestJ = 0;
+    for (std::size_t k = 0; k + 1 < n; ++k)
+        for (std::size_t j = 0; j + 1 < surface.size(); ++j) {
+            TPoint at;
+            if (!SegmentsMeet(line.Points[k], line.Points[k + 1], surface[j], surface[j + 1], at))
+                continue;
+            const TPoint& p = line.Points[k];
+            const double a = s[k] + std::hypot(at.X - p.X, at.Y - p.Y);
+            const int before = side(a - step), after = side(a + step);
+            // dir: +1 when the stable ground lies ahead along the line, -1 when behind. A crossing met
+            // again from a neighbouring segment (at a vertex) gives the same pull: it counts once.
+            const int dir = before == 1 && after == 0 ? 1 : (before == 0 && after == 1 ? -1 : 0);
+            if (dir == 0)
+                continue;
+            const TPoint ahead = pointAt(std::clamp(a + dir * step, 0.0, total));
+            const double pull = (ahead.X - at.X) / step;
+            if (!found || pull > bestPull + 1e-9 || (pull > bestPull - 1e-9 && at.X > bestX)) {
+                found = true;
+                bestA = a;
+                bestPull = pull;
+                bestX = at.X;
+                bestDir = dir;
+                bestJ = j;
+            }
+        }
+    if (!found)
+        return false;
+    // The force of the segment on the stable side of the crossing, along the line towards it.
+    const std::size_t k = segmentAt(bestA, bestDir > 0);
+    const double force = line.Force[k];
+    if (force == 0)
+        return false;
+    const TPoint at = pointAt(bestA);
+    const TPoint& p = line.Points[k];
+    const TPoint& q = line.Points[k + 1];
+    const double len = std::hypot(q.X - p.X, q.Y - p.Y);
+    if (!(len > 0))
+        return false;
+    const double ux = bestDir * (q.X - p.X) / len, uy = bestDir * (q.Y - p.Y) / len;
+    const TPoint& a = surface[bestJ];
+    const TPoint& b = surface[bestJ + 1];
+    const double sl = std::hypot(b.X - a.X, b.Y - a.Y);
+    const double tx = (b.X - a.X) / sl, ty = (b.Y - a.Y) / sl; // up the surface, against the motion
+    const double f = line.Factor[k];
+    double dx = (1 - f) * ux + f * tx, dy = (1 - f) * uy + f * ty;
+    const double dl = std::hypot(dx, dy);
+    if (!(dl > 0))
+        return false;
+    AddForce(SliceAt(slices, at.X), at.X, at.Y, force * dx / dl, force * dy / dl);
+    return true;
 }
 
 // The number of slices of an interval: round(q), halves away from zero, for q >= 0 (std::lround
@@ -345,43 +454,9 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         ++notes.TiebacksActive;
     }
 
-    // Reinforcement pulls the mass where the surface cuts it, towards the part held in stable ground.
-    const double step = 1e-4 * model.Extent;
-    const auto inside = [&](const TPoint& q) {
-        return q.X > x0 && q.X < x1 && q.Y > SurfaceY(surface, q.X) && q.Y < model.GroundY(q.X);
-    };
     for (const TReinforcementLine& line : model.Reinforcement)
-        for (std::size_t k = 0; k + 1 < line.Points.size(); ++k) {
-            const TPoint& p0 = line.Points[k];
-            const TPoint& p1 = line.Points[k + 1];
-            const double len = std::hypot(p1.X - p0.X, p1.Y - p0.Y);
-            if (!(len > 0) || line.Force[k] == 0)
-                continue;
-            for (std::size_t j = 0; j + 1 < surface.size(); ++j) {
-                TPoint at;
-                if (!SegmentsMeet(p0, p1, surface[j], surface[j + 1], at))
-                    continue;
-                double ux = (p1.X - p0.X) / len, uy = (p1.Y - p0.Y) / len;
-                if (inside({at.X + step * ux, at.Y + step * uy})) {
-                    ux = -ux;
-                    uy = -uy;
-                }
-                const TPoint& a = surface[j];
-                const TPoint& b = surface[j + 1];
-                const double sl = std::hypot(b.X - a.X, b.Y - a.Y);
-                const double tx = (b.X - a.X) / sl,
-                             ty = (b.Y - a.Y) / sl; // up the surface, against the motion
-                const double f = line.Factor[k];
-                double dx = (1 - f) * ux + f * tx, dy = (1 - f) * uy + f * ty;
-                const double dl = std::hypot(dx, dy);
-                if (!(dl > 0))
-                    continue;
-                dx /= dl;
-                dy /= dl;
-                AddForce(SliceAt(slices, at.X), at.X, at.Y, line.Force[k] * dx, line.Force[k] * dy);
-                ++notes.ReinforcementCrossings;
-            }
-        }
+        if (AddReinforcement(model, surface, line, slices))
+            ++notes.ReinforcementCrossings;
     return true;
 }
 

@@ -189,11 +189,16 @@ TPoint MomentCentre(const TPoint* p, int n, bool& far) {
     const double chord = std::hypot(b.X - a.X, b.Y - a.Y);
     TCircle c;
     if (FitCircle(p, n, c) && c.R <= 50 * chord) {
-        // The centre of a concave-upward surface lies above it; a fit below (a convex surface) is no
-        // centre of rotation.
-        const double mx = 0.5 * (a.X + b.X), my = 0.5 * (a.Y + b.Y);
-        const double side = (b.X - a.X) * (c.Y - my) - (b.Y - a.Y) * (c.X - mx);
-        if (side > 0)
+        // The centre of a concave-upward surface lies above its deepest point (below the chord when
+        // the surface is deeper than a half circle); a fit below the surface (a convex one) is no
+        // centre of rotation. Heights are measured from the chord, upwards.
+        const auto height = [&](double x, double y) {
+            return ((b.X - a.X) * (y - a.Y) - (b.Y - a.Y) * (x - a.X)) / chord;
+        };
+        double deepest = 0;
+        for (int i = 0; i < n; ++i)
+            deepest = std::min(deepest, height(p[i].X, p[i].Y));
+        if (deepest < 0 && height(c.X, c.Y) > deepest)
             return {c.X, c.Y};
     }
     far = true;

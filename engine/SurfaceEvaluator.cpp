@@ -9,11 +9,13 @@ bool EvaluateSurface(const TSlopeModel& model, const std::vector<TPoint>& clippe
     out = TEvaluation();
     if (!CutSlices(model, clipped, options, ws, out.Notes))
         return false;
+    // The centre the critical surface's report takes (AnalyseSurface): the rigorous methods start
+    // from Bishop's factor about it. Janbu's method takes no moments.
     if (centre)
         out.Centre = *centre;
-    else if (method == TMethod::Ordinary || method == TMethod::Bishop)
+    else if (method != TMethod::Janbu)
         out.Centre = MomentCentre(clipped.data(), static_cast<int>(clipped.size()), out.FarCentre);
-    else // the other methods do not depend on the point (or take no moments at all)
+    else
         out.Centre = {0.5 * (clipped.front().X + clipped.back().X),
                       std::max(clipped.front().Y, clipped.back().Y)};
     const double moment = PrepareTerms(ws.Slices, out.Centre, ws);
@@ -30,14 +32,13 @@ bool EvaluateSurface(const TSlopeModel& model, const std::vector<TPoint>& clippe
     case TMethod::Spencer: {
         SideWaterForces(model, clipped, ws);
         // Bishop's factor is a good start for both unknowns' solution.
-        const TMethodResult start = SolveBishop(moment, ws);
-        out.Result = SolveSpencer(ws.Slices, moment, ws, thetaDeg, start.Converged ? start.F : 1.5);
+        out.Result = SolveSpencer(ws.Slices, moment, ws, thetaDeg, RigorousStart(SolveBishop(moment, ws)));
         break;
     }
     case TMethod::MorgensternPrice: {
         SideWaterForces(model, clipped, ws);
-        const TMethodResult start = SolveBishop(moment, ws);
-        out.Result = SolveMorgensternPrice(ws.Slices, moment, ws, 0, start.Converged ? start.F : 1.5);
+        out.Result = SolveMorgensternPrice(ws.Slices, moment, ws, std::tan(Rad(thetaDeg)),
+                                           RigorousStart(SolveBishop(moment, ws)));
         break;
     }
     }

@@ -43,7 +43,7 @@ bool Cross(const TSlopeBoundary& p, const TSlopeBoundary& q, double& x, double& 
     const double t = ((cx - ax) * sy - (cy - ay) * sx) / den;
     const double u = ((cx - ax) * ry - (cy - ay) * rx) / den;
     const double e = 1e-9;
-    if (t <= e || t >= 1 - e || u <= e || u >= 1 - e)
+    if (!(t > e && t < 1 - e && u > e && u < 1 - e)) // a non-number is no crossing
         return false;
     x = ax + t * rx;
     y = ay + t * ry;
@@ -414,6 +414,78 @@ void UserSurface(const TSlopeDescription& d, TDiagnostics& out) {
                 }
         }
 }
+// Every number of the input within a range the analysis can compute with: finite as a double and at
+// most MaxMagnitude in size (coordinates near the top of the double range overflow the geometry).
+void Magnitudes(const TSlopeDescription& d, TDiagnostics& out) {
+    constexpr Extended MaxMagnitude = 1e12L;
+    int reported = 0;
+    const auto check = [&](Extended v, const std::string& what) {
+        if (std::abs(v) <= MaxMagnitude || reported >= 10) // a non-number fails the comparison too
+            return;
+        ++reported;
+        out.Error("E100",
+                  what + " is " + N(v) +
+                      ": a value beyond 1E12 in size cannot be analysed; enter it in the unit system's "
+                      "units.");
+    };
+    const TSlopeSettings& s = d.Settings;
+    check(s.VerticalCoefficient, "The vertical earthquake coefficient");
+    check(s.HorizontalCoefficient, "The horizontal earthquake coefficient");
+    check(s.CavitationPressure, "The cavitation pressure");
+    check(s.WaterUnitWeight, "The unit weight of water");
+    check(s.LeftInitiationX, "The search's left initiation x");
+    check(s.RightInitiationX, "The search's right initiation x");
+    check(s.LeftTerminationX, "The search's left termination x");
+    check(s.RightTerminationX, "The search's right termination x");
+    check(s.MinimumElevation, "The search's minimum elevation");
+    check(s.SegmentLength, "The search's segment length");
+    check(s.CcwLimit, "The search's counterclockwise limit");
+    check(s.CwLimit, "The search's clockwise limit");
+    check(s.InterSliceAngle, "The interslice force inclination");
+    check(s.BlockSegmentLength, "The block search's segment length");
+    const auto row = [](const char* what, std::size_t i) { return std::string(what) + " " + I(i + 1); };
+    for (std::size_t i = 0; i < d.Boundaries.size(); ++i)
+        for (Extended v :
+             {d.Boundaries[i].LeftX, d.Boundaries[i].LeftY, d.Boundaries[i].RightX, d.Boundaries[i].RightY})
+            check(v, "A coordinate of boundary line " + I(i + 1));
+    for (std::size_t i = 0; i < d.Soils.size(); ++i) {
+        const TSlopeSoil& so = d.Soils[i];
+        for (Extended v : {so.MoistUnitWeight, so.SaturatedUnitWeight, so.Cohesion, so.FrictionAngle,
+                           so.PorePressureCoefficient, so.PorePressureConstant})
+            check(v, "A property of soil " + I(i + 1));
+        for (const TSlopeAnisotropy& a : so.Anisotropy)
+            for (Extended v : {a.DirectionLimit, a.Cohesion, a.FrictionAngle})
+                check(v, "An anisotropy value of soil " + I(i + 1));
+    }
+    for (std::size_t i = 0; i < d.WaterSurfaces.size(); ++i)
+        for (const TSlopePoint& p : d.WaterSurfaces[i].Points)
+            for (Extended v : {p.X, p.Y})
+                check(v, "A coordinate of " + row("piezometric surface", i));
+    for (std::size_t i = 0; i < d.Loads.size(); ++i)
+        for (Extended v : {d.Loads[i].LeftX, d.Loads[i].RightX, d.Loads[i].Intensity, d.Loads[i].Inclination})
+            check(v, "A value of " + row("surcharge load", i));
+    for (std::size_t i = 0; i < d.Limits.size(); ++i)
+        for (Extended v : {d.Limits[i].LeftX, d.Limits[i].LeftY, d.Limits[i].RightX, d.Limits[i].RightY})
+            check(v, "A coordinate of " + row("limit line", i));
+    for (std::size_t i = 0; i < d.Tiebacks.size(); ++i) {
+        const TSlopeTieback& t = d.Tiebacks[i];
+        for (Extended v : {t.X, t.Y, t.Load, t.Spacing, t.Inclination, t.FreeLength})
+            check(v, "A value of " + row("tieback", i));
+    }
+    for (std::size_t i = 0; i < d.Reinforcement.size(); ++i)
+        for (const TSlopeReinforcementLayer& l : d.Reinforcement[i].Layers)
+            for (Extended v : {l.X, l.Y, l.Force, l.InclinationFactor})
+                check(v, "A value of " + row("reinforcement line", i));
+    for (const TSlopePoint& p : d.Surface)
+        for (Extended v : {p.X, p.Y})
+            check(v, "A coordinate of the failure surface");
+    for (std::size_t i = 0; i < d.Boxes.size(); ++i) {
+        const TSlopeBox& b = d.Boxes[i];
+        for (Extended v : {b.LeftX, b.LeftY, b.RightX, b.RightY, b.SideLength})
+            check(v, "A value of " + row("box", i));
+    }
+}
+
 // The search controls, checked by the searches' own rules against a sound profile.
 void Search(const TSlopeDescription& d, TDiagnostics& out) {
     search::TSearchProblem problem;
@@ -429,6 +501,10 @@ void Search(const TSlopeDescription& d, TDiagnostics& out) {
 
 void Validate(const TSlopeDescription& d, TDiagnostics& out) {
     const std::size_t before = out.Errors.size();
+    // Nothing else is checked with a value out of range: every later check computes with them.
+    Magnitudes(d, out);
+    if (out.Errors.size() != before)
+        return;
     Profile(d, out);
     Soils(d, out);
     Water(d, out);

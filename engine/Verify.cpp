@@ -1,9 +1,9 @@
 #include "engine/Verify.h"
 #include "engine/Analysis.h"
 #include "text/Errors.h"
+#include "text/FixedText.h"
 #include "text/NumberForms.h"
 #include "text/WordRead.h"
-#include <charconv>
 #include <cmath>
 #include <map>
 #include <sstream>
@@ -48,15 +48,6 @@ std::optional<double> MethodValue(const TCriticalResult& c, const std::string& k
     if (key == "critical")
         return c.Surface.FS;
     return std::nullopt;
-}
-
-std::string Fixed(double v, int decimals) {
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
-    std::string s(buf, r.ptr);
-    if (s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos)
-        s.erase(0, 1); // no "-0.00"
-    return s;
 }
 
 std::string Cell(const std::string& s, std::size_t width, bool left = false) {
@@ -151,10 +142,12 @@ std::string VerificationTable(const std::vector<TVerificationRow>& rows) {
         std::string name = r.Problem;
         if (name.size() > 5 && name.compare(name.size() - 5, 5, ".qvxd") == 0)
             name.resize(name.size() - 5);
-        t += Cell(name, 36, true) + Cell(r.Method, 19, true) + Cell(Fixed(r.Published, 3), 10) +
-             Cell(r.Computed ? Fixed(*r.Computed, 3) : "none", 10) +
-             Cell(r.Computed ? Fixed(r.DifferencePercent, 2) : "-", 9) +
-             Cell(r.Below == r.Above ? Fixed(r.Below, 1) : "-" + Fixed(r.Below, 1) + "/+" + Fixed(r.Above, 1),
+        t += Cell(name, 36, true) + Cell(r.Method, 19, true) + Cell(FormatFixedExact(r.Published, 3), 10) +
+             Cell(r.Computed ? FormatFixedExact(*r.Computed, 3) : "none", 10) +
+             Cell(r.Computed ? FormatFixedExact(r.DifferencePercent, 2) : "-", 9) +
+             Cell(r.Below == r.Above
+                      ? FormatFixedExact(r.Below, 1)
+                      : "-" + FormatFixedExact(r.Below, 1) + "/+" + FormatFixedExact(r.Above, 1),
                   11) +
              "  " + (r.Pass ? "pass" : "FAIL") + "\n";
     }

@@ -10,17 +10,17 @@ namespace {
 constexpr double DegPerRad = 57.295779513082320876798;
 
 // y of the polyline p (x strictly increasing) at x within its span; `k` is a hint that only grows.
-double PolylineY(const TXY* p, int n, double x, int& k) {
+double PolylineY(const TPoint* p, int n, double x, int& k) {
     while (k + 2 < n && p[k + 1].X < x)
         ++k;
-    const TXY& a = p[k];
-    const TXY& b = p[k + 1];
+    const TPoint& a = p[k];
+    const TPoint& b = p[k + 1];
     const double w = b.X - a.X;
     return w > 0 ? a.Y + (b.Y - a.Y) * (x - a.X) / w : std::min(a.Y, b.Y);
 }
 
-double PolylineYAt(const TXY* p, int n, double x) {
-    const TXY* it = std::upper_bound(p, p + n, x, [](double v, const TXY& q) { return v < q.X; });
+double PolylineYAt(const TPoint* p, int n, double x) {
+    const TPoint* it = std::upper_bound(p, p + n, x, [](double v, const TPoint& q) { return v < q.X; });
     int k = static_cast<int>(it - p) - 1;
     k = std::clamp(k, 0, n - 2);
     int hint = k;
@@ -36,12 +36,12 @@ std::string NumberText(double v) {
     return std::string(buf, r.ptr);
 }
 
-TSearchGeometry::TSearchGeometry(std::vector<TXY> ground, std::vector<TSegment> limits,
+TSearchGeometry::TSearchGeometry(std::vector<TPoint> ground, std::vector<TSegment> limits,
                                  bool useMinimumElevation, double minimumElevation)
     : GroundPoints(std::move(ground)), LimitLines(std::move(limits)), UseMinimum(useMinimumElevation),
       Minimum(minimumElevation) {
     double lo = GroundPoints.front().Y, hi = lo;
-    for (const TXY& p : GroundPoints) {
+    for (const TPoint& p : GroundPoints) {
         lo = std::min(lo, p.Y);
         hi = std::max(hi, p.Y);
     }
@@ -53,7 +53,7 @@ TSearchGeometry::TSearchGeometry(std::vector<TXY> ground, std::vector<TSegment> 
 int TSearchGeometry::SegmentAt(double x) const {
     const int n = static_cast<int>(GroundPoints.size());
     const auto it = std::upper_bound(GroundPoints.begin(), GroundPoints.end(), x,
-                                     [](double v, const TXY& q) { return v < q.X; });
+                                     [](double v, const TPoint& q) { return v < q.X; });
     int i = std::clamp(static_cast<int>(it - GroundPoints.begin()) - 1, 0, n - 2);
     // A vertical step at the right end: the last segment of width.
     while (i > 0 && !(GroundPoints[i + 1].X > GroundPoints[i].X))
@@ -67,20 +67,20 @@ double TSearchGeometry::GroundY(double x) const {
     if (x >= Right())
         return GroundPoints.back().Y;
     const int i = SegmentAt(x);
-    const TXY& a = GroundPoints[i];
-    const TXY& b = GroundPoints[i + 1];
+    const TPoint& a = GroundPoints[i];
+    const TPoint& b = GroundPoints[i + 1];
     const double w = b.X - a.X;
     return w > 0 ? a.Y + (b.Y - a.Y) * (x - a.X) / w : b.Y;
 }
 
 double TSearchGeometry::GroundDirectionRightOf(double x) const {
     const int i = SegmentAt(x);
-    const TXY& a = GroundPoints[i];
-    const TXY& b = GroundPoints[i + 1];
+    const TPoint& a = GroundPoints[i];
+    const TPoint& b = GroundPoints[i + 1];
     return std::atan2(b.Y - a.Y, b.X - a.X) * DegPerRad;
 }
 
-double TSearchGeometry::Clearance(const TXY* p, int n, const char** why) const {
+double TSearchGeometry::Clearance(const TPoint* p, int n, const char** why) const {
     TLeastClearance least;
     auto take = [&](double clearance, const char* what) { least.Take(clearance, what); };
     if (UseMinimum)
@@ -108,42 +108,42 @@ double TSearchGeometry::Clearance(const TXY* p, int n, const char** why) const {
     return least.Result(why);
 }
 
-const char* TSearchGeometry::CheckDepth(const TXY* p, int n) const {
+const char* TSearchGeometry::CheckDepth(const TPoint* p, int n) const {
     const char* why = nullptr;
     return Clearance(p, n, &why) < -Tolerance() * 10 ? why : nullptr;
 }
 
-const char* TSearchGeometry::CheckPolyline(const TXY* p, int n) const {
+const char* TSearchGeometry::CheckPolyline(const TPoint* p, int n) const {
     if (n < 2)
         return reason::NotLeftToRight;
     for (int k = 1; k < n; ++k)
         if (!(p[k].X > p[k - 1].X))
             return reason::NotLeftToRight;
-    TXY exit;
+    TPoint exit;
     int segment = 0;
     if (FirstExit(p, n, exit, segment))
         return exit.X <= p[0].X + Tolerance() * 1000 ? reason::NotIntoGround : reason::Reenters;
     return CheckDepth(p, n);
 }
 
-double TSearchGeometry::DepthBelowGround(TXY a, TXY b) const {
+double TSearchGeometry::DepthBelowGround(TPoint a, TPoint b) const {
     double least = GroundY(b.X) - b.Y;
     const auto first = std::upper_bound(GroundPoints.begin(), GroundPoints.end(), a.X,
-                                        [](double v, const TXY& q) { return v < q.X; });
+                                        [](double v, const TPoint& q) { return v < q.X; });
     const double w = b.X - a.X;
     for (auto it = first; it != GroundPoints.end() && it->X < b.X; ++it)
         least = std::min(least, it->Y - (a.Y + (b.Y - a.Y) * (it->X - a.X) / w));
     return least;
 }
 
-bool TSearchGeometry::FirstExit(const TXY* p, int n, TXY& exit, int& segment) const {
+bool TSearchGeometry::FirstExit(const TPoint* p, int n, TPoint& exit, int& segment) const {
     // Breakpoints of the difference d = surface - ground, left to right: the surface's vertices and
     // the ground's (a vertical step gives two at one x). Between two of them d is linear.
     const double tol = Tolerance();
     const double x0 = p[0].X, xn = p[n - 1].X;
     const int m = static_cast<int>(GroundPoints.size());
     int g = static_cast<int>(std::upper_bound(GroundPoints.begin(), GroundPoints.end(), x0 + tol,
-                                              [](double v, const TXY& q) { return v < q.X; }) -
+                                              [](double v, const TPoint& q) { return v < q.X; }) -
                              GroundPoints.begin());
     int s = 1;
     int hint = 0;
@@ -176,8 +176,8 @@ bool TSearchGeometry::FirstExit(const TXY* p, int n, TXY& exit, int& segment) co
             const double t = x > prevX ? std::min(1.0, prevD / (prevD - d)) : 1.0;
             exit.X = prevX + (x - prevX) * t;
             exit.Y = PolylineYAt(p, n, exit.X);
-            const TXY* it =
-                std::upper_bound(p, p + n, exit.X, [](double v, const TXY& q) { return v < q.X; });
+            const TPoint* it =
+                std::upper_bound(p, p + n, exit.X, [](double v, const TPoint& q) { return v < q.X; });
             segment = std::clamp(static_cast<int>(it - p) - 1, 0, n - 2);
             return true;
         }
@@ -186,14 +186,14 @@ bool TSearchGeometry::FirstExit(const TXY* p, int n, TXY& exit, int& segment) co
     }
 }
 
-bool TSearchGeometry::RayToGround(TXY from, double dx, double dy, TXY& hit) const {
+bool TSearchGeometry::RayToGround(TPoint from, double dx, double dy, TPoint& hit) const {
     const int n = static_cast<int>(GroundPoints.size());
     const double eps = Tolerance();
     const int first = SegmentAt(from.X);
     const int step = dx > 0 ? 1 : -1;
     for (int i = first; i >= 0 && i < n - 1; i += step) {
-        const TXY& a = GroundPoints[i];
-        const TXY& b = GroundPoints[i + 1];
+        const TPoint& a = GroundPoints[i];
+        const TPoint& b = GroundPoints[i + 1];
         const double ex = b.X - a.X, ey = b.Y - a.Y;
         const double den = dx * ey - dy * ex;
         if (den == 0)
@@ -356,12 +356,12 @@ bool SearchProblemOf(const TSlopeDescription& d, TSearchProblem& out, std::vecto
               "The profile has no ground surface: enter the number of boundary lines that form it.");
         return false;
     }
-    std::vector<TXY> ground;
+    std::vector<TPoint> ground;
     ground.push_back(
         {static_cast<double>(d.Boundaries[0].LeftX), static_cast<double>(d.Boundaries[0].LeftY)});
     for (int i = 0; i < count; ++i) {
         const TSlopeBoundary& b = d.Boundaries[static_cast<std::size_t>(i)];
-        const TXY right{static_cast<double>(b.RightX), static_cast<double>(b.RightY)};
+        const TPoint right{static_cast<double>(b.RightX), static_cast<double>(b.RightY)};
         if (right.X < ground.back().X || static_cast<double>(b.LeftX) > right.X) {
             Error(errors, "E331",
                   "Ground-surface line " + std::to_string(i + 1) +

@@ -12,7 +12,7 @@
 namespace quolm::search {
 
 struct TSegment {
-    TXY A, B; // A left of B
+    TPoint A, B; // A left of B
 };
 
 // The least of several clearances above the limits and the minimum elevation, with its reason.
@@ -35,10 +35,10 @@ struct TLeastClearance {
 class TSearchGeometry {
   public:
     TSearchGeometry() = default;
-    TSearchGeometry(std::vector<TXY> ground, std::vector<TSegment> limits, bool useMinimumElevation,
+    TSearchGeometry(std::vector<TPoint> ground, std::vector<TSegment> limits, bool useMinimumElevation,
                     double minimumElevation);
 
-    const std::vector<TXY>& Ground() const { return GroundPoints; }
+    const std::vector<TPoint>& Ground() const { return GroundPoints; }
     const std::vector<TSegment>& Limits() const { return LimitLines; }
     bool UsesMinimumElevation() const { return UseMinimum; }
     double MinimumElevation() const { return Minimum; }
@@ -59,27 +59,27 @@ class TSearchGeometry {
     // Why the polyline p (n points, x strictly increasing, ends on the ground) is no admissible trial
     // surface, or null: it must stay below the ground between its ends, and above the limit lines
     // and the minimum elevation.
-    const char* CheckPolyline(const TXY* p, int n) const;
+    const char* CheckPolyline(const TPoint* p, int n) const;
     // Whether the polyline passes below a limit line or the minimum elevation, and which.
-    const char* CheckDepth(const TXY* p, int n) const;
+    const char* CheckDepth(const TPoint* p, int n) const;
     // How far the polyline stays above the limit lines and the minimum elevation at least (negative:
     // how far below), infinite when none applies; `why` receives the reason of the closest one.
-    double Clearance(const TXY* p, int n, const char** why = nullptr) const;
+    double Clearance(const TPoint* p, int n, const char** why = nullptr) const;
 
     // How far the segment from a to b (a left of b) stays below the ground at least (negative where it
     // rises above it), its start excepted.
-    double DepthBelowGround(TXY a, TXY b) const;
+    double DepthBelowGround(TPoint a, TPoint b) const;
 
     // The first point after p[0] where the polyline comes out of the ground; false when it stays in
     // it up to its last point. `segment` receives the polyline segment holding the exit.
-    bool FirstExit(const TXY* p, int n, TXY& exit, int& segment) const;
+    bool FirstExit(const TPoint* p, int n, TPoint& exit, int& segment) const;
 
     // Where the ray from `from` in direction (dx, dy), dx != 0, first meets the ground going away
     // from `from` (which lies below it); false when it leaves the profile first.
-    bool RayToGround(TXY from, double dx, double dy, TXY& hit) const;
+    bool RayToGround(TPoint from, double dx, double dy, TPoint& hit) const;
 
   private:
-    std::vector<TXY> GroundPoints;
+    std::vector<TPoint> GroundPoints;
     std::vector<TSegment> LimitLines;
     bool UseMinimum = false;
     double Minimum = 0;
@@ -103,13 +103,15 @@ inline constexpr const char* NotConcave = "not concave upward";
 inline constexpr const char* Direction = "the first segment lies outside the direction limits";
 inline constexpr const char* Range = "an end lies outside its range";
 inline constexpr const char* NotLeftToRight = "the points are not left to right";
+inline constexpr const char* NotConverged = "the method did not converge";
+inline constexpr const char* Undriven = "nothing drives the mass";
 inline constexpr const char* MissesPath = "the wedges do not meet the weak layer they were drawn to";
 } // namespace reason
 
 // A path along a layer boundary, just inside the soil on its weaker side, where a mechanism may run:
 // left to right, with its share among the paths (weaker soil, larger share).
 struct TWeakPath {
-    std::vector<TXY> Points;
+    std::vector<TPoint> Points;
     double Weight = 1;
 };
 
@@ -118,7 +120,7 @@ struct TWeakPath {
 // without them the generators draw as in a uniform soil of 30 degrees.
 struct TStrata {
     std::vector<TWeakPath> Paths;
-    std::function<double(TXY)> FrictionAt;
+    std::function<double(TPoint)> FrictionAt;
 };
 
 // The searched problem: geometry and controls, taken from the input description; false, with the

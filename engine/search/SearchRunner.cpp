@@ -59,7 +59,9 @@ template <class F> void ParallelFor(int threads, long long count, long long chun
 // Whether two surfaces are the same within `tol`: circles by centre, radius and ends, others point by
 // point.
 bool SameSurface(const TTrialSurface& a, const TTrialSurface& b, double tol) {
-    auto near = [tol](TXY p, TXY q) { return std::abs(p.X - q.X) <= tol && std::abs(p.Y - q.Y) <= tol; };
+    auto near = [tol](TPoint p, TPoint q) {
+        return std::abs(p.X - q.X) <= tol && std::abs(p.Y - q.Y) <= tol;
+    };
     if (a.Points.empty() || b.Points.empty() || a.Circular != b.Circular)
         return false;
     if (a.Circular)
@@ -85,6 +87,31 @@ struct alignas(64) TWorkerState {
     TTrialSurface Surface;
     std::vector<double> Params;
 };
+
+// What to do when no surface could be analysed, by the cause: a slope drawn the wrong way round,
+// a method that finds nothing to balance, or surfaces that miss the ground.
+std::string NoSurfaceRemedy(const TSearchGeometry& geometry,
+                            const std::vector<std::pair<std::string, long long>>& rejected) {
+    const std::vector<TPoint>& g = geometry.Ground();
+    if (g.size() >= 2 && g.front().Y > g.back().Y)
+        return "the slope faces right (its ground falls from left to right): this program takes the toe on "
+               "the left and the crest on the right; mirror the section (x to -x).";
+    long long total = 0, mechanics = 0, undriven = 0;
+    for (const auto& [text, n] : rejected) {
+        total += n;
+        if (text == reason::NotConverged)
+            mechanics += n;
+        if (text == reason::Undriven)
+            undriven += n;
+    }
+    if (undriven > 0 && 2 * undriven >= total)
+        return "nothing drives the sliding masses: the ground is level or nearly so where the surfaces run.";
+    if (mechanics + undriven > 0 && 2 * (mechanics + undriven) >= total)
+        return "the method found no equilibrium on the surfaces: check the soils' strength, the pore "
+               "pressures "
+               "and the loads.";
+    return "widen the ranges or the direction limits, or check the minimum elevation and the limit lines.";
+}
 
 } // namespace
 
@@ -164,8 +191,7 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
             why += (why.empty() ? "" : "; ") + text + ": " + std::to_string(n);
         result.Errors.push_back({"E320", "None of the " + std::to_string(count) +
                                              " generated surfaces could be analysed (" + why +
-                                             "): widen the ranges or the direction limits, or check the "
-                                             "minimum elevation and the limit lines."});
+                                             "): " + NoSurfaceRemedy(problem.Geometry, result.Rejected)});
         result.ElapsedSeconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         return result;

@@ -3,6 +3,7 @@
 // its ground surface, its limits and its minimum elevation, and the mechanics only through an
 // evaluator that returns the factor of safety of one trial surface: so they can be built, tested and
 // measured on their own, and the engine plugs its methods in.
+#include "engine/Point.h"
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -10,11 +11,6 @@
 #include <vector>
 
 namespace quolm::search {
-
-struct TXY {
-    double X = 0;
-    double Y = 0;
-};
 
 enum class TSearchKind : std::uint8_t { Circular, Irregular, Block };
 
@@ -26,7 +22,7 @@ struct TArc {
 // One trial surface: a polyline from its initiation point on the ground (left) to its termination
 // point on the ground (right), x strictly increasing. Circular surfaces carry their circle.
 struct TTrialSurface {
-    std::vector<TXY> Points;
+    std::vector<TPoint> Points;
     bool Circular = false;
     TArc Circle;
 };
@@ -52,7 +48,7 @@ class ISurfaceEvaluator {
 // A box of the block search: the segment from its left to its right end, with vertical sides of
 // SideLength centred on it. The base of the central block passes through one point of each box.
 struct TSearchBox {
-    TXY Left, Right;
+    TPoint Left, Right;
     double SideLength = 0;
 };
 

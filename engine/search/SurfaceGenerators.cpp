@@ -21,21 +21,21 @@ constexpr double IrregularPathShare = 1.0 / 3, BlockPathShare = 0.5;
 // for their termination point.
 constexpr int IrregularSegmentsMax = 150;
 
-double Distance(TXY a, TXY b) {
+double Distance(TPoint a, TPoint b) {
     return std::sqrt((b.X - a.X) * (b.X - a.X) + (b.Y - a.Y) * (b.Y - a.Y));
 }
 
-double Direction(TXY a, TXY b) {
+double Direction(TPoint a, TPoint b) {
     return Deg(std::atan2(b.Y - a.Y, b.X - a.X));
 }
 
-TXY Ahead(TXY p, double deg, double length) {
+TPoint Ahead(TPoint p, double deg, double length) {
     return {p.X + length * std::cos(Rad(deg)), p.Y + length * std::sin(Rad(deg))};
 }
 
 // The circle through a, tangent there to direction `deg`, through b: its centre lies on the left of
 // that direction. False when b does not lie on the left of the tangent.
-bool CircleThrough(TXY a, double deg, TXY b, TXY& centre, double& radius) {
+bool CircleThrough(TPoint a, double deg, TPoint b, TPoint& centre, double& radius) {
     const double nx = -std::sin(Rad(deg)), ny = std::cos(Rad(deg));
     const double wx = b.X - a.X, wy = b.Y - a.Y;
     const double den = 2 * (nx * wx + ny * wy);
@@ -46,16 +46,16 @@ bool CircleThrough(TXY a, double deg, TXY b, TXY& centre, double& radius) {
     return std::isfinite(radius);
 }
 
-double ArcY(TXY c, double r, double x) {
+double ArcY(TPoint c, double r, double x) {
     return c.Y - std::sqrt(std::max(0.0, r * r - (x - c.X) * (x - c.X)));
 }
 
 // Where the ray from p in direction (dx, dy) first meets the polyline `path` (x increasing), with the
 // segment it meets; false when it misses it.
-bool RayToPath(TXY p, double dx, double dy, const std::vector<TXY>& path, TXY& hit, int& segment) {
+bool RayToPath(TPoint p, double dx, double dy, const std::vector<TPoint>& path, TPoint& hit, int& segment) {
     double best = std::numeric_limits<double>::infinity();
     for (std::size_t k = 0; k + 1 < path.size(); ++k) {
-        const TXY a = path[k], b = path[k + 1];
+        const TPoint a = path[k], b = path[k + 1];
         const double ex = b.X - a.X, ey = b.Y - a.Y;
         const double den = dx * ey - dy * ex;
         if (std::abs(den) < 1e-15)
@@ -158,7 +158,7 @@ const char* TSurfaceGenerator::Build(std::vector<double>& params, TTrialSurface&
     return reason::Range;
 }
 
-bool TSurfaceGenerator::FirstDirections(TXY a, TXY b, bool circle, double& lo, double& hi) const {
+bool TSurfaceGenerator::FirstDirections(TPoint a, TPoint b, bool circle, double& lo, double& hi) const {
     const double alpha = Direction(a, b);
     const double ground = Geometry.GroundDirectionRightOf(a.X);
     // Into the ground, below the chord to the termination point (a concave surface can reach it only
@@ -170,7 +170,7 @@ bool TSurfaceGenerator::FirstDirections(TXY a, TXY b, bool circle, double& lo, d
     return lo < hi;
 }
 
-bool TSurfaceGenerator::DrawEnds(TRandom& rng, double xA, bool circle, TXY& a, TXY& b, double& lo,
+bool TSurfaceGenerator::DrawEnds(TRandom& rng, double xA, bool circle, TPoint& a, TPoint& b, double& lo,
                                  double& hi) const {
     a = OnGround(xA);
     const double from = TerminationFrom(xA);
@@ -184,7 +184,7 @@ bool TSurfaceGenerator::DrawEnds(TRandom& rng, double xA, bool circle, TXY& a, T
 
 const char* TSurfaceGenerator::GenerateCircle(TRandom& rng, double xA, TTrialSurface& out,
                                               std::vector<double>& params) const {
-    TXY a, b;
+    TPoint a, b;
     double lo, hi;
     if (!DrawEnds(rng, xA, true, a, b, lo, hi))
         return reason::NoArc;
@@ -202,14 +202,14 @@ const char* TSurfaceGenerator::GenerateCircle(TRandom& rng, double xA, TTrialSur
     return BuildCircle(params[0], params[1], params[2], out);
 }
 
-bool TSurfaceGenerator::ArcExit(TXY a, TXY c, double r, TXY& exit) const {
-    const std::vector<TXY>& g = Geometry.Ground();
+bool TSurfaceGenerator::ArcExit(TPoint a, TPoint c, double r, TPoint& exit) const {
+    const std::vector<TPoint>& g = Geometry.Ground();
     const int n = static_cast<int>(g.size());
     const double eps = Geometry.Tolerance() * 100;
     const double xmax = c.X + r;
     const int first = Geometry.SegmentAt(a.X);
     for (int i = first; i < n - 1 && g[i].X <= xmax; ++i) {
-        const TXY p = g[i], q = g[i + 1];
+        const TPoint p = g[i], q = g[i + 1];
         const double w = q.X - p.X;
         if (!(w > 0)) {
             // A vertical step: the arc comes out through its face when it reaches above the step's foot.
@@ -259,7 +259,7 @@ bool TSurfaceGenerator::ArcExit(TXY a, TXY c, double r, TXY& exit) const {
     return false;
 }
 
-double TSurfaceGenerator::ArcClearance(TXY c, double r, double x0, double x1, const char** why) const {
+double TSurfaceGenerator::ArcClearance(TPoint c, double r, double x0, double x1, const char** why) const {
     TLeastClearance least;
     auto take = [&](double clearance, const char* what) { least.Take(clearance, what); };
     if (Geometry.UsesMinimumElevation())
@@ -281,15 +281,15 @@ double TSurfaceGenerator::ArcClearance(TXY c, double r, double x0, double x1, co
     return least.Result(why);
 }
 
-double TSurfaceGenerator::Clearance(TXY a, double deg, TXY b, const char** why) const {
-    TXY c;
+double TSurfaceGenerator::Clearance(TPoint a, double deg, TPoint b, const char** why) const {
+    TPoint c;
     double r;
     if (!CircleThrough(a, deg, b, c, r))
         return -std::numeric_limits<double>::infinity();
     return ArcClearance(c, r, a.X, b.X, why);
 }
 
-const char* TSurfaceGenerator::ArcDepth(TXY c, double r, double x0, double x1) const {
+const char* TSurfaceGenerator::ArcDepth(TPoint c, double r, double x0, double x1) const {
     const char* why = nullptr;
     return ArcClearance(c, r, x0, x1, &why) < -Geometry.Tolerance() * 10 ? why : nullptr;
 }
@@ -303,13 +303,13 @@ const char* TSurfaceGenerator::BuildCircle(double xA, double& theta, double xB, 
         return reason::Range;
     if (!(xB > xA))
         return reason::NoArc;
-    const TXY a = OnGround(xA), b = OnGround(xB);
+    const TPoint a = OnGround(xA), b = OnGround(xB);
     if (theta >= Geometry.GroundDirectionRightOf(xA) - AngleEps * 0.5)
         return reason::NotIntoGround;
     const double alpha = Direction(a, b);
     if (theta >= alpha - AngleEps * 0.5 || theta <= 2 * alpha - 90 + AngleEps * 0.5)
         return reason::NoArc;
-    TXY c;
+    TPoint c;
     double r;
     if (!CircleThrough(a, theta, b, c, r))
         return reason::NoArc;
@@ -329,7 +329,7 @@ const char* TSurfaceGenerator::BuildCircle(double xA, double& theta, double xB, 
                             [&](double deg) { return Clearance(a, deg, b, nullptr); });
         CircleThrough(a, theta, b, c, r);
     }
-    TXY e;
+    TPoint e;
     if (!ArcExit(a, c, r, e))
         return reason::OutsideProfile;
     if (e.X < Controls.LeftTerminationX - tol)
@@ -349,7 +349,7 @@ const char* TSurfaceGenerator::BuildCircle(double xA, double& theta, double xB, 
         chords =
             static_cast<int>(std::min<double>(ArcChordsMax, std::ceil(r * sweep / Controls.SegmentLength)));
     chords = std::clamp(chords, ArcChordsMin, ArcChordsMax);
-    std::vector<TXY>& pts = out.Points;
+    std::vector<TPoint>& pts = out.Points;
     pts.resize(static_cast<std::size_t>(chords) + 1);
     const double cs = std::cos(sweep / chords), sn = std::sin(sweep / chords);
     double ux = std::cos(fa), uy = std::sin(fa);
@@ -368,11 +368,13 @@ const char* TSurfaceGenerator::BuildCircle(double xA, double& theta, double xB, 
 
 // ---- irregular surfaces -----------------------------------------------------------------------
 
-void TSurfaceGenerator::AppendSplit(std::vector<TXY>& pts, TXY to, double length, int reserve) const {
-    const TXY from = pts.back();
+void TSurfaceGenerator::AppendSplit(std::vector<TPoint>& pts, TPoint to, double length, int reserve) const {
+    const TPoint from = pts.back();
     const double d = Distance(from, to);
-    int pieces = length > 0 ? static_cast<int>(std::ceil(d / length - 1e-9)) : 1;
-    pieces = std::min(pieces, MaxPoints - reserve - static_cast<int>(pts.size()));
+    // Counted in double first: a tiny segment length asks for more pieces than an int holds.
+    const int room = MaxPoints - reserve - static_cast<int>(pts.size());
+    const double wanted = length > 0 ? std::ceil(d / length - 1e-9) : 1;
+    int pieces = wanted < room ? static_cast<int>(wanted) : room;
     pieces = std::max(pieces, 1);
     for (int k = 1; k < pieces; ++k) {
         const double t = static_cast<double>(k) / pieces;
@@ -381,18 +383,25 @@ void TSurfaceGenerator::AppendSplit(std::vector<TXY>& pts, TXY to, double length
     pts.push_back(to);
 }
 
-double TSurfaceGenerator::Reach(TXY p, TXY b) const {
+double TSurfaceGenerator::Reach(TPoint p, TPoint b) const {
     // The direction to b, lowered to pass below every ground vertex before it: a surface that turns no
     // further stays in the ground up to b and can still end there turning counterclockwise only.
+    // Directions to the right grow with their slope, so the lowest vertex is found by comparing slopes
+    // and only its direction is computed.
     double cap = Direction(p, b);
-    const std::vector<TXY>& g = Geometry.Ground();
-    for (auto it = std::upper_bound(g.begin(), g.end(), p.X, [](double v, const TXY&q) { return v < q.X; });
+    const std::vector<TPoint>& g = Geometry.Ground();
+    const TPoint* lowest = nullptr;
+    for (auto it =
+             std::upper_bound(g.begin(), g.end(), p.X, [](double v, const TPoint&q) { return v < q.X; });
          it != g.end() && it->X < b.X; ++it)
-        cap = std::min(cap, Direction(p, *it) - AngleEps);
+        if (!lowest || (it->Y - p.Y) * (lowest->X - p.X) < (lowest->Y - p.Y) * (it->X - p.X))
+            lowest = &*it;
+    if (lowest)
+        cap = std::min(cap, Direction(p, *lowest) - AngleEps);
     return cap;
 }
 
-double TSurfaceGenerator::FrictionAt(TXY p) const {
+double TSurfaceGenerator::FrictionAt(TPoint p) const {
     return Strata && Strata->FrictionAt ? Strata->FrictionAt(p) : 30.0;
 }
 
@@ -412,7 +421,7 @@ const TWeakPath* TSurfaceGenerator::DrawPath(TRandom& rng) const {
     return last;
 }
 
-const char* TSurfaceGenerator::GenerateAlongPath(TRandom& rng, TXY a, TXY b, TTrialSurface& out,
+const char* TSurfaceGenerator::GenerateAlongPath(TRandom& rng, TPoint a, TPoint b, TTrialSurface& out,
                                                  std::vector<double>& params) const {
     const TWeakPath* path = DrawPath(rng);
     // Rankine's wedge inclinations in the soil below each end, spread either way.
@@ -423,13 +432,13 @@ const char* TSurfaceGenerator::GenerateAlongPath(TRandom& rng, TXY a, TXY b, TTr
         return reason::Direction;
     passive = std::clamp(passive, flattest, steepest);
     active = std::clamp(active, 1.0, 89.0);
-    TXY p1, p2;
+    TPoint p1, p2;
     int s1 = 0, s2 = 0;
-    const std::vector<TXY>& w = path->Points;
+    const std::vector<TPoint>& w = path->Points;
     if (!RayToPath(a, std::cos(Rad(passive)), -std::sin(Rad(passive)), w, p1, s1) ||
         !RayToPath(b, -std::cos(Rad(active)), -std::sin(Rad(active)), w, p2, s2) || s2 < s1 || !(p2.X > p1.X))
         return reason::MissesPath;
-    std::vector<TXY>& pts = out.Points;
+    std::vector<TPoint>& pts = out.Points;
     pts.clear();
     pts.push_back(a);
     const int reserve = s2 - s1 + 2;
@@ -451,7 +460,7 @@ const char* TSurfaceGenerator::GenerateAlongPath(TRandom& rng, TXY a, TXY b, TTr
 
 const char* TSurfaceGenerator::GenerateIrregular(TRandom& rng, double xA, TTrialSurface& out,
                                                  std::vector<double>& params) const {
-    TXY a, b;
+    TPoint a, b;
     double lo, hi;
     if (!DrawEnds(rng, xA, false, a, b, lo, hi))
         return reason::NoArc;
@@ -467,9 +476,9 @@ const char* TSurfaceGenerator::GenerateIrregular(TRandom& rng, double xA, TTrial
     const double len = Step;
     const double tol = Geometry.Tolerance() * 10;
 
-    std::vector<TXY>& pts = out.Points;
+    std::vector<TPoint>& pts = out.Points;
     pts.push_back(a);
-    TXY p = a;
+    TPoint p = a;
     double dir = first;
     for (int seg = 0;; ++seg) {
         const bool open = Geometry.DepthBelowGround(p, b) >= -tol; // straight on to b stays in the ground
@@ -483,7 +492,7 @@ const char* TSurfaceGenerator::GenerateIrregular(TRandom& rng, double xA, TTrial
         // counterclockwise only and stays in the ground up to there.
         const double towards = std::max(dir, Reach(p, b));
         double next = seg == 0 ? first : dir + std::pow(rng.Uniform(), power) * (towards - dir);
-        TXY q = Ahead(p, next, len);
+        TPoint q = Ahead(p, next, len);
         if (q.X >= b.X) {
             if (open)
                 AppendSplit(pts, b, len, 0);
@@ -491,13 +500,13 @@ const char* TSurfaceGenerator::GenerateIrregular(TRandom& rng, double xA, TTrial
                 pts.push_back(q); // out of the ground beyond b: the exit decides below
             break;
         }
-        TXY piece[2] = {p, q};
+        TPoint piece[2] = {p, q};
         const char* why = nullptr;
         const double clearance = Geometry.Clearance(piece, 2, &why);
         if (clearance < -tol) {
             // Turn up just enough to pass the limit or the minimum elevation.
             auto along = [&](double deg) {
-                const TXY s2[2] = {p, Ahead(p, deg, len)};
+                const TPoint s2[2] = {p, Ahead(p, deg, len)};
                 return Geometry.Clearance(s2, 2);
             };
             const char* blocked = nullptr;
@@ -515,7 +524,7 @@ const char* TSurfaceGenerator::GenerateIrregular(TRandom& rng, double xA, TTrial
         dir = next;
     }
     // It may come out of the ground before its termination point: it ends there.
-    TXY exit;
+    TPoint exit;
     int segment = 0;
     const double near = Geometry.Tolerance() * 1000;
     if (Geometry.FirstExit(pts.data(), static_cast<int>(pts.size()), exit, segment)) {
@@ -555,7 +564,7 @@ const char* TSurfaceGenerator::BuildIrregular(const std::vector<double>& params,
     if (xA < Controls.LeftInitiationX - tol || xA > Controls.RightInitiationX + tol ||
         xE < Controls.LeftTerminationX - tol || xE > Controls.RightTerminationX + tol)
         return reason::Range;
-    std::vector<TXY>& pts = out.Points;
+    std::vector<TPoint>& pts = out.Points;
     pts.clear();
     pts.push_back(OnGround(xA));
     for (std::size_t k = 1; k + 1 < n; k += 2)
@@ -582,7 +591,7 @@ const char* TSurfaceGenerator::BuildIrregular(const std::vector<double>& params,
 const char* TSurfaceGenerator::GenerateBlock(TRandom& rng, TTrialSurface& out,
                                              std::vector<double>& params) const {
     const std::size_t boxes = Controls.Boxes.size();
-    std::vector<TXY>& base = out.Points; // the base points first, the surface afterwards
+    std::vector<TPoint>& base = out.Points; // the base points first, the surface afterwards
     for (const TSearchBox& box : Controls.Boxes) {
         const double t = rng.Uniform();
         const double v = rng.Uniform(-0.5, 0.5) * box.SideLength;
@@ -593,14 +602,14 @@ const char* TSurfaceGenerator::GenerateBlock(TRandom& rng, TTrialSurface& out,
     }
     // Along a weak path: every base point the path passes through its box moves onto the path.
     if (PathWeight > 0 && rng.Uniform() < BlockPathShare) {
-        const std::vector<TXY>& w = DrawPath(rng)->Points;
+        const std::vector<TPoint>& w = DrawPath(rng)->Points;
         for (std::size_t k = 0; k < boxes; ++k) {
-            const TXY p = base[k];
+            const TPoint p = base[k];
             const auto it =
-                std::upper_bound(w.begin(), w.end(), p.X, [](double x, const TXY& q) { return x < q.X; });
+                std::upper_bound(w.begin(), w.end(), p.X, [](double x, const TPoint& q) { return x < q.X; });
             if (it == w.begin() || it == w.end())
                 continue;
-            const TXY q0 = *(it - 1), q1 = *it;
+            const TPoint q0 = *(it - 1), q1 = *it;
             const double y = q0.Y + (q1.Y - q0.Y) * (p.X - q0.X) / (q1.X - q0.X);
             const double v = params[2 * k + 1] + (y - p.Y);
             if (std::abs(v) <= 0.5 * Controls.Boxes[k].SideLength) {
@@ -624,7 +633,7 @@ const char* TSurfaceGenerator::GenerateBlock(TRandom& rng, TTrialSurface& out,
     if (!(passiveLo < PassiveHi) || !(activeLo < ActiveHi))
         return reason::NoWedge;
     // Rankine's inclinations of the soil halfway up each wedge, spread either way.
-    const TXY first = base[0], last = base[boxes - 1];
+    const TPoint first = base[0], last = base[boxes - 1];
     const double phiP = FrictionAt({first.X, 0.5 * (first.Y + Geometry.GroundY(first.X))});
     const double phiA = FrictionAt({last.X, 0.5 * (last.Y + Geometry.GroundY(last.X))});
     params.push_back(
@@ -639,7 +648,7 @@ const char* TSurfaceGenerator::BuildBlock(const std::vector<double>& params, TTr
     if (boxes == 0 || params.size() != 2 * boxes + 2)
         return reason::Range;
     const double tol = Geometry.Tolerance() * 1000;
-    TXY base[MaxBoxes];
+    TPoint base[MaxBoxes];
     if (boxes > MaxBoxes)
         return reason::Range;
     for (std::size_t k = 0; k < boxes; ++k) {
@@ -661,11 +670,11 @@ const char* TSurfaceGenerator::BuildBlock(const std::vector<double>& params, TTr
     if (boxes >= 2 && (-passive > Direction(base[0], base[1]) + AngleEps * 0.5 ||
                        active < Direction(base[boxes - 2], base[boxes - 1]) - AngleEps * 0.5))
         return reason::NotConcave;
-    TXY left, right;
+    TPoint left, right;
     if (!Geometry.RayToGround(base[0], -std::cos(Rad(passive)), std::sin(Rad(passive)), left) ||
         !Geometry.RayToGround(base[boxes - 1], std::cos(Rad(active)), std::sin(Rad(active)), right))
         return reason::OutsideProfile;
-    std::vector<TXY>& pts = out.Points;
+    std::vector<TPoint>& pts = out.Points;
     pts.clear();
     pts.push_back(left);
     const int reserve = static_cast<int>(boxes) + 1;
@@ -721,7 +730,7 @@ TSurfaceGenerator::TBounds TSurfaceGenerator::Bounds(const std::vector<double>& 
 std::vector<double> TSurfaceGenerator::Simplified(const std::vector<double>& params) const {
     if (Controls.Kind != TSearchKind::Irregular || params.size() < 4)
         return params;
-    std::vector<TXY> p;
+    std::vector<TPoint> p;
     p.push_back(OnGround(params.front()));
     for (std::size_t k = 1; k + 1 < params.size(); k += 2)
         p.push_back({params[k], params[k + 1]});
@@ -762,7 +771,7 @@ std::vector<TEdgeNote> TSurfaceGenerator::Edges(const std::vector<double>& param
         return notes;
     const TSearchControls& c = Controls;
     const double tol = Geometry.Extent() * 1e-3;
-    const std::vector<TXY>& p = surface.Points;
+    const std::vector<TPoint>& p = surface.Points;
     auto at = [](double x, double y) { return " (x = " + NumberText(x) + ", y = " + NumberText(y) + ")"; };
 
     if (c.Kind == TSearchKind::Block) {
@@ -784,7 +793,7 @@ std::vector<TEdgeNote> TSurfaceGenerator::Edges(const std::vector<double>& param
         return notes;
     }
 
-    const TXY a = p.front(), e = p.back();
+    const TPoint a = p.front(), e = p.back();
     if (c.RightInitiationX - c.LeftInitiationX > tol) {
         if (a.X <= c.LeftInitiationX + tol)
             notes.push_back({TEdge::LeftInitiation, -1,
@@ -826,9 +835,9 @@ std::vector<TEdgeNote> TSurfaceGenerator::Edges(const std::vector<double>& param
 
     // The lowest clearance above the minimum elevation and the limit lines.
     double lowest = p.front().Y;
-    for (const TXY& q : p)
+    for (const TPoint& q : p)
         lowest = std::min(lowest, q.Y);
-    const TXY centre{surface.Circle.X, surface.Circle.Y};
+    const TPoint centre{surface.Circle.X, surface.Circle.Y};
     if (surface.Circular)
         lowest = ArcY(centre, surface.Circle.R, std::clamp(centre.X, a.X, e.X));
     if (Geometry.UsesMinimumElevation() && lowest <= Geometry.MinimumElevation() + tol)

@@ -55,7 +55,7 @@ class TSurfaceGenerator {
     static constexpr double PassiveLo = 5, PassiveHi = 60, ActiveLo = 25, ActiveHi = 85;
     static constexpr double WedgeSpread = 10;
     // Friction angle at p (degrees): the strata's, or 30 without them.
-    double FrictionAt(TXY p) const;
+    double FrictionAt(TPoint p) const;
     // Straight segments of an arc at least and at most; the plot file takes 200 points per surface.
     static constexpr int ArcChordsMin = 20, ArcChordsMax = 120, ArcChordsDefault = 24;
     static constexpr int MaxPoints = 200;
@@ -68,7 +68,7 @@ class TSurfaceGenerator {
     const char* GenerateBlock(TRandom& rng, TTrialSurface& out, std::vector<double>& params) const;
     // An irregular surface that runs along a weak path: a passive wedge from a down to the path, the
     // path, an active wedge up to b.
-    const char* GenerateAlongPath(TRandom& rng, TXY a, TXY b, TTrialSurface& out,
+    const char* GenerateAlongPath(TRandom& rng, TPoint a, TPoint b, TTrialSurface& out,
                                   std::vector<double>& params) const;
     // A weak path drawn by its weight; null without paths.
     const TWeakPath* DrawPath(TRandom& rng) const;
@@ -77,23 +77,23 @@ class TSurfaceGenerator {
     const char* BuildBlock(const std::vector<double>& params, TTrialSurface& out) const;
     // Draws the termination point b on the ground right of the initiation point a (at xA) and gives
     // the first directions that can reach it: false when there are none.
-    bool DrawEnds(TRandom& rng, double xA, bool circle, TXY& a, TXY& b, double& lo, double& hi) const;
+    bool DrawEnds(TRandom& rng, double xA, bool circle, TPoint& a, TPoint& b, double& lo, double& hi) const;
     // Feasible first directions of a surface from A towards B on the ground: [lo, hi), false if none.
-    bool FirstDirections(TXY a, TXY b, bool circle, double& lo, double& hi) const;
+    bool FirstDirections(TPoint a, TPoint b, bool circle, double& lo, double& hi) const;
     // The highest direction from p that passes below the ground up to b (irregular surfaces).
-    double Reach(TXY p, TXY b) const;
+    double Reach(TPoint p, TPoint b) const;
     // Where the arc of centre c and radius r from a (on the lower half) first leaves the ground.
-    bool ArcExit(TXY a, TXY c, double r, TXY& exit) const;
+    bool ArcExit(TPoint a, TPoint c, double r, TPoint& exit) const;
     // How far the arc from x0 to x1 stays above the limit lines and the minimum elevation at least,
     // and whether it passes below one of them.
-    double ArcClearance(TXY c, double r, double x0, double x1, const char** why) const;
-    const char* ArcDepth(TXY c, double r, double x0, double x1) const;
+    double ArcClearance(TPoint c, double r, double x0, double x1, const char** why) const;
+    const char* ArcDepth(TPoint c, double r, double x0, double x1) const;
     // The clearance of the arc from a, tangent to direction `deg`, to b (-infinity when there is none).
-    double Clearance(TXY a, double deg, TXY b, const char** why) const;
+    double Clearance(TPoint a, double deg, TPoint b, const char** why) const;
     // Appends the segment from the last point of `pts` to `to`, split into pieces no longer than the
     // segment length while the point budget lasts.
-    void AppendSplit(std::vector<TXY>& pts, TXY to, double length, int reserve) const;
-    TXY OnGround(double x) const { return {x, Geometry.GroundY(x)}; }
+    void AppendSplit(std::vector<TPoint>& pts, TPoint to, double length, int reserve) const;
+    TPoint OnGround(double x) const { return {x, Geometry.GroundY(x)}; }
     double TerminationFrom(double xA) const;
 
     const TSearchGeometry& Geometry;

@@ -2,18 +2,12 @@
 #include "cli/Commands.h"
 #include "engine/Engine.h"
 #include "engine/Verify.h"
-#include <charconv>
+#include "text/FixedText.h"
 #include <iostream>
 
 namespace {
-std::string Fixed(double v) {
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 3);
-    return std::string(buf, r.ptr);
-}
-
 std::string Value(const std::optional<double>& v) {
-    return v ? Fixed(*v) : "not converged";
+    return v ? FormatFixedExact(*v, 3) : "not converged";
 }
 
 void Summary(const quolm::TAnalysis& a, const quolm::TRunFiles& files) {
@@ -27,7 +21,8 @@ void Summary(const quolm::TAnalysis& a, const quolm::TRunFiles& files) {
     if (a.Critical) {
         const quolm::TCriticalResult& c = *a.Critical;
         std::cout << "Factor of safety: "
-                  << (c.Surface.FS ? Fixed(*c.Surface.FS) : "none, the method did not converge") << '\n';
+                  << (c.Surface.FS ? FormatFixedExact(*c.Surface.FS, 3) : "none, the method did not converge")
+                  << '\n';
         std::cout << "All methods: ordinary " << Value(c.Ordinary) << ", Bishop " << Value(c.Bishop)
                   << ", Janbu simplified " << Value(c.JanbuSimplified) << " (corrected "
                   << Value(c.JanbuCorrected) << "), Spencer " << Value(c.Spencer) << ", Morgenstern-Price "

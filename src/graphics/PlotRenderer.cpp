@@ -8,7 +8,6 @@
 #include <QRegion>
 #include <QTransform>
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <string_view>
 #include <vector>
@@ -42,47 +41,6 @@ int TViewTransform::PixelY(double y) const {
 TViewTransform& ViewTransform() {
     static TViewTransform view;
     return view;
-}
-
-std::string FormatFixed(double value, int decimals) {
-    // The shortest text that reads back as the value is its decimal form as written ("0.35", not
-    // 0.34999...); it is rounded by hand so that halves go away from zero, as in every other
-    // fixed-point text of the program.
-    char buf[400];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
-    if (ec != std::errc() || !std::isfinite(value))
-        return "?";
-    const std::string_view text(buf, static_cast<std::size_t>(end - buf));
-    const bool negative = !text.empty() && text[0] == '-';
-    const std::string_view digits = text.substr(negative ? 1 : 0);
-    const std::size_t point = digits.find('.');
-    const std::string_view whole = digits.substr(0, point);
-    const std::string_view fraction =
-        point == std::string_view::npos ? std::string_view() : digits.substr(point + 1);
-    const std::size_t d = decimals > 0 ? static_cast<std::size_t>(decimals) : 0;
-    // The kept digits, whole part and decimals, without the point.
-    std::string kept(whole);
-    for (std::size_t i = 0; i < d; ++i)
-        kept += i < fraction.size() ? fraction[i] : '0';
-    if (d < fraction.size() && fraction[d] >= '5') {
-        std::size_t i = kept.size();
-        while (i > 0 && kept[i - 1] == '9')
-            kept[--i] = '0';
-        if (i == 0)
-            kept.insert(kept.begin(), '1');
-        else
-            ++kept[i - 1];
-    }
-    std::string s;
-    // "-0.00" reads as a negative value that is not there.
-    if (negative && kept.find_first_not_of('0') != std::string::npos)
-        s += '-';
-    s.append(kept, 0, kept.size() - d);
-    if (d > 0) {
-        s += '.';
-        s.append(kept, kept.size() - d, d);
-    }
-    return s;
 }
 
 QColor SoilColor(int soil) {

@@ -3,6 +3,7 @@
 // order, the axes and the printed page. The graph window, the printer and brevanto-cli all draw
 // through these functions.
 #include "graphics/PlotFile.h"
+#include "text/FixedText.h"
 #include <QColor>
 #include <QRect>
 #include <string>
@@ -72,7 +73,3 @@ int InchClass(int value);
 
 // The fill colour of soil number s (s and s + 10 share one).
 QColor SoilColor(int soil);
-
-// Fixed-point text with `decimals` digits after the point, locale-free; halves of the value as
-// written (its shortest decimal form) go away from zero.
-std::string FormatFixed(double value, int decimals);

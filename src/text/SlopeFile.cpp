@@ -254,7 +254,10 @@ class TSectionReader {
             });
             break;
         case sReinf: {
-            S.UseSurbis = 1;
+            // Reinforcement asks for Bishop's method on a user surface, unless the file named the
+            // surface's method already: saving must not change the method.
+            if (D.SurfaceKeyword.empty())
+                S.UseSurbis = 1;
             S.HasReinforcement = 1;
             D.Reinforcement.assign(static_cast<std::size_t>(Rows(Int(), 1)), TSlopeReinforcementSet());
             for (TSlopeReinforcementSet& set : D.Reinforcement) {
@@ -271,6 +274,7 @@ class TSectionReader {
         }
         case sSurface:
             D.SurfaceKeyword = keyword;
+            S.UseSurbis = keyword == "SURBIS" ? 1 : 0; // written back with the keyword it was read with
             S.HasUserSurface = 1;
             S.SearchKind = 1;
             ReadPoints(D.Surface, Rows(Int(), 2));

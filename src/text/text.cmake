@@ -2,6 +2,7 @@
 target_sources(brevanto_text PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Evaluate.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileNames.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FixedText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Messages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/NumberForms.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SlopeFile.cpp

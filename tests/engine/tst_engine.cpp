@@ -226,14 +226,16 @@ void TestEngine::englishAndSi() {
     // The same problem in English units and converted to SI by the program gives the same factors.
     TSlopeDescription d = Loaded();
     d.Settings.UnitSystem = 1;
-    // Reinforcement forces are per unit width while their column converts as a force; leave them out.
-    d.Settings.HasReinforcement = 0;
-    d.Reinforcement.clear();
+    // Tiebacks and reinforcement included: a reinforcement force is per unit width and converts as
+    // lbs/ft to kN/m, a tieback's Load as a force over its spacing, a length.
     for (TSlopeSoil& s : d.Soils) {
         s.MoistUnitWeight *= 6.4L;
         s.SaturatedUnitWeight *= 6.4L;
         s.Cohesion *= 20;
     }
+    d.Tiebacks[0].Load *= 68;
+    for (auto& l : d.Reinforcement[0].Layers)
+        l.Force *= 68;
     d.Settings.WaterUnitWeight = 62.4L;
     QTemporaryDir dir;
     const std::string path = dir.filePath("english.qvxd").toStdString();
@@ -241,6 +243,7 @@ void TestEngine::englishAndSi() {
     TStandaloneModelHost host;
     auto model = TProgramData::CreateFromFile(path, true, host);
     const TAnalysis english = Run(model->Description());
+    QVERIFY(english.Critical->TiebacksActive == 1 && english.Critical->ReinforcementCrossings == 1);
     model->SetUnitSystem(2);
     const TSlopeDescription si = model->Description();
     QCOMPARE(si.Settings.UnitSystem, 2);

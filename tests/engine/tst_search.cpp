@@ -20,6 +20,7 @@
 #include <sstream>
 
 using namespace quolm::search;
+using quolm::TPoint;
 
 namespace {
 constexpr double Pi = 3.14159265358979323846;
@@ -27,11 +28,11 @@ constexpr double Inf = std::numeric_limits<double>::infinity();
 
 // A 2:1 slope 40 high facing left: toe at y = 20 up to x = 60, crest at y = 60 from x = 140 (the
 // Fredlund and Krahn slope, mirrored).
-std::vector<TXY> Slope() {
+std::vector<TPoint> Slope() {
     return {{0, 20}, {60, 20}, {140, 60}, {200, 60}};
 }
 
-double GroundAt(const std::vector<TXY>& g, double x) {
+double GroundAt(const std::vector<TPoint>& g, double x) {
     for (std::size_t k = 0; k + 1 < g.size(); ++k)
         if (x <= g[k + 1].X && g[k + 1].X > g[k].X)
             return g[k].Y + (g[k + 1].Y - g[k].Y) * (x - g[k].X) / (g[k + 1].X - g[k].X);
@@ -54,16 +55,16 @@ TSearchControls Circles(int points, int perPoint) {
 }
 
 // The region between a surface (left to right) and the ground above it: area and centroid x.
-void Region(const std::vector<TXY>& ground, const std::vector<TXY>& surface, double& area, double& xg) {
-    std::vector<TXY> poly = surface;
+void Region(const std::vector<TPoint>& ground, const std::vector<TPoint>& surface, double& area, double& xg) {
+    std::vector<TPoint> poly = surface;
     const double x0 = surface.front().X, x1 = surface.back().X;
     for (std::size_t k = ground.size(); k-- > 0;)
         if (ground[k].X > x0 && ground[k].X < x1)
             poly.push_back(ground[k]);
     double a = 0, mx = 0;
     for (std::size_t k = 0; k < poly.size(); ++k) {
-        const TXY& p = poly[k];
-        const TXY& q = poly[(k + 1) % poly.size()];
+        const TPoint& p = poly[k];
+        const TPoint& q = poly[(k + 1) % poly.size()];
         const double cross = p.X * q.Y - q.X * p.Y;
         a += cross;
         mx += (p.X + q.X) * cross;
@@ -76,15 +77,15 @@ void Region(const std::vector<TXY>& ground, const std::vector<TXY>& surface, dou
 // on a fine polyline of the arc; any other surface by Janbu's simplified method, which for phi = 0 is
 // FS = sum(c b / cos^2 a) / sum(W tan a).
 struct TCohesive : ISurfaceEvaluator {
-    std::vector<TXY> Ground = Slope();
+    std::vector<TPoint> Ground = Slope();
     double C = 600, Gamma = 120;
     void Prepare(int) override {}
     TSurfaceValue Evaluate(const TTrialSurface& s, int) const override {
         if (s.Circular) {
-            const TXY a = s.Points.front(), e = s.Points.back();
+            const TPoint a = s.Points.front(), e = s.Points.back();
             const TArc& k = s.Circle;
             const double fa = std::atan2(a.Y - k.Y, a.X - k.X), fe = std::atan2(e.Y - k.Y, e.X - k.X);
-            std::vector<TXY> arc;
+            std::vector<TPoint> arc;
             const int n = 512;
             for (int i = 0; i <= n; ++i) {
                 const double f = fa + (fe - fa) * i / n;
@@ -102,9 +103,9 @@ struct TCohesive : ISurfaceEvaluator {
         double resisting = 0, driving = 0;
         // Strips between every vertex of the surface and of the ground.
         std::vector<double> xs;
-        for (const TXY& p : s.Points)
+        for (const TPoint& p : s.Points)
             xs.push_back(p.X);
-        for (const TXY& p : Ground)
+        for (const TPoint& p : Ground)
             if (p.X > s.Points.front().X && p.X < s.Points.back().X)
                 xs.push_back(p.X);
         std::sort(xs.begin(), xs.end());
@@ -115,7 +116,7 @@ struct TCohesive : ISurfaceEvaluator {
                 continue;
             while (s.Points[seg + 1].X < 0.5 * (x0 + x1))
                 ++seg;
-            const TXY p = s.Points[seg], q = s.Points[seg + 1];
+            const TPoint p = s.Points[seg], q = s.Points[seg + 1];
             auto y = [&](double x) { return p.Y + (q.Y - p.Y) * (x - p.X) / (q.X - p.X); };
             const double h = 0.5 * ((GroundAt(Ground, x0) - y(x0)) + (GroundAt(Ground, x1) - y(x1)));
             const double tanA = (q.Y - p.Y) / (q.X - p.X);
@@ -202,7 +203,7 @@ bool SameResult(const TSearchResult& a, const TSearchResult& b) {
 // The lowest factor of the cohesive evaluator over a grid of circles, found without the search's
 // geometry: entry and exit by sampling, then the same constraints the search applies.
 double GridMinimum(const TSearchControls& c, double minimum) {
-    const std::vector<TXY> g = Slope();
+    const std::vector<TPoint> g = Slope();
     TCohesive ev;
     auto value = [&](double xc, double yc, double r) {
         // Where the lower half of the circle is below the ground: one interval, found on a fine grid.
@@ -237,7 +238,7 @@ double GridMinimum(const TSearchControls& c, double minimum) {
         const double step = (hi - lo) / n;
         entry = crossing(entry - step, entry);
         exit = crossing(exit - step, exit);
-        const TXY a{entry, GroundAt(g, entry)}, e{exit, GroundAt(g, exit)};
+        const TPoint a{entry, GroundAt(g, entry)}, e{exit, GroundAt(g, exit)};
         const double tangent = std::atan2(a.Y - yc, a.X - xc) * 180 / Pi + 90;
         if (entry < c.LeftInitiationX || entry > c.RightInitiationX || exit < c.LeftTerminationX ||
             exit > c.RightTerminationX || tangent < c.CwLimit || tangent > c.CcwLimit || yc - r < minimum ||
@@ -375,6 +376,8 @@ class TestSearch : public QObject {
     void randomProblems();
     void moreSurfacesNeverReportHigher();
     void convergenceReport();
+    void weakSeamUnderAWedge();
+    void everyKindReachesTheLowest();
 };
 
 void TestSearch::geometryChecks() {
@@ -391,38 +394,38 @@ void TestSearch::geometryChecks() {
     QCOMPARE(g.GroundDirectionRightOf(60), std::atan2(20.0, 40.0) * 180 / Pi);
 
     // In at 30, under the step, out at 150.
-    const std::vector<TXY> ok{{30, 20}, {80, 8}, {120, 10}, {150, 50}};
+    const std::vector<TPoint> ok{{30, 20}, {80, 8}, {120, 10}, {150, 50}};
     QVERIFY(!g.CheckPolyline(ok.data(), 4));
     // Rising too steeply before the step: out through the slope at x = 96 (y = 38).
-    const std::vector<TXY> steep{{30, 20}, {60, 10}, {90, 32}, {110, 52}, {150, 50}};
+    const std::vector<TPoint> steep{{30, 20}, {60, 10}, {90, 32}, {110, 52}, {150, 50}};
     QCOMPARE(g.CheckPolyline(steep.data(), 5), reason::Reenters);
-    TXY exit;
+    TPoint exit;
     int segment = -1;
     QVERIFY(g.FirstExit(steep.data(), 5, exit, segment));
     QCOMPARE(segment, 2);
     QVERIFY(std::abs(exit.X - 96) < 1e-9 && std::abs(exit.Y - 38) < 1e-9);
     // A step down (50 to 40 at x = 100): out through its face.
     const TSearchGeometry down({{0, 20}, {100, 50}, {100, 40}, {200, 40}}, {}, false, 0);
-    const std::vector<TXY> face{{30, 29}, {60, 20}, {100, 45}, {150, 40}};
+    const std::vector<TPoint> face{{30, 29}, {60, 20}, {100, 45}, {150, 40}};
     QVERIFY(down.FirstExit(face.data(), 4, exit, segment));
     QVERIFY(std::abs(exit.X - 100) < 1e-9 && std::abs(exit.Y - 45) < 1e-9);
     // Above the ground at once.
-    const std::vector<TXY> above{{30, 20}, {50, 25}, {150, 50}};
+    const std::vector<TPoint> above{{30, 20}, {50, 25}, {150, 50}};
     QCOMPARE(g.CheckPolyline(above.data(), 3), reason::NotIntoGround);
     // Below the limit line (y = 5 from x = 70 to 90) and below the minimum elevation 0.
-    const std::vector<TXY> limit{{30, 20}, {80, 4}, {150, 50}};
+    const std::vector<TPoint> limit{{30, 20}, {80, 4}, {150, 50}};
     QCOMPARE(g.CheckPolyline(limit.data(), 3), reason::BelowLimit);
-    const std::vector<TXY> deep{{30, 20}, {60, 12}, {130, -1}, {150, 50}};
+    const std::vector<TPoint> deep{{30, 20}, {60, 12}, {130, -1}, {150, 50}};
     QCOMPARE(g.CheckPolyline(deep.data(), 4), reason::BelowMinimum);
     // The limit's end points count as well as the surface's vertices: a wide V under a short limit.
-    const std::vector<TXY> vee{{30, 20}, {100, 2}, {150, 50}};
+    const std::vector<TPoint> vee{{30, 20}, {100, 2}, {150, 50}};
     QCOMPARE(g.CheckPolyline(vee.data(), 3), reason::BelowLimit);
-    const std::vector<TXY> back{{30, 20}, {20, 10}, {150, 50}};
+    const std::vector<TPoint> back{{30, 20}, {20, 10}, {150, 50}};
     QCOMPARE(g.CheckPolyline(back.data(), 3), reason::NotLeftToRight);
 
     // Rays from below the ground: up to the right under the step's foot to the top, up to the left
     // to the toe.
-    TXY hit;
+    TPoint hit;
     QVERIFY(g.RayToGround({90, 20}, 1, 1, hit));
     QVERIFY(std::abs(hit.X - 120) < 1e-9 && std::abs(hit.Y - 50) < 1e-9);
     QVERIFY(g.RayToGround({70, 10}, -1, 1, hit));
@@ -463,7 +466,7 @@ void TestSearch::circlesPassThroughTheirPoints() {
             ++admissible;
             QVERIFY(s.Circular);
             const TArc& k = s.Circle;
-            const TXY a = s.Points.front(), e = s.Points.back();
+            const TPoint a = s.Points.front(), e = s.Points.back();
             // Initiation at the point's x on the ground; termination on the ground in its range.
             QCOMPARE(a.X, gen.InitiationX(point));
             QVERIFY(std::abs(a.Y - GroundAt(Slope(), a.X)) < 1e-9);
@@ -471,7 +474,7 @@ void TestSearch::circlesPassThroughTheirPoints() {
             QVERIFY(e.X >= c.LeftTerminationX - 1e-7 && e.X <= c.RightTerminationX + 1e-7);
             // Every point on the circle, left to right, between the ends below the ground.
             for (std::size_t i = 0; i < s.Points.size(); ++i) {
-                const TXY p = s.Points[i];
+                const TPoint p = s.Points[i];
                 QVERIFY(std::abs(std::hypot(p.X - k.X, p.Y - k.Y) - k.R) < 1e-9 * k.R);
                 if (i > 0)
                     QVERIFY(p.X > s.Points[i - 1].X);
@@ -507,7 +510,7 @@ void TestSearch::circlesRespectLimitsAndMinimumElevation() {
     QVERIFY(r.Trials.size() > 300);
     for (const TRankedSurface& t : r.Trials) {
         const TArc& k = t.Surface.Circle;
-        const TXY a = t.Surface.Points.front(), e = t.Surface.Points.back();
+        const TPoint a = t.Surface.Points.front(), e = t.Surface.Points.back();
         const double lowest = k.X > a.X && k.X < e.X ? k.Y - k.R : std::min(a.Y, e.Y);
         QVERIFY(lowest >= 10 - 1e-6);
         for (double x = std::max(a.X, 100.0); x <= std::min(e.X, 190.0); x += 0.5)
@@ -531,7 +534,7 @@ void TestSearch::irregularSurfaces() {
             if (gen.Generate(3, point, number, s, params))
                 continue;
             ++admissible;
-            const std::vector<TXY>& q = s.Points;
+            const std::vector<TPoint>& q = s.Points;
             QVERIFY(!s.Circular);
             QCOMPARE(q.front().X, gen.InitiationX(point));
             QVERIFY(q.back().X >= c.LeftTerminationX - 1e-7 && q.back().X <= c.RightTerminationX + 1e-7);
@@ -561,7 +564,7 @@ void TestSearch::irregularSurfaces() {
     const TSearchResult r = Search(p, ev);
     QVERIFY(r.Ok());
     QVERIFY(r.RefinedBest.FS <= r.GeneratedBest.FS);
-    const std::vector<TXY>& best = r.Ten.front().Surface.Points;
+    const std::vector<TPoint>& best = r.Ten.front().Surface.Points;
     QVERIFY(!p.Geometry.CheckPolyline(best.data(), static_cast<int>(best.size())));
 }
 
@@ -582,11 +585,11 @@ void TestSearch::blockSurfaces() {
         if (gen.Generate(11, 0, number, s, params))
             continue;
         ++admissible;
-        const std::vector<TXY>& q = s.Points;
+        const std::vector<TPoint>& q = s.Points;
         // A point of each box on the surface.
         for (const TSearchBox& box : c.Boxes) {
             bool found = false;
-            for (const TXY& v : q)
+            for (const TPoint& v : q)
                 found = found ||
                         (v.X >= box.Left.X && v.X <= box.Right.X && std::abs(v.Y - box.Left.Y) <= 4 + 1e-9);
             QVERIFY(found);
@@ -992,7 +995,7 @@ void TestSearch::engineCircularSearch() {
     QVERIFY(json.find("\"seed\": 20150404") != std::string::npos);
     const std::string report = quolm::ReportText(a, "fk.qvxd");
     QVERIFY(report.find("Generated best factor of safety") != std::string::npos);
-    QVERIFY(report.find("After local refinement") != std::string::npos);
+    QVERIFY(report.find("After optimisation") != std::string::npos);
 }
 
 void TestSearch::engineSearchesAlike() {
@@ -1428,6 +1431,111 @@ void TestSearch::convergenceReport() {
     const bool unsettled = *a.Convergence[3].Optimised < 0.99 * *a.Convergence[2].Optimised;
     QCOMPARE(warned, unsettled);
     QVERIFY(quolm::ReportText(a, "weak.qvxd").find("Convergence  :") != std::string::npos);
+}
+
+void TestSearch::weakSeamUnderAWedge() {
+    // A 60 degree cut 10 high in firm ground (c 200, phi 40) on a weak seam (c 5, phi 20, 0.1 thick)
+    // that runs from the toe to the crest along Culmann's critical plane of the weak soil. The
+    // weakest mechanism slides the wedge above the seam on that plane. Closed form of a planar wedge
+    // through the toe (Culmann 1866): F = (c L + W cos(t) tan(phi)) / (W sin(t)), W = gamma H^2
+    // (cot t - cot b) / 2, L = H / sin t, least at t = (b + phi_m) / 2 with tan(phi_m) = tan(phi) / F;
+    // for these data t = 45.6 degrees and F = 0.600. On the plane Janbu's simplified method, which
+    // ranks the irregular and block searches, gives the closed form; a surface bent within the seam
+    // (its thickness lets it turn by about a degree) gives up to a few per cent less by that method,
+    // which takes no shear between the slices. The searches must reach the closed form within 1 %,
+    // not fall more than 5 % below it (every other mechanism cuts the firm ground), and run in the
+    // seam.
+    const double b = 60 * Pi / 180, H = 10, gamma = 20, c = 5, phi = 20 * Pi / 180;
+    auto culmann = [&](double t) {
+        const double W = gamma * H * H * (1 / std::tan(t) - 1 / std::tan(b)) / 2, L = H / std::sin(t);
+        return (c * L + W * std::cos(t) * std::tan(phi)) / (W * std::sin(t));
+    };
+    double t = 45 * Pi / 180;
+    for (int k = 0; k < 50; ++k)
+        t = 0.5 * (b + std::atan(std::tan(phi) / culmann(t)));
+    const double closed = culmann(t);
+    QVERIFY(std::abs(t * 180 / Pi - 45.6) < 0.05 && std::abs(closed - 0.600) < 1e-3);
+    QVERIFY(culmann(t - 0.01) > closed && culmann(t + 0.01) > closed);
+    const double xs = H / std::tan(t), dy = 0.1 / std::cos(t);
+    for (const int kind : {4, 5}) {
+        TSlopeDescription d;
+        TSlopeSettings& s = d.Settings;
+        s.UnitSystem = 2;
+        s.SurfaceBoundaryCount = 3;
+        d.Boundaries = {{-20, 0, 0, 0, 1},
+                        {0, 0, H / std::tan(b), H, 1},
+                        {H / std::tan(b), H, 40, H, 1},
+                        {0, 0, xs, H, 2},
+                        {0, -dy, xs + dy / std::tan(t), H, 3}};
+        d.Soils = {enginetest::Soil(gamma, gamma, 200, 40), enginetest::Soil(gamma, gamma, c, 20),
+                   enginetest::Soil(gamma, gamma, 200, 40)};
+        s.SearchKind = kind;
+        s.InitiationPoints = 10;
+        s.SurfacesPerPoint = 100;
+        s.LeftInitiationX = -5; // a point every 1, the toe among them
+        s.RightInitiationX = 4;
+        s.LeftTerminationX = 8;
+        s.RightTerminationX = 30;
+        s.MinimumElevation = -10;
+        s.SegmentLength = 1;
+        s.CcwLimit = 0;
+        s.CwLimit = -60;
+        if (kind == 5) {
+            s.SurfacesPerPoint = 1000;
+            s.BlockSegmentLength = 1;
+            d.Boxes = {{0.02, 0.02 * std::tan(t) - dy / 2, 3, 3 * std::tan(t) - dy / 2, 1},
+                       {6, 6 * std::tan(t) - dy / 2, 9, 9 * std::tan(t) - dy / 2, 1}};
+        }
+        const quolm::TAnalysis a = Analyze(d, 2);
+        QVERIFY2(!a.HasErrors() && a.Critical && a.Critical->Surface.FS, qPrintable(QString::number(kind)));
+        const double fs = *a.Critical->Surface.FS;
+        QVERIFY2(fs <= 1.01 * closed && fs >= 0.95 * closed,
+                 qPrintable(
+                     QString("kind %1: %2 against %3").arg(kind).arg(fs, 0, 'g', 6).arg(closed, 0, 'g', 6)));
+        // The critical surface runs in the seam: every vertex inside the ground lies within it.
+        const std::vector<quolm::TPoint>& p = a.Critical->Surface.Points;
+        for (std::size_t k = 1; k + 1 < p.size(); ++k) {
+            const double below = std::tan(t) * p[k].X - p[k].Y; // under the seam's top
+            QVERIFY2(below > -0.02 && below < dy + 0.02,
+                     qPrintable(QString("kind %1 point %2").arg(kind).arg(k)));
+        }
+    }
+}
+
+void TestSearch::everyKindReachesTheLowest() {
+    // On each test slope, the search kinds that can follow its weakest mechanism end within 1 % of
+    // the lowest factor any kind finds there, or warn that their minimum has not settled (W316):
+    // circles, irregular surfaces and blocks on the homogeneous slope, irregular surfaces and blocks
+    // on the weak layer (no circle can follow the layer).
+    const auto blocks = [](TSlopeDescription d) {
+        d.Settings.SearchKind = 5;
+        d.Settings.SurfacesPerPoint = 800;
+        d.Settings.BlockSegmentLength = 5;
+        d.Boxes = {{40, 10, 70, 10, 16}, {75, 15, 105, 15, 16}, {110, 30, 140, 30, 16}};
+        return d;
+    };
+    const std::vector<std::vector<TSlopeDescription>> slopes = {
+        {FredlundKrahn(2, 40), FredlundKrahn(4, 40), blocks(FredlundKrahn(2, 40))},
+        {WeakLayer(4), WeakLayer(5)}};
+    for (const std::vector<TSlopeDescription>& kinds : slopes) {
+        std::vector<double> fs;
+        std::vector<bool> unsettled;
+        for (const TSlopeDescription& d : kinds) {
+            const quolm::TAnalysis a = Analyze(d, 2);
+            QVERIFY(!a.HasErrors() && a.RefinedBest && a.RefinedBest->FS);
+            fs.push_back(*a.RefinedBest->FS);
+            bool warned = false;
+            for (const quolm::TDiagnostic& w : a.Diagnostics.Warnings)
+                warned = warned || w.Code == "W316";
+            unsettled.push_back(warned);
+        }
+        const double lowest = *std::min_element(fs.begin(), fs.end());
+        for (std::size_t k = 0; k < fs.size(); ++k)
+            QVERIFY2(fs[k] <= 1.01 * lowest || unsettled[k], qPrintable(QString("kind %1: %2, lowest %3")
+                                                                            .arg(kinds[k].Settings.SearchKind)
+                                                                            .arg(fs[k], 0, 'g', 6)
+                                                                            .arg(lowest, 0, 'g', 6)));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSearch)

@@ -243,19 +243,21 @@ void TestModel::readingRules() {
         QCOMPARE(AnisotropyOf(t.SoilData(), 0)->Cell(1, 0).GetText(), std::string("6"));
     }
     {
-        // A user surface read under SURBIS without REINF is written back as SURFAC; with REINF the
-        // reader sets UseSurbis.
+        // A user surface is written back with the keyword it was read with (the keyword chooses the
+        // method), with or without REINF; REINF alone sets UseSurbis for a surface entered later.
         auto m = LoadText(host, With(Head(), {"SURBIS", "2", "0 10", "20 30", "EXECUT"}), true);
-        QCOMPARE(m->UseSurbis, 0);
+        QCOMPARE(m->UseSurbis, 1);
         QCOMPARE(m->SearchKind, 1);
-        QVERIFY(m->FileText().find("\r\nSURFAC\r\n2\r\n0. 10.\r\n20. 30.\r\nEXECUT\r\n") !=
+        QVERIFY(m->FileText().find("\r\nSURBIS\r\n2\r\n0. 10.\r\n20. 30.\r\nEXECUT\r\n") !=
                 std::string::npos);
         auto r = LoadText(
             host, With(Head(), {"REINF", "1", "2", "1 2 3 4", "5 6 7 8", "SURFAC", "1", "0 10", "EXECUT"}),
             true);
-        QCOMPARE(r->UseSurbis, 1);
+        QCOMPARE(r->UseSurbis, 0);
         QCOMPARE(int(r->HasReinforcement), 1);
-        QVERIFY(r->FileText().find("\r\nSURBIS\r\n1\r\n0. 10.\r\n") != std::string::npos);
+        QVERIFY(r->FileText().find("\r\nSURFAC\r\n1\r\n0. 10.\r\n") != std::string::npos);
+        auto only = LoadText(host, With(Head(), {"REINF", "1", "2", "1 2 3 4", "5 6 7 8", "EXECUT"}), true);
+        QCOMPARE(only->UseSurbis, 1);
     }
     {
         // A count above MaxRows that the file holds loads completely and is written back whole.

@@ -1,9 +1,12 @@
 // Number text written to and read from input files: forms I, G, P, F2 and the strict parser.
+#include "text/FixedText.h"
 #include "text/NumberForms.h"
 #include <QtTest>
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <locale>
 #include <random>
@@ -38,6 +41,7 @@ class TestNumberForms : public QObject {
     void parserReadsBackExactly();
     void eighteenDigitsAreCorrectlyRounded();
     void textDoesNotFollowTheLocale();
+    void fixedTextIsAlwaysANumberOrADash();
 };
 
 void TestNumberForms::formsOfTheExamples_data() {
@@ -285,6 +289,37 @@ void TestNumberForms::textDoesNotFollowTheLocale() {
     std::setlocale(LC_ALL, "C");
     if (!cLocale)
         qInfo("no comma-decimal C locale installed; checked with a C++ locale only");
+}
+
+// Report text of computed values: every finite double, however large, gives all its digits (a
+// buffer too small for the conversion once left bytes of no value in the text), and no value gives
+// "inf", "nan" or "-0.000".
+void TestNumberForms::fixedTextIsAlwaysANumberOrADash() {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (double v : {inf, -inf, nan}) {
+        QCOMPARE(FormatFixedExact(v, 3), std::string("-"));
+        QCOMPARE(FormatFixed(v, 3), std::string("-"));
+    }
+    QCOMPARE(FormatFixedExact(-0.0001, 3), std::string("0.000"));
+    QCOMPARE(FormatFixedExact(1.2345, 2), std::string("1.23"));
+    // 0.35 is 0.34999... in binary: the exact form rounds what was computed, the other what was typed.
+    QCOMPARE(FormatFixedExact(0.35, 1), std::string("0.3"));
+    QCOMPARE(FormatFixed(0.35, 1), std::string("0.4"));
+    for (double v : {1e62, 1e63, -3.5e150, 1.7976931348623157e308, -1.7976931348623157e308}) {
+        for (int decimals : {0, 3, 40, 99}) {
+            const std::string s = FormatFixedExact(v, decimals);
+            const std::string w = FormatFixed(v, decimals);
+            for (const std::string& t : {s, w}) {
+                QVERIFY(t.find_first_not_of("-0123456789.") == std::string::npos);
+                QCOMPARE(t[0] == '-', v < 0);
+                QCOMPARE(std::strtod(t.c_str(), nullptr), v); // every digit present
+            }
+            const std::size_t point = s.find('.');
+            QCOMPARE(point == std::string::npos ? 0 : s.size() - point - 1,
+                     static_cast<std::size_t>(std::min(decimals, 40)));
+        }
+    }
 }
 
 QTEST_APPLESS_MAIN(TestNumberForms)

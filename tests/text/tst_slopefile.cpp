@@ -32,6 +32,7 @@ class TestSlopeFile : public QObject {
     void stoppedReadKeepsWhatWasRead();
     void subTableCountsAreRecorded();
     void writtenTextReadsBack();
+    void surfaceKeywordSurvivesSaving();
 };
 
 void TestSlopeFile::blankLinesWhereKeywordsStand() {
@@ -173,6 +174,33 @@ void TestSlopeFile::writtenTextReadsBack() {
     QCOMPARE(back.Surface[2].Y, 10.5L);
     QCOMPARE(back.Tiebacks[0].Spacing, 2.0L);
     QCOMPARE(WriteSlopeFile(back), text);
+}
+
+// The keyword of a user surface chooses its method (SURFAC Janbu's, SURBIS Bishop's): a file read
+// and written again keeps it, with or without reinforcement, and in either order of the sections.
+void TestSlopeFile::surfaceKeywordSurvivesSaving() {
+    const char* reinf[] = {"REINF", "1", "2", "0 5 10 0", "20 5 10 0"};
+    for (const char* keyword : {"SURFAC", "SURBIS"})
+        for (int withReinf = 0; withReinf < 3; ++withReinf) { // none, before, after the surface
+            std::string text =
+                CrLf({"PROFIL", "T", "1 1 1", "0 10 20 10 1", "SOIL", "1", "100 100 0 30 0 0 0"});
+            const std::string surface = CrLf({keyword, "2", "1 11", "19 11"});
+            std::string reinforcement;
+            for (const char* line : reinf)
+                reinforcement += std::string(line) + "\r\n";
+            text += withReinf == 1 ? reinforcement + surface
+                                   : (withReinf == 2 ? surface + reinforcement : surface);
+            text += "EXECUT\r\n";
+            TSlopeDescription d;
+            QCOMPARE(Read(text, d), std::string());
+            const std::string written = WriteSlopeFile(d);
+            QVERIFY2(written.find(std::string("\r\n") + keyword + "\r\n2\r\n") != std::string::npos,
+                     written.c_str());
+            TSlopeDescription back;
+            QCOMPARE(Read(written, back), std::string());
+            QCOMPARE(back.SurfaceKeyword, std::string(keyword));
+            QCOMPARE(WriteSlopeFile(back), written);
+        }
 }
 
 QTEST_GUILESS_MAIN(TestSlopeFile)
