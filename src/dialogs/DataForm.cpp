@@ -121,11 +121,6 @@ TDataEdit* TDataForm::NewBox(const TBoxSetup& setup) {
     if (setup.FollowsUnitSystem)
         FSystemBoxes.push_back(box);
     MarksModified(box);
-    // An accepted entry reaches the model at once, so that undo and the live analysis follow it.
-    connect(box, &TDataEdit::Validated, this, [this, box] {
-        if (FEdited.contains(box))
-            StoreAccepted(box);
-    });
     return box;
 }
 

@@ -139,7 +139,6 @@ void TDlgOptional::CheckClick() {
             Table().CloseEditor(); // the rows stay
         MarkModified();
     }
-    StoreAccepted(Check);
 }
 
 void TDlgOptional::ButtonClick() {

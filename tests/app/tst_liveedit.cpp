@@ -339,6 +339,7 @@ void TestLiveEdit::undoRedoEveryKindOfChange() {
         horizontal->selectAll();
         QTest::keyClicks(horizontal, QStringLiteral("0.25"));
         QTest::keyClick(horizontal, Qt::Key_Return);
+        form->CommitActiveChild(); // the window stores its entries when it is left
     }));
     form->EditUndo->trigger();
     QCOMPARE(horizontal->text().toDouble(), 0.1);
@@ -347,7 +348,10 @@ void TestLiveEdit::undoRedoEveryKindOfChange() {
     form->SurchargeLoad1->trigger();
     auto* surcharge = form->findChild<QCheckBox*>(QStringLiteral("ChkDistLoad"));
     QVERIFY(surcharge && surcharge->isChecked());
-    QVERIFY(check(QStringLiteral("Uncheck Surcharge Loading"), [&] { surcharge->click(); }));
+    QVERIFY(check(QStringLiteral("Uncheck Surcharge Loading"), [&] {
+        surcharge->click();
+        form->CommitActiveChild();
+    }));
 
     // The search choice, a paste into the failure surface's editor, a unit switch.
     QVERIFY(check(QStringLiteral("Choose User-Defined Failure Surface"),
