@@ -1,6 +1,7 @@
 #include "engine/Analysis.h"
 #include "engine/Search.h"
 #include "engine/SurfaceEvaluator.h"
+#include <algorithm>
 #include <cmath>
 
 namespace quolm {
@@ -90,6 +91,52 @@ void Notes(const char* name, const TMethodResult& r, const std::vector<TSlice>& 
                                    (crest ? " (tension at the crest; consider a tension crack)." : ".")});
     }
 }
+// The interslice forces of a rigorous solution, on every boundary between slices (0..n).
+struct TInterSlice {
+    std::vector<double> E, X;
+};
+
+// Read just after the solver: ws.E holds the normal forces, the shear follows from the interslice
+// function on the effective normal force, as the march takes it.
+TInterSlice InterSliceOf(const TWorkspace& ws, double lambda) {
+    TInterSlice t;
+    t.E = ws.E;
+    t.X.resize(t.E.size());
+    for (std::size_t j = 0; j < t.E.size(); ++j)
+        t.X[j] = lambda * ws.F[j] * (t.E[j] - ws.U[j]);
+    return t;
+}
+
+// The slices' interslice forces, and the line of thrust: each slice's moment equilibrium about the
+// middle of its base (where the base forces act) gives the height of the force on its right side
+// from the one on its left.
+void AddInterSlice(const std::vector<TSlice>& slices, const TInterSlice& t, std::vector<TSliceReport>& out) {
+    double weight = 0;
+    for (const TSlice& s : slices)
+        weight += s.Weight;
+    // Where E is near zero the height does not matter: the next slice starts from its base.
+    double z = slices.front().YBase;
+    for (std::size_t i = 0; i < slices.size() && i < out.size(); ++i) {
+        const TSlice& s = slices[i];
+        TSliceReport& r = out[i];
+        r.ELeft = t.E[i];
+        r.ERight = t.E[i + 1];
+        r.XsLeft = t.X[i];
+        r.XsRight = t.X[i + 1];
+        const double xm = s.XMid, yb = s.YBase;
+        const double external = s.Qm - xm * s.Qy + yb * s.Qx - (s.XW - xm) * s.Weight;
+        const double right = t.E[i + 1];
+        const double next =
+            yb +
+            (-external - (s.XLeft - xm) * t.X[i] + (z - yb) * t.E[i] + (s.XRight - xm) * t.X[i + 1]) / right;
+        if (i + 1 < slices.size() && std::abs(right) > 1e-6 * weight && std::isfinite(next)) {
+            z = next;
+            r.ThrustY = z;
+        } else {
+            z = slices[std::min(i + 1, slices.size() - 1)].YBase;
+        }
+    }
+}
 } // namespace
 
 TCriticalResult AnalyseSurface(const TSlopeModel& model, const std::vector<TPoint>& clipped,
@@ -122,9 +169,14 @@ TCriticalResult AnalyseSurface(const TSlopeModel& model, const std::vector<TPoin
     SideWaterForces(model, clipped, ws);
     const double rigorousStart = RigorousStart(bishop);
     const TMethodResult spencer = SolveSpencer(slices, moment, ws, thetaDeg, rigorousStart);
+    TInterSlice spencerForces, mpForces;
+    if (spencer.Converged)
+        spencerForces = InterSliceOf(ws, spencer.Lambda);
     const TMethodResult mp = SolveMorgensternPrice(
         slices, moment, ws, spencer.Converged ? spencer.Lambda : std::tan(Rad(thetaDeg)),
         spencer.Converged && spencer.F > 0 ? spencer.F : rigorousStart);
+    if (mp.Converged)
+        mpForces = InterSliceOf(ws, mp.Lambda);
     c.Ordinary = Value(ordinary);
     c.Bishop = Value(bishop);
     c.JanbuSimplified = Value(janbu);
@@ -195,11 +247,32 @@ TCriticalResult AnalyseSurface(const TSlopeModel& model, const std::vector<TPoin
         r.Cohesion = s.Cohesion;
         r.PhiDeg = s.PhiDeg;
         r.U = s.U;
+        r.XLeft = s.XLeft;
+        r.XRight = s.XRight;
+        r.YBase = s.YBase;
+        r.YTop = s.YTop;
+        r.BaseLength = s.Length;
+        r.Soil = s.Soil + 1;
+        r.Water = {s.WaterX, s.WaterY};
+        r.Load = {s.LoadX, s.LoadY};
+        r.Quake = {s.QuakeX, s.QuakeY};
+        r.Tieback = {s.TiebackX, s.TiebackY};
+        r.Reinforcement = {s.ReinforcementX, s.ReinforcementY};
+        const TPoint o = c.MomentCentre;
+        r.Moment = s.Qm - o.X * s.Qy + o.Y * s.Qx - (s.XW - o.X) * s.Weight;
         if (main.Converged) {
             r.Normal = ws.N[i];
-            r.Shear = ShearForce(ws.Terms[i], ws.N[i], main.F);
+            r.EffectiveNormal = ws.N[i] - ws.Terms[i].Ul;
+            r.ShearStrength = ws.Terms[i].Cl + r.EffectiveNormal * ws.Terms[i].Tan;
+            r.Shear = r.ShearStrength / main.F;
         }
         c.Slices.push_back(r);
+    }
+    const bool mpRanks = method == TMethod::MorgensternPrice && mp.Converged;
+    const TInterSlice& forces = mpRanks ? mpForces : (spencer.Converged ? spencerForces : mpForces);
+    if (!forces.E.empty()) {
+        c.InterSliceMethod = mpRanks || !spencer.Converged ? TMethod::MorgensternPrice : TMethod::Spencer;
+        AddInterSlice(slices, forces, c.Slices);
     }
     return c;
 }

@@ -28,11 +28,30 @@ struct TRunOptions {
     const std::atomic<bool>* Cancel = nullptr;
 };
 
+// A force's horizontal and vertical components.
+struct TForce {
+    double X = 0, Y = 0;
+};
+
 struct TSliceReport {
     double X = 0, Width = 0, Weight = 0, AlphaDeg = 0;
     double Cohesion = 0, PhiDeg = 0, U = 0;
     double Normal = 0; // total normal force on the base
     double Shear = 0;  // mobilised shear force on the base
+    double XLeft = 0, XRight = 0;
+    double YBase = 0, YTop = 0; // base and ground at X
+    double BaseLength = 0;
+    int Soil = 0;               // 1-based soil at the base
+    double EffectiveNormal = 0; // Normal less the pore pressure's force on the base
+    double ShearStrength = 0;   // c l + N' tan(phi): the shear the base can take
+    TForce Water, Load, Quake, Tieback, Reinforcement;
+    // Moment of the weight and every force but the base reactions and the interslice forces about
+    // the critical result's moment centre (counterclockwise positive).
+    double Moment = 0;
+    // Interslice forces on the slice's left and right sides (normal E, shear X; positive as the left
+    // neighbour pushes and lifts) and the height of the line of thrust on the right side, from the
+    // rigorous solution the critical result names; unset without one.
+    std::optional<double> ELeft, ERight, XsLeft, XsRight, ThrustY;
 };
 
 struct TSurfaceResult {
@@ -48,6 +67,9 @@ struct TCriticalResult {
         SpencerThetaDeg, MorgensternPrice, MpLambda;
     TPoint MomentCentre;
     bool FarCentre = false;
+    // The rigorous method whose interslice forces the slices carry (the ranking method when it is
+    // one, Spencer's otherwise), unset when none converged.
+    std::optional<TMethod> InterSliceMethod;
     std::vector<TSliceReport> Slices;
     std::vector<TDiagnostic> Warnings;
     double FreeWaterWeight = 0;

@@ -8,6 +8,10 @@ namespace quolm {
 // The program version that the first line of the names file must carry.
 constexpr const char* ProgramVersion = "2015.4.4";
 
+// The layout of the results file: raised whenever keys are added, so that a reader can tell what to
+// expect (2: per-slice geometry, forces by kind, interslice forces and the line of thrust).
+constexpr int ResultsSchema = 2;
+
 // The files of one run: lines 5 to 8 of the names file.
 struct TRunFiles {
     std::string Input;   // the input file (".qvxd")

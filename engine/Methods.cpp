@@ -22,15 +22,6 @@ bool Finite(double v) {
     return std::isfinite(v);
 }
 
-// Smallest F for which m_alpha = cos a + sin a tan(phi) / F stays positive on every slice.
-double SmallestF(const std::vector<TSliceTerms>& terms) {
-    double f = 0;
-    for (const TSliceTerms& t : terms)
-        if (t.Sin < 0 && t.Tan > 0 && t.Cos > 0)
-            f = std::max(f, -t.Sin * t.Tan / t.Cos);
-    return f;
-}
-
 // The root of g between a and b, where g changes sign, by the Illinois variant of regula falsi, to a
 // relative `tolerance`.
 template <class G>
@@ -199,6 +190,31 @@ bool JanbuSums(std::vector<TSliceTerms>& terms, std::vector<double>& n, double f
     return true;
 }
 
+// The terms' arrays (PrepareTerms fills them with the terms; made here when it did not).
+void FillArrays(TWorkspace& ws, std::size_t i) {
+    const TSliceTerms& t = ws.Terms[i];
+    TMethodArrays& m = ws.Arrays;
+    m.Cos[i] = t.Cos;
+    m.Sin[i] = t.Sin;
+    m.Tan[i] = t.Tan;
+    m.C0[i] = t.Cl - t.Ul * t.Tan;
+    m.Ul[i] = t.Ul;
+    m.Wv[i] = t.Wv;
+    m.Qx[i] = t.Qx;
+    m.MN[i] = t.MN;
+    m.MS[i] = t.MS;
+}
+
+TMethodArrays& ArraysOf(TWorkspace& ws) {
+    const std::size_t n = ws.Terms.size();
+    if (ws.Arrays.Cos.size() != n) {
+        ws.Arrays.Resize(n);
+        for (std::size_t i = 0; i < n; ++i)
+            FillArrays(ws, i);
+    }
+    return ws.Arrays;
+}
+
 void CheckAdmissibility(const std::vector<TSliceTerms>& terms, const std::vector<double>& n, double f,
                         TMethodResult& r, bool mAlpha) {
     for (std::size_t i = 0; i < terms.size(); ++i) {
@@ -221,31 +237,66 @@ class TMarch {
 
     bool Spent() const { return Runs >= MarchBudget; }
 
+    // For given F and lambda a slice's normal force is affine in the interslice force on its left,
+    // N = alpha + beta E, and so is the force on its right, E' = a + b E. The coefficients of every
+    // slice come first, in one loop without a dependency from slice to slice (it runs in vector
+    // instructions); the march itself is then one multiply-add per slice.
     bool Run(double f, double lambda, double& rf, double& rm) const {
         if (!(f > 0) || Spent())
             return false;
         ++Runs;
-        const std::vector<TSliceTerms>& terms = Ws.Terms;
-        const std::vector<double>& fn = Ws.F;
-        const std::vector<double>& u = Ws.U;
-        double e = 0, moment = Moment;
-        Ws.E[0] = 0;
-        for (std::size_t i = 0; i < terms.size(); ++i) {
-            const TSliceTerms& t = terms[i];
-            const double tf = t.Tan / f;
-            const double cp = (t.Cl - t.Ul * t.Tan) / f;
+        TMethodArrays& m = Ws.Arrays;
+        const std::size_t n = m.Cos.size();
+        const double q = 1 / f;
+        const double* cosA = m.Cos.data();
+        const double* sinA = m.Sin.data();
+        const double* tanP = m.Tan.data();
+        const double* c0 = m.C0.data();
+        const double* wv = m.Wv.data();
+        const double* qx = m.Qx.data();
+        const double* mn = m.MN.data();
+        const double* ms = m.MS.data();
+        const double* fn = Ws.F.data();
+        const double* u = Ws.U.data();
+        double* alpha = m.Alpha.data();
+        double* beta = m.Beta.data();
+        double* ea = m.EA.data();
+        double* eb = m.EB.data();
+        double* arm = m.Arm.data();
+        double bad = 0; // counted in a double: an int beside the doubles keeps the loop scalar
+        double moment = Moment;
+#pragma omp simd reduction(+ : bad, moment)
+        for (std::size_t i = 0; i < n; ++i) {
+            const double tf = tanP[i] * q;
+            const double cp = c0[i] * q;
             // The interslice function applies to the effective interslice force: the total one
             // less the water pressing on the boundary.
-            const double xl = lambda * fn[i] * (e - u[i]);
-            const double lr = lambda * fn[i + 1];
-            const double den = t.Cos + tf * t.Sin - lr * (tf * t.Cos - t.Sin);
-            if (!(den > 1e-6))
-                return false;
-            const double n = (t.Wv - xl - cp * t.Sin + lr * (e + t.Qx + cp * t.Cos - u[i + 1])) / den;
-            e += t.Qx + cp * t.Cos + n * (tf * t.Cos - t.Sin);
-            Ws.N[i] = n;
-            Ws.E[i + 1] = e;
-            moment += n * t.MN + (cp + n * tf) * t.MS;
+            const double ll = lambda * fn[i], lr = lambda * fn[i + 1];
+            const double g = tf * cosA[i] - sinA[i];
+            const double den = cosA[i] + tf * sinA[i] - lr * g;
+            bad += den > 1e-6 ? 0.0 : 1.0;
+            const double h = qx[i] + cp * cosA[i];
+            const double al = (wv[i] + ll * u[i] - cp * sinA[i] + lr * (h - u[i + 1])) / den;
+            const double be = (lr - ll) / den;
+            alpha[i] = al;
+            beta[i] = be;
+            ea[i] = h + al * g;
+            eb[i] = 1 + be * g;
+            arm[i] = mn[i] + tf * ms[i];
+            moment += cp * ms[i];
+        }
+        if (bad > 0)
+            return false;
+        double* normal = Ws.N.data();
+        double* side = Ws.E.data();
+        double e = 0;
+        side[0] = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const double nn = alpha[i] + beta[i] * e;
+            normal[i] = nn;
+            moment += nn * arm[i];
+            e = ea[i] + eb[i] * e;
+            side[i + 1] = e;
         }
         rf = e / ForceScale;
         rm = moment / MomentScale;
@@ -380,6 +431,7 @@ TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMo
                             double lambda, double start) {
     TMethodResult r;
     const std::size_t n = ws.Terms.size();
+    ArraysOf(ws);
     ws.N.resize(n);
     ws.E.resize(n + 1);
     if (ws.U.size() != n + 1)
@@ -432,13 +484,48 @@ TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMo
 
 // Bishop's and Janbu's simplified methods solve alike: the base normals for a trial F (interslice
 // shear left out), a ratio of resisting to driving sums over them, iterated to its fixed point.
+// With q = 1/F a slice's normal force is N = (Wv - B q) / (cos a + A q), A = sin a tan phi,
+// B = (c l - u l tan phi) sin a, and both sums are linear in N: num = K + sum N P, den = D + sum N R.
+// Everything but q is fixed for the surface, so it is computed once, as arrays the loop over the
+// slices runs through in vector instructions. `sums` gives each slice's P and R and the constants.
 template <class Sums> TMethodResult SolveSimplified(TWorkspace& ws, double start, Sums sums) {
     std::vector<TSliceTerms>& terms = ws.Terms;
-    ws.N.resize(terms.size());
+    const std::size_t n = terms.size();
+    ws.N.resize(n);
+    TMethodArrays& st = ArraysOf(ws);
+    double k = 0, d = 0;
+    double fmin = 0; // the smallest F that keeps m_alpha positive on every slice
+    for (std::size_t i = 0; i < n; ++i) {
+        const TSliceTerms& t = terms[i];
+        const double c0 = st.C0[i];
+        st.A[i] = t.Sin * t.Tan;
+        st.B[i] = c0 * t.Sin;
+        sums(t, c0, st.P[i], st.R[i], k, d);
+        if (t.Sin < 0 && t.Tan > 0 && t.Cos > 0)
+            fmin = std::max(fmin, -t.Sin * t.Tan / t.Cos);
+    }
+    const double* cosA = st.Cos.data();
+    const double* a = st.A.data();
+    const double* b = st.B.data();
+    const double* wv = st.Wv.data();
+    const double* p = st.P.data();
+    const double* r = st.R.data();
     const auto ratio = [&](double f, double& num, double& den) {
-        if (!NormalsWithoutShear(terms, ws.N, f))
+        const double q = 1 / f;
+        double sp = 0, sr = 0;
+        double bad = 0; // counted in a double: an int beside the doubles keeps the loop scalar
+#pragma omp simd reduction(+ : sp, sr, bad)
+        for (std::size_t i = 0; i < n; ++i) {
+            const double ma = cosA[i] + a[i] * q;
+            const double normal = (wv[i] - b[i] * q) / ma;
+            bad += ma > 0 ? 0.0 : 1.0;
+            sp += normal * p[i];
+            sr += normal * r[i];
+        }
+        if (bad > 0)
             return false;
-        sums(terms, ws.N, num, den);
+        num = k + sp;
+        den = d + sr;
         return true;
     };
     if (NoStrength(terms)) {
@@ -449,19 +536,32 @@ template <class Sums> TMethodResult SolveSimplified(TWorkspace& ws, double start
         r.Converged = !r.Undriven;
         return r;
     }
-    TMethodResult r = FixedPoint(ratio, start, SmallestF(terms));
-    if (r.Converged) {
-        NormalsWithoutShear(terms, ws.N, r.F);
-        CheckAdmissibility(terms, ws.N, r.F, r, true);
-        if (r.F < SmallFactor && r.NegativeNormal >= 0)
+    TMethodResult res = FixedPoint(ratio, start, fmin);
+    if (res.Converged) {
+        // The normal forces of the solution, and whether any slice needs a closer look.
+        const double q = 1 / res.F;
+        const double* ul = st.Ul.data();
+        double* normals = ws.N.data();
+        double doubtful = 0;
+#pragma omp simd reduction(+ : doubtful)
+        for (std::size_t i = 0; i < n; ++i) {
+            const double ma = cosA[i] + a[i] * q;
+            const double normal = (wv[i] - b[i] * q) / ma;
+            normals[i] = normal;
+            doubtful += normal - ul[i] < -1e-9 * std::abs(wv[i]) - 1e-12 || ma < 0.2 ? 1.0 : 0.0;
+        }
+        if (doubtful > 0)
+            CheckAdmissibility(terms, ws.N, res.F, res, true);
+        if (res.F < SmallFactor && res.NegativeNormal >= 0)
             return TMethodResult(); // the soil in tension under a factor near zero: no state of the slope
     }
-    return r;
+    return res;
 }
 } // namespace
 
 double PrepareTerms(const std::vector<TSlice>& slices, TPoint centre, TWorkspace& ws) {
     ws.Terms.resize(slices.size());
+    ws.Arrays.Resize(slices.size());
     double moment = 0;
     for (std::size_t i = 0; i < slices.size(); ++i) {
         const TSlice& s = slices[i];
@@ -477,6 +577,7 @@ double PrepareTerms(const std::vector<TSlice>& slices, TPoint centre, TWorkspace
         const double dx = s.XMid - centre.X, dy = s.YBase - centre.Y;
         t.MS = dx * s.Sin - dy * s.Cos;
         t.MN = dx * s.Cos + dy * s.Sin;
+        FillArrays(ws, i);
         moment += s.Qm - centre.X * s.Qy + centre.Y * s.Qx - (s.XW - centre.X) * s.Weight;
     }
     return moment;
@@ -511,30 +612,26 @@ TMethodResult SolveOrdinary(double externalMoment, TWorkspace& ws) {
 }
 
 TMethodResult SolveBishop(double externalMoment, TWorkspace& ws, double start) {
-    return SolveSimplified(ws, start,
-                           [externalMoment](const std::vector<TSliceTerms>& terms,
-                                            const std::vector<double>& n, double& num, double& den) {
-                               num = 0;
-                               den = -externalMoment;
-                               for (std::size_t i = 0; i < terms.size(); ++i) {
-                                   const TSliceTerms& t = terms[i];
-                                   num += (t.Cl + (n[i] - t.Ul) * t.Tan) * t.MS;
-                                   den -= n[i] * t.MN;
-                               }
-                           });
+    // num = sum (c l + (N - u l) tan phi) m_S, den = -M - sum N m_N.
+    return SolveSimplified(
+        ws, start,
+        [externalMoment](const TSliceTerms& t, double c0, double& p, double& r, double& k, double& d) {
+            p = t.Tan * t.MS;
+            r = -t.MN;
+            k += c0 * t.MS;
+            d = -externalMoment;
+        });
 }
 
 TMethodResult SolveJanbu(TWorkspace& ws, double start) {
-    return SolveSimplified(
-        ws, start,
-        [](const std::vector<TSliceTerms>& terms, const std::vector<double>& n, double& num, double& den) {
-            num = den = 0;
-            for (std::size_t i = 0; i < terms.size(); ++i) {
-                const TSliceTerms& t = terms[i];
-                num += (t.Cl + (n[i] - t.Ul) * t.Tan) * t.Cos;
-                den += n[i] * t.Sin - t.Qx;
-            }
-        });
+    // num = sum (c l + (N - u l) tan phi) cos a, den = sum (N sin a - Qx).
+    return SolveSimplified(ws, start,
+                           [](const TSliceTerms& t, double c0, double& p, double& r, double& k, double& d) {
+                               p = t.Tan * t.Cos;
+                               r = t.Sin;
+                               k += c0 * t.Cos;
+                               d -= t.Qx;
+                           });
 }
 
 double JanbuCorrection(const std::vector<TSlice>& slices, const std::vector<TPoint>& surface,

@@ -613,6 +613,27 @@ std::string JsonCircle(const std::optional<TCircle>& c) {
            "}";
 }
 
+std::string JsonForce(const TForce& f) {
+    return "[" + JsonNumber(f.X) + ", " + JsonNumber(f.Y) + "]";
+}
+
+// The slice keys added to the first ones: geometry, strength, the forces by kind and the interslice
+// forces with the line of thrust.
+std::string SliceDetails(const TSliceReport& r, bool forces) {
+    const auto force = [forces](double v) { return forces ? JsonNumber(v) : std::string("null"); };
+    return ", \"x_left\": " + JsonNumber(r.XLeft) + ", \"x_right\": " + JsonNumber(r.XRight) +
+           ", \"y_base\": " + JsonNumber(r.YBase) + ", \"y_top\": " + JsonNumber(r.YTop) +
+           ", \"height\": " + JsonNumber(r.YTop - r.YBase) +
+           ", \"base_length\": " + JsonNumber(r.BaseLength) + ", \"soil\": " + std::to_string(r.Soil) +
+           ", \"effective_normal\": " + force(r.EffectiveNormal) +
+           ", \"shear_strength\": " + force(r.ShearStrength) + ", \"water\": " + JsonForce(r.Water) +
+           ", \"load\": " + JsonForce(r.Load) + ", \"quake\": " + JsonForce(r.Quake) +
+           ", \"tieback\": " + JsonForce(r.Tieback) + ", \"reinforcement\": " + JsonForce(r.Reinforcement) +
+           ", \"moment\": " + JsonNumber(r.Moment) + ", \"e_left\": " + JsonNumber(r.ELeft) +
+           ", \"e_right\": " + JsonNumber(r.ERight) + ", \"xs_left\": " + JsonNumber(r.XsLeft) +
+           ", \"xs_right\": " + JsonNumber(r.XsRight) + ", \"thrust_y\": " + JsonNumber(r.ThrustY);
+}
+
 std::string DiagnosticText(const TDiagnostic& d) {
     return d.Code + " " + d.Message;
 }
@@ -624,6 +645,7 @@ std::string ResultsJson(const TAnalysis& a) {
     std::string j = "{\n";
     j += "  \"engine\": " + JsonString(EngineName) + ",\n";
     j += "  \"version\": " + JsonString(ProgramVersion) + ",\n";
+    j += "  \"schema\": " + std::to_string(ResultsSchema) + ",\n";
     j += "  \"units\": " + JsonString(units) + ",\n";
     j += "  \"method\": " + JsonString(MethodKey(a.Method)) + ",\n";
     j += "  \"seed\": " + std::to_string(a.Seed) + ",\n";
@@ -650,6 +672,10 @@ std::string ResultsJson(const TAnalysis& a) {
              ", \"spencer_theta_deg\": " + JsonNumber(c.SpencerThetaDeg) +
              ", \"morgenstern_price\": " + JsonNumber(c.MorgensternPrice) +
              ", \"mp_lambda\": " + JsonNumber(c.MpLambda) + "},\n";
+        j += "    \"moment_centre\": [" + JsonNumber(c.MomentCentre.X) + ", " + JsonNumber(c.MomentCentre.Y) +
+             "],\n";
+        j += "    \"interslice_method\": " +
+             (c.InterSliceMethod ? JsonString(MethodKey(*c.InterSliceMethod)) : std::string("null")) + ",\n";
         j += "    \"slices\": [";
         const bool forces = c.Surface.FS.has_value();
         for (std::size_t i = 0; i < c.Slices.size(); ++i) {
@@ -659,7 +685,7 @@ std::string ResultsJson(const TAnalysis& a) {
                  ", \"alpha_deg\": " + JsonNumber(r.AlphaDeg) + ", \"c\": " + JsonNumber(r.Cohesion) +
                  ", \"phi_deg\": " + JsonNumber(r.PhiDeg) + ", \"u\": " + JsonNumber(r.U) +
                  ", \"normal\": " + (forces ? JsonNumber(r.Normal) : "null") +
-                 ", \"shear\": " + (forces ? JsonNumber(r.Shear) : "null") + "}";
+                 ", \"shear\": " + (forces ? JsonNumber(r.Shear) : "null") + SliceDetails(r, forces) + "}";
         }
         j += c.Slices.empty() ? "],\n" : "\n    ],\n";
         j += "    \"warnings\": [";

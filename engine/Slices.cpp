@@ -39,10 +39,12 @@ TSlice& SliceAt(std::vector<TSlice>& slices, double x) {
     return it == slices.end() ? slices.back() : *it;
 }
 
-void AddForce(TSlice& s, double px, double py, double fx, double fy) {
+void AddForce(TSlice& s, double px, double py, double fx, double fy, double& kindX, double& kindY) {
     s.Qx += fx;
     s.Qy += fy;
     s.Qm += px * fy - py * fx;
+    kindX += fx;
+    kindY += fy;
 }
 
 // Where a reinforcement line leaves the sliding mass, and the pull it gives there. A crossing is a
@@ -148,7 +150,8 @@ bool AddReinforcement(const TSlopeModel& model, const std::vector<TPoint>& surfa
     const double dl = std::hypot(dx, dy);
     if (!(dl > 0))
         return false;
-    AddForce(SliceAt(slices, at.X), at.X, at.Y, force * dx / dl, force * dy / dl);
+    TSlice& held = SliceAt(slices, at.X);
+    AddForce(held, at.X, at.Y, force * dx / dl, force * dy / dl, held.ReinforcementX, held.ReinforcementY);
     return true;
 }
 
@@ -376,6 +379,8 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
             s.PhiDeg = row->PhiDeg;
         }
         s.Qx = s.Qy = s.Qm = s.Thrust = 0;
+        s.WaterX = s.WaterY = s.LoadX = s.LoadY = s.QuakeX = s.QuakeY = 0;
+        s.TiebackX = s.TiebackY = s.ReinforcementX = s.ReinforcementY = 0;
         double u = 0;
         if (soil.Piezometric >= 0) {
             water(soil.Piezometric);
@@ -401,21 +406,21 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
                 if (dl + dr > 0) {
                     const double fw = gw * wd * 0.5 * (dl + dr);
                     const double xc = xl + wd * (dl + 2 * dr) / (3 * (dl + dr));
-                    AddForce(s, xc, model.Piece(g.FirstLine).At(xc), 0, -fw);
+                    AddForce(s, xc, model.Piece(g.FirstLine).At(xc), 0, -fw, s.WaterX, s.WaterY);
                     notes.FreeWaterWeight += fw;
                 }
             }
         }
         // Earthquake: outwards from the face (towards -x) and upwards, at the centre of gravity.
         if (model.Kh != 0 || model.Kv != 0)
-            AddForce(s, s.XW, s.YW, -model.Kh * s.Weight, model.Kv * s.Weight);
+            AddForce(s, s.XW, s.YW, -model.Kh * s.Weight, model.Kv * s.Weight, s.QuakeX, s.QuakeY);
         for (const TLoad& l : model.Loads) {
             const double lo = std::max(l.LeftX, s.XLeft), hi = std::min(l.RightX, s.XRight);
             if (!(hi > lo))
                 continue;
             const double f = l.Intensity * (hi - lo);
             const double px = 0.5 * (lo + hi);
-            AddForce(s, px, model.GroundY(px), f * l.DirX, f * l.DirY);
+            AddForce(s, px, model.GroundY(px), f * l.DirX, f * l.DirY, s.LoadX, s.LoadY);
         }
     }
     if (!(total > 0))
@@ -432,7 +437,7 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         const double yg = model.GroundY(x);
         const double depth = model.WaterY(w, x) - yg;
         if (depth > 0) {
-            AddForce(s, x, yg + depth / 3, sign * 0.5 * gw * depth * depth, 0);
+            AddForce(s, x, yg + depth / 3, sign * 0.5 * gw * depth * depth, 0, s.WaterX, s.WaterY);
             s.Thrust += sign * 0.5 * gw * depth * depth;
         }
     };
@@ -450,7 +455,8 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
             crosses = SegmentsMeet(t.Head, end, surface[k], surface[k + 1], at);
         if (!crosses)
             continue;
-        AddForce(SliceAt(slices, t.Head.X), t.Head.X, t.Head.Y, t.Force * t.DirX, t.Force * t.DirY);
+        TSlice& held = SliceAt(slices, t.Head.X);
+        AddForce(held, t.Head.X, t.Head.Y, t.Force * t.DirX, t.Force * t.DirY, held.TiebackX, held.TiebackY);
         ++notes.TiebacksActive;
     }
 
@@ -481,15 +487,23 @@ void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surfac
             f -= cav * (hi - std::max(lo, yc));
         return f;
     };
+    // The boundaries come in ascending x: the surface segment and the grid interval of each are
+    // found by walking on from the last one.
+    const TPoint* points = surface.data();
+    const std::size_t pointCount = surface.size();
+    const int intervals = model.IntervalCount();
     std::size_t seg = 0;
+    int interval = 0;
     for (std::size_t j = 1; j < n; ++j) {
         const double x = slices[j].XLeft;
-        while (seg + 2 < surface.size() && surface[seg + 1].X <= x)
+        while (seg + 2 < pointCount && points[seg + 1].X <= x)
             ++seg;
-        const TPoint& a = surface[seg];
-        const TPoint& b = surface[seg + 1];
+        const TPoint& a = points[seg];
+        const TPoint& b = points[seg + 1];
         const double yb = a.Y + (b.Y - a.Y) * (x - a.X) / (b.X - a.X);
-        const TGridInterval& g = model.Interval(model.IntervalOf(x));
+        while (interval + 1 < intervals && !(x < model.Interval(interval).X1))
+            ++interval;
+        const TGridInterval& g = model.Interval(interval);
         double force = 0;
         for (int k = 0; k < g.LineCount; ++k) {
             const TLinePiece& lp = model.Piece(g.FirstLine + k);

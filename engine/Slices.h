@@ -22,6 +22,10 @@ struct TSlice {
     double Qx = 0, Qy = 0, Qm = 0;
     // The part of Qx that is the thrust of free water beside an end slice.
     double Thrust = 0;
+    // The same forces by kind, for the slice table: free water (weight on top and thrust beside),
+    // surcharge loads, earthquake, tiebacks and reinforcement.
+    double WaterX = 0, WaterY = 0, LoadX = 0, LoadY = 0, QuakeX = 0, QuakeY = 0;
+    double TiebackX = 0, TiebackY = 0, ReinforcementX = 0, ReinforcementY = 0;
     int Soil = 0; // 0-based soil at the base
 };
 
@@ -56,6 +60,20 @@ struct TSliceTerms {
     double MN = 0;     // moment arm of the base normal force
 };
 
+// The methods' per-slice terms as arrays, so that their loops over the slices run in vector
+// instructions: those that do not depend on F (from the terms), and the scratch of the loops.
+struct TMethodArrays {
+    std::vector<double> Cos, Sin, Tan, Ul, Wv, Qx, MN, MS;
+    std::vector<double> C0;         // c l - u l tan(phi): the cohesion less the pore pressure's share
+    std::vector<double> A, B, P, R; // Bishop's and Janbu's methods
+    std::vector<double> Alpha, Beta, EA, EB, Arm; // the march of the rigorous methods
+    void Resize(std::size_t n) {
+        for (std::vector<double>* v :
+             {&Cos, &Sin, &Tan, &Ul, &Wv, &Qx, &MN, &MS, &C0, &A, &B, &P, &R, &Alpha, &Beta, &EA, &EB, &Arm})
+            v->resize(n);
+    }
+};
+
 // Per-thread scratch space of the evaluation of one surface: reused, so that evaluating a surface
 // does not allocate once the buffers have grown to the size of the problem.
 struct TWorkspace {
@@ -67,6 +85,7 @@ struct TWorkspace {
     std::vector<double> N, E, F;
     // Water force on every slice boundary (0..n), for the rigorous methods (SideWaterForces).
     std::vector<double> U;
+    TMethodArrays Arrays;
     TWorkspace() {
         Clipped.reserve(256);
         Breaks.reserve(1024);
@@ -76,6 +95,8 @@ struct TWorkspace {
         F.reserve(513);
         U.reserve(513);
         Terms.reserve(512);
+        Arrays.Resize(512);
+        Arrays.Resize(0);
     }
 };
 

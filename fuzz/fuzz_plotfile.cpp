@@ -23,6 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.Options = store.Enabled; // everything the file allows
     for (bool scale : {false, true}) {
         settings.Options.Scale = scale;
+        settings.ColourByFactor = scale;
+        settings.Highlight = scale ? 3 : -1;
         TViewTransform view;
         FitView(image.rect(), scale, store, view);
         QPainter painter(&image);

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 shift || true
 targets=("$@")
-if [ "${#targets[@]}" -eq 0 ]; then targets=(wordread evaluate colstream values inputfile plotfile); fi
+if [ "${#targets[@]}" -eq 0 ]; then targets=(wordread evaluate colstream values inputfile plotfile engine results); fi
 bash scripts/install-deps.sh
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DBREVANTO_FUZZ=ON -DBREVANTO_TESTS=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo

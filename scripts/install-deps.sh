@@ -13,7 +13,7 @@ PACKAGES=(
   libqt6opengl6-dev libxkbcommon-dev
   libbenchmark-dev clang-format clang libclang-rt-14-dev
   xvfb xauth x11-utils fonts-dejavu-core fonts-liberation
-  dpkg-dev file desktop-file-utils appstream shared-mime-info
+  dpkg-dev file desktop-file-utils appstream shared-mime-info poppler-utils
 )
 
 export DEBIAN_FRONTEND=noninteractive

@@ -10,6 +10,8 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
 
@@ -20,7 +22,7 @@ QString StepText(const QString& verb, const QString& step) {
 } // namespace
 
 void TMainForm::CreateLiveEditing() {
-    FHistory = new TModelHistory([] { return ProgramData.get(); }, this);
+    FHistory = new TModelHistory([this] { return Model(); }, this);
     FLive = new TLiveAnalysis(this);
 
     EditMenu = new QMenu(QStringLiteral("&Edit"), this);
@@ -60,6 +62,8 @@ void TMainForm::CreateLiveEditing() {
     FLiveStatus->setTextFormat(Qt::PlainText);
     statusBar()->addWidget(FLiveStatus, 1);
     connect(FLive, &TLiveAnalysis::Finished, this, &TMainForm::ShowLiveResult);
+    // A window opened since the last live result shows it too.
+    connect(MdiArea, &QMdiArea::subWindowActivated, this, [this] { ShowLiveSurface(); });
 }
 
 void TMainForm::ModelEdited() {
@@ -106,7 +110,7 @@ void TMainForm::CompLiveClick() {
 }
 
 void TMainForm::RequestLiveAnalysis() {
-    if (!CompLive->isChecked() || !ProgramData)
+    if (!CompLive->isChecked() || !Model())
         return;
     FLive->SetNotesFile(ProgramFile(FProgramFolder, ErrorMessageNotesFile));
     FLive->Request(FHistory->Current().Description);

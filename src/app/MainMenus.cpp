@@ -3,6 +3,7 @@
 #include "app/About.h"
 #include "app/EngineRun.h"
 #include "app/MainWindow.h"
+#include "app/ResultsCommands.h"
 #include "app/TextFiles.h"
 #include "model/SlopeModel.h"
 #include "tables/TableSet.h"
@@ -154,6 +155,7 @@ void TMainForm::CreateMenus() {
     Graphics1 = AddCommand(ViewMenu, QStringLiteral("&Graphics"), "Graphics1", &TMainForm::Graphics1Click);
     Graphics1->setCheckable(true);
     connect(ViewMenu, &QMenu::aboutToShow, this, &TMainForm::ViewMenuOpen);
+    AddResultsCommands(*this);
 
     WindowMenu = bar->addMenu(QStringLiteral("&Window"));
     WindowMenu->setObjectName(QStringLiteral("WindowMenu"));
@@ -210,8 +212,8 @@ void TMainForm::DataMenuOpen() {
     CommitActiveChild();
     for (QAction* item : {DataProp, DataAxLoads, DataLoading, LoadingMenu->menuAction(), DataSoilStrength})
         item->setEnabled(true);
-    SurchargeLoad1->setChecked(ProgramData && ProgramData->HasSurcharge);
-    EarthquakeLoad1->setChecked(ProgramData && ProgramData->HasEarthquake);
+    SurchargeLoad1->setChecked(FModel && FModel->HasSurcharge);
+    EarthquakeLoad1->setChecked(FModel && FModel->HasEarthquake);
     TickSearchItem();
 }
 
@@ -222,20 +224,20 @@ void TMainForm::SearchMenuOpen() {
 void TMainForm::TickSearchItem() {
     const std::array<QAction*, 6> items = {FailureSurface1,   JanbusMethod1, BishopsMethod1,
                                            Irregularfailure1, BlockSearch1,  SpencersMethod1};
-    const int kind = ProgramData ? ProgramData->SearchKind : 0;
+    const int kind = FModel ? FModel->SearchKind : 0;
     for (std::size_t i = 0; i < items.size(); ++i)
         items[i]->setChecked(static_cast<int>(i) + 1 == kind);
 }
 
 void TMainForm::UnitsMenuOpen() {
-    const int system = ProgramData ? ProgramData->UnitSystem : 1;
+    const int system = FModel ? FModel->UnitSystem : 1;
     for (QAction* item : UnitItems->actions())
         item->setChecked(item->data().toInt() == system);
 }
 
 void TMainForm::ComputationMenuOpen() {
     CommitActiveChild();
-    const QString input = ProgramData ? QString::fromStdString(ProgramData->FileName) : QString();
+    const QString input = FModel ? QString::fromStdString(FModel->FileName) : QString();
     const bool output =
         QFileInfo(QString::fromStdString(ChangeFileExt(input.toStdString(), ".qvxo"))).isFile();
     CompInput->setEnabled(QFileInfo(input).isFile());
@@ -245,7 +247,7 @@ void TMainForm::ComputationMenuOpen() {
 }
 
 void TMainForm::ViewMenuOpen() {
-    Graphics1->setEnabled(ProgramData && !ProgramData->PlotFileName.empty());
+    Graphics1->setEnabled(FModel && !FModel->PlotFileName.empty());
     Graphics1->setChecked(GraphWindow() != nullptr);
 }
 
@@ -286,14 +288,14 @@ void TMainForm::DataLoadingClick() {
 
 void TMainForm::SurchargeLoad1Click() {
     Guarded([this] {
-        SurchargeLoad1->setChecked(ProgramData && ProgramData->HasSurcharge);
+        SurchargeLoad1->setChecked(FModel && FModel->HasSurcharge);
         OpenDataWindow(TDataWindow::SurchargeLoading);
     });
 }
 
 void TMainForm::EarthquakeLoad1Click() {
     Guarded([this] {
-        EarthquakeLoad1->setChecked(ProgramData && ProgramData->HasEarthquake);
+        EarthquakeLoad1->setChecked(FModel && FModel->HasEarthquake);
         OpenDataWindow(TDataWindow::EarthquakeLoading);
     });
 }
@@ -311,7 +313,7 @@ void TMainForm::DataPYCurvesClick() {
 }
 
 void TMainForm::ChooseSearch(QAction* item, int kind) {
-    TProgramData& model = *ProgramData;
+    TProgramData& model = *FModel;
     const auto before =
         std::make_tuple(model.SearchKind, model.HasUserSurface, model.HasJanbuSearch, model.HasBishopSearch,
                         model.HasIrregularSearch, model.HasBlockSearch, model.HasSpencerSearch);
@@ -397,10 +399,10 @@ void TMainForm::SpencersMethod1Click() {
 
 void TMainForm::UnitsClick(int tag) {
     Guarded([this, tag] {
-        const int before = ProgramData->UnitSystem;
-        ProgramData->SetUnitSystem(tag);
+        const int before = FModel->UnitSystem;
+        FModel->SetUnitSystem(tag);
         // The unit code is part of the file and the stored values were converted: a change to save.
-        if (ProgramData->UnitSystem != before)
+        if (FModel->UnitSystem != before)
             SetModified(true);
         UnitsMenuOpen();
     });
@@ -480,11 +482,11 @@ void TMainForm::OpenInEditor(const QString& file) {
 }
 
 void TMainForm::CompInputClick() {
-    Guarded([this] { OpenInEditor(QString::fromStdString(ProgramData->FileName)); });
+    Guarded([this] { OpenInEditor(QString::fromStdString(FModel->FileName)); });
 }
 
 void TMainForm::CompOutputClick() {
-    Guarded([this] { OpenInEditor(QString::fromStdString(ChangeFileExt(ProgramData->FileName, ".qvxo"))); });
+    Guarded([this] { OpenInEditor(QString::fromStdString(ChangeFileExt(FModel->FileName, ".qvxo"))); });
 }
 
 void TMainForm::CompKernelClick() {

@@ -2,6 +2,7 @@
 #include "app/DataWindowMakers.h"
 #include "app/EngineRun.h"
 #include "app/ModelHistory.h"
+#include "app/ResultsCommands.h"
 #include "app/TextFiles.h"
 #include "dialogs/DataForm.h"
 #include "model/SlopeModel.h"
@@ -35,22 +36,10 @@ const char* const BoundaryComment =
     "boundary lines.\rThe soil number is the soil type immediately underying the boundary\rline. The "
     "slope should slide from the right side to the left side.";
 
-QString ModelFileName() {
-    return ProgramData ? QString::fromStdString(ProgramData->FileName) : QString();
-}
-
 bool IsNewFileName(const QString& name) {
     return name == QLatin1String(TProgramData::NewFileName);
 }
 
-// Calls a handler that a data window declares by name (FormActivate, FormDeactivate), if it has one.
-void CallHandler(QWidget* window, const char* name) {
-    if (!window)
-        return;
-    const QByteArray signature = QByteArray(name) + "()";
-    if (window->metaObject()->indexOfMethod(signature.constData()) >= 0)
-        QMetaObject::invokeMethod(window, name, Qt::DirectConnection);
-}
 } // namespace
 
 bool IsSingleInstance(TDataWindow window) {
@@ -78,7 +67,6 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
     MdiArea->setBackground(Qt::white);
     setCentralWidget(MdiArea);
     FEditorFactory.SetMdiArea(MdiArea);
-    connect(MdiArea, &QMdiArea::subWindowActivated, this, &TMainForm::ActiveChildChanged);
     setAcceptDrops(true);
 
     // The editor setting now; the rest of the settings when the window first shows.
@@ -104,6 +92,8 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
 TMainForm::~TMainForm() {
     // The child windows go after this object's members: what they signal on the way must not reach it.
     disconnect(MdiArea, nullptr, this, nullptr);
+    // Nor the data windows' activation changes: they would ask this half-destroyed host for its model.
+    disconnect(MdiArea, &QMdiArea::subWindowActivated, nullptr, nullptr);
     FContext.Edited = nullptr;
     // The history and the live analysis go with the child objects, after the tables: they must not
     // reach this window on the way (the undo stack reports its clean state as it goes).
@@ -112,8 +102,7 @@ TMainForm::~TMainForm() {
     FHistory = nullptr;
     FLive->disconnect();
     // The model refers to this window as its host; it does not outlive it.
-    if (ProgramData && &ProgramData->Host() == this)
-        ProgramData.reset();
+    FModel.reset();
 }
 
 // ---------------------------------------------------------------- model host
@@ -140,8 +129,8 @@ void TMainForm::CommitActiveChild() {
         return;
     if (auto* editor = qobject_cast<TTableForm*>(sub->widget()))
         editor->FormDeactivate();
-    else
-        CallHandler(sub->widget(), "FormDeactivate");
+    else if (auto* form = qobject_cast<TDataForm*>(sub->widget()))
+        form->FormDeactivate();
 }
 
 void TMainForm::CloseAllChildren() {
@@ -149,29 +138,17 @@ void TMainForm::CloseAllChildren() {
 }
 
 void TMainForm::UnitSystemChanged() {
-    // These two show units without being activated again.
-    CallHandler(DataWindow(TDataWindow::TextEditorOption), "FormActivate");
-    CallHandler(DataWindow(TDataWindow::SlopeBoundary), "FormActivate");
-    // So do all the other data windows: the active one would otherwise keep numbers of the old
-    // system and store them into the converted model when it is left (the menu committed its
+    // Every data window shows the model again: the active one would otherwise keep numbers of the
+    // old system and store them into the converted model when it is left (the menu committed its
     // entries before the switch, so nothing typed is lost).
     RefreshDataForms(MdiArea);
 }
 
-void TMainForm::ActiveChildChanged(QMdiSubWindow* window) {
-    // Table editors follow their own activation; a data window copies the model into its controls
-    // when it becomes active and back when it stops being active.
-    if (FActiveChild && FActiveChild != window && !qobject_cast<TTableForm*>(FActiveChild->widget()))
-        CallHandler(FActiveChild->widget(), "FormDeactivate");
-    if (window && window != FActiveChild && !qobject_cast<TTableForm*>(window->widget()))
-        CallHandler(window->widget(), "FormActivate");
-    FActiveChild = window;
-    // A window opened since the last live result shows it too.
-    if (FLive)
-        ShowLiveSurface();
-}
-
 // ---------------------------------------------------------------- caption and names
+
+QString TMainForm::ModelFileName() const {
+    return FModel ? QString::fromStdString(FModel->FileName) : QString();
+}
 
 QString TMainForm::DisplayName(const QString& path) {
     const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
@@ -241,7 +218,7 @@ void TMainForm::FormShow() {
         }
     }
     if (!loaded)
-        ProgramData = TProgramData::CreateNew(*this);
+        FModel = TProgramData::CreateNew(*this);
     ModelReplaced();
     SetCaption();
 }
@@ -312,7 +289,7 @@ void TMainForm::SaveCommand() {
     if (IsNewFileName(name) || QFileInfo(name).suffix().toLower() == DefaultExtension)
         SaveAsCommand();
     else
-        ProgramData->SaveToFile();
+        FModel->SaveToFile();
 }
 
 void TMainForm::SaveAsCommand() {
@@ -323,18 +300,18 @@ void TMainForm::SaveAsCommand() {
     const std::optional<QString> chosen = FFileDialogs->SaveAs(
         this, QStringLiteral("Save ") + DisplayName(current) + QStringLiteral(" As"), proposed);
     if (chosen) {
-        ProgramData->FileName = chosen->toStdString();
+        FModel->FileName = chosen->toStdString();
         SetCaption();
         try {
-            ProgramData->SaveToFile();
+            FModel->SaveToFile();
         } catch (...) {
             // The model was not written under the new name, so it keeps the old one.
-            ProgramData->FileName = current.toStdString();
+            FModel->FileName = current.toStdString();
             SetCaption();
             CloseAllChildren();
             throw;
         }
-        ProgramData->PlotFileName.clear();
+        FModel->PlotFileName.clear();
     } else {
         RunAfterSave = false;
     }
@@ -344,7 +321,7 @@ void TMainForm::SaveAsCommand() {
 void TMainForm::FindPlotFile() {
     const QString plot = QString::fromStdString(ChangeFileExt(ModelFileName().toStdString(), ".qvxp"));
     if (QFileInfo(plot).isFile())
-        ProgramData->PlotFileName = plot.toStdString();
+        FModel->PlotFileName = plot.toStdString();
 }
 
 void TMainForm::LoadModel(const QString& path, bool currentFormat) {
@@ -352,7 +329,7 @@ void TMainForm::LoadModel(const QString& path, bool currentFormat) {
     // step of reading) stores their entries into it.
     std::unique_ptr<TProgramData> model =
         TProgramData::CreateFromFile(path.toStdString(), currentFormat, *this);
-    ProgramData = std::move(model);
+    FModel = std::move(model);
     FindPlotFile();
     ModelReplaced();
 }
@@ -377,10 +354,10 @@ void TMainForm::FileNewClick() {
         CommitActiveChild();
         if (!QuerySave())
             return;
-        ProgramData = TProgramData::CreateNew(*this);
+        FModel = TProgramData::CreateNew(*this);
         ModelReplaced();
         SetCaption();
-        ProgramData->PlotFileName.clear();
+        FModel->PlotFileName.clear();
     });
 }
 
@@ -425,13 +402,14 @@ void TMainForm::CompRunClick() {
         CommitActiveChild();
         // A cancelled Save As clears RunAfterSave: then nothing runs.
         FRun.Run(
-            *ProgramData,
+            *FModel,
             [this] {
                 RunAfterSave = true;
                 SaveCommand();
                 return RunAfterSave;
             },
             FProgramFolder);
+        ShowRunResults(*this);
     });
 }
 
@@ -504,5 +482,5 @@ QWidget* TMainForm::OpenDataWindow(TDataWindow window) {
 void TMainForm::OpenGraphWindow() {
     // Points PlotFileName at the plot file of the model's file when it exists, then shows the one graph
     // window, made (and so reading the plot file) when none is open or the open one shows an older run.
-    TfrmGraph::ShowGraph(MdiArea, *ProgramData);
+    TfrmGraph::ShowGraph(MdiArea, *FModel);
 }

@@ -2,7 +2,7 @@
 // TMainForm: the program's frame. A multiple-document window whose menus reach every command; it
 // owns the one table set of the model and is the model's host (the modified mark, the child windows),
 // keeps the settings (text editor, recent files: TRecentFiles), starts the analysis run (TAnalysisRun)
-// and opens text files and help. The model itself is the global ProgramData (model/SlopeModel.h).
+// and opens text files and help. It holds the model itself (model/SlopeModel.h).
 #include "app/AnalysisRun.h"
 #include "app/AppSettings.h"
 #include "app/FileDialogs.h"
@@ -60,6 +60,7 @@ class TMainForm : public QMainWindow, public IModelHost {
 
     // --- IModelHost
     TTableSet& Tables() override { return *FTables; }
+    TProgramData* Model() const override { return FModel.get(); }
     const TCoreContext& Context() const override { return FContext; }
     bool IsModified() const override;
     void SetModified(bool modified) override;
@@ -76,6 +77,8 @@ class TMainForm : public QMainWindow, public IModelHost {
     static QString DisplayName(const QString& path);
     QString Caption() const;
     void SetCaption();
+    // The model's file name; empty before there is a model.
+    QString ModelFileName() const;
     // Loads `path` (layout of the Open dialog's last filter), makes its folder the current directory
     // and puts it at the top of the recent files.
     void OpenFileName(const QString& path);
@@ -272,7 +275,6 @@ class TMainForm : public QMainWindow, public IModelHost {
     void OpenInEditor(const QString& file);
     void OpenProgramFile(const char* name);
     void ReadSettingsAtFirstShow();
-    void ActiveChildChanged(QMdiSubWindow* window);
     // Undo, redo and live analysis: the Edit menu, the status bar and their connections.
     void CreateLiveEditing();
     // A new model took the place of the old one: no undo history, a live analysis of it.
@@ -286,6 +288,9 @@ class TMainForm : public QMainWindow, public IModelHost {
     TTableEditorFactory FEditorFactory;
     TCoreContext FContext;
     std::unique_ptr<TTableSet> FTables;
+    // The model (after the table set: it fills and reads the tables); made when the window first
+    // shows, replaced by New and Open.
+    std::unique_ptr<TProgramData> FModel;
 
     QStringList FArguments;
     // The settings the window works with: the text editor and the recent files.
@@ -312,5 +317,4 @@ class TMainForm : public QMainWindow, public IModelHost {
 
     std::array<TDataWindowMaker, DataWindowCount> FDataWindowMakers;
     std::array<QPointer<QWidget>, DataWindowCount> FDataWindows;
-    QPointer<QMdiSubWindow> FActiveChild;
 };

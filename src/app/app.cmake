@@ -14,6 +14,7 @@ target_sources(brevanto_app PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/LiveEditing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ModelHistory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RunProgress.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ResultsCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextFiles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/About.cpp
 )

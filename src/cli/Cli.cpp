@@ -18,6 +18,9 @@ const char* const Usage =
     "  analyze IN [--json]       analyse an input file; writes the output text (.qvxo), the plot file\n"
     "                            (.qvxp) and the results (.qvxr) beside it and prints a summary (or the\n"
     "                            results); exit status 1 when the input has errors\n"
+    "  report IN --out FILE.pdf|.html\n"
+    "                            the report of the analysis of an input file: title block, input\n"
+    "                            tables, every method's result, the picture and the slice table\n"
     "  verify                    analyse the bundled verification problems and compare them with their\n"
     "                            published values; exit status 1 when one is outside its tolerance\n"
     "\n"
@@ -29,8 +32,8 @@ using TCommand = int (*)(const TArgs&);
 
 const std::map<std::string, TCommand>& Commands() {
     static const std::map<std::string, TCommand> commands = {
-        {"eval", &CmdEval},     {"convert", &CmdConvert}, {"units", &CmdUnits},
-        {"render", &CmdRender}, {"analyze", &CmdAnalyze}, {"verify", &CmdVerify},
+        {"eval", &CmdEval},       {"convert", &CmdConvert}, {"units", &CmdUnits},   {"render", &CmdRender},
+        {"analyze", &CmdAnalyze}, {"verify", &CmdVerify},   {"report", &CmdReport},
     };
     return commands;
 }

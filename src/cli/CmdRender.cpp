@@ -78,7 +78,8 @@ bool ParseOptions(const std::string& list, TDisplayOptions& options, std::string
     return true;
 }
 
-// Painting text needs a GUI application object; without a display the offscreen platform serves.
+} // namespace
+
 std::unique_ptr<QGuiApplication> EnsureGuiApplication() {
     if (QGuiApplication::instance())
         return nullptr;
@@ -89,7 +90,6 @@ std::unique_ptr<QGuiApplication> EnsureGuiApplication() {
     static char* argv[] = {name, nullptr};
     return std::make_unique<QGuiApplication>(argc, argv);
 }
-} // namespace
 
 TRenderParse ParseRenderArgs(const TArgs& args) {
     TRenderParse result;

@@ -4,6 +4,8 @@
 #include "cli/Commands.h"
 #include "cli/RenderModel.h"
 #include "graphics/PlotExport.h"
+#include <QGuiApplication>
+#include <memory>
 #include <string>
 
 struct TRenderRequest {
@@ -35,3 +37,7 @@ TDrawSettings RenderSettings(const TRenderRequest& request, const TPlotStore& st
 // Fits the picture into the requested size and writes the output file. False when it cannot be written.
 bool DrawRender(const TRenderRequest& request, const TDrawSettings& settings, const TPlotStore& store,
                 TViewTransform& view);
+
+// Painting text needs a GUI application object; without a display the offscreen platform serves.
+// Null when the process already has one (the tests, which call the commands in-process).
+std::unique_ptr<QGuiApplication> EnsureGuiApplication();

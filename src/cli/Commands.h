@@ -13,6 +13,7 @@ int CmdUnits(const TArgs& args);
 int CmdRender(const TArgs& args);
 int CmdAnalyze(const TArgs& args);
 int CmdVerify(const TArgs& args);
+int CmdReport(const TArgs& args);
 
 // The whole program: argv[1] names the command. Returns the exit code (2 for a usage error).
 int RunCli(int argc, char** argv);

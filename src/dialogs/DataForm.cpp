@@ -13,6 +13,7 @@
 
 #include "tables/Table.h"
 #include "text/Evaluate.h"
+#include "widgets/ChildActivation.h"
 #include "widgets/DataEdit.h"
 #include "widgets/MsgBox.h"
 
@@ -47,14 +48,18 @@ void TDataForm::AdoptSubWindow(QMdiSubWindow* sub) {
         flags |= Qt::WindowMaximizeButtonHint;
     sub->setWindowFlags(flags);
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    // The child window reports its activation changes; they drive loading and storing.
-    connect(sub, &QMdiSubWindow::windowStateChanged, this,
-            [this](Qt::WindowStates before, Qt::WindowStates now) {
-                if (!(before & Qt::WindowActive) && (now & Qt::WindowActive))
-                    FormActivate();
-                else if ((before & Qt::WindowActive) && !(now & Qt::WindowActive))
-                    FormDeactivate();
-            });
+    // The activation changes that drive loading and storing come by one path, the area's dispatcher
+    // (widgets/ChildActivation.h). The child window joins its area after it has taken this window in.
+    sub->installEventFilter(this);
+    TChildActivation::Of(sub->mdiArea());
+}
+
+bool TDataForm::eventFilter(QObject* object, QEvent* event) {
+    // The event type first: while the child window is being destroyed it still sends events here, and
+    // the pointer must not be read then.
+    if (event->type() == QEvent::ParentChange && object == FAdopted)
+        TChildActivation::Of(FAdopted->mdiArea());
+    return QWidget::eventFilter(object, event);
 }
 
 void TDataForm::showEvent(QShowEvent* event) {
@@ -124,13 +129,6 @@ TDataEdit* TDataForm::NewBox(const TBoxSetup& setup) {
     return box;
 }
 
-void TDataForm::StoreAccepted(QWidget* control) {
-    if (FClosing || FKeepEntries || !ProgramData || !EntryAcceptable(control))
-        return;
-    StoreToModel(*ProgramData);
-    Host.ModelEdited();
-}
-
 void TDataForm::EditTable(TGridTable& table) {
     try {
         table.Edit();
@@ -154,17 +152,17 @@ bool TDataForm::NeedsValidation(QWidget* control) const {
 }
 
 void TDataForm::FormActivate() {
-    if (FClosing || FKeepEntries || !ProgramData)
+    if (FClosing || FKeepEntries || !Host.Model())
         return;
     // The unit first: it renews the labels of the length and force boxes.
     for (TDataEdit* box : FSystemBoxes)
-        box->SetUnits(ProgramData->UnitSystem);
-    LoadFromModel(*ProgramData);
+        box->SetUnits(Host.Model()->UnitSystem);
+    LoadFromModel(*Host.Model());
     FEdited.clear();
 }
 
 bool TDataForm::FormDeactivate() {
-    if (FClosing || FKeepEntries || !ProgramData)
+    if (FClosing || FKeepEntries || !Host.Model())
         return true;
     // Only the focused box: every other one was validated when the focus left it. The check is
     // silent here, in the middle of the activation change; the box reports its entry once the
@@ -186,20 +184,20 @@ bool TDataForm::FormDeactivate() {
     }
     if (NeedsValidation(ActiveControl()))
         ValidateEntry(ActiveControl()); // accepted: an expression shows as its value
-    StoreToModel(*ProgramData);
+    StoreToModel(*Host.Model());
     Host.ModelEdited();
     return true;
 }
 
 void TDataForm::closeEvent(QCloseEvent* event) {
-    if (!FClosing && ProgramData) {
+    if (!FClosing && Host.Model()) {
         if (NeedsValidation(ActiveControl()) && !ValidateEntry(ActiveControl())) {
             event->ignore();
             if (QWidget* control = ActiveControl())
                 control->setFocus(Qt::OtherFocusReason);
             return;
         }
-        StoreToModel(*ProgramData);
+        StoreToModel(*Host.Model());
         Host.ModelEdited();
     }
     FClosing = true;

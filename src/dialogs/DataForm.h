@@ -5,13 +5,14 @@
 // and when it closes. A numeric box that has the focus and holds an invalid entry the user typed keeps
 // the window in front (deactivation) or open (close), and nothing is stored meanwhile.
 //
-// The window reaches the current model through the global ProgramData at the moment it needs it
-// (New and Open replace the model as a whole) and marks changes through the model host.
+// The window reaches the current model through its model host at the moment it needs it (New and
+// Open replace the model as a whole) and marks changes through the same host.
 //
 // Whoever puts the window into a multiple-document area (QMdiArea::addSubWindow), the window sets up
 // its child window itself: border and buttons, first size, and the activation changes that drive
-// loading and storing. A frame that calls the handlers too (by name, FormActivate and FormDeactivate)
-// does no harm: loading twice shows the same, storing twice stores the same.
+// loading and storing. Those come by one path only, the area's dispatcher (ChildActivation.h): a frame
+// does not
+// call the handlers on activation (only a command that needs the entries stored calls FormDeactivate).
 #include <QPointer>
 #include <QSet>
 #include <QSize>
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "model/SlopeModel.h"
+#include "widgets/ChildActivation.h"
 #include "widgets/DataEdit.h"
 
 class QLabel;
@@ -38,7 +40,7 @@ struct TBoxSetup {
     bool FollowsUnitSystem = false; // the label shows the model's unit system (lengths, forces)
 };
 
-class TDataForm : public QWidget {
+class TDataForm : public QWidget, public IActivatedChild {
     Q_OBJECT
   public:
     enum class TBorder { Fixed, Sizeable };
@@ -53,10 +55,14 @@ class TDataForm : public QWidget {
     void BringToFront();
 
     // Activation: the model into the controls.
-    Q_INVOKABLE void FormActivate();
+    void FormActivate();
     // Deactivation: the controls into the model. False when the focused numeric box rejected its
     // entry: then nothing was stored and the window comes back to the front.
-    Q_INVOKABLE bool FormDeactivate();
+    bool FormDeactivate();
+
+    // --- IActivatedChild: the area's activation changes
+    void ChildActivated() override { FormActivate(); }
+    void ChildDeactivated() override { FormDeactivate(); }
 
     // The control that has (or last had) the keyboard focus inside this window.
     QWidget* ActiveControl() const { return FActiveControl.data(); }
@@ -80,9 +86,6 @@ class TDataForm : public QWidget {
     QLabel* NewLabel(const QString& text, const char* name);
     QPushButton* NewButton(const QString& caption, const char* name);
     void MarkModified() { Host.SetModified(true); }
-    // A control's entry was accepted (Enter, a box left, a check box clicked): the window stores its
-    // controls into the model now, as it would when deactivated.
-    void StoreAccepted(QWidget* control);
     TTableSet& Tables() { return Host.Tables(); }
     // Opens a table's editor window; a failure is reported instead of ending the program.
     void EditTable(TGridTable& table);
@@ -90,6 +93,7 @@ class TDataForm : public QWidget {
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* object, QEvent* event) override;
 
     IModelHost& Host;
 

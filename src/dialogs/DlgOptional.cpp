@@ -142,8 +142,8 @@ void TDlgOptional::CheckClick() {
 }
 
 void TDlgOptional::ButtonClick() {
-    if (FKind.ButtonSetsFlag && ProgramData && !(ProgramData.get()->*FKind.Flag)) {
-        ProgramData.get()->*FKind.Flag = 1;
+    if (FKind.ButtonSetsFlag && Host.Model() && !(Host.Model()->*FKind.Flag)) {
+        Host.Model()->*FKind.Flag = 1;
         MarkModified();
     }
     EditTable(Table());

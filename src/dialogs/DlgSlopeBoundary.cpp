@@ -1,5 +1,6 @@
 #include "dialogs/DlgSlopeBoundary.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMouseEvent>
@@ -10,6 +11,7 @@
 #include <cmath>
 
 #include "dialogs/SvgPicture.h"
+#include "graphics/PlotRenderer.h"
 #include "tables/TableSet.h"
 
 namespace {
@@ -67,19 +69,86 @@ void TBoundaryPreview::SetView(const TWorldView& view) {
     update();
 }
 
+void TBoundaryPreview::SetTrueScale(bool on) {
+    FTrueScale = on;
+    update();
+}
+
+QRectF TBoundaryPreview::Area() const {
+    if (!FTrueScale)
+        return QRectF(Margin, Margin, std::max(1, width() - 2 * Margin), std::max(1, height() - 2 * Margin));
+    const QFontMetrics fm = fontMetrics();
+    const qreal left = Margin + fm.horizontalAdvance(QStringLiteral("-00000")) + 6;
+    const qreal bottom = Margin + fm.height() + 6;
+    return QRectF(left, Margin, std::max<qreal>(1, width() - left - Margin),
+                  std::max<qreal>(1, height() - Margin - bottom));
+}
+
+void TBoundaryPreview::Scales(Extended& sx, Extended& sy) const {
+    const QRectF a = Area();
+    sx = a.width() / (FView.XMax - FView.XMin);
+    sy = a.height() / (FView.YMax - FView.YMin);
+    if (FTrueScale)
+        sx = sy = std::min(sx, sy);
+}
+
+// In true scale the picture is centred in the area; the fitted view fills it.
 QPointF TBoundaryPreview::ToPixel(Extended x, Extended y) const {
-    const Extended w = width() - 2 * Margin;
-    const Extended h = height() - 2 * Margin;
-    const Extended px = std::round((x - FView.XMin) / (FView.XMax - FView.XMin) * w) + Margin;
-    const Extended py = std::round((y - FView.YMax) / (FView.YMin - FView.YMax) * h) + Margin;
+    const QRectF a = Area();
+    Extended sx = 0, sy = 0;
+    Scales(sx, sy);
+    const Extended left = a.left() + (a.width() - sx * (FView.XMax - FView.XMin)) / 2;
+    const Extended top = a.top() + (a.height() - sy * (FView.YMax - FView.YMin)) / 2;
+    const Extended px = std::round((x - FView.XMin) * sx + left);
+    const Extended py = std::round((FView.YMax - y) * sy + top);
     return {static_cast<double>(px), static_cast<double>(py)};
 }
 
 void TBoundaryPreview::ToWorld(QPointF pixel, Extended& x, Extended& y) const {
-    const Extended w = std::max(1, width() - 2 * Margin);
-    const Extended h = std::max(1, height() - 2 * Margin);
-    x = FView.XMin + (pixel.x() - Margin) / w * (FView.XMax - FView.XMin);
-    y = FView.YMax + (pixel.y() - Margin) / h * (FView.YMin - FView.YMax);
+    const QRectF a = Area();
+    Extended sx = 0, sy = 0;
+    Scales(sx, sy);
+    if (!(sx > 0) || !(sy > 0) || !std::isfinite(sx) || !std::isfinite(sy)) {
+        x = FView.XMin;
+        y = FView.YMax;
+        return;
+    }
+    const Extended left = a.left() + (a.width() - sx * (FView.XMax - FView.XMin)) / 2;
+    const Extended top = a.top() + (a.height() - sy * (FView.YMax - FView.YMin)) / 2;
+    x = FView.XMin + (pixel.x() - left) / sx;
+    y = FView.YMax - (pixel.y() - top) / sy;
+}
+
+void TBoundaryPreview::DrawAxes(QPainter& painter) const {
+    const QRectF a = Area();
+    Extended x0, y0, x1, y1;
+    ToWorld(a.bottomLeft(), x0, y0);
+    ToWorld(a.topRight(), x1, y1);
+    const QFontMetrics fm = fontMetrics();
+    painter.drawRect(a);
+    const auto label = [](double v, double step) {
+        return QString::number(v, 'f', step >= 1 ? 0 : (step >= 0.1 ? 1 : 2));
+    };
+    const TTickStep xs = NiceTickStep(static_cast<double>(x0), static_cast<double>(x1), 8);
+    for (double v = xs.FirstTick; xs.Step > 0 && v <= static_cast<double>(x1) + 1e-9 * xs.Step;
+         v += xs.Step) {
+        const double px = ToPixel(v, y0).x();
+        if (px < a.left() - 0.5)
+            continue;
+        painter.drawLine(QPointF(px, a.bottom()), QPointF(px, a.bottom() + 4));
+        const QString t = label(v, xs.Step);
+        painter.drawText(QPointF(px - fm.horizontalAdvance(t) / 2.0, a.bottom() + 5 + fm.ascent()), t);
+    }
+    const TTickStep ys = NiceTickStep(static_cast<double>(y0), static_cast<double>(y1), 6);
+    for (double v = ys.FirstTick; ys.Step > 0 && v <= static_cast<double>(y1) + 1e-9 * ys.Step;
+         v += ys.Step) {
+        const double py = ToPixel(x0, v).y();
+        if (py > a.bottom() + 0.5)
+            continue;
+        painter.drawLine(QPointF(a.left() - 4, py), QPointF(a.left(), py));
+        const QString t = label(v, ys.Step);
+        painter.drawText(QPointF(a.left() - 6 - fm.horizontalAdvance(t), py + fm.ascent() / 2.0 - 1), t);
+    }
 }
 
 QString TBoundaryPreview::CoordinateText(Extended x, Extended y) {
@@ -99,6 +168,8 @@ void TBoundaryPreview::paintEvent(QPaintEvent* event) {
         return;
     painter.setPen(palette().color(QPalette::WindowText));
     painter.setBrush(Qt::NoBrush);
+    if (FTrueScale)
+        DrawAxes(painter);
     const auto finite = [](QPointF p) { return std::isfinite(p.x()) && std::isfinite(p.y()); };
     std::vector<QPointF> middles;
     for (int row = 0; row < FTable.RowCount(); ++row) {
@@ -222,6 +293,12 @@ TDlgSlopeBoundary::TDlgSlopeBoundary(IModelHost& host, QWidget* parent)
     texts->addWidget(Label3);
     texts->addWidget(Label2);
     below->addLayout(texts, 1);
+    TrueScaleBox = new QCheckBox(QStringLiteral("True scale"), this);
+    TrueScaleBox->setObjectName(QStringLiteral("TrueScaleBox"));
+    TrueScaleBox->setToolTip(QStringLiteral("x and y at the same scale; off: the picture fills the box"));
+    TrueScaleBox->setChecked(true);
+    connect(TrueScaleBox, &QCheckBox::toggled, PaintBox1, &TBoundaryPreview::SetTrueScale);
+    below->addWidget(TrueScaleBox, 0, Qt::AlignTop);
     below->addWidget(Button1, 0, Qt::AlignTop);
     auto* right = new QVBoxLayout;
     right->addWidget(PaintBox1, 1);

@@ -7,6 +7,8 @@
 #include "dialogs/DataForm.h"
 #include "widgets/LiveSurface.h"
 
+class QCheckBox;
+class QPainter;
 class QPushButton;
 class TGridTable;
 
@@ -19,7 +21,8 @@ struct TWorldView {
 };
 
 // The preview (the paint box): every boundary line with square end marks and its row number on it.
-// x and y are scaled independently to fill the box inside a 10-pixel margin.
+// By default x and y share one scale (a 2H:1V slope looks like one), centred, with axes; the fitted
+// view scales them independently to fill the box inside a 10-pixel margin.
 class TBoundaryPreview : public QWidget {
     Q_OBJECT
   public:
@@ -34,6 +37,10 @@ class TBoundaryPreview : public QWidget {
     void UpdateMargins();
     // The view back to the full extents as last measured ("Update/Redraw").
     void ResetView();
+
+    // True scale (the default) or the fitted view.
+    void SetTrueScale(bool on);
+    bool TrueScale() const { return FTrueScale; }
 
     const TWorldView& View() const { return FView; }
     const TWorldView& FullView() const { return FFull; }
@@ -66,12 +73,18 @@ class TBoundaryPreview : public QWidget {
 
   private:
     bool Drawable() const;
+    // The drawing area inside the margins (wider at the left and bottom for the axes in true scale),
+    // and the pixels per world unit in x and y.
+    QRectF Area() const;
+    void Scales(Extended& sx, Extended& sy) const;
+    void DrawAxes(QPainter& painter) const;
 
     TGridTable& FTable;
     TWorldView FFull;
     TWorldView FView;
     TWorldView FSaved;
     bool FDragging = false;
+    bool FTrueScale = true;
     QPointF FDragStart;
     TLiveSurface FLive;
 };
@@ -89,6 +102,7 @@ class TDlgSlopeBoundary : public TDataForm {
     QLabel* Label2;
     QLabel* Label3;
     QPushButton* Button1;
+    QCheckBox* TrueScaleBox;
 
     void btnSectClick();
     void Button1Click();

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSvgGenerator>
+#include <algorithm>
 
 std::optional<TExportFormat> ExportFormatFor(const QString& fileName) {
     if (fileName.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
@@ -18,7 +19,9 @@ std::optional<TExportFormat> ExportFormatFor(const QString& fileName) {
 }
 
 bool ExportPlot(const QString& fileName, TExportFormat format, const QSize& size,
-                const TDrawSettings& settings, const TPlotStore& store, const TViewTransform& view) {
+                const TDrawSettings& settings, const TPlotStore& store, const TViewTransform& view,
+                int scale) {
+    scale = std::clamp(scale, 1, 8);
     // The drawing writes tick steps into its transform; the caller's view stays untouched.
     TViewTransform v = view;
     const QRect rect(QPoint(0, 0), size);
@@ -26,7 +29,9 @@ bool ExportPlot(const QString& fileName, TExportFormat format, const QSize& size
     case TExportFormat::Png: {
         if (size.isEmpty())
             return false;
-        QImage image(size, QImage::Format_RGB32);
+        QImage image(size * scale, QImage::Format_RGB32);
+        // The painter maps the view's pixels onto `scale` times as many.
+        image.setDevicePixelRatio(scale);
         {
             QPainter painter(&image);
             DrawPlot(painter, Qt::white, rect, settings, store, v);
@@ -38,7 +43,7 @@ bool ExportPlot(const QString& fileName, TExportFormat format, const QSize& size
             return false;
         QSvgGenerator svg;
         svg.setFileName(fileName);
-        svg.setSize(size);
+        svg.setSize(size * scale);
         svg.setResolution(96); // point-sized fonts come out as on a screen, as in the PNG
         svg.setViewBox(rect);
         svg.setTitle(QStringLiteral("Brevanto Graph"));

@@ -149,6 +149,8 @@ class TPlotStore {
 
     // Trial surfaces by slot number; slots 2..SlotCounter are in use.
     TSurface TrialSurfaces[PlotCapacity::LastTrialSlot + 1];
+    // The factor of safety each trial surface's record gave (0 when it gave none).
+    double TrialFS[PlotCapacity::LastTrialSlot + 1] = {};
     int SlotCounter = 1;
     double CurrentFS = 0;
 

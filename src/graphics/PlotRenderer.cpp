@@ -9,215 +9,13 @@
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <string_view>
 #include <vector>
 
-namespace {
-constexpr double PixelLimit = 32767;
+#include "graphics/PlotPixels.h"
 
-// Whether a point's pixel, once rounded, lies within ±32767. Segments, markers and labels beyond it
-// are skipped whole, which is far cheaper than clipping them.
-bool InRange(double px, double py) {
-    constexpr double edge = PixelLimit + 0.5; // the nearest integer of ±32767.5 is already ±32768
-    return px > -edge && px < edge && py > -edge && py < edge;
-}
-
-// Nearest integer, halves away from zero; callers keep v well within the int range.
-int Round(double v) {
-    return v >= 0 ? static_cast<int>(v + 0.5) : -static_cast<int>(0.5 - v);
-}
-} // namespace
-
-int TViewTransform::PixelX(double x) const {
-    const double p = PixelXf(x);
-    return std::isfinite(p) ? Round(std::clamp(p, -1e9, 1e9)) : 0;
-}
-
-int TViewTransform::PixelY(double y) const {
-    const double p = PixelYf(y);
-    return std::isfinite(p) ? Round(std::clamp(p, -1e9, 1e9)) : 0;
-}
-
-TViewTransform& ViewTransform() {
-    static TViewTransform view;
-    return view;
-}
-
-QColor SoilColor(int soil) {
-    static const QColor colors[10] = {
-        QColor(0, 128, 0),     QColor(255, 255, 0),   QColor(0, 0, 255),   QColor(128, 0, 0),
-        QColor(128, 0, 128),   QColor(192, 192, 192), QColor(255, 0, 255), QColor(0, 255, 0),
-        QColor(128, 128, 128), QColor(0, 0, 128),
-    };
-    if (soil >= 1 && soil <= 20)
-        return colors[(soil - 1) % 10];
-    return QColor(192, 192, 192);
-}
-
-int InchClass(int v) {
-    if (v < 76)
-        return 75;
-    if (v <= 125)
-        return 100;
-    if (v <= 225)
-        return 150;
-    if (v <= 449)
-        return 300;
-    if (v <= 899)
-        return 600;
-    return 1200;
-}
-
-namespace {
-// The largest multiple of step that is not above a.
-double FirstTickFor(double a, double step) {
-    double v = std::floor(a / step) * step;
-    // Rounding can leave v one step off; where a step is lost in a's precision, v is as good as it gets.
-    for (int i = 0; i < 4 && v > a; ++i)
-        v -= step;
-    for (int i = 0; i < 4 && v + step <= a; ++i)
-        v += step;
-    return v;
-}
-} // namespace
-
-TTickStep NiceTickStep(double a, double b, double intervals) {
-    TTickStep r;
-    const double raw = (b - a) / intervals;
-    if (!(raw > 0) || !std::isfinite(raw)) {
-        r.Step = 1;
-        r.FirstTick = std::isfinite(a) ? std::floor(a) : 0;
-        return r;
-    }
-    const double L = std::log10(raw);
-    double A = std::round(L);
-    double f = L - A;
-    if (std::fabs(f) < 0.00001) {
-        f = 1;
-        A -= 1;
-    }
-    static const double l02 = std::log10(0.2), l025 = std::log10(0.25), l05 = std::log10(0.5),
-                        l2 = std::log10(2.0), l25 = std::log10(2.5), l5 = std::log10(5.0),
-                        l6 = std::log10(6.0);
-    // The series 0.2, 0.25, 0.5, 1, 2, 2.5, 5, 6, 10 (and 20 one class up), as indexes.
-    static const double classes[] = {0.2, 0.25, 0.5, 1, 2, 2.5, 5, 6, 10, 20};
-    int cls = 8;
-    if (f <= l02) {
-        f = l02;
-        cls = 0;
-    }
-    if (l02 < f && f <= l025) {
-        f = l025;
-        cls = 1;
-    }
-    if (l02 < f && f <= l05) {
-        f = l05;
-        cls = 2;
-    }
-    if (l05 < f && f <= 0) {
-        f = 0;
-        cls = 3;
-    }
-    if (0 < f && f <= l2) {
-        f = l2;
-        cls = 4;
-    }
-    if (l2 < f && f <= l25) {
-        f = l25;
-        cls = 5;
-    }
-    if (l2 < f && f <= l5) {
-        f = l5;
-        cls = 6;
-    }
-    if (l5 < f && f <= l6) {
-        f = l6;
-        cls = 7;
-    }
-    if (f > l6) {
-        f = 1;
-        cls = 8;
-    }
-    const double power = std::pow(10.0, A);
-    r.Step = classes[cls] * power;
-    r.FirstTick = FirstTickFor(a, r.Step);
-    if (r.FirstTick + intervals * r.Step < b) {
-        r.Step = classes[cls + 1] * power;
-        r.FirstTick = FirstTickFor(a, r.Step);
-    }
-    return r;
-}
-
-void FitView(const QRect& rect, bool scaleOption, const TPlotStore& store, TViewTransform& v) {
-    const int W = rect.width(), H = rect.height();
-    if (!scaleOption) {
-        v.PlotLeft = 1;
-        v.PlotTop = 1;
-        v.PlotRight = W - 1;
-        v.PlotBottom = H - 3;
-        v.OriginX = 1;
-        v.OriginY = H;
-    } else {
-        v.UnitX = W / 10;
-        v.UnitY = H / 8;
-        const int m = std::min((3 * v.UnitX) / 4, (3 * v.UnitY) / 4);
-        v.PlotLeft = m;
-        v.PlotTop = m / 2;
-        v.PlotRight = W - m / 2;
-        v.PlotBottom = H - m;
-        v.OriginX = m;
-        v.OriginY = H - m;
-    }
-
-    // Extents over the layer chains and the limit segments (start from whichever exists).
-    bool any = false;
-    double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
-    auto widen = [&](const TPlotPoint& p) {
-        if (!any) {
-            xmin = xmax = p.X;
-            ymin = ymax = p.Y;
-            any = true;
-            return;
-        }
-        xmin = std::min(xmin, p.X);
-        xmax = std::max(xmax, p.X);
-        ymin = std::min(ymin, p.Y);
-        ymax = std::max(ymax, p.Y);
-    };
-    for (int c = 0; c < store.ChainCount; ++c)
-        for (int k = 0; k < store.Chains[c].Line.Count; ++k)
-            widen(store.Chains[c].Line.Points[k]);
-    for (int s = 0; s < store.LimitSegmentCount; ++s) {
-        widen(store.LimitSegments[s][0]);
-        widen(store.LimitSegments[s][1]);
-    }
-
-    // Finite coordinates can still span more than a double holds (-1e308 to 1e308): such an extent
-    // cannot be fitted, so the view is laid out as for an empty picture instead.
-    if (!std::isfinite(xmax - xmin) || !std::isfinite(ymax - ymin))
-        xmin = xmax = ymin = ymax = 0;
-    const double dx = xmax - xmin, dy = ymax - ymin;
-    double scale;
-    if (dx >= dy) {
-        if (dx == 0)
-            xmax += 1;
-        scale = (v.PlotRight - v.PlotLeft - 1) / (xmax - xmin);
-        if (!(scale > 0) || !std::isfinite(scale))
-            scale = 1;
-        v.OriginY = Round(v.OriginY - (v.PlotBottom - dy * scale) / 2);
-    } else {
-        scale = (v.PlotBottom - v.PlotTop - 1) / dy;
-        if (!(scale > 0) || !std::isfinite(scale))
-            scale = 1;
-        v.OriginX = Round((v.PlotRight - dx * scale) / 2 + v.OriginX);
-    }
-    v.ScaleX = scale;
-    v.ScaleY = -scale;
-    v.XMin = xmin;
-    v.YMin = ymin;
-    v.XMax = xmax;
-    v.YMax = ymax;
-}
+using namespace PlotPixels;
 
 namespace {
 
@@ -337,7 +135,9 @@ class TDrawer {
     void Elements() {
         if (O.ColorSoilLayers)
             SoilAreas();
-        if (O.AllTrialSurfaces)
+        if (O.AllTrialSurfaces && Set.ColourByFactor)
+            ColouredTrialSurfaces();
+        else if (O.AllTrialSurfaces)
             TrialSurfaces(QColor(192, 192, 192), 1);
         if (O.BoundaryLines) {
             SetPen(Qt::black, 2 * V.LineFactor);
@@ -394,11 +194,18 @@ class TDrawer {
         }
         if (O.CriticalSlipSurface)
             CriticalSurface();
+        if (Set.Highlight >= 0 && Set.Highlight < PlotCapacity::TenSurfaces) {
+            const TSurface& chosen = S.TenSurfaces[Set.Highlight];
+            SetPen(QColor(255, 140, 0), 4 * V.LineFactor);
+            Polyline(chosen.Points, chosen.Count);
+            Flush();
+        }
         if (O.SoilLayerNumbers)
             SoilNumbers();
         if (O.BoundaryCoords)
             ChainCoords();
-        if (O.SolutionInformation && (Paper || !O.CriticalSlipSurface)) {
+        // The critical surface's line carries the factor already: never print it twice.
+        if (O.SolutionInformation && !O.CriticalSlipSurface) {
             C.setFont(LabelFont);
             C.setPen(Qt::black);
             Text(V.PlotLeft + 10, V.PlotTop + 72, "Factor of Safety = " + FormatFixed(S.CurrentFS, 3), false);
@@ -449,7 +256,8 @@ class TDrawer {
 
         // Vertical axis: labels and title turned to read upward.
         const int th = am.height();
-        const int labelStrip = Paper ? left - 100 : left - th;
+        // The labels stand clear of the frame and its ticks at any resolution.
+        const int labelStrip = left - th - std::max(2, tickX / 2);
         if (V.TickStepY > 0 && std::isfinite(V.TickStepY)) {
             double v = V.FirstTickY;
             for (int n = 0; n < 10000; ++n, v += V.TickStepY) {
@@ -522,6 +330,56 @@ class TDrawer {
             C.drawLines(Lines.data(), static_cast<int>(Lines.size()));
         }
         Lines.clear();
+    }
+
+    // The colour of a factor of safety between the lowest (red) and `high` (blue).
+    static QColor FactorColour(double fs, double low, double high) {
+        const double t = high > low ? std::clamp((fs - low) / (high - low), 0.0, 1.0) : 0.0;
+        return QColor::fromHsvF(static_cast<float>(t * 240.0 / 360.0), 0.9f, 0.9f);
+    }
+
+    // Every trial surface in the colour of its factor, the most critical drawn last (on top), and a
+    // legend in the plot's top right corner. The scale ends at twice the lowest factor, so that the
+    // colours resolve the critical zone rather than far-off surfaces.
+    void ColouredTrialSurfaces() {
+        std::vector<std::pair<double, int>> order;
+        for (int slot = 2; slot <= S.SlotCounter && slot <= PlotCapacity::LastTrialSlot; ++slot)
+            if (S.TrialFS[slot] > 0)
+                order.push_back({S.TrialFS[slot], slot});
+        if (order.empty()) {
+            TrialSurfaces(QColor(192, 192, 192), 1);
+            return;
+        }
+        std::sort(order.begin(), order.end(), std::greater<>());
+        const double low = order.back().first, high = std::min(order.front().first, 2 * low);
+        for (const auto& [fs, slot] : order) {
+            SetPen(FactorColour(fs, low, high), V.LineFactor);
+            Polyline(S.TrialSurfaces[slot].Points, S.TrialSurfaces[slot].Count);
+            Flush();
+        }
+        const int unit = std::max(1, V.LineFactor);
+        const int w = 14 * unit, h = 120 * unit;
+        const int right = (Clip.isValid() ? Clip.right() : V.PlotRight) - 70 * unit;
+        const int top = (Clip.isValid() ? Clip.top() : V.PlotTop) + 24 * unit;
+        const QRect bar(right, top, w, h);
+        C.save();
+        C.fillRect(bar.adjusted(-6 * unit, -22 * unit, 64 * unit, 8 * unit), QColor(255, 255, 255, 220));
+        for (int k = 0; k < h; ++k)
+            C.fillRect(QRect(right, top + k, w, 1),
+                       FactorColour(low + (high - low) * k / std::max(1, h - 1), low, high));
+        C.setPen(Qt::black);
+        C.drawRect(bar);
+        C.setFont(LabelFont);
+        C.drawText(QPoint(right - 4 * unit, top - 8 * unit), QStringLiteral("FS"));
+        for (int k = 0; k <= 2; ++k) {
+            const double fs = low + (high - low) * k / 2;
+            const int y = top + (h - 1) * k / 2;
+            C.drawLine(right + w, y, right + w + 4 * unit, y);
+            const QString text = QString::fromStdString(FormatFixed(fs, 3)) +
+                                 (k == 2 && high < order.front().first ? "+" : "");
+            C.drawText(QPoint(right + w + 6 * unit, y + 5 * unit), text);
+        }
+        C.restore();
     }
 
     void TrialSurfaces(const QColor& color, int width) {
@@ -843,21 +701,34 @@ void PrintPlot(QPainter& canvas, const QRect& page, const TDrawSettings& setting
     view = PrintTransform(page, screen);
     TViewTransform& v = view;
     const int W = page.width(), H = page.height();
-    const int ux = v.UnitX, uy = v.UnitY;
+    const int uy = v.UnitY;
 
     canvas.save();
     canvas.setRenderHint(QPainter::Antialiasing, false);
     canvas.fillRect(page, Qt::white);
     TDrawer drawer(canvas, settings, store, v, true);
-    if (store.CurrentFS > 0.000001) {
-        QFont f("Arial");
-        f.setPointSizeF(10);
-        canvas.setFont(f);
+    // The title block above the plot, left-aligned with the frame: the project and the file (the
+    // factor of safety stands in the plot, once).
+    {
+        QFont title("Arial");
+        title.setPointSizeF(12);
+        title.setBold(true);
+        QFont small("Arial");
+        small.setPointSizeF(9);
         canvas.setPen(Qt::black);
-        const QString t = QString::fromStdString("F.S. = " + FormatFixed(store.CurrentFS, 3));
-        const QFontMetrics fm = canvas.fontMetrics();
-        canvas.drawText(QRect(3 * ux / 2, uy * 10 / 6, fm.horizontalAdvance(t), fm.height()),
-                        Qt::AlignLeft | Qt::AlignVCenter, t);
+        const QString line = QString::fromStdString(settings.Source);
+        canvas.setFont(small);
+        const int smallHeight = canvas.fontMetrics().height();
+        const int base = v.PlotTop - uy / 8 - smallHeight;
+        if (!line.isEmpty())
+            canvas.drawText(QRect(v.PlotLeft, base, v.PlotRight - v.PlotLeft, smallHeight),
+                            Qt::AlignLeft | Qt::AlignVCenter, line);
+        if (!settings.Title.empty()) {
+            canvas.setFont(title);
+            const int h = canvas.fontMetrics().height();
+            canvas.drawText(QRect(v.PlotLeft, base - h, v.PlotRight - v.PlotLeft, h),
+                            Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(settings.Title));
+        }
     }
     drawer.SetClip(QRect(QPoint(v.PlotLeft, v.PlotTop), QPoint(v.PlotRight - 1, v.PlotBottom - 1)));
     drawer.Elements();

@@ -38,6 +38,12 @@ struct TDrawSettings {
     TDisplayOptions Options;
     // Off for block and irregular searches, whose critical surface is no circle.
     bool RadiusLines = true;
+    // Beyond the sixteen options: the trial surfaces coloured by their factor of safety, with a
+    // legend, and one of the ten most critical surfaces drawn out (-1: none).
+    bool ColourByFactor = false;
+    int Highlight = -1;
+    // The printed page's title block: the project's title and the file the picture comes from.
+    std::string Title, Source;
 };
 
 // Fits the picture (layer chains and limit segments) into `rect` (origin 0,0).

@@ -16,6 +16,20 @@ void TPlotView::SetOptions(const TDisplayOptions& options) {
     Dirty = true;
 }
 
+void TPlotView::SetColourByFactor(bool on) {
+    if (on == FSettings.ColourByFactor)
+        return;
+    FSettings.ColourByFactor = on;
+    Dirty = true;
+}
+
+void TPlotView::SetHighlight(int rank) {
+    if (rank == FSettings.Highlight)
+        return;
+    FSettings.Highlight = rank;
+    Dirty = true;
+}
+
 void TPlotView::SetRadiusLines(bool on) {
     if (on == FSettings.RadiusLines)
         return;

@@ -23,6 +23,8 @@ class TPlotView {
     const TDrawSettings& Settings() const { return FSettings; }
     void SetOptions(const TDisplayOptions& options);
     void SetRadiusLines(bool on);
+    void SetColourByFactor(bool on);
+    void SetHighlight(int rank);
 
     QSize Size() const { return FSize; }
     // The paint box's new size: the plot rectangle's right and bottom follow it. No refit.

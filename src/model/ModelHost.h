@@ -7,6 +7,7 @@
 #include "tables/CoreContext.h"
 #include <memory>
 
+class TProgramData;
 class TTableSet;
 
 class IModelHost {
@@ -15,6 +16,9 @@ class IModelHost {
 
     // The one set of tables that holds the tabular part of the model.
     virtual TTableSet& Tables() = 0;
+    // The model the host holds now, or null. New and Open replace it as a whole, so a window asks for
+    // it each time it needs it instead of keeping it.
+    virtual TProgramData* Model() const = 0;
     // The program's services for the core: editor windows and the message sink.
     virtual const TCoreContext& Context() const = 0;
 
@@ -42,6 +46,8 @@ class TStandaloneModelHost : public IModelHost {
     TStandaloneModelHost& operator=(const TStandaloneModelHost&) = delete;
 
     TTableSet& Tables() override;
+    // Models made on this host belong to whoever made them: the host holds none.
+    TProgramData* Model() const override { return nullptr; }
     const TCoreContext& Context() const override { return FContext; }
     bool IsModified() const override;
     void SetModified(bool modified) override;

@@ -6,8 +6,6 @@
 #include <QString>
 #include <algorithm>
 
-std::unique_ptr<TProgramData> ProgramData;
-
 namespace {
 // Scalar conversion factors between English and SI units (length, force).
 constexpr Extended EnglishToSILength = 0.3048L;

@@ -56,6 +56,3 @@ class TProgramData : public TSlopeSettings {
 
     IModelHost* HostRef;
 };
-
-// The current model.
-extern std::unique_ptr<TProgramData> ProgramData;

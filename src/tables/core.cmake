@@ -2,6 +2,7 @@
 target_sources(brevanto_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ColStream.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ColumnTypes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TableColumn.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Table.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TableChart.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TableSet.cpp

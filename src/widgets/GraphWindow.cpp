@@ -2,8 +2,11 @@
 #include "graphics/PlotExport.h"
 #include "model/SlopeModel.h"
 #include "widgets/MsgBox.h"
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDateTime>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -228,6 +231,16 @@ void TfrmGraph::BuildControls() {
         FOptionBoxes[static_cast<std::size_t>(i)] = check;
         box->addWidget(check);
     }
+    FColourBox = new QCheckBox(QStringLiteral("Colour by FS"), column);
+    FColourBox->setObjectName(QStringLiteral("ColourByFactorCheckBox"));
+    FColourBox->setToolTip(QStringLiteral("Colour the trial surfaces by their factor of safety"));
+    FColourBox->setPalette(optionPalette);
+    FColourBox->setEnabled(false);
+    connect(FColourBox, &QCheckBox::clicked, this, [this](bool on) {
+        FView->SetColourByFactor(on);
+        Redraw();
+    });
+    box->addWidget(FColourBox);
     OptionBox(0)->setChecked(true); // Boundary Lines
     OptionBox(9)->setEnabled(true); // Scale, whatever the file holds
     // Part of the form, never shown: they draw nothing.
@@ -269,6 +282,13 @@ void TfrmGraph::BuildControls() {
     printRow->addWidget(print);
     printRow->addWidget(exportButton);
     box->addLayout(printRow);
+    // PNG and SVG come out larger than the window shows them: a picture for a report needs pixels.
+    FExportSize = new QComboBox(column);
+    FExportSize->setObjectName(QStringLiteral("ExportSizeBox"));
+    FExportSize->setToolTip(QStringLiteral("Size of an exported PNG or SVG picture"));
+    for (const int scale : {3, 1, 2, 4})
+        FExportSize->addItem(QStringLiteral("Export %1× size").arg(scale), scale);
+    box->addWidget(FExportSize);
     auto* close = new QPushButton(QStringLiteral("Close"), column);
     close->setObjectName(QStringLiteral("Button1"));
     connect(close, &QPushButton::clicked, this, &TfrmGraph::Button1Click);
@@ -350,6 +370,7 @@ void TfrmGraph::LoadPlot(TProgramData& model) {
         return;
     }
     FPlotFile = QString::fromStdString(model.PlotFileName);
+    FTitle = QString::fromStdString(model.Title);
     FPlotStamp = FileStamp(FPlotFile);
     ReadPlotFile(model);
     FPlotLoaded = true;
@@ -358,10 +379,30 @@ void TfrmGraph::LoadPlot(TProgramData& model) {
     for (int i = 0; i < OptionCount; ++i)
         if (enabled.*(OptionBoxes[i].Field))
             OptionBox(i)->setEnabled(true);
+    FColourBox->setEnabled(PlotStore().TrialSurfaceCount() > 0);
+    FView->SetHighlight(-1);
     FView->SetOptions(CheckedOptions());
     FView->Fit();
     FView->Invalidate();
     Redraw();
+}
+
+void TfrmGraph::HighlightSurface(int rank) {
+    FView->SetHighlight(rank);
+    Redraw();
+}
+
+void TfrmGraph::CopyPicture() {
+    QApplication::clipboard()->setImage(FView->Picture());
+}
+
+void TfrmGraph::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        CopyPicture();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 bool TfrmGraph::ShowsCurrentPlot(const TProgramData& model) const {
@@ -519,7 +560,7 @@ bool TfrmGraph::PrintTo(QPrinter& printer) {
         MsgError(this, QStringLiteral("The printer could not be started; nothing was printed."));
         return false;
     }
-    PrintPlot(painter, QRect(0, 0, printer.width(), printer.height()), FView->Settings(), PlotStore(),
+    PrintPlot(painter, QRect(0, 0, printer.width(), printer.height()), PageSettings(), PlotStore(),
               ViewTransform());
     painter.end();
     // The screen view is back as it was; the buffer still shows it.
@@ -557,10 +598,21 @@ void TfrmGraph::ExportClick() {
     ExportTo(file);
 }
 
-bool TfrmGraph::ExportTo(const QString& fileName) {
+TDrawSettings TfrmGraph::PageSettings() const {
+    TDrawSettings s = FView->Settings();
+    s.Title = FTitle.toStdString();
+    s.Source = QFileInfo(FPlotFile).fileName().toStdString();
+    return s;
+}
+
+int TfrmGraph::ExportScale() const {
+    return FExportSize->currentData().toInt();
+}
+
+bool TfrmGraph::ExportTo(const QString& fileName, int scale) {
     const std::optional<TExportFormat> format = ExportFormatFor(fileName);
-    if (!format ||
-        !ExportPlot(fileName, *format, FView->Size(), FView->Settings(), PlotStore(), ViewTransform())) {
+    if (!format || !ExportPlot(fileName, *format, FView->Size(), PageSettings(), PlotStore(), ViewTransform(),
+                               scale > 0 ? scale : ExportScale())) {
         MsgError(this, QStringLiteral("The picture could not be saved as \"%1\".").arg(fileName));
         return false;
     }

@@ -11,6 +11,8 @@
 #include <memory>
 
 class QCheckBox;
+class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -66,8 +68,10 @@ class TfrmGraph : public QWidget {
     bool PrintTo(QPrinter& printer);
     // "Export...": a file dialog, then ExportTo.
     void ExportClick();
-    // Saves what the paint box shows as PNG, SVG or PDF (by the file's extension).
-    bool ExportTo(const QString& fileName);
+    // Saves what the paint box shows as PNG, SVG or PDF (by the file's extension); PNG and SVG
+    // `scale` times the paint box's size (0: the size chosen in the window, three times by default).
+    bool ExportTo(const QString& fileName, int scale = 0);
+    int ExportScale() const;
     // "Close" (Button1).
     void Button1Click();
 
@@ -84,13 +88,24 @@ class TfrmGraph : public QWidget {
     QCheckBox* OptionBox(int index) const { return FOptionBoxes[static_cast<std::size_t>(index)]; }
     TDisplayOptions CheckedOptions() const;
 
+    // Beyond the sixteen options: "Colour by FS" colours the trial surfaces by their factor of
+    // safety (needs All Trial Surfaces); off by default.
+    QCheckBox* ColourBox() const { return FColourBox; }
+    // Draws one of the ten most critical surfaces out (0: the critical one; -1: none).
+    void HighlightSurface(int rank);
+    // Ctrl+C: the picture as shown, onto the clipboard.
+    void CopyPicture();
+
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
     friend class TPaintBox;
     void BuildControls();
+    // The view's settings with the printed page's title block.
+    TDrawSettings PageSettings() const;
     void LayoutControls();
     void OptionClick(int index);
     void Redraw();
@@ -117,4 +132,7 @@ class TfrmGraph : public QWidget {
     QPushButton* FZoomOut = nullptr;
     QPushButton* FZoomAll = nullptr;
     std::array<QCheckBox*, OptionCount> FOptionBoxes{};
+    QCheckBox* FColourBox = nullptr;
+    QComboBox* FExportSize = nullptr;
+    QString FTitle; // the model's, for the printed page's title block
 };

@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
+#include "widgets/ChildActivation.h"
 #include "widgets/MsgBox.h"
 #include "widgets/TableEditorMetrics.h"
 
@@ -89,11 +90,9 @@ TTableForm* TTableForm::Open(TTableForm* form, bool modal, QMdiArea* area) {
                 area->addSubWindow(form, Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
             sub->setAttribute(Qt::WA_DeleteOnClose);
-            connect(sub, &QMdiSubWindow::windowStateChanged, form,
-                    [guard](Qt::WindowStates before, Qt::WindowStates now) {
-                        if (guard && (before & Qt::WindowActive) && !(now & Qt::WindowActive))
-                            guard->FormDeactivate();
-                    });
+            // Leaving the window commits its entry; activation changes come by one path, the area's
+            // dispatcher (ChildActivated, ChildDeactivated).
+            TChildActivation::Of(area);
             sub->resize(sub->sizeHint());
             sub->installEventFilter(form);
             sub->show();

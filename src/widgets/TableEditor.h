@@ -20,13 +20,14 @@
 #include <vector>
 
 #include "tables/Table.h"
+#include "widgets/ChildActivation.h"
 #include "widgets/TableGrid.h"
 
 class QLabel;
 class QMdiArea;
 class QPushButton;
 
-class TTableForm : public QWidget, public ITableEditor {
+class TTableForm : public QWidget, public ITableEditor, public IActivatedChild {
     Q_OBJECT
   public:
     explicit TTableForm(TGridTable& table, QWidget* parent = nullptr);
@@ -45,6 +46,10 @@ class TTableForm : public QWidget, public ITableEditor {
     void HelpPictureChanged() override;
     void CloseEditor() override;
     void TableDestroyed() override;
+
+    // --- IActivatedChild: leaving the window commits the current cell
+    void ChildActivated() override {}
+    void ChildDeactivated() override { FormDeactivate(); }
 
     TGridTable* Table() const { return FTable; }
     void BringToFront();

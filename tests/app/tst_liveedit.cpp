@@ -81,8 +81,8 @@ QString Plain(QString text) {
     return text.remove(QLatin1Char('&'));
 }
 
-std::string FileText() {
-    return ProgramData->FileText();
+std::string FileText(const TMainForm& form) {
+    return form.Model()->FileText();
 }
 } // namespace
 
@@ -169,7 +169,7 @@ void TestLiveEdit::liveFactorFollowsTableEdits() {
     const TLiveResult after = *form->LiveResult();
     QVERIFY(after.FS);
     QVERIFY2(*after.FS > *first.FS, qPrintable(QStringLiteral("%1 %2").arg(*after.FS).arg(*first.FS)));
-    QCOMPARE(*after.FS, *AnalyseLive(ProgramData->Description(), 0).FS);
+    QCOMPARE(*after.FS, *AnalyseLive(form->Model()->Description(), 0).FS);
     QCOMPARE(form->LiveStatusText(), QStringLiteral("Live: %1 Bishop").arg(*after.FS, 0, 'f', 3));
     QCOMPARE(Plain(form->EditUndo->text()), QStringLiteral("Undo Edit Soil 1 Friction Angle"));
     QCOMPARE(messages.Count(), 0);
@@ -192,7 +192,7 @@ void TestLiveEdit::burstRunsOneAtATime() {
     QVERIFY(form->Live().RunsStarted() > before);
     QVERIFY(form->Live().RunsStarted() <= before + 20);
     QCOMPARE(double(soil.Cell(2, 0).GetFloat()), 600.0);
-    QCOMPARE(*form->LiveResult()->FS, *AnalyseLive(ProgramData->Description(), 0).FS);
+    QCOMPARE(*form->LiveResult()->FS, *AnalyseLive(form->Model()->Description(), 0).FS);
 }
 
 void TestLiveEdit::liveWritesNoFile() {
@@ -210,7 +210,7 @@ void TestLiveEdit::liveWritesNoFile() {
     QCOMPARE(Listing(dir.path()), files);
     // Nothing was saved either.
     QVERIFY(form->IsModified());
-    QCOMPARE(ProgramData->FileName, dam.toStdString());
+    QCOMPARE(form->Model()->FileName, dam.toStdString());
 }
 
 void TestLiveEdit::inputErrorAndReducedSearch() {
@@ -230,9 +230,9 @@ void TestLiveEdit::inputErrorAndReducedSearch() {
     {
         TMainForm* loaded = MakeForm({CopyExample(dir)});
         QVERIFY(WaitForLive());
-        ProgramData->InitiationPoints = 100;
-        ProgramData->SurfacesPerPoint = 100;
-        const TSlopeDescription d = ProgramData->Description();
+        loaded->Model()->InitiationPoints = 100;
+        loaded->Model()->SurfacesPerPoint = 100;
+        const TSlopeDescription d = loaded->Model()->Description();
         QCOMPARE(SearchSurfaceCount(d.Settings), 10000LL);
         const TLiveResult reduced = AnalyseLive(d, 1000);
         QVERIFY(reduced.Reduced() && reduced.FS);
@@ -279,27 +279,27 @@ void TestLiveEdit::undoRedoEveryKindOfChange() {
     int steps = 0;
     // One user action: it becomes one named step whose undo and redo give the saved bytes back.
     auto check = [&](const QString& name, const std::function<void()>& action) {
-        const std::string before = FileText();
+        const std::string before = FileText(*form);
         action();
         if (!WaitForSteps(steps + 1)) {
             qWarning("%s: no step", qPrintable(name));
             return false;
         }
         ++steps;
-        const std::string after = FileText();
+        const std::string after = FileText(*form);
         if (after == before || Plain(form->EditUndo->text()) != QStringLiteral("Undo ") + name) {
             qWarning("%s: step \"%s\"", qPrintable(name), qPrintable(form->EditUndo->text()));
             return false;
         }
         form->EditUndo->trigger();
-        if (FileText() != before || Plain(form->EditRedo->text()) != QStringLiteral("Redo ") + name) {
-            qWarning("%s: undo gave\n%s\ninstead of\n%s\n%s", qPrintable(name), FileText().c_str(),
+        if (FileText(*form) != before || Plain(form->EditRedo->text()) != QStringLiteral("Redo ") + name) {
+            qWarning("%s: undo gave\n%s\ninstead of\n%s\n%s", qPrintable(name), FileText(*form).c_str(),
                      before.c_str(), qPrintable(messages.Texts().join(QLatin1Char('|'))));
             return false;
         }
         form->EditRedo->trigger();
-        if (FileText() != after || form->History().Stack().count() != steps) {
-            qWarning("%s: redo gave\n%s\ninstead of\n%s", qPrintable(name), FileText().c_str(),
+        if (FileText(*form) != after || form->History().Stack().count() != steps) {
+            qWarning("%s: redo gave\n%s\ninstead of\n%s", qPrintable(name), FileText(*form).c_str(),
                      after.c_str());
             return false;
         }
@@ -375,7 +375,7 @@ void TestLiveEdit::undoAcrossUnitSwitchAndToSavedState() {
     const QString dam = CopyExample(dir);
     TMainForm* form = MakeForm({dam});
     QVERIFY(WaitForSteps(0));
-    const std::string original = FileText();
+    const std::string original = FileText(*form);
     QVERIFY(!form->IsModified());
 
     form->Tables().SoilData().Cell(2, 0).SetFloat(250);
@@ -384,17 +384,17 @@ void TestLiveEdit::undoAcrossUnitSwitchAndToSavedState() {
     QVERIFY(WaitForSteps(2));
     form->Tables().SoilData().Cell(3, 1).SetFloat(25);
     QVERIFY(WaitForSteps(3));
-    const std::string edited = FileText();
+    const std::string edited = FileText(*form);
     QVERIFY(form->IsModified());
     // Back through the unit switch: the file's bytes of the opened model, and unmodified again.
     for (int k = 0; k < 3; ++k)
         form->EditUndo->trigger();
-    QCOMPARE(FileText(), original);
-    QCOMPARE(ProgramData->UnitSystem, 1);
+    QCOMPARE(FileText(*form), original);
+    QCOMPARE(form->Model()->UnitSystem, 1);
     QVERIFY(!form->IsModified());
     for (int k = 0; k < 3; ++k)
         form->EditRedo->trigger();
-    QCOMPARE(FileText(), edited);
+    QCOMPARE(FileText(*form), edited);
     QVERIFY(form->IsModified());
 
     // Saved in between: that state is the unmodified one.

@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "app/RunProgress.h"
 #include "app/TextFiles.h"
+#include "dialogs/DataForm.h"
 #include "model/SlopeModel.h"
 #include "support/MessageRecorder.h"
 #include "tables/TableSet.h"
@@ -67,10 +68,6 @@ QString CopyExample(const QTemporaryDir& dir, const QString& name) {
     return CopyInto(dir, Resource("examples/ExampleDam.qvxd"), name);
 }
 
-QString ModelFile() {
-    return QString::fromStdString(ProgramData->FileName);
-}
-
 // File dialogs that answer from queues and remember what they were asked.
 class TScriptedDialogs : public IFileDialogs {
   public:
@@ -90,14 +87,18 @@ class TScriptedDialogs : public IFileDialogs {
     }
 };
 
-// A data window as the data-window code will make them: it declares its activation handlers.
-class TFakeDataWindow : public QWidget {
+// A data window that only counts: its activation handler loads the model, its deactivation handler
+// stores it.
+class TFakeDataWindow : public TDataForm {
     Q_OBJECT
   public:
+    explicit TFakeDataWindow(IModelHost& host) : TDataForm(host, "FakeDataWindow") {}
     int Activations = 0;
     int Deactivations = 0;
-    Q_INVOKABLE void FormActivate() { ++Activations; }
-    Q_INVOKABLE void FormDeactivate() { ++Deactivations; }
+
+  protected:
+    void LoadFromModel(TProgramData&) override { ++Activations; }
+    void StoreToModel(TProgramData&) override { ++Deactivations; }
 };
 
 void OpenMenu(QMenu* menu) {
@@ -170,6 +171,8 @@ class TestMainForm : public QObject {
 
   private:
     TMainForm* MakeForm(const QStringList& arguments = {});
+    // The file name of the form's model.
+    QString ModelFile() const { return QString::fromStdString(Form->Model()->FileName); }
     std::unique_ptr<TMainForm> Form;
     TScriptedDialogs* Dialogs = nullptr;
     QList<QUrl> Opened;
@@ -201,16 +204,15 @@ void TestMainForm::cleanup() {
     Form.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QDir::setCurrent(StartDirectory);
-    QVERIFY(!ProgramData);
 }
 
 void TestMainForm::freshStartAndNames() {
     TMessageRecorder messages;
     TMainForm* form = MakeForm();
     QCOMPARE(form->windowTitle(), NewCaption);
-    QVERIFY(ProgramData);
-    QCOMPARE(&ProgramData->Host(), static_cast<IModelHost*>(form));
-    QCOMPARE(&ProgramData->Host().Tables(), &form->Tables());
+    QVERIFY(Form->Model());
+    QCOMPARE(&Form->Model()->Host(), static_cast<IModelHost*>(form));
+    QCOMPARE(&Form->Model()->Host().Tables(), &form->Tables());
     QCOMPARE(form->size(), QSize(652, 492));
     QVERIFY(!form->IsModified());
     QCOMPARE(form->WordProcessor(), DefaultWordProcessor());
@@ -317,7 +319,7 @@ void TestMainForm::menuItems() {
     OpenMenu(form->FileMenu);
     QVERIFY(!form->N14->isVisible());
     QCOMPARE(VisibleItems(form->FileMenu),
-             QStringList({"&New", "&Open...", "&Save", "Save &As...", "E&xit"}));
+             QStringList({"&New", "&Open...", "&Save", "Save &As...", "Export &Report...", "E&xit"}));
 
     // The Units items are radio items; the one of the model is ticked when the submenu opens.
     QVERIFY(form->UnitItems->isExclusive());
@@ -340,13 +342,13 @@ void TestMainForm::fileCommands() {
     form->FileOpenClick();
     QCOMPARE(ModelFile(), example);
     QCOMPARE(form->windowTitle(), QStringLiteral("Brevanto 2015.4.4 - ExampleDam.qvxd"));
-    QCOMPARE(ProgramData->Title, std::string("Example earth dam - downstream slope, Bishop search"));
+    QCOMPARE(Form->Model()->Title, std::string("Example earth dam - downstream slope, Bishop search"));
     QCOMPARE(form->Tables().SoilData().RowCount(), 3);
-    QCOMPARE(ProgramData->SearchKind, 3);
+    QCOMPARE(Form->Model()->SearchKind, 3);
     QCOMPARE(Canonical(QDir::currentPath()), Canonical(dir.path()));
     QCOMPARE(form->RecentFiles().first(), example);
     QVERIFY(!form->IsModified());
-    QVERIFY(ProgramData->PlotFileName.empty());
+    QVERIFY(Form->Model()->PlotFileName.empty());
 
     // Save writes the model back to its file; a loaded file that was written by us comes back unchanged.
     const QByteArray original = ReadAll(example);
@@ -360,17 +362,17 @@ void TestMainForm::fileCommands() {
     QFile(dir.filePath(QStringLiteral("ExampleDam.qvxp"))).open(QIODevice::WriteOnly);
     Dialogs->Opens << TOpenChoice{example, 0};
     form->FileOpenClick();
-    QVERIFY(!ProgramData->PlotFileName.empty());
+    QVERIFY(!Form->Model()->PlotFileName.empty());
     const QString copy = dir.filePath(QStringLiteral("copy.qvxd"));
     Dialogs->Saves << copy;
-    ProgramData->Title = "Changed title";
+    Form->Model()->Title = "Changed title";
     form->FileSaveAsClick();
     QCOMPARE(Dialogs->SaveTitles.last(), QStringLiteral("Save ExampleDam.qvxd As"));
     QCOMPARE(Dialogs->SaveProposals.last(), example);
     QCOMPARE(ModelFile(), copy);
     QCOMPARE(form->windowTitle(), QStringLiteral("Brevanto 2015.4.4 - Copy.qvxd"));
     QVERIFY(ReadAll(copy).contains("\r\nChanged title\r\n"));
-    QVERIFY(ProgramData->PlotFileName.empty());
+    QVERIFY(Form->Model()->PlotFileName.empty());
 
     // New on an unmodified model asks nothing.
     form->FileNewClick();
@@ -410,14 +412,14 @@ void TestMainForm::oldLayoutAndSaveAsProposal() {
     Dialogs->Opens << TOpenChoice{old, OldLayoutFilter};
     form->FileOpenClick();
     QCOMPARE(form->windowTitle(), QStringLiteral("Brevanto 2015.4.4 - Levee"));
-    QCOMPARE(QByteArray::fromStdString(ProgramData->FileText()),
+    QCOMPARE(QByteArray::fromStdString(Form->Model()->FileText()),
              ReadAll(TestData("model/old-layout-converted.qvxd")));
 
     // The last chosen filter is preselected next time and decides for recent-file opens too.
     form->FileNewClick();
     form->RecentFileClick(0);
     QCOMPARE(ModelFile(), old);
-    QCOMPARE(QByteArray::fromStdString(ProgramData->FileText()),
+    QCOMPARE(QByteArray::fromStdString(Form->Model()->FileText()),
              ReadAll(TestData("model/old-layout-converted.qvxd")));
     form->FileOpenClick();
     QCOMPARE(Dialogs->OpenFilters.last(), OldLayoutFilter);
@@ -441,14 +443,14 @@ void TestMainForm::querySaveAnswers() {
     QCOMPARE(messages.Count(), 0);
 
     // Cancel keeps the model.
-    ProgramData->Title = "Edited";
+    Form->Model()->Title = "Edited";
     form->SetModified(true);
     messages.QueueAnswer(TMsgAnswer::Cancel);
     form->FileNewClick();
     QCOMPARE(messages.LastText(), QStringLiteral("Do you want to save any changes?"));
     QCOMPARE(messages.Messages().last().Kind, TMsgKind::Question);
     QCOMPARE(ModelFile(), example);
-    QCOMPARE(ProgramData->Title, std::string("Edited"));
+    QCOMPARE(Form->Model()->Title, std::string("Edited"));
 
     // Yes saves, then goes on.
     messages.QueueAnswer(TMsgAnswer::Yes);
@@ -458,7 +460,7 @@ void TestMainForm::querySaveAnswers() {
 
     // No discards the changes.
     form->OpenFileName(example);
-    ProgramData->Title = "Discarded";
+    Form->Model()->Title = "Discarded";
     form->SetModified(true);
     messages.QueueAnswer(TMsgAnswer::No);
     form->FileNewClick();
@@ -466,15 +468,15 @@ void TestMainForm::querySaveAnswers() {
     QVERIFY(!ReadAll(example).contains("Discarded"));
 
     // Yes on a new model followed by a cancelled Save As keeps the model.
-    ProgramData->Title = "Unsaved";
+    Form->Model()->Title = "Unsaved";
     form->SetModified(true);
     messages.QueueAnswer(TMsgAnswer::Yes);
     QVERIFY(!form->QuerySave());
-    QCOMPARE(ProgramData->Title, std::string("Unsaved"));
+    QCOMPARE(Form->Model()->Title, std::string("Unsaved"));
 
     // Yes with a save that fails: the changes are not lost.
     form->OpenFileName(example);
-    ProgramData->Title = "Cannot be written";
+    Form->Model()->Title = "Cannot be written";
     form->SetModified(true);
     QFile::remove(example);
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("ExampleDam.qvxd"))); // a folder where the file was
@@ -483,7 +485,7 @@ void TestMainForm::querySaveAnswers() {
     QVERIFY(!form->QuerySave());
     QCOMPARE(messages.Count(), 2);
     QCOMPARE(messages.Messages().last().Kind, TMsgKind::Error);
-    QCOMPARE(ProgramData->Title, std::string("Cannot be written"));
+    QCOMPARE(Form->Model()->Title, std::string("Cannot be written"));
     QVERIFY(form->IsModified());
 }
 
@@ -612,7 +614,7 @@ void TestMainForm::commandLineFile() {
     MakeForm({dir.filePath(QStringLiteral("dam"))});
     QCOMPARE(ModelFile(), dam);
     QCOMPARE(Form->windowTitle(), QStringLiteral("Brevanto 2015.4.4 - Dam.qvxd"));
-    QCOMPARE(QString::fromStdString(ProgramData->PlotFileName), dir.filePath(QStringLiteral("dam.qvxp")));
+    QCOMPARE(QString::fromStdString(Form->Model()->PlotFileName), dir.filePath(QStringLiteral("dam.qvxp")));
     QVERIFY(!Form->IsModified());
     QCOMPARE(Form->RecentCount(), 0);
     OpenMenu(Form->ViewMenu);
@@ -679,14 +681,14 @@ void TestMainForm::unitsConvertTheOpenModel() {
     form->OpenFileName(dam);
     TGridTable& bound = form->Tables().BoundCood();
     QCOMPARE(double(bound.Cell(1, 0).GetFloat()), 50.0);
-    QCOMPARE(double(ProgramData->WaterUnitWeight), 62.4);
+    QCOMPARE(double(Form->Model()->WaterUnitWeight), 62.4);
 
     form->SIUnits->trigger();
-    QCOMPARE(ProgramData->UnitSystem, 2);
+    QCOMPARE(Form->Model()->UnitSystem, 2);
     const double water = 62.4 * 0.004448222468060650624 / std::pow(0.3048, 3);
-    QVERIFY(std::abs(double(ProgramData->WaterUnitWeight) - water) < 1e-9);
+    QVERIFY(std::abs(double(Form->Model()->WaterUnitWeight) - water) < 1e-9);
     QVERIFY(std::abs(double(bound.Cell(1, 0).GetFloat()) - 50 * 0.3048) < 1e-9);
-    QVERIFY(std::abs(double(ProgramData->SegmentLength) - 6 * 0.3048) < 1e-12);
+    QVERIFY(std::abs(double(Form->Model()->SegmentLength) - 6 * 0.3048) < 1e-12);
     QVERIFY(form->IsModified());
     OpenMenu(form->UnitsMenu);
     QVERIFY(form->SIUnits->isChecked() && !form->EnglishUnits->isChecked());
@@ -694,7 +696,7 @@ void TestMainForm::unitsConvertTheOpenModel() {
     // To and from "other" units only labels change.
     form->SetModified(false);
     form->FLUnits->trigger();
-    QCOMPARE(ProgramData->UnitSystem, 3);
+    QCOMPARE(Form->Model()->UnitSystem, 3);
     QVERIFY(std::abs(double(bound.Cell(1, 0).GetFloat()) - 50 * 0.3048) < 1e-9);
     QVERIFY(form->IsModified());
     OpenMenu(form->UnitsMenu);
@@ -720,46 +722,47 @@ void TestMainForm::dataMenuMarksAndWindows() {
 
     // Each search command sets the model's search fields and ticks its item only.
     form->JanbusMethod1->trigger();
-    QCOMPARE(ProgramData->SearchKind, 2);
-    QVERIFY(ProgramData->HasJanbuSearch && !ProgramData->HasBishopSearch);
+    QCOMPARE(Form->Model()->SearchKind, 2);
+    QVERIFY(Form->Model()->HasJanbuSearch && !Form->Model()->HasBishopSearch);
     QVERIFY(form->IsModified());
     form->BishopsMethod1->trigger();
-    QCOMPARE(ProgramData->SearchKind, 3);
-    QVERIFY(ProgramData->HasBishopSearch && !ProgramData->HasJanbuSearch && !ProgramData->HasSpencerSearch);
+    QCOMPARE(Form->Model()->SearchKind, 3);
+    QVERIFY(Form->Model()->HasBishopSearch && !Form->Model()->HasJanbuSearch &&
+            !Form->Model()->HasSpencerSearch);
     form->SpencersMethod1->trigger();
-    QCOMPARE(ProgramData->SearchKind, 6);
-    QVERIFY(ProgramData->HasSpencerSearch && !ProgramData->HasBishopSearch);
+    QCOMPARE(Form->Model()->SearchKind, 6);
+    QVERIFY(Form->Model()->HasSpencerSearch && !Form->Model()->HasBishopSearch);
     form->BlockSearch1->trigger();
-    QCOMPARE(ProgramData->SearchKind, 5);
-    QVERIFY(ProgramData->HasBlockSearch && !ProgramData->HasSpencerSearch);
+    QCOMPARE(Form->Model()->SearchKind, 5);
+    QVERIFY(Form->Model()->HasBlockSearch && !Form->Model()->HasSpencerSearch);
     form->Irregularfailure1->trigger();
-    QCOMPARE(ProgramData->SearchKind, 4);
-    QVERIFY(ProgramData->HasIrregularSearch && !ProgramData->HasBlockSearch);
+    QCOMPARE(Form->Model()->SearchKind, 4);
+    QVERIFY(Form->Model()->HasIrregularSearch && !Form->Model()->HasBlockSearch);
     QVERIFY(form->Irregularfailure1->isChecked());
     const QList<QAction*> searchItems = form->SearchMenu->actions();
     QCOMPARE(std::count_if(searchItems.begin(), searchItems.end(), [](QAction* a) { return a->isChecked(); }),
              1);
-    QVERIFY(QByteArray::fromStdString(ProgramData->FileText()).contains("\r\nRANDOM\r\n"));
+    QVERIFY(QByteArray::fromStdString(Form->Model()->FileText()).contains("\r\nRANDOM\r\n"));
 
     // The user-defined surface opens its table editor.
     form->FailureSurface1->trigger();
-    QCOMPARE(ProgramData->SearchKind, 1);
-    QVERIFY(ProgramData->HasUserSurface);
+    QCOMPARE(Form->Model()->SearchKind, 1);
+    QVERIFY(Form->Model()->HasUserSurface);
     auto* surfaceEditor = dynamic_cast<TTableForm*>(form->Tables().FailSurfaceChart().Editor());
     QVERIFY(surfaceEditor);
     QVERIFY(qobject_cast<QMdiSubWindow*>(surfaceEditor->parentWidget()));
     QVERIFY(form->FailureSurface1->isChecked() && !form->Irregularfailure1->isChecked());
 
     // The marks follow the model when the menus open.
-    ProgramData->SearchKind = 3;
-    ProgramData->HasSurcharge = 1;
+    Form->Model()->SearchKind = 3;
+    Form->Model()->HasSurcharge = 1;
     OpenMenu(form->DataMenu);
     QVERIFY(form->BishopsMethod1->isChecked() && !form->FailureSurface1->isChecked());
     QVERIFY(form->SurchargeLoad1->isChecked() && !form->EarthquakeLoad1->isChecked());
-    ProgramData->SearchKind = 6;
+    Form->Model()->SearchKind = 6;
     OpenMenu(form->SearchMenu);
     QVERIFY(form->SpencersMethod1->isChecked() && !form->BishopsMethod1->isChecked());
-    ProgramData->HasSurcharge = 0;
+    Form->Model()->HasSurcharge = 0;
     form->SurchargeLoad1->trigger();
     QVERIFY(!form->SurchargeLoad1->isChecked());
 
@@ -777,9 +780,9 @@ void TestMainForm::dataMenuMarksAndWindows() {
     int made = 0;
     for (TDataWindow w : {TDataWindow::Title, TDataWindow::WaterSurface, TDataWindow::TextEditorOption,
                           TDataWindow::SlopeBoundary})
-        form->SetDataWindowMaker(w, [&made](TMainForm&) {
+        form->SetDataWindowMaker(w, [&made](TMainForm& host) {
             ++made;
-            return new TFakeDataWindow;
+            return new TFakeDataWindow(host);
         });
     form->DataTitle->trigger();
     auto* title = qobject_cast<TFakeDataWindow*>(form->DataWindow(TDataWindow::Title));
@@ -799,6 +802,25 @@ void TestMainForm::dataMenuMarksAndWindows() {
     QCOMPARE(made, 3);
     QVERIFY(!form->DataWindow(TDataWindow::WaterSurface));
     QVERIFY(title->Deactivations > before + 1); // it stopped being the active window
+
+    // Each activation change runs the handlers once: the window that becomes active loads the model
+    // once, the one that stops being active stores it once.
+    auto* titleSub = qobject_cast<QMdiSubWindow*>(title->parentWidget());
+    QMdiSubWindow* otherSub = form->MdiArea->currentSubWindow();
+    QVERIFY(titleSub && otherSub && otherSub != titleSub);
+    auto* other = qobject_cast<TFakeDataWindow*>(otherSub->widget());
+    QVERIFY(other);
+    const int titleLoads = title->Activations, titleStores = title->Deactivations;
+    const int otherLoads = other->Activations, otherStores = other->Deactivations;
+    form->MdiArea->setActiveSubWindow(titleSub);
+    QCOMPARE(title->Activations, titleLoads + 1);
+    QCOMPARE(title->Deactivations, titleStores);
+    QCOMPARE(other->Deactivations, otherStores + 1);
+    QCOMPARE(other->Activations, otherLoads);
+    form->MdiArea->setActiveSubWindow(otherSub);
+    QCOMPARE(title->Deactivations, titleStores + 1);
+    QCOMPARE(title->Activations, titleLoads + 1);
+    QCOMPARE(other->Activations, otherLoads + 1);
 
     // A unit switch refreshes the open text-editor option and slope boundary windows.
     form->OptionofTexeEditor1->trigger();
@@ -893,7 +915,7 @@ void TestMainForm::runSuccessWithPlot() {
     OpenMenu(form->ComputationMenu);
     QVERIFY(form->CompRun->isEnabled() && form->CompInput->isEnabled());
     QVERIFY(!form->CompOutput->isEnabled() && !form->CompKernel->isEnabled());
-    ProgramData->Title = "Run title";
+    Form->Model()->Title = "Run title";
     form->SetModified(true);
 
     TEngineSetup engine("0", TestData("plot/full.qvxp").toUtf8());
@@ -933,7 +955,7 @@ void TestMainForm::runSuccessWithPlot() {
     QCOMPARE(QDir::currentPath(), before);
 
     // The plot file enables the graph command; the output file the two text commands.
-    QCOMPARE(QString::fromStdString(ProgramData->PlotFileName), dir.filePath(QStringLiteral("dam.qvxp")));
+    QCOMPARE(QString::fromStdString(Form->Model()->PlotFileName), dir.filePath(QStringLiteral("dam.qvxp")));
     OpenMenu(form->ViewMenu);
     QVERIFY(form->Graphics1->isEnabled());
     QVERIFY(!form->Graphics1->isChecked());
@@ -952,7 +974,7 @@ void TestMainForm::runSuccessWithPlot() {
     TEngineSetup noPlot("0");
     form->CompRun->trigger();
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("dam.qvxp"))));
-    QVERIFY(ProgramData->PlotFileName.empty());
+    QVERIFY(Form->Model()->PlotFileName.empty());
     OpenMenu(form->ViewMenu);
     QVERIFY(!form->Graphics1->isEnabled());
     QCOMPARE(messages.Count(), 2);
@@ -975,7 +997,7 @@ void TestMainForm::runRefusedAndFailures() {
         QStringLiteral("Computations can not be performed. Executable files are not consistent.\r"
                        "You may need to reinstall the program.\r")));
     QVERIFY(!messages.LastText().contains(QStringLiteral("@")));
-    QVERIFY(ProgramData->PlotFileName.empty());
+    QVERIFY(Form->Model()->PlotFileName.empty());
     QVERIFY(!form->EngineLoaded());
 
     // No library in the program's folder.
@@ -1104,7 +1126,7 @@ void TestMainForm::runTwiceAndWhileRunning() {
         }
         QVERIFY(form->EngineLoaded());
         const QByteArray input = ReadAll(dam);
-        ProgramData->Title = "Changed during the run";
+        Form->Model()->Title = "Changed during the run";
         form->SetModified(true);
         form->CompRun->trigger();
         QCOMPARE(ReadAll(dam), input);
@@ -1164,7 +1186,7 @@ void TestMainForm::runWithTheRealEngine() {
     QVERIFY(QFileInfo(dir.filePath(QStringLiteral("dam.qvxo"))).size() > 0);
     // The plot file is there when the engine got far enough; the graph command follows it.
     const QString plot = dir.filePath(QStringLiteral("dam.qvxp"));
-    QCOMPARE(QString::fromStdString(ProgramData->PlotFileName), QFileInfo::exists(plot) ? plot : QString());
+    QCOMPARE(QString::fromStdString(Form->Model()->PlotFileName), QFileInfo::exists(plot) ? plot : QString());
     OpenMenu(form->ViewMenu);
     QCOMPARE(form->Graphics1->isEnabled(), QFileInfo::exists(plot));
 }

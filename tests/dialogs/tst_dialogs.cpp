@@ -227,7 +227,7 @@ void TestDialogs::init() {
     const bool active = QTest::qWaitForWindowActive(Form.get(), 2000);
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         QVERIFY(active);
-    QVERIFY(ProgramData);
+    QVERIFY(Form->Model());
 }
 
 void TestDialogs::cleanup() {
@@ -339,11 +339,11 @@ void TestDialogs::searchCommitProtocol() {
     Enter(bishop->deMinEl, QStringLiteral("32"));
     Enter(bishop->deSL, QStringLiteral("6"));
     // Nothing reaches the model before the window is left.
-    QCOMPARE(ProgramData->InitiationPoints, 0);
+    QCOMPARE(Form->Model()->InitiationPoints, 0);
     // Deactivation (another window comes to the front) commits everything.
     TDlgEarthquake* quake = Command<TDlgEarthquake>(Form->EarthquakeLoad1);
     QCOMPARE(Form->MdiArea->activeSubWindow(), quake->SubWindow());
-    const TProgramData& m = *ProgramData;
+    const TProgramData& m = *Form->Model();
     QCOMPARE(m.InitiationPoints, 100);
     QCOMPARE(m.SurfacesPerPoint, 10);
     QCOMPARE(double(m.LeftInitiationX), 10.0);
@@ -353,17 +353,17 @@ void TestDialogs::searchCommitProtocol() {
     QCOMPARE(double(m.MinimumElevation), 32.0);
     QCOMPARE(double(m.SegmentLength), 6.0);
     QCOMPARE(double(m.CwLimit), -45.0);
-    QVERIFY(Contains(SavedText(*ProgramData), "CIRCL2"));
-    QVERIFY(Contains(SavedText(*ProgramData), "10. 60. 170. 220."));
-    QVERIFY(Contains(SavedText(*ProgramData), "32. 6. 0. -45."));
+    QVERIFY(Contains(SavedText(*Form->Model()), "CIRCL2"));
+    QVERIFY(Contains(SavedText(*Form->Model()), "10. 60. 170. 220."));
+    QVERIFY(Contains(SavedText(*Form->Model()), "32. 6. 0. -45."));
 
     // Never focused: a count of 0 is committed as it is, below the box's lower limit.
     NewModel();
     TDlgSearch* janbu = Search(2);
     Enter(janbu->deXLi, QStringLiteral("5"));
     QVERIFY(CloseWindow(janbu));
-    QCOMPARE(ProgramData->InitiationPoints, 0);
-    QCOMPARE(double(ProgramData->LeftInitiationX), 5.0);
+    QCOMPARE(Form->Model()->InitiationPoints, 0);
+    QCOMPARE(double(Form->Model()->LeftInitiationX), 5.0);
 
     // Closing commits, and a window activated again shows what the model holds.
     TDlgSearch* spencer = Search(6);
@@ -376,8 +376,8 @@ void TestDialogs::searchCommitProtocol() {
     QCOMPARE(spencer->deCCW->text(), QStringLiteral("35")); // the one left last wins
     QVERIFY(CloseWindow(spencer));
     QVERIFY(CloseWindow(other));
-    QCOMPARE(double(ProgramData->InterSliceAngle), 12.5);
-    QCOMPARE(double(ProgramData->CcwLimit), 35.0);
+    QCOMPARE(double(Form->Model()->InterSliceAngle), 12.5);
+    QCOMPARE(double(Form->Model()->CcwLimit), 35.0);
     QCOMPARE(messages.Count(), 1);
 }
 
@@ -394,7 +394,7 @@ void TestDialogs::searchValuesSharedBetweenKinds() {
     QCOMPARE(bishop->deXLi->text(), QStringLiteral("12.25"));
     QCOMPARE(bishop->deCW->text(), QStringLiteral("-30"));
     QCOMPARE(bishop->deSL->text(), QStringLiteral("4"));
-    QCOMPARE(ProgramData->SearchKind, 3);
+    QCOMPARE(Form->Model()->SearchKind, 3);
 
     // The block window's total number of surfaces is the shared surfaces-per-point field.
     TDlgBlock* block = Command<TDlgBlock>(Form->BlockSearch1);
@@ -409,18 +409,18 @@ void TestDialogs::searchValuesSharedBetweenKinds() {
     auto* boxes = dynamic_cast<TTableForm*>(Form->Tables().BoxCoord().Editor());
     QVERIFY(boxes);
     QCOMPARE(Form->MdiArea->activeSubWindow()->widget(), boxes);
-    QCOMPARE(ProgramData->SurfacesPerPoint, 40); // committed when the box editor came to the front
-    QCOMPARE(double(ProgramData->BlockSegmentLength), 15.0);
+    QCOMPARE(Form->Model()->SurfacesPerPoint, 40); // committed when the box editor came to the front
+    QCOMPARE(double(Form->Model()->BlockSegmentLength), 15.0);
     TDlgSearch* janbu2 = Search(2);
     QCOMPARE(janbu2->deSP->text(), QStringLiteral("40"));
-    QCOMPARE(double(ProgramData->SegmentLength), 4.0); // the block's own length is separate
-    QCOMPARE(ProgramData->HasBlockSearch, 1);          // the Janbu command does not clear it
+    QCOMPARE(double(Form->Model()->SegmentLength), 4.0); // the block's own length is separate
+    QCOMPARE(Form->Model()->HasBlockSearch, 1);          // the Janbu command does not clear it
     // Irregular, then Janbu: the irregular flag stays, the kind is Janbu's.
     TDlgSearch* irregular = Search(4);
     QCOMPARE(irregular->deSP->text(), QStringLiteral("40"));
     Search(2);
-    QCOMPARE(ProgramData->HasIrregularSearch, 1);
-    QCOMPARE(ProgramData->SearchKind, 2);
+    QCOMPARE(Form->Model()->HasIrregularSearch, 1);
+    QCOMPARE(Form->Model()->SearchKind, 2);
     QCOMPARE(messages.Count(), 0);
 }
 
@@ -438,8 +438,8 @@ void TestDialogs::invalidEntryKeepsWindow() {
     QTRY_COMPARE(Form->MdiArea->activeSubWindow(), janbu->SubWindow());
     QTRY_COMPARE(QApplication::focusWidget(), janbu->deXLi);
     QCOMPARE(janbu->deXLi->text(), QStringLiteral("abc"));
-    QCOMPARE(janbu->deXRi->text(), QStringLiteral("9"));  // not loaded again
-    QCOMPARE(double(ProgramData->RightInitiationX), 0.0); // nothing committed
+    QCOMPARE(janbu->deXRi->text(), QStringLiteral("9"));    // not loaded again
+    QCOMPARE(double(Form->Model()->RightInitiationX), 0.0); // nothing committed
     // The close is refused as well.
     messages.Clear();
     QVERIFY(!CloseWindow(janbu));
@@ -451,10 +451,10 @@ void TestDialogs::invalidEntryKeepsWindow() {
     QTRY_COMPARE(messages.LastText(), QStringLiteral("Entry must be less than or equal to 100000000"));
     QTRY_COMPARE(Form->MdiArea->activeSubWindow(), janbu->SubWindow());
     QCOMPARE(janbu->deXLi->text(), QStringLiteral("100000000"));
-    QCOMPARE(double(ProgramData->LeftInitiationX), 0.0);
+    QCOMPARE(double(Form->Model()->LeftInitiationX), 0.0);
     Activate(bishop);
-    QCOMPARE(double(ProgramData->LeftInitiationX), 1e8);
-    QCOMPARE(double(ProgramData->RightInitiationX), 9.0);
+    QCOMPARE(double(Form->Model()->LeftInitiationX), 1e8);
+    QCOMPARE(double(Form->Model()->RightInitiationX), 9.0);
     QCOMPARE(bishop->deXLi->text(), QStringLiteral("100000000"));
     QCOMPARE(messages.Count(), 2);
 }
@@ -482,7 +482,7 @@ void TestDialogs::unitSwitchWithWindowsOpen() {
     // The active window does not store numbers of the old system into the converted model.
     SwitchUnits(Form->EnglishUnits);
     Activate(water);
-    QVERIFY(std::fabs(double(ProgramData->SegmentLength) - 10.0) < 1e-4);
+    QVERIFY(std::fabs(double(Form->Model()->SegmentLength) - 10.0) < 1e-4);
     QCOMPARE(Label(janbu->deSL), QStringLiteral("Segment length (ft)"));
     // Other units: the labels show the unit strings, nothing is converted.
     SwitchUnits(Form->FLUnits);
@@ -533,12 +533,12 @@ void TestDialogs::optionalCategoryWindows() {
         QVERIFY(w->Button->isEnabled());
         QTest::mouseClick(w->Button, Qt::LeftButton);
         QVERIFY(e.Table->EditorOpen());
-        QCOMPARE(ProgramData.get()->*e.Flag, 1); // stored when the editor came to the front
+        QCOMPARE(Form->Model()->*e.Flag, 1); // stored when the editor came to the front
         Activate(w);
         ClickCheck(w->Check);
         QVERIFY(!w->Button->isEnabled());
         QVERIFY(CloseWindow(w));
-        QCOMPARE(ProgramData.get()->*e.Flag, 0);
+        QCOMPARE(Form->Model()->*e.Flag, 0);
         QCOMPARE(e.Table->RowCount(), e.Table->MinRows()); // never a row lost
         e.Table->CloseEditor();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -555,22 +555,22 @@ void TestDialogs::surchargeBoxKeepsRows() {
     QVERIFY(loads.EditorOpen());
     SetRow(loads, 0, "PPPP", {120, 140, 500, 0});
     Activate(w);
-    QCOMPARE(ProgramData->HasSurcharge, 1);
-    QVERIFY(Contains(SavedText(*ProgramData), "LOADS"));
+    QCOMPARE(Form->Model()->HasSurcharge, 1);
+    QVERIFY(Contains(SavedText(*Form->Model()), "LOADS"));
     // Clearing the box closes the open editor of the loads; the rows stay, LOADS goes.
     Form->SetModified(false);
     ClickCheck(w->Check);
     QVERIFY(!loads.EditorOpen());
     QVERIFY(Form->IsModified());
     MenuOpens();
-    QCOMPARE(ProgramData->HasSurcharge, 0);
-    QVERIFY(!Contains(SavedText(*ProgramData), "LOADS"));
+    QCOMPARE(Form->Model()->HasSurcharge, 0);
+    QVERIFY(!Contains(SavedText(*Form->Model()), "LOADS"));
     QCOMPARE(loads.RowCount(), 1);
     QCOMPARE(double(loads.Cell(2, 0).GetFloat()), 500.0);
     // Checking it again writes the same loads.
     ClickCheck(w->Check);
     MenuOpens();
-    QVERIFY(Contains(SavedText(*ProgramData), "LOADS\r\n1\r\n120. 140. 500. 0."));
+    QVERIFY(Contains(SavedText(*Form->Model()), "LOADS\r\n1\r\n120. 140. 500. 0."));
     QCOMPARE(messages.Count(), 0);
 }
 
@@ -579,7 +579,7 @@ void TestDialogs::reinforcementSwitchesSurfaceKeyword() {
     Form->FailureSurface1->trigger();
     SetRow(Form->Tables().FailSurfaceChart(), 0, "PP", {10, 50});
     TDlgReinEarth* w = Command<TDlgReinEarth>(Form->DataPYCurves);
-    QVERIFY(Contains(SavedText(*ProgramData), "SURFAC"));
+    QVERIFY(Contains(SavedText(*Form->Model()), "SURFAC"));
     // A clear box marks the model modified when the window is activated; checking it does not,
     // but storing the changed flag does, so the change is never lost without a question.
     QVERIFY(Form->IsModified());
@@ -589,16 +589,16 @@ void TestDialogs::reinforcementSwitchesSurfaceKeyword() {
     QVERIFY(!Form->IsModified());
     MenuOpens();
     QVERIFY(Form->IsModified());
-    QCOMPARE(ProgramData->HasReinforcement, 1);
-    QCOMPARE(ProgramData->UseSurbis, 1);
-    std::string text = SavedText(*ProgramData);
+    QCOMPARE(Form->Model()->HasReinforcement, 1);
+    QCOMPARE(Form->Model()->UseSurbis, 1);
+    std::string text = SavedText(*Form->Model());
     QVERIFY(Contains(text, "REINF"));
     QVERIFY(Contains(text, "SURBIS"));
     QVERIFY(!Contains(text, "SURFAC"));
     ClickCheck(w->Check);
     QVERIFY(CloseWindow(w));
-    QCOMPARE(ProgramData->UseSurbis, 0);
-    text = SavedText(*ProgramData);
+    QCOMPARE(Form->Model()->UseSurbis, 0);
+    text = SavedText(*Form->Model());
     QVERIFY(Contains(text, "SURFAC"));
     QVERIFY(!Contains(text, "REINF"));
     QCOMPARE(messages.Count(), 0);
@@ -618,10 +618,10 @@ void TestDialogs::waterWindow() {
     ClickCheck(w->Check);
     // The button sets the flag at once.
     QTest::mouseClick(w->Button, Qt::LeftButton);
-    QCOMPARE(ProgramData->HasWater, 1);
+    QCOMPARE(Form->Model()->HasWater, 1);
     QVERIFY(Form->Tables().WaterSurfaceSet().EditorOpen());
-    QCOMPARE(double(ProgramData->WaterUnitWeight), 62.4);
-    QVERIFY(Contains(SavedText(*ProgramData), "1 62.4"));
+    QCOMPARE(double(Form->Model()->WaterUnitWeight), 62.4);
+    QVERIFY(Contains(SavedText(*Form->Model()), "1 62.4"));
     // A rejected entry keeps this window too (in front, nothing stored).
     Activate(w);
     Enter(w->dewt, QStringLiteral("500")); // the exit: message, 300 in the box
@@ -631,13 +631,13 @@ void TestDialogs::waterWindow() {
     Form->Tables().WaterSurfaceSet().Edit(); // the open editor comes to the front
     QTRY_COMPARE(messages.Count(), 2);
     QTRY_COMPARE(Form->MdiArea->activeSubWindow(), w->SubWindow());
-    QCOMPARE(double(ProgramData->WaterUnitWeight), 62.4);
-    QCOMPARE(ProgramData->HasWater, 1);
+    QCOMPARE(double(Form->Model()->WaterUnitWeight), 62.4);
+    QCOMPARE(Form->Model()->HasWater, 1);
     QVERIFY(!CloseWindow(w));
     Enter(w->dewt, QStringLiteral("9.81*6"));
     QVERIFY(CloseWindow(w));
-    QCOMPARE(ProgramData->HasWater, 1);
-    QCOMPARE(double(ProgramData->WaterUnitWeight), double(EvaluateEntry("9.81*6")));
+    QCOMPARE(Form->Model()->HasWater, 1);
+    QCOMPARE(double(Form->Model()->WaterUnitWeight), double(EvaluateEntry("9.81*6")));
 }
 
 void TestDialogs::earthquakeWindow() {
@@ -659,22 +659,22 @@ void TestDialogs::earthquakeWindow() {
     Enter(w->deVcoe, QStringLiteral("0"));
     QVERIFY(Form->IsModified());
     MenuOpens();
-    QCOMPARE(double(ProgramData->HorizontalCoefficient), -0.1);
-    QCOMPARE(ProgramData->HasEarthquake, 0);
-    QVERIFY(!Contains(SavedText(*ProgramData), "EQUAKE"));
+    QCOMPARE(double(Form->Model()->HorizontalCoefficient), -0.1);
+    QCOMPARE(Form->Model()->HasEarthquake, 0);
+    QVERIFY(!Contains(SavedText(*Form->Model()), "EQUAKE"));
     Enter(w->deHcoe, QStringLiteral("0"));
     Enter(w->deVcoe, QStringLiteral("0.05"));
     MenuOpens();
-    QCOMPARE(ProgramData->HasEarthquake, 1);
-    QVERIFY(Contains(SavedText(*ProgramData), "EQUAKE\r\n0.00 0.05 0.00"));
+    QCOMPARE(Form->Model()->HasEarthquake, 1);
+    QVERIFY(Contains(SavedText(*Form->Model()), "EQUAKE\r\n0.00 0.05 0.00"));
     // The cavitation pressure alone is no earthquake loading.
     Enter(w->deVcoe, QStringLiteral("0"));
     Enter(w->deCav, QStringLiteral("1000"));
     QVERIFY(CloseWindow(w));
-    QCOMPARE(ProgramData->HasEarthquake, 0);
-    QCOMPARE(double(ProgramData->CavitationPressure), 1000.0);
+    QCOMPARE(Form->Model()->HasEarthquake, 0);
+    QCOMPARE(double(Form->Model()->CavitationPressure), 1000.0);
     // In SI the pressure's label follows.
-    ProgramData->SetUnitSystem(2);
+    Form->Model()->SetUnitSystem(2);
     w = Command<TDlgEarthquake>(Form->EarthquakeLoad1);
     QCOMPARE(Label(w->deCav), QStringLiteral("Cavitation pressure (kN/m^2)"));
     QCOMPARE(messages.Count(), 0);
@@ -698,19 +698,19 @@ void TestDialogs::titleWindow() {
     QCOMPARE(w->TitleMemo->text(), QString(80, QLatin1Char('x')));
     MenuOpens();
     QVERIFY(Form->IsModified());
-    QCOMPARE(ProgramData->Title, std::string(80, 'x'));
+    QCOMPARE(Form->Model()->Title, std::string(80, 'x'));
     // A pasted line break would split the title line of the file.
     w->TitleMemo->setText(QStringLiteral("Dam\nsection A"));
     QVERIFY(CloseWindow(w));
-    QCOMPARE(ProgramData->Title, std::string("Dam section A"));
+    QCOMPARE(Form->Model()->Title, std::string("Dam section A"));
     // A longer title from a file is kept whole while the user leaves it alone.
     const std::string longTitle(100, 't');
-    ProgramData->Title = longTitle;
+    Form->Model()->Title = longTitle;
     Form->SetModified(false);
     w = Command<TdlgTitle>(Form->DataTitle);
     QCOMPARE(w->TitleMemo->text().size(), 80);
     QVERIFY(CloseWindow(w));
-    QCOMPARE(ProgramData->Title, longTitle);
+    QCOMPARE(Form->Model()->Title, longTitle);
     QVERIFY(!Form->IsModified());
     QCOMPARE(messages.Count(), 0);
 }
@@ -783,7 +783,7 @@ void TestDialogs::singleInstanceWindows() {
 void TestDialogs::slopeBoundaryWindow() {
     TMessageRecorder messages;
     LoadModel(QStringLiteral(BREVANTO_RESOURCE_DIR "/examples/ExampleDam.qvxd"));
-    QCOMPARE(ProgramData->SurfaceBoundaryCount, 5);
+    QCOMPARE(Form->Model()->SurfaceBoundaryCount, 5);
     TDlgSlopeBoundary* w = Command<TDlgSlopeBoundary>(Form->DataProp);
     QCOMPARE(w->windowTitle(), QStringLiteral("Slope Boundary"));
     QCOMPARE(Label(w->deNI), QStringLiteral("Number of boundary lines used to define the surface"));
@@ -812,7 +812,7 @@ void TestDialogs::slopeBoundaryWindow() {
     QTest::mouseClick(w->btnSect, Qt::LeftButton);
     TGridTableChart& lines = Form->Tables().BoundCood();
     QVERIFY(lines.EditorOpen());
-    QCOMPARE(ProgramData->SurfaceBoundaryCount, 3);
+    QCOMPARE(Form->Model()->SurfaceBoundaryCount, 3);
     // A table edit shows in the extents at the next activation, not through Update/Redraw.
     lines.Cell(2, 6).SetFloat(400);
     Activate(w);
@@ -847,7 +847,22 @@ void TestDialogs::boundaryPreviewMouse() {
     TDlgSlopeBoundary* w = Command<TDlgSlopeBoundary>(Form->DataProp);
     TBoundaryPreview* p = w->PaintBox1;
     const int W = p->width(), H = p->height();
-    // The corners of the view sit at the margins: the top shows the highest y.
+    // True scale by default: a world unit is as many pixels across as up, so the dam's 2.5H:1V
+    // faces look as they are; the point under a pixel maps back to it.
+    QVERIFY(w->TrueScaleBox->isChecked());
+    {
+        const QPointF a = p->ToPixel(0, 30), b = p->ToPixel(360, 90);
+        const double sx = (b.x() - a.x()) / 360, sy = (a.y() - b.y()) / 60;
+        QVERIFY2(std::abs(sx - sy) < 0.03 * sx, qPrintable(QString("%1 %2").arg(sx).arg(sy)));
+        QVERIFY(b.x() - a.x() > 0.8 * W); // a wide profile takes the width
+        Extended x = 0, y = 0;
+        p->ToWorld(p->ToPixel(120, 62), x, y);
+        QVERIFY(std::fabs(double(x) - 120) <= 1 / sx && std::fabs(double(y) - 62) <= 1 / sy);
+        QVERIFY(PreviewDrawsSomething(p));
+    }
+    // The fitted view, as before: the corners of the view sit at the margins, the top the highest y.
+    w->TrueScaleBox->setChecked(false);
+    QVERIFY(!p->TrueScale());
     QCOMPARE(p->ToPixel(0, 90), QPointF(10, 10));
     QCOMPARE(p->ToPixel(360, 30), QPointF(W - 10, H - 10));
     QVERIFY(PreviewDrawsSomething(p));
@@ -936,8 +951,8 @@ void TestDialogs::anyAreaFramesTheWindows() {
     QVERIFY(other->windowFlags() & Qt::WindowMaximizeButtonHint); // the one that can be resized
     other->show();
     area->setActiveSubWindow(other);
-    QCOMPARE(ProgramData->Title, std::string("Levee")); // stored when it stopped being active
-    ProgramData->Title = "Changed elsewhere";
+    QCOMPARE(Form->Model()->Title, std::string("Levee")); // stored when it stopped being active
+    Form->Model()->Title = "Changed elsewhere";
     area->setActiveSubWindow(sub);
     QCOMPARE(title->TitleMemo->text(), QStringLiteral("Changed elsewhere"));
     QVERIFY(CloseWindow(title));
@@ -1009,7 +1024,7 @@ void TestDialogs::exampleModelThroughTheWindows() {
     Dialogs->Saves << path;
     OpenMenu(Form->FileMenu);
     Form->FileSave->trigger();
-    QCOMPARE(QString::fromStdString(ProgramData->FileName), path);
+    QCOMPARE(QString::fromStdString(Form->Model()->FileName), path);
     QFile saved(path), expected(QStringLiteral(TEST_DATA_DIR "/model/example.qvxd"));
     QVERIFY(saved.open(QIODevice::ReadOnly) && expected.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), expected.readAll());

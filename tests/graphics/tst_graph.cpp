@@ -8,6 +8,7 @@
 #include "widgets/MsgBox.h"
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
 #include <QFileDialog>
 #include <QImage>
@@ -18,6 +19,7 @@
 #include <QMdiSubWindow>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -81,12 +83,13 @@ class TestGraph : public QObject {
     std::unique_ptr<QMainWindow> Main;
     QMdiArea* Area = nullptr;
     std::unique_ptr<TStandaloneModelHost> Host;
+    std::unique_ptr<TProgramData> Model; // after the host: it refers to it
     std::unique_ptr<TMessageRecorder> Boxes;
     QTemporaryDir Dir;
 
     TfrmGraph* Open(const char* model, const char* plot) {
-        ProgramData = TProgramData::CreateFromFile(Stage(Dir, model, plot).toStdString(), true, *Host);
-        return TfrmGraph::ShowGraph(Area, *ProgramData);
+        Model = TProgramData::CreateFromFile(Stage(Dir, model, plot).toStdString(), true, *Host);
+        return TfrmGraph::ShowGraph(Area, *Model);
     }
     static TViewTransform& V() { return ViewTransform(); }
     static QCheckBox* Box(TfrmGraph* g, const char* name) { return g->findChild<QCheckBox*>(name); }
@@ -110,7 +113,7 @@ class TestGraph : public QObject {
     }
     void cleanup() {
         Main.reset();
-        ProgramData.reset();
+        Model.reset();
         Host.reset();
         Boxes.reset();
     }
@@ -120,7 +123,7 @@ class TestGraph : public QObject {
         TfrmGraph* g = Open("nocrit.qvxd", "nocrit.qvxp");
         QVERIFY(g);
         QCOMPARE(Boxes->Count(), 0);
-        QCOMPARE(QString::fromStdString(ProgramData->PlotFileName), Dir.filePath("model.qvxp"));
+        QCOMPARE(QString::fromStdString(Model->PlotFileName), Dir.filePath("model.qvxp"));
         QVERIFY(g->PlotLoaded());
         QCOMPARE(TfrmGraph::Find(Area), g);
         QCOMPARE(Area->activeSubWindow(), Sub(g));
@@ -129,13 +132,13 @@ class TestGraph : public QObject {
         QCOMPARE(Sub(g)->size(), QSize(812, 631));
         QCOMPARE(g->PaintBox()->cursor().shape(), Qt::CrossCursor);
         QCOMPARE(PlotStore().SlotCounter, 4);
-        QCOMPARE(TfrmGraph::ShowGraph(Area, *ProgramData), g);
+        QCOMPARE(TfrmGraph::ShowGraph(Area, *Model), g);
         QCOMPARE(Area->subWindowList().size(), 1);
 
         // The next run writes another plot file: the window is created anew and shows it.
         QFile::remove(Dir.filePath("model.qvxp"));
         QFile::copy(Data("full.qvxp"), Dir.filePath("model.qvxp"));
-        TfrmGraph* again = TfrmGraph::ShowGraph(Area, *ProgramData);
+        TfrmGraph* again = TfrmGraph::ShowGraph(Area, *Model);
         QVERIFY(again && again != g);
         QCOMPARE(TfrmGraph::Find(Area), again);
         QCOMPARE(PlotStore().SlotCounter, 37);
@@ -145,14 +148,14 @@ class TestGraph : public QObject {
         QTest::mouseClick(Button(again, "Button1"), Qt::LeftButton);
         QVERIFY(!TfrmGraph::Find(Area));
         QTRY_COMPARE(Area->subWindowList().size(), 0);
-        again = TfrmGraph::ShowGraph(Area, *ProgramData);
+        again = TfrmGraph::ShowGraph(Area, *Model);
         QVERIFY(again && TfrmGraph::Find(Area) == again);
-        QCOMPARE(TfrmGraph::ShowGraph(Area, *ProgramData), again);
+        QCOMPARE(TfrmGraph::ShowGraph(Area, *Model), again);
 
         // After "Save As" the run's plot file is still the one shown.
         QTest::mouseClick(Button(again, "Button1"), Qt::LeftButton);
-        ProgramData->FileName = Dir.filePath("renamed.qvxd").toStdString();
-        again = TfrmGraph::ShowGraph(Area, *ProgramData);
+        Model->FileName = Dir.filePath("renamed.qvxd").toStdString();
+        again = TfrmGraph::ShowGraph(Area, *Model);
         QCOMPARE(Boxes->Count(), 0);
         QCOMPARE(PlotStore().SlotCounter, 37);
     }
@@ -206,8 +209,8 @@ class TestGraph : public QObject {
         plot.write(QByteArray("0\n").repeated(15) +
                    "WTR\n1\n2\n0 1\n5 1\nINF\n1\n1 1 1 1 1 0 0 0 0 0\nEND\n");
         plot.close();
-        ProgramData->FileName = other.filePath("w.qvxd").toStdString();
-        g = TfrmGraph::ShowGraph(Area, *ProgramData);
+        Model->FileName = other.filePath("w.qvxd").toStdString();
+        g = TfrmGraph::ShowGraph(Area, *Model);
         for (int i = 0; i < TfrmGraph::OptionCount; ++i) {
             const QString name = g->OptionBox(i)->objectName();
             const bool expected = name == "PiezoLineCheckBox" || name == "PorePresCheckBox" ||
@@ -453,8 +456,8 @@ class TestGraph : public QObject {
 
         // A named file that cannot be read: the reader's message, still an empty picture.
         QTest::mouseClick(Button(g, "Button1"), Qt::LeftButton);
-        ProgramData->PlotFileName = Dir.filePath("gone.qvxp").toStdString();
-        g = TfrmGraph::ShowGraph(Area, *ProgramData);
+        Model->PlotFileName = Dir.filePath("gone.qvxp").toStdString();
+        g = TfrmGraph::ShowGraph(Area, *Model);
         QCOMPARE(Boxes->Count(), 3);
         QVERIFY(Boxes->LastText().contains("gone.qvxp"));
         QCOMPARE(PlotStore().ChainCount, 0);
@@ -502,13 +505,23 @@ class TestGraph : public QObject {
         const QImage shown = g->PlotView().Picture();
 
         const QString png = Dir.filePath("view.png");
-        QVERIFY(g->ExportTo(png));
+        QVERIFY(g->ExportTo(png, 1));
         const QImage saved(png);
         QCOMPARE(saved.size(), shown.size());
         QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), shown);
+        // By default three times the window's pixels, the same picture.
+        QVERIFY(g->ExportTo(png));
+        const QImage large(png);
+        QCOMPARE(large.size(), shown.size() * 3);
+        const QImage back = large.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        int close = 0;
+        for (int y = 0; y < shown.height(); y += 7)
+            for (int x = 0; x < shown.width(); x += 7)
+                close += qAbs(qGray(back.pixel(x, y)) - qGray(shown.pixel(x, y))) < 60;
+        QVERIFY(close > 0.8 * (shown.width() / 7) * (shown.height() / 7));
 
         const QString svg = Dir.filePath("view.svg");
-        QVERIFY(g->ExportTo(svg));
+        QVERIFY(g->ExportTo(svg, 1));
         QFile svgFile(svg);
         QVERIFY(svgFile.open(QIODevice::ReadOnly));
         const QByteArray svgText = svgFile.readAll();
@@ -536,6 +549,58 @@ class TestGraph : public QObject {
         });
         QTest::mouseClick(Button(g, "ExportButton"), Qt::LeftButton);
         QVERIFY(QFile::exists(Dir.filePath("chosen.svg")));
+    }
+
+    // Beyond the sixteen options: trial surfaces coloured by their factor with a legend, one of the
+    // ten drawn out, Ctrl+C, and the printed page with its title block and the factor printed once.
+    void colouredSurfacesCopyAndPage() {
+        TfrmGraph* g = Open("full.qvxd", "full.qvxp");
+        QVERIFY(g->ColourBox()->isEnabled());
+        QVERIFY(!g->ColourBox()->isChecked());
+        Tick(Box(g, "AllTrialsCheckBox"));
+        const auto count = [](const QImage& image, auto test) {
+            int n = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    n += test(QColor(image.pixel(x, y)));
+            return n;
+        };
+        // The lowest factor in red, the highest (twice the lowest or more) in blue.
+        const auto red = [](const QColor& c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; };
+        const int before = count(g->PlotView().Picture(), red);
+        Tick(g->ColourBox());
+        const QImage coloured = g->PlotView().Picture().copy();
+        QVERIFY2(count(coloured, red) > before + 20,
+                 qPrintable(QString("%1 %2").arg(before).arg(count(coloured, red))));
+
+        const auto orange = [](const QColor& c) {
+            return c.red() == 255 && c.green() == 140 && c.blue() == 0;
+        };
+        QCOMPARE(count(coloured, orange), 0);
+        g->HighlightSurface(2);
+        QVERIFY(count(g->PlotView().Picture(), orange) > 30);
+
+        QApplication::clipboard()->clear();
+        QTest::keyClick(g, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+                 g->PlotView().Picture().convertToFormat(QImage::Format_RGB32));
+
+        Tick(Box(g, "CriticalSlipCheckBox"));
+        Tick(Box(g, "SolnInfoCheckBox"));
+        const QString pdf = Dir.filePath("page.pdf");
+        QPrinter& printer = g->Printer();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setResolution(1200);
+        QVERIFY(g->PrintTo(printer));
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000));
+        const QString t = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(t.contains("Example slope for the plot pictures"), qPrintable(t));
+        QVERIFY(t.contains("model.qvxp"));
+        QCOMPARE(t.count("Factor of Safety"), 1);
+        QVERIFY(!t.contains(". = "));
     }
 
     // Not a check: with BREVANTO_SCREENSHOT_DIR set (under a real display server) it saves pictures of

@@ -150,26 +150,26 @@ class TestPlot : public QObject {
     void readsThePlotFileOfTheCurrentModel() {
         TMessageLog log;
         TStandaloneModelHost host(TCoreContext{nullptr, LogSink()});
-        ProgramData = TProgramData::CreateFromFile(DataFile("full.qvxd"), true, host);
+        std::unique_ptr<TProgramData> model = TProgramData::CreateFromFile(DataFile("full.qvxd"), true, host);
         QVERIFY(log.Messages.empty());
         const TBoundaryLines snapshot = BoundarySnapshot(host.Tables().BoundCood());
         QCOMPARE(snapshot.size(), FullBoundary.size());
         QCOMPARE(snapshot[1].RightY, 100.0);
         QCOMPARE(snapshot[4].Soil, 3);
-        QVERIFY(ReadPlotFile(*ProgramData));
+        QVERIFY(ReadPlotFile(*model));
         TPlotStore& s = PlotStore();
         QCOMPARE(s.ChainCount, 3);
         QCOMPARE(s.Chains[0].Line.Count, 4);
         QCOMPARE(s.SlotCounter, 37);
-        QVERIFY(!ProgramData->HasIrregularSearch && !ProgramData->HasBlockSearch);
+        QVERIFY(!model->HasIrregularSearch && !model->HasBlockSearch);
 
-        ProgramData = TProgramData::CreateFromFile(DataFile("nocrit.qvxd"), true, host);
-        QVERIFY(ProgramData->HasIrregularSearch);
-        QVERIFY(ReadPlotFile(*ProgramData));
+        model = TProgramData::CreateFromFile(DataFile("nocrit.qvxd"), true, host);
+        QVERIFY(model->HasIrregularSearch);
+        QVERIFY(ReadPlotFile(*model));
         QCOMPARE(s.ChainCount, 2);
         QCOMPARE(s.LimitSegmentCount, 30);
         QVERIFY(log.Messages.empty());
-        ProgramData.reset();
+        model.reset();
     }
 
     void slotsCriticalValuesAndScaling() {

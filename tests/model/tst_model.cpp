@@ -151,11 +151,7 @@ void TestModel::modifiedState() {
     auto loaded = TProgramData::CreateFromFile(m->FileName, true, host);
     QVERIFY(!host.IsModified());
     QCOMPARE(host.ClosedChildren, 2);
-
-    // The model reached through the global is the one the program works on.
-    ProgramData = TProgramData::CreateNew(host);
-    QCOMPARE(&ProgramData->Host(), static_cast<IModelHost*>(&host));
-    ProgramData.reset();
+    QCOMPARE(&loaded->Host(), static_cast<IModelHost*>(&host));
 }
 
 void TestModel::saveFailures() {

@@ -1,0 +1,105 @@
+#include "app/ResultsCommands.h"
+#include "app/EngineRun.h"
+#include "app/MainWindow.h"
+#include "app/TextFiles.h"
+#include "graphics/ResultReport.h"
+#include "model/SlopeModel.h"
+#include "text/FileNames.h"
+#include "widgets/GraphWindow.h"
+#include "widgets/MsgBox.h"
+#include "widgets/ResultsWindow.h"
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+
+#ifndef BREVANTO_VERSION
+#define BREVANTO_VERSION "2015.4.4"
+#endif
+
+namespace {
+QString InputPath(const TMainForm& form) {
+    const TProgramData* model = form.Model();
+    if (!model || model->FileName == TProgramData::NewFileName)
+        return {};
+    return QFileInfo(QString::fromStdString(model->FileName)).absoluteFilePath();
+}
+
+QString ResultsPath(const TMainForm& form) {
+    const QString input = InputPath(form);
+    return input.isEmpty() ? QString() : QString::fromStdString(ChangeFileExt(input.toStdString(), ".qvxr"));
+}
+
+TResultsWindow* OpenResults(TMainForm& form) {
+    TResultsWindow* w = TResultsWindow::ShowResults(form.MdiArea, ResultsPath(form),
+                                                    ProgramFile(form.ProgramFolder(), ErrorMessageNotesFile));
+    // Choosing one of the ten surfaces shows it in the graph window, opened for it when needed.
+    QObject::disconnect(w, &TResultsWindow::SurfaceChosen, &form, nullptr);
+    QObject::connect(w, &TResultsWindow::SurfaceChosen, &form, [&form](int rank) {
+        TfrmGraph* graph = TfrmGraph::Find(form.MdiArea);
+        if (!graph && form.Model()) {
+            graph = TfrmGraph::ShowGraph(form.MdiArea, *form.Model());
+            if (TResultsWindow* results = TResultsWindow::Find(form.MdiArea))
+                form.MdiArea->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(results->parentWidget()));
+        }
+        if (graph)
+            graph->HighlightSurface(rank);
+    });
+    return w;
+}
+
+void ExportReport(TMainForm& form) {
+    form.CommitActiveChild();
+    const QString input = InputPath(form);
+    if (input.isEmpty() || form.IsModified()) {
+        MsgInformation(&form, QStringLiteral("Save the model first: the report shows the saved file and its "
+                                             "last analysis."));
+        return;
+    }
+    const QString suggested = QString::fromStdString(ChangeFileExt(input.toStdString(), "-report.pdf"));
+    const QString target = QFileDialog::getSaveFileName(&form, QStringLiteral("Export Report"), suggested,
+                                                        QStringLiteral("PDF (*.pdf);;HTML (*.html)"));
+    if (target.isEmpty())
+        return;
+    TReportSources sources;
+    QString error;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    bool ok =
+        LoadReportSources(input, ProgramFile(form.ProgramFolder(), ErrorMessageNotesFile), sources, error);
+    if (ok) {
+        sources.ProgramVersion = QStringLiteral(BREVANTO_VERSION);
+        ok = WriteReport(target, sources, error);
+    }
+    QApplication::restoreOverrideCursor();
+    if (!ok)
+        MsgInformation(&form, "The report was not written: " + error);
+}
+} // namespace
+
+void AddResultsCommands(TMainForm& form) {
+    auto* report = new QAction(QStringLiteral("Export &Report..."), &form);
+    report->setObjectName(QStringLiteral("FileExportReport"));
+    form.FileMenu->insertAction(form.N1, report);
+    QObject::connect(report, &QAction::triggered, &form, [&form] { ExportReport(form); });
+
+    auto* results = form.ViewMenu->addAction(QStringLiteral("&Results"));
+    results->setObjectName(QStringLiteral("ViewResults"));
+    QObject::connect(results, &QAction::triggered, &form, [&form] { OpenResults(form); });
+    QObject::connect(form.ViewMenu, &QMenu::aboutToShow, &form, [&form, results] {
+        results->setEnabled(!ResultsPath(form).isEmpty() && QFileInfo::exists(ResultsPath(form)));
+    });
+    QObject::connect(form.FileMenu, &QMenu::aboutToShow, &form,
+                     [&form, report] { report->setEnabled(!InputPath(form).isEmpty()); });
+}
+
+void ShowRunResults(TMainForm& form) {
+    // A run whose engine wrote no readable results opens nothing, but an open window is refreshed
+    // (and then says why it shows nothing).
+    TResults results;
+    QString error;
+    if (TResultsWindow::Find(form.MdiArea) || ReadResultsFile(ResultsPath(form), results, error))
+        OpenResults(form);
+}

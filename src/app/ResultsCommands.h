@@ -1,0 +1,9 @@
+#pragma once
+// The results side of the main window: File ▸ Export Report..., View ▸ Results, and the results
+// window that each successful run opens or refreshes.
+class TMainForm;
+
+// Adds the commands to the File and View menus (after CreateMenus).
+void AddResultsCommands(TMainForm& form);
+// After a run that wrote its results: shows (or refreshes) the results window.
+void ShowRunResults(TMainForm& form);

@@ -1,0 +1,214 @@
+// The slice data of the results file: the forces it reports on every slice must put the sliding
+// mass in equilibrium in the way each method claims (Bishop: moments about the centre; Janbu:
+// horizontal forces; Spencer and Morgenstern-Price: forces on every slice and moments), read back
+// from the JSON exactly as another program would read it.
+#include "EngineTestSupport.h"
+#include "engine/Engine.h"
+#include "engine/Slices.h"
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+
+using namespace enginetest;
+using quolm::TAnalysis;
+using quolm::TMethod;
+
+namespace {
+constexpr double Pi = 3.14159265358979323846;
+
+// The problem with every kind of force: water with free water on the toe, ru, a surcharge, earthquake,
+// a tieback and a reinforcement line.
+TSlopeDescription Loaded() {
+    TSlopeSoil soil = Soil(18, 20, 10, 28, 1);
+    TSlopeDescription d = SimpleSlope(soil);
+    TSlopeSoil lower = Soil(19, 21, 15, 24, 1);
+    lower.PorePressureCoefficient = 0.1L;
+    d.Soils.push_back(lower);
+    d.Boundaries.push_back({0, -2, 70, -2, 2});
+    d.Settings.HasWater = 1;
+    d.Settings.WaterUnitWeight = 9.81L;
+    d.WaterSurfaces = {{{{0, 1}, {30, 3}, {70, 6}}, true}};
+    d.Settings.HasSurcharge = 1;
+    d.Loads = {{44, 52, 25, 10}};
+    d.Settings.HasEarthquake = 1;
+    d.Settings.HorizontalCoefficient = 0.1L;
+    d.Settings.VerticalCoefficient = 0.05L;
+    d.Settings.HasTiebacks = 1;
+    d.Tiebacks = {{2, 30, 5, 150, 2, 15, 14}};
+    d.Settings.HasReinforcement = 1;
+    d.Reinforcement = {{{{30, 2, 40, 0.5L}, {60, 2, 40, 0.5L}}, true}};
+    SetSurface(d, Polyline());
+    return d;
+}
+
+// The problem analysed, its critical surface reported as `method` ranks it, as JSON.
+QJsonObject Critical(const TSlopeDescription& d, TMethod method) {
+    TAnalysis a = Run(d);
+    for (const quolm::TDiagnostic& e : a.Diagnostics.Errors)
+        qWarning("%s %s", e.Code.c_str(), e.Message.c_str());
+    if (!a.Critical)
+        return {};
+    const quolm::TSlopeModel model(d);
+    a.Method = method;
+    a.Critical = quolm::AnalyseSurface(model, a.Critical->Surface.Points, nullptr, method, 10, {});
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(quolm::ResultsJson(a)));
+    return doc.object().value("critical").toObject();
+}
+
+struct TSums {
+    double Fx = 0, Fy = 0, M = 0;     // residuals
+    double Driving = 0, DrivingM = 0; // scales: the mobilised shear and its moment
+    int Slices = 0;
+};
+
+double Sum(const QJsonObject& s, const char* key, int k) {
+    return s.value(key).toArray().at(k).toDouble();
+}
+
+// The sums over the slices of every force, and of their moments about the moment centre. With the
+// interslice forces included each slice's own residuals must vanish too: `worstSlice` takes the
+// largest relative to the total driving force.
+TSums Sums(const QJsonObject& c, bool interslice, double& worstSlice) {
+    TSums t;
+    const QJsonArray centre = c.value("moment_centre").toArray();
+    const double cx = centre.at(0).toDouble(), cy = centre.at(1).toDouble();
+    worstSlice = 0;
+    std::vector<std::pair<double, double>> perSlice;
+    for (const QJsonValue& v : c.value("slices").toArray()) {
+        const QJsonObject s = v.toObject();
+        const double a = s.value("alpha_deg").toDouble() * Pi / 180;
+        const double n = s.value("normal").toDouble(), sh = s.value("shear").toDouble();
+        double qx = 0, qy = 0;
+        for (const char* kind : {"water", "load", "quake", "tieback", "reinforcement"}) {
+            qx += Sum(s, kind, 0);
+            qy += Sum(s, kind, 1);
+        }
+        double fx = -n * std::sin(a) + sh * std::cos(a) + qx;
+        double fy = n * std::cos(a) + sh * std::sin(a) - s.value("weight").toDouble() + qy;
+        if (interslice) {
+            fx += s.value("e_left").toDouble() - s.value("e_right").toDouble();
+            fy += s.value("xs_left").toDouble() - s.value("xs_right").toDouble();
+        }
+        const double dx = s.value("x").toDouble() - cx, dy = s.value("y_base").toDouble() - cy;
+        const double ms = dx * std::sin(a) - dy * std::cos(a), mn = dx * std::cos(a) + dy * std::sin(a);
+        t.Fx += fx;
+        t.Fy += fy;
+        t.M += s.value("moment").toDouble() + n * mn + sh * ms;
+        t.Driving += std::abs(sh);
+        t.DrivingM += std::abs(sh * ms);
+        perSlice.push_back({fx, fy});
+        ++t.Slices;
+    }
+    for (const auto& [fx, fy] : perSlice)
+        worstSlice = std::max(worstSlice, std::hypot(fx, fy) / t.Driving);
+    return t;
+}
+} // namespace
+
+class TestSliceForces : public QObject {
+    Q_OBJECT
+  private slots:
+    void equilibrium();
+    void sliceData();
+};
+
+// Equilibrium within 0.1 % of the driving force for every method on a problem with every force, and
+// on a circle in a plain slope.
+void TestSliceForces::equilibrium() {
+    TSlopeDescription plain = SimpleSlope(Soil(18, 18, 8, 26));
+    SetSurface(plain, CircleThroughSlope(30, 24, 27, 40));
+    for (const TSlopeDescription& d : {Loaded(), plain}) {
+        double worst = 0;
+        const TSums bishop = Sums(Critical(d, TMethod::Bishop), false, worst);
+        QVERIFY2(bishop.Slices > 10, qPrintable(QString::number(bishop.Slices)));
+        QVERIFY2(std::abs(bishop.M) < 1e-3 * bishop.DrivingM, qPrintable(QString::number(bishop.M)));
+
+        const TSums janbu = Sums(Critical(d, TMethod::Janbu), false, worst);
+        QVERIFY2(std::abs(janbu.Fx) < 1e-3 * janbu.Driving, qPrintable(QString::number(janbu.Fx)));
+
+        for (const TMethod m : {TMethod::Spencer, TMethod::MorgensternPrice}) {
+            const QJsonObject c = Critical(d, m);
+            QCOMPARE(c.value("interslice_method").toString(),
+                     QString(m == TMethod::Spencer ? "spencer" : "morgenstern_price"));
+            const TSums r = Sums(c, true, worst);
+            QVERIFY2(std::abs(r.Fx) < 1e-3 * r.Driving && std::abs(r.Fy) < 1e-3 * r.Driving,
+                     qPrintable(QString("%1 %2").arg(r.Fx).arg(r.Fy)));
+            QVERIFY2(std::abs(r.M) < 1e-3 * r.DrivingM, qPrintable(QString::number(r.M)));
+            QVERIFY2(worst < 1e-3, qPrintable(QString::number(worst)));
+            // Without the interslice forces the slices alone do not balance: the check has teeth.
+            double unused = 0;
+            QVERIFY(std::abs(Sums(c, false, unused).Fx) < 1e-3 * r.Driving);
+            QVERIFY(unused > 1e-2);
+        }
+    }
+}
+
+// The slices tile the surface; forces by kind add up to the closed forms; the line of thrust lies
+// within the mass where the interslice force is well defined.
+void TestSliceForces::sliceData() {
+    const TSlopeDescription d = Loaded();
+    const QJsonObject c = Critical(d, TMethod::Bishop);
+    const QJsonArray slices = c.value("slices").toArray();
+    QVERIFY(!slices.isEmpty());
+    double weight = 0, qx = 0, qy = 0, load = 0, tieback = 0;
+    double previous = slices.first().toObject().value("x_left").toDouble();
+    for (const QJsonValue& v : slices) {
+        const QJsonObject s = v.toObject();
+        QCOMPARE(s.value("x_left").toDouble(), previous);
+        previous = s.value("x_right").toDouble();
+        QVERIFY(std::abs(previous - s.value("x_left").toDouble() - s.value("width").toDouble()) < 1e-9);
+        const double a = s.value("alpha_deg").toDouble() * Pi / 180;
+        QVERIFY(std::abs(s.value("base_length").toDouble() * std::cos(a) - s.value("width").toDouble()) <
+                1e-9);
+        QVERIFY(std::abs(s.value("height").toDouble() -
+                         (s.value("y_top").toDouble() - s.value("y_base").toDouble())) < 1e-9);
+        const double l = s.value("base_length").toDouble();
+        QVERIFY(std::abs(s.value("effective_normal").toDouble() -
+                         (s.value("normal").toDouble() - s.value("u").toDouble() * l)) < 1e-6);
+        const double strength =
+            s.value("c").toDouble() * l +
+            s.value("effective_normal").toDouble() * std::tan(s.value("phi_deg").toDouble() * Pi / 180);
+        QVERIFY(std::abs(s.value("shear_strength").toDouble() - strength) < 1e-6 * std::max(1.0, strength));
+        QVERIFY(std::abs(s.value("shear").toDouble() * c.value("fs").toDouble() - strength) <
+                1e-6 * std::max(1.0, strength));
+        const int soil = s.value("soil").toInt();
+        QVERIFY(soil == 1 || soil == 2);
+        weight += s.value("weight").toDouble();
+        qx += Sum(s, "quake", 0);
+        qy += Sum(s, "quake", 1);
+        load += std::hypot(Sum(s, "load", 0), Sum(s, "load", 1));
+        tieback += std::hypot(Sum(s, "tieback", 0), Sum(s, "tieback", 1));
+        QVERIFY(s.value("e_left").isDouble()); // Spencer's interslice forces beside Bishop's slices
+    }
+    QCOMPARE(c.value("interslice_method").toString(), QString("spencer"));
+    // kh = 0.1 outwards (-x), kv = 0.05 upwards, on the weight of every slice.
+    QVERIFY(std::abs(qx + 0.1 * weight) < 1e-9 * weight);
+    QVERIFY(std::abs(qy - 0.05 * weight) < 1e-9 * weight);
+    // The surcharge of 25 over 44..52 on the mass up to where the surface leaves the ground; the
+    // tieback's 150 over a spacing of 2.
+    QVERIFY2(std::abs(load - 25 * (previous - 44)) < 1e-9, qPrintable(QString::number(load)));
+    QVERIFY(std::abs(tieback - 75) < 1e-9);
+
+    // A plain slope on a circle: the line of thrust within the middle slices, inside the mass.
+    TSlopeDescription plain = SimpleSlope(Soil(18, 18, 8, 26));
+    SetSurface(plain, CircleThroughSlope(30, 24, 27, 40));
+    const QJsonArray arc = Critical(plain, TMethod::Spencer).value("slices").toArray();
+    int inside = 0, middle = 0;
+    for (int i = arc.size() / 5; i < arc.size() * 4 / 5; ++i) {
+        const QJsonObject s = arc.at(i).toObject();
+        const QJsonValue y = s.value("thrust_y");
+        ++middle;
+        inside += y.isDouble() && y.toDouble() > s.value("y_base").toDouble() - 0.5 &&
+                  y.toDouble() < s.value("y_top").toDouble() + 0.5;
+    }
+    QVERIFY2(inside == middle, qPrintable(QString("%1 of %2").arg(inside).arg(middle)));
+    QCOMPARE(QJsonDocument::fromJson(QByteArray::fromStdString(quolm::ResultsJson(Run(plain))))
+                 .object()
+                 .value("schema")
+                 .toInt(),
+             2);
+}
+
+QTEST_GUILESS_MAIN(TestSliceForces)
+#include "tst_slice_forces.moc"
