@@ -23,8 +23,8 @@ struct TRunOptions {
     // Seed of a search's random streams.
     std::uint64_t Seed = 20150404;
     TSliceOptions Slicing;
-    // Set by another thread to stop a search between surfaces: the analysis then comes back with
-    // Cancelled set and no result.
+    // Set from outside (another thread) to stop the run at the next surface (null: never): the analysis
+    // then comes back with Cancelled set and no result, and a stopped run writes nothing.
     const std::atomic<bool>* Cancel = nullptr;
 };
 

@@ -30,11 +30,13 @@ TNamesStatus ReadNamesFile(const std::string& path, TRunFiles& files) {
     return TNamesStatus::Ok;
 }
 
-int RunFromNamesFile(const std::string& namesPath) {
+int RunFromNamesFile(const std::string& namesPath, const std::atomic<bool>* cancel) {
     TRunFiles files;
     if (ReadNamesFile(namesPath, files) != TNamesStatus::Ok)
         return 1;
-    RunFiles(files, TRunOptions());
+    TRunOptions options;
+    options.Cancel = cancel;
+    RunFiles(files, options);
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The engine's side of the hand-off with the desktop program: the names file that lists the files of
 // one run, and the run itself as the exported entry point performs it.
+#include <atomic>
 #include <string>
 
 namespace quolm {
@@ -32,7 +33,7 @@ TNamesStatus ReadNamesFile(const std::string& path, TRunFiles& files);
 
 // What the exported entry point does: 1 when the names file is missing or inconsistent (nothing is
 // run), 0 otherwise, also when the analysis found errors (they stand in the output files). Never
-// throws.
-int RunFromNamesFile(const std::string& namesPath);
+// throws. `cancel` (when given) stops the run at its next surface; a stopped run writes no files.
+int RunFromNamesFile(const std::string& namesPath, const std::atomic<bool>* cancel = nullptr);
 
 } // namespace quolm

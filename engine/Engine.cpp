@@ -75,7 +75,11 @@ bool WriteRunFiles(const TAnalysis& a, const TRunFiles& files, std::string& reas
 void RunFiles(const TRunFiles& files, const TRunOptions& options) {
     std::string reason;
     try {
-        WriteRunFiles(AnalyzeFile(files.Input, options), files, reason);
+        const TAnalysis a = AnalyzeFile(files.Input, options);
+        // A cancelled run has no result to write; the program keeps no files of it.
+        if (options.Cancel && options.Cancel->load())
+            return;
+        WriteRunFiles(a, files, reason);
     } catch (const std::exception& e) {
         // Nothing may escape to the program that loaded us; the output text says what happened.
         try {

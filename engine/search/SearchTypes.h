@@ -131,7 +131,7 @@ struct TSearchResult {
     // The second half of the surfaces still lowered the minimum by more than 1 %.
     bool Unsettled = false;
     double ElapsedSeconds = 0;
-    bool Cancelled = false;
+    bool Cancelled = false; // stopped on request: nothing else of the result holds
     bool Ok() const { return Errors.empty() && HasGeneratedBest && !Cancelled; }
 };
 
@@ -142,8 +142,7 @@ struct TSearchOptions {
     int PlotLimit = 3999; // trial surfaces kept for the plot
     // The caller has checked the controls (CheckControls) and reported its messages.
     bool Checked = false;
-    // Set by another thread to stop the search between surfaces; the result then has Cancelled set
-    // and nothing else worth reading.
+    // Set from outside to stop the search at the next surface (null: never).
     const std::atomic<bool>* Cancel = nullptr;
 };
 

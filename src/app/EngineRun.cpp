@@ -21,6 +21,7 @@ const char* const MsgInconsistent =
     "You may need to reinstall the program.\r"
     "If the problem remains, please contact Keldor's technical support and mention the program "
     "version " BREVANTO_VERSION ".";
+const char* const MsgCancelled = "The run was cancelled. No results were kept.";
 const char* const MsgCompleted =
     "Computations are completed. Please, check output file for results or error messages.";
 
@@ -50,7 +51,21 @@ QString NamesFileText(const QString& inputFile) {
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
 
+bool HasLineBreak(const QString& path) {
+    return path.contains(QLatin1Char('\r')) || path.contains(QLatin1Char('\n'));
+}
+
+QString LineBreakMessage(const QString& path) {
+    QString shown = QDir::toNativeSeparators(path);
+    shown.replace(QLatin1Char('\r'), QStringLiteral("\\r")).replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    return QStringLiteral("The file name\r%1\rcontains a line break. The analysis cannot take such a name: "
+                          "please save the model under a name without one.")
+        .arg(shown);
+}
+
 void WriteNamesFile(const QString& folder, const QString& inputFile) {
+    if (HasLineBreak(inputFile))
+        throw EInOutError(LineBreakMessage(inputFile).toStdString());
     QSaveFile file(QDir(folder).filePath(QString::fromLatin1(NamesFileName)));
     const QByteArray bytes = NamesFileText(inputFile).toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())

@@ -6,6 +6,8 @@
 // The engine's entry point and what the program passes to it.
 constexpr const char* EngineEntryName = "_IQUOLM";
 constexpr int EngineArgument = 4;
+// The engine's optional second export: asks a run in progress to stop at its next surface.
+constexpr const char* EngineCancelName = "_IQUOLM_CANCEL";
 // The engine answers this when its files are not consistent.
 constexpr int EngineRefused = 1;
 
@@ -16,8 +18,14 @@ QString EngineLibraryPath(const QString& programFolder);
 // input file and the output, plot and results files; every line ended by CR LF.
 constexpr const char* NamesFileName = "names.dat";
 QString NamesFileText(const QString& inputFile);
-// Writes it into `folder`; EInOutError with the system's message when that fails.
+// Writes it into `folder`; EInOutError with the system's message when that fails, and before writing
+// anything when a path holds a line break.
 void WriteNamesFile(const QString& folder, const QString& inputFile);
+// Whether `path` holds a CR or LF: one line of the names file per path, so such a path would shift
+// every later line and the engine would write over another file.
+bool HasLineBreak(const QString& path);
+// The message that refuses such a path.
+QString LineBreakMessage(const QString& path);
 
 // Makes `folder` the current directory while it lives, then returns to the previous one.
 class TCurrentDirectory {
@@ -36,3 +44,4 @@ extern const char* const MsgReinitialize;
 extern const char* const MsgInitFailed;
 extern const char* const MsgInconsistent;
 extern const char* const MsgCompleted;
+extern const char* const MsgCancelled;

@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "app/ResultsCommands.h"
 #include "app/TextFiles.h"
+#include "app/TextViewer.h"
 #include "model/SlopeModel.h"
 #include "tables/TableSet.h"
 #include "text/FileNames.h"
@@ -17,6 +18,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <array>
 #include <tuple>
 
@@ -449,8 +451,14 @@ void TMainForm::WindowItemClick(int index) {
 // ---------------------------------------------------------------- Help commands
 
 void TMainForm::OpenProgramFile(const char* name) {
-    // As the desktop opens it; a viewer that does not start is not reported.
-    FUrlOpener(QUrl::fromLocalFile(ProgramFile(FProgramFolder, name)));
+    // As the desktop opens it; when no browser starts, in a help window of the program's own.
+    const QString file = ProgramFile(FProgramFolder, name);
+    if (FUrlOpener(QUrl::fromLocalFile(file)))
+        return;
+    if (!OpenHelpViewer(MdiArea, file))
+        MsgInformation(
+            this,
+            QStringLiteral("The help file %1 could not be opened.").arg(QDir::toNativeSeparators(file)));
 }
 
 void TMainForm::HelpContentsClick() {
@@ -477,7 +485,13 @@ void TMainForm::HelpAboutClick() {
 // ---------------------------------------------------------------- text files
 
 void TMainForm::OpenInEditor(const QString& file) {
-    if (!LaunchEditor(EditorProgram(), file))
+    if (LaunchEditor(EditorProgram(), file))
+        return;
+    // No editor to start: the file can still be read, in a window of the program's own.
+    if (OpenTextViewer(MdiArea, file))
+        statusBar()->showMessage(
+            QStringLiteral("The text editor could not be started; the file is shown read-only."));
+    else
         MsgInformation(this, QStringLiteral("An error occurred in running the Word Processor"));
 }
 

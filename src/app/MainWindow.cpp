@@ -4,6 +4,7 @@
 #include "app/ModelHistory.h"
 #include "app/ResultsCommands.h"
 #include "app/TextFiles.h"
+#include "app/WorkArea.h"
 #include "dialogs/DataForm.h"
 #include "model/SlopeModel.h"
 #include "tables/TableSet.h"
@@ -40,6 +41,13 @@ bool IsNewFileName(const QString& name) {
     return name == QLatin1String(TProgramData::NewFileName);
 }
 
+QString IncompleteReadWarning(const QString& path) {
+    return QStringLiteral(
+               "The file\r%1\rwas not read completely when it was opened: the model holds only the "
+               "part before the error. Saving it over that file would lose the rest, so please "
+               "choose a name for the model.")
+        .arg(QDir::toNativeSeparators(path));
+}
 } // namespace
 
 bool IsSingleInstance(TDataWindow window) {
@@ -66,6 +74,7 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
     MdiArea->setObjectName(QStringLiteral("MdiArea"));
     MdiArea->setBackground(Qt::white);
     setCentralWidget(MdiArea);
+    new TWorkAreaPlacement(MdiArea);
     FEditorFactory.SetMdiArea(MdiArea);
     setAcceptDrops(true);
 
@@ -286,7 +295,12 @@ bool TMainForm::QuerySave() {
 
 void TMainForm::SaveCommand() {
     const QString name = ModelFileName();
-    if (IsNewFileName(name) || QFileInfo(name).suffix().toLower() == DefaultExtension)
+    if (!FModel->ReadComplete && !IsNewFileName(name)) {
+        // Saving over the file would replace it by the part that was read: only under a name the
+        // user chooses.
+        MsgInformation(this, IncompleteReadWarning(name));
+        SaveAsCommand();
+    } else if (IsNewFileName(name) || QFileInfo(name).suffix().toLower() == DefaultExtension)
         SaveAsCommand();
     else
         FModel->SaveToFile();
@@ -299,7 +313,11 @@ void TMainForm::SaveAsCommand() {
         proposed = QString::fromStdString(ChangeFileExt(current.toStdString(), ".qvxd"));
     const std::optional<QString> chosen = FFileDialogs->SaveAs(
         this, QStringLiteral("Save ") + DisplayName(current) + QStringLiteral(" As"), proposed);
-    if (chosen) {
+    if (chosen && HasLineBreak(*chosen)) {
+        // A file of that name could never be analysed; refused before anything is written.
+        MsgInformation(this, LineBreakMessage(*chosen));
+        RunAfterSave = false;
+    } else if (chosen) {
         FModel->FileName = chosen->toStdString();
         SetCaption();
         try {
@@ -312,6 +330,8 @@ void TMainForm::SaveAsCommand() {
             throw;
         }
         FModel->PlotFileName.clear();
+        // The chosen file now holds the whole model.
+        FModel->ReadComplete = true;
     } else {
         RunAfterSave = false;
     }
@@ -330,6 +350,7 @@ void TMainForm::LoadModel(const QString& path, bool currentFormat) {
     std::unique_ptr<TProgramData> model =
         TProgramData::CreateFromFile(path.toStdString(), currentFormat, *this);
     FModel = std::move(model);
+    DiscardDataForms(MdiArea);
     FindPlotFile();
     ModelReplaced();
 }
@@ -342,10 +363,18 @@ void TMainForm::OpenFileName(const QString& path) {
 }
 
 void TMainForm::HandleDroppedFile(const QString& path) {
+    // Only input files: anything else would load as an empty model that a later save writes over it.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("qvxd") && suffix != DefaultExtension) {
+        MsgInformation(this, QStringLiteral("%1\ris not an input file (.qvxd or .qvd) and was not opened.")
+                                 .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
     if (!QuerySave())
         return;
     QDir::setCurrent(QFileInfo(path).absolutePath());
-    LoadModel(path, true);
+    // A ".qvd" file has the 2.0 layout.
+    LoadModel(path, suffix != DefaultExtension);
     SetCaption();
 }
 
@@ -355,6 +384,7 @@ void TMainForm::FileNewClick() {
         if (!QuerySave())
             return;
         FModel = TProgramData::CreateNew(*this);
+        DiscardDataForms(MdiArea);
         ModelReplaced();
         SetCaption();
         FModel->PlotFileName.clear();
@@ -400,6 +430,11 @@ void TMainForm::RecentFileClick(int index) {
 void TMainForm::CompRunClick() {
     Guarded([this] {
         CommitActiveChild();
+        // Checked before anything is saved or written: the engine reads the names file line by line.
+        if (HasLineBreak(ModelFileName()) && !EngineLoaded()) {
+            MsgInformation(this, LineBreakMessage(ModelFileName()));
+            return;
+        }
         // A cancelled Save As clears RunAfterSave: then nothing runs.
         FRun.Run(
             *FModel,

@@ -1,18 +1,21 @@
 #include "app/RunProgress.h"
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QThread>
 #include <QVBoxLayout>
 #include <clocale>
 #include <locale.h> // newlocale/uselocale (POSIX), _configthreadlocale (Windows)
 #include <memory>
 
-TRunProgressDialog::TRunProgressDialog(QWidget* parent) : QDialog(parent) {
+TRunProgressDialog::TRunProgressDialog(QWidget* parent, TEngineCancel cancel)
+    : QDialog(parent), FCancel(cancel) {
     setObjectName(QStringLiteral("RunProgress"));
     setWindowTitle(QStringLiteral("Brevanto 2015"));
-    // No close button: the engine cannot be stopped halfway through.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    // The close box cancels the run, as the Cancel button does.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setWindowModality(Qt::ApplicationModal);
     auto* layout = new QVBoxLayout(this);
     lblMessage = new QLabel(QStringLiteral("Running analysis..."), this);
@@ -24,6 +27,15 @@ TRunProgressDialog::TRunProgressDialog(QWidget* parent) : QDialog(parent) {
     layout->addWidget(lblMessage);
     layout->addWidget(lblElapsed);
     layout->addWidget(Bar);
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setEnabled(FCancel != nullptr);
+    btnCancel->setAutoDefault(false);
+    connect(btnCancel, &QPushButton::clicked, this, &TRunProgressDialog::CancelRun);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnCancel);
+    layout->addLayout(buttons);
     FClock.start();
     FTimer.setInterval(250);
     connect(&FTimer, &QTimer::timeout, this, &TRunProgressDialog::Tick);
@@ -45,16 +57,30 @@ void TRunProgressDialog::Finish() {
     accept();
 }
 
+void TRunProgressDialog::CancelRun() {
+    if (FFinished || FCancelRequested || !FCancel)
+        return;
+    FCancelRequested = true;
+    FCancel();
+    // The engine stops at its next surface; the dialog stays until it has.
+    lblMessage->setText(QStringLiteral("Cancelling the analysis..."));
+    btnCancel->setEnabled(false);
+}
+
 void TRunProgressDialog::reject() {
     if (FFinished)
         QDialog::reject();
+    else
+        CancelRun();
 }
 
 void TRunProgressDialog::closeEvent(QCloseEvent* event) {
-    if (!FFinished)
+    if (!FFinished) {
         event->ignore();
-    else
+        CancelRun();
+    } else {
         QDialog::closeEvent(event);
+    }
 }
 
 std::int32_t CallWithCLocale(TEngineEntry entry, std::int32_t argument) {
@@ -81,9 +107,10 @@ std::int32_t CallWithCLocale(TEngineEntry entry, std::int32_t argument) {
 #endif
 }
 
-std::int32_t RunEngineWithProgress(QWidget* parent, TEngineEntry entry, std::int32_t argument) {
+std::int32_t RunEngineWithProgress(QWidget* parent, TEngineEntry entry, std::int32_t argument,
+                                   TEngineCancel cancel, bool* cancelled) {
     std::int32_t result = 0;
-    TRunProgressDialog dialog(parent);
+    TRunProgressDialog dialog(parent, cancel);
     std::unique_ptr<QThread> worker(
         QThread::create([entry, argument, &result] { result = CallWithCLocale(entry, argument); }));
     worker->setObjectName(QStringLiteral("Engine"));
@@ -93,5 +120,7 @@ std::int32_t RunEngineWithProgress(QWidget* parent, TEngineEntry entry, std::int
     worker->start();
     dialog.exec();
     worker->wait();
+    if (cancelled)
+        *cancelled = dialog.CancelRequested();
     return result;
 }

@@ -14,8 +14,11 @@ target_sources(brevanto_app PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/LiveEditing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ModelHistory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RunProgress.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RunResults.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ResultsCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextFiles.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextViewer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WorkArea.cpp
   ${CMAKE_CURRENT_LIST_DIR}/About.cpp
 )
 set(BREVANTO_HOMEPAGE_URL "" CACHE STRING

@@ -216,7 +216,7 @@ bool EntryAcceptable(QWidget* control) {
     if (!box)
         return true;
     try {
-        const Extended value = EvaluateEntry(box->text().toStdString());
+        const Extended value = EvaluateStoredEntry(box->text().toStdString());
         return !(box->IntegerOnly() && value != std::trunc(value)) && value >= box->MinVal() &&
                value <= box->MaxVal();
     } catch (const std::exception&) {
@@ -239,6 +239,22 @@ int RoundCount(Extended value) {
     if (r >= 2147483647.0L)
         return 2147483647;
     return static_cast<int>(r);
+}
+
+void TDataForm::Discard() {
+    FClosing = true;
+    if (QMdiSubWindow* sub = SubWindow())
+        sub->close();
+    else
+        close();
+}
+
+void DiscardDataForms(QMdiArea* area) {
+    if (!area)
+        return;
+    for (QMdiSubWindow* sub : area->subWindowList())
+        if (auto* form = qobject_cast<TDataForm*>(sub->widget()))
+            form->Discard();
 }
 
 void RefreshDataForms(QMdiArea* area) {

@@ -59,6 +59,8 @@ class TDataForm : public QWidget, public IActivatedChild {
     // Deactivation: the controls into the model. False when the focused numeric box rejected its
     // entry: then nothing was stored and the window comes back to the front.
     bool FormDeactivate();
+    // Closes the window without storing anything: the model it showed has been replaced.
+    void Discard();
 
     // --- IActivatedChild: the area's activation changes
     void ChildActivated() override { FormActivate(); }
@@ -136,3 +138,6 @@ int RoundCount(Extended value);
 // Every open data window of `area` shows the model again (after a unit-system switch: values and
 // unit labels in the new system).
 void RefreshDataForms(QMdiArea* area);
+// Closes every data window of `area` that is still open after the model was replaced (one whose
+// rejected entry kept it open), so none stores the old model's values into the new one.
+void DiscardDataForms(QMdiArea* area);

@@ -1,17 +1,17 @@
 #include "model/SlopeModel.h"
 #include "model/TableAccess.h"
 #include "text/Errors.h"
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QString>
 #include <algorithm>
 
 namespace {
-// Scalar conversion factors between English and SI units (length, force).
+// Scalar conversion factors between English and SI units (length, force). The way back is the exact
+// inverse of the way there, so switching there and back gives the numbers that were typed.
 constexpr Extended EnglishToSILength = 0.3048L;
 constexpr Extended EnglishToSIForce = 0.004448222468060650624L;
-constexpr Extended SIToEnglishLength = 3.2808416666666666665L;
-constexpr Extended SIToEnglishForce = 224.8089L;
 } // namespace
 
 std::unique_ptr<TProgramData> TProgramData::CreateNew(IModelHost& host) {
@@ -30,29 +30,34 @@ std::unique_ptr<TProgramData> TProgramData::CreateNew(IModelHost& host) {
 
 void TProgramData::SetUnitSystem(int n) {
     n = std::clamp(n, 1, 3);
-    Extended length = 1;
-    Extended force = 1;
-    bool convert = false;
-    if (UnitSystem == 1 && n == 2) {
-        length = EnglishToSILength;
-        force = EnglishToSIForce;
-        convert = true;
-    } else if (UnitSystem == 2 && n == 1) {
-        length = SIToEnglishLength;
-        force = SIToEnglishForce;
-        convert = true;
-    }
-    if (convert) {
+    const bool toSI = UnitSystem == 1 && n == 2;
+    const bool toEnglish = UnitSystem == 2 && n == 1;
+    if (toSI || toEnglish) {
+        // Multiplying by the factor one way and dividing by it the other gives back what was typed to
+        // the last bit or two of an extended value, far below the 18 digits a box shows.
+        const auto convert = [toSI](Extended& value, Extended factor) {
+            value = toSI ? value * factor : value / factor;
+        };
+        const Extended length = EnglishToSILength;
+        const Extended force = EnglishToSIForce;
         for (Extended* v : {&LeftInitiationX, &RightInitiationX, &LeftTerminationX, &RightTerminationX,
                             &MinimumElevation, &SegmentLength, &BlockSegmentLength})
-            *v *= length;
-        CavitationPressure *= force / (length * length);
-        WaterUnitWeight *= force / (length * length * length);
+            convert(*v, length);
+        convert(CavitationPressure, force / (length * length));
+        convert(WaterUnitWeight, force / (length * length * length));
     }
     UnitSystem = n;
     Host().Tables().SetUnitSystem(n);
     Host().UnitSystemChanged();
 }
+
+namespace {
+// A failed save names the file and the system's reason, so the user knows what was not saved.
+[[noreturn]] void SaveFailed(const QString& path, const QString& reason) {
+    throw EInOutError("The file " + QDir::toNativeSeparators(path).toStdString() + " could not be saved:\r" +
+                      reason.toStdString());
+}
+} // namespace
 
 void TProgramData::SaveToFile() {
     const std::string text = FileText();
@@ -62,16 +67,16 @@ void TProgramData::SaveToFile() {
     // Replacing through a temporary file would also replace a file the user may not write to; opening
     // it first (without truncating) gives the system's refusal instead.
     if (QFile existing(path); existing.exists() && !existing.open(QIODevice::ReadWrite))
-        throw EInOutError(existing.errorString().toStdString());
+        SaveFailed(path, existing.errorString());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw EInOutError(file.errorString().toStdString());
+        SaveFailed(path, file.errorString());
     if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
-        const std::string reason = file.errorString().toStdString();
+        const QString reason = file.errorString();
         file.cancelWriting();
-        throw EInOutError(reason);
+        SaveFailed(path, reason);
     }
     if (!file.commit())
-        throw EInOutError(file.errorString().toStdString());
+        SaveFailed(path, file.errorString());
     Host().SetModified(false);
 }

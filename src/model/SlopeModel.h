@@ -14,6 +14,9 @@ class TProgramData : public TSlopeSettings {
   public:
     std::string FileName = NewFileName;
     std::string PlotFileName;
+    // False after a read that stopped early (a damaged file, or one that is no input file at all): the
+    // model then holds only a part of FileName, and saving it over that file would lose the rest.
+    bool ReadComplete = true;
 
     // The placeholder name of a model that has never been saved.
     static constexpr const char* NewFileName = "NewSlope.qvxd";

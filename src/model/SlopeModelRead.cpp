@@ -162,6 +162,7 @@ void TProgramData::ReadFile(const std::string& path, bool currentFormat) {
         if (problem.empty())
             problem = e.what();
     }
+    ReadComplete = problem.empty();
     if (!problem.empty())
         Host().Context().Inform(problem);
 }

@@ -377,7 +377,7 @@ std::string TFloatColumn::GetText(int row) const {
 
 void TFloatColumn::SetText(int row, const std::string& text) {
     CheckRow(row);
-    SetFloat(row, EvaluateEntry(text));
+    SetFloat(row, EvaluateStoredEntry(text));
 }
 
 Extended TFloatColumn::Factor(int from, int to) const {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string_view>
 #include <vector>
 
@@ -401,6 +402,13 @@ Extended EvaluateEntry(const std::string& entry) {
         }
     }
     return EvaluateOperand(operands.front());
+}
+
+Extended EvaluateStoredEntry(const std::string& text) {
+    const Extended value = EvaluateEntry(text);
+    if (std::fabs(value) > static_cast<Extended>(std::numeric_limits<double>::max()))
+        Fail("value out of range");
+    return value;
 }
 
 std::string FormatEntry(bool hex, Extended value) {

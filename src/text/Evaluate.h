@@ -8,6 +8,11 @@
 // Never returns an infinite or undefined value.
 Extended EvaluateEntry(const std::string& text);
 
+// An entry as a value the model keeps: as EvaluateEntry, and refused the same way ("value out of range")
+// when it is beyond the numbers the analysis computes with (a finite double), since such a value
+// would reach the engine as infinity.
+Extended EvaluateStoredEntry(const std::string& text);
+
 // hex: "$" and at least 4 hexadecimal digits of the value rounded to an integer;
 // otherwise the general format with 18 significant digits.
 std::string FormatEntry(bool hex, Extended value);

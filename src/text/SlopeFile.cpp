@@ -1,6 +1,7 @@
 // Reading and writing the input file's sections, current layout and 2.0 layout.
 #include "text/SlopeFile.h"
 #include "text/Errors.h"
+#include "text/NumberRounding.h"
 #include "text/WordRead.h"
 #include <algorithm>
 
@@ -375,7 +376,14 @@ std::string I(std::int64_t value) {
     return FormatI(value);
 }
 std::string P(Extended value) {
-    return FormatP(value);
+    return FormatPExact(value);
+}
+// Forms G and F2 where the file has them, with more digits only when they would change the value.
+std::string G(Extended value) {
+    return FormatReadBack(value, FormatG(value), false);
+}
+std::string F2(Extended value) {
+    return FormatReadBack(value, FormatF2(value), false);
 }
 
 // The title stands on one line; a line break inside it would split the file's structure.
@@ -440,7 +448,7 @@ std::string WriteSlopeFile(const TSlopeDescription& d) {
 
     if (s.HasWater) {
         out.Line("WATER");
-        out.Fields({I(static_cast<std::int64_t>(d.WaterSurfaces.size())), FormatG(s.WaterUnitWeight)});
+        out.Fields({I(static_cast<std::int64_t>(d.WaterSurfaces.size())), G(s.WaterUnitWeight)});
         // Every surface gets its count line, an empty one too, since the reader expects one each.
         for (const TSlopeWaterSurface& w : d.WaterSurfaces) {
             out.Line(I(static_cast<std::int64_t>(w.Points.size())));
@@ -457,8 +465,7 @@ std::string WriteSlopeFile(const TSlopeDescription& d) {
 
     if (s.HasEarthquake) {
         out.Line("EQUAKE");
-        out.Fields({FormatF2(s.HorizontalCoefficient), FormatF2(s.VerticalCoefficient),
-                    FormatF2(s.CavitationPressure)});
+        out.Fields({F2(s.HorizontalCoefficient), F2(s.VerticalCoefficient), F2(s.CavitationPressure)});
     }
 
     if (s.HasLimits) {

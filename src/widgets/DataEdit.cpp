@@ -37,10 +37,12 @@ void TDataEdit::keyPressEvent(QKeyEvent* event) {
         event->accept(); // consumed: Enter must not also press a dialog's default button
         return;
     }
-    static const QString operators = QStringLiteral("+-/*^=%!");
+    // An operator typed over the whole shown value extends it ("*2" doubles it). A minus sign does
+    // not: it is also the sign of a new number typed over the old one, which is what people mean.
+    static const QString operators = QStringLiteral("+/*^=%!");
     const QString typed = event->text();
     if (typed.size() == 1 && operators.contains(typed[0]) && hasSelectedText() && selectedText() == text())
-        end(false); // the operator extends the shown value instead of replacing it
+        end(false);
     QLineEdit::keyPressEvent(event);
 }
 

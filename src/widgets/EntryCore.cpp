@@ -73,7 +73,7 @@ TEntryCore::TEntryCore(QWidget* box, const TEntryRules& rules)
 
 bool TEntryCore::EvaluateText(const QString& text, Extended& value) const {
     try {
-        value = EvaluateEntry(text.toStdString());
+        value = EvaluateStoredEntry(text.toStdString());
         return true;
     } catch (const std::exception&) {
         return false;
@@ -195,7 +195,7 @@ bool TEntryCore::Validate() {
     bool error = false;
     enum { clampNone, clampMin, clampMax } clamp = clampNone;
     try {
-        const Extended value = EvaluateEntry(EntryText().toStdString());
+        const Extended value = EvaluateStoredEntry(EntryText().toStdString());
         if (FIntegerOnly && value != std::trunc(value))
             throw EIntError("Entry must be an integer.");
         if (value < FMinVal)

@@ -3,10 +3,12 @@
 //   BREVANTO_TEST_ENGINE_RESULT    the value to return (default 0)
 //   BREVANTO_TEST_ENGINE_PLOT      a plot file to copy to the plot file named in names.dat
 //   BREVANTO_TEST_ENGINE_SLEEP_MS  how long the "analysis" takes
+//   BREVANTO_TEST_ENGINE_RESULTS   a results file to copy to the results file named in names.dat
 // It writes the output file named in names.dat with what it saw: its call count since it was loaded,
 // the argument, the current directory, a number as the C library formats it with the name of the
 // numeric locale of its thread, and the names file.
 // Built twice: with the entry point, and (TEST_ENGINE_NO_ENTRY) without it.
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -23,6 +25,8 @@
 
 namespace {
 int Calls = 0;
+// Set by the cancel export; the "analysis" (its sleep) stops at the next 10 ms step.
+std::atomic<bool> CancelRequested{false};
 
 std::vector<std::string> ReadLines(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -41,8 +45,17 @@ std::int32_t Run(std::int32_t argument) {
     if (names.size() < 8 || names[0] != "2015.4.4")
         return 1;
     ++Calls;
-    if (const char* ms = std::getenv("BREVANTO_TEST_ENGINE_SLEEP_MS"))
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(ms)));
+    CancelRequested = false;
+    if (const char* ms = std::getenv("BREVANTO_TEST_ENGINE_SLEEP_MS")) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::atoi(ms));
+        while (std::chrono::steady_clock::now() < end && !CancelRequested)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (CancelRequested) {
+        // A cancelled engine may leave a partial output behind; the program must not keep it.
+        std::ofstream(names[5], std::ios::binary) << "partial\r\n";
+        return 0;
+    }
 
     char cwd[4096] = {};
     if (!getcwd(cwd, sizeof cwd))
@@ -62,7 +75,13 @@ std::int32_t Run(std::int32_t argument) {
         std::ofstream copy(names[6], std::ios::binary);
         copy << in.rdbuf();
     }
-    std::ofstream(names[7], std::ios::binary) << "{}\n";
+    if (const char* results = std::getenv("BREVANTO_TEST_ENGINE_RESULTS")) {
+        std::ifstream in(results, std::ios::binary);
+        std::ofstream copy(names[7], std::ios::binary);
+        copy << in.rdbuf();
+    } else {
+        std::ofstream(names[7], std::ios::binary) << "{}\n";
+    }
     const char* result = std::getenv("BREVANTO_TEST_ENGINE_RESULT");
     return result ? std::atoi(result) : 0;
 }
@@ -71,6 +90,9 @@ std::int32_t Run(std::int32_t argument) {
 #ifndef TEST_ENGINE_NO_ENTRY
 TEST_ENGINE_EXPORT std::int32_t _IQUOLM(std::int32_t argument) {
     return Run(argument);
+}
+TEST_ENGINE_EXPORT void _IQUOLM_CANCEL() {
+    CancelRequested = true;
 }
 #else
 TEST_ENGINE_EXPORT std::int32_t OtherEntry(std::int32_t argument) {

@@ -1122,7 +1122,6 @@ void TestMainForm::runTwiceAndWhileRunning() {
             busyText = progress->lblMessage->text();
             busy = progress->Bar->minimum() == 0 && progress->Bar->maximum() == 0;
             QVERIFY(progress->isModal());
-            progress->reject(); // Escape does not end the wait
         }
         QVERIFY(form->EngineLoaded());
         const QByteArray input = ReadAll(dam);
@@ -1182,7 +1181,12 @@ void TestMainForm::runWithTheRealEngine() {
     form->SetProgramFolder(program);
     form->OpenFileName(dam);
     form->CompRun->trigger();
-    QCOMPARE(messages.Texts(), QStringList({QString::fromLatin1(MsgCompleted)}));
+    // The example's answer (Bishop's simplified method on its circular search) follows the message.
+    QCOMPARE(messages.Count(), 1);
+    QVERIFY2(messages.LastText().startsWith(QString::fromLatin1(MsgCompleted) +
+                                            QStringLiteral("\r\rFactor of safety ")),
+             qPrintable(messages.LastText()));
+    QVERIFY(messages.LastText().endsWith(QStringLiteral(" \u2014 Bishop's simplified method")));
     QVERIFY(QFileInfo(dir.filePath(QStringLiteral("dam.qvxo"))).size() > 0);
     // The plot file is there when the engine got far enough; the graph command follows it.
     const QString plot = dir.filePath(QStringLiteral("dam.qvxp"));
@@ -1239,9 +1243,14 @@ void TestMainForm::editorLaunch() {
              QStringLiteral("1|") + QDir::toNativeSeparators(dir.filePath("my slopes/dam with blanks.qvxo")));
     QCOMPARE(messages.Count(), 0);
 
-    // An editor that cannot be started is reported.
+    // An editor that cannot be started: the file is shown read-only inside the program instead; only
+    // a file that cannot be read either is reported.
     form->SetWordProcessor(dir.filePath(QStringLiteral("no such editor")));
     form->CompInput->trigger();
+    QCOMPARE(messages.Count(), 0);
+    QVERIFY(form->MdiArea->activeSubWindow());
+    QVERIFY(QFile::remove(dir.filePath(QStringLiteral("my slopes/dam with blanks.qvxo"))));
+    form->CompOutputClick();
     QCOMPARE(messages.Texts(), QStringList({"An error occurred in running the Word Processor"}));
 
     // An editor given with arguments: the program, then its arguments, then the file.

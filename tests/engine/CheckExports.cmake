@@ -1,4 +1,5 @@
-# Fails unless the engine library's dynamic symbol table defines "_IQUOLM" and nothing else of ours.
+# Fails unless the engine library's dynamic symbol table defines "_IQUOLM" and nothing else of ours
+# but the optional cancel request "_IQUOLM_CANCEL".
 find_program(NM nm)
 if(NOT NM)
   message(STATUS "nm not found; exports not checked")
@@ -14,6 +15,7 @@ foreach(s ${symbols})
   string(REGEX REPLACE "^[0-9a-fA-F]+ [A-Za-z] " "" name "${s}")
   if(name STREQUAL "_IQUOLM")
     set(found TRUE)
+  elseif(name STREQUAL "_IQUOLM_CANCEL")
   elseif(NOT name MATCHES "^(_init|_fini|_edata|_end|__bss_start)$")
     message(FATAL_ERROR "the engine library exports: ${s}")
   endif()

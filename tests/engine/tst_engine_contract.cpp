@@ -7,9 +7,11 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
 #include <clocale>
 #include <cstdint>
 #include <dlfcn.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -103,6 +105,44 @@ class TestEngineContract : public QObject {
         Write("names.dat", Names(Dir.filePath("missing.qvxd")).toUtf8());
         QCOMPARE(Call(), 0);
         QVERIFY(ReadAll(Dir.filePath("missing.qvxo")).contains("Error E001: Cannot open file"));
+    }
+
+    void cancelStopsTheRunAndWritesNothing() {
+        // The example with a search far too large to finish while the test waits: only the cancel
+        // request ends it.
+        QByteArray text = ReadAll(QStringLiteral(BREVANTO_RESOURCE_DIR "/examples/ExampleDam.qvxd"));
+        QVERIFY(text.contains("CIRCL2\r\n10 10\r\n"));
+        text.replace("CIRCL2\r\n10 10\r\n", "CIRCL2\r\n1000 1000\r\n");
+        const QString input = Dir.filePath("long.qvxd");
+        Write(input, text);
+        Write("names.dat", Names(input).toUtf8());
+
+        void* lib = dlopen(QUOLM_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        QVERIFY(lib);
+        const auto entry = reinterpret_cast<TEntry>(dlsym(lib, "_IQUOLM"));
+        const auto cancel = reinterpret_cast<void (*)()>(dlsym(lib, "_IQUOLM_CANCEL"));
+        QVERIFY(entry && cancel);
+        std::atomic<int> result{-1};
+        std::thread run([&] { result = entry(4); });
+        QThread::msleep(300);
+        cancel();
+        run.join();
+        QCOMPARE(result.load(), 0);
+        for (const char* name : {"long.qvxo", "long.qvxp", "long.qvxr"})
+            QVERIFY2(!QFile::exists(Dir.filePath(name)), name);
+
+        // The request does not outlive its run: the next run goes to its end.
+        Write("names.dat", Names(Dir.filePath("fk.qvxd")).toUtf8());
+        QFile::remove(Dir.filePath("fk.qvxd"));
+        QVERIFY(
+            QFile::copy(QStringLiteral(BREVANTO_RESOURCE_DIR "/verification/fredlund-krahn-1977-case1.qvxd"),
+                        Dir.filePath("fk.qvxd")));
+        QCOMPARE(entry(4), 0);
+        QVERIFY(QFile::exists(Dir.filePath("fk.qvxr")));
+        QFile::remove(Dir.filePath("fk.qvxd"));
+        for (const char* name : {"fk.qvxo", "fk.qvxp", "fk.qvxr"})
+            QFile::remove(Dir.filePath(name));
+        dlclose(lib);
     }
 
     void runsManyTimesInOneProcess() {

@@ -86,11 +86,10 @@ void TestModel::unitSystem() {
     QCOMPARE(m->HorizontalCoefficient, 0.15L);
     QCOMPARE(m->InitiationPoints, 10);
 
-    // Back to English with the other pair of factors: not exactly where it started.
+    // Back to English with the exact inverse factors: where it started, to the 18 digits a box shows.
     m->SetUnitSystem(1);
-    QVERIFY(Near(m->SegmentLength, 10 * 0.3048L * 3.2808416666666666665L, 1e-14L));
-    QVERIFY(std::fabs(m->SegmentLength - 10.0000054L) < 1e-6L);
-    QVERIFY(std::fabs(m->WaterUnitWeight / 62.4L - 1) > 1e-7L);
+    QCOMPARE(FormatGeneral(m->SegmentLength, 18), std::string("10"));
+    QCOMPARE(FormatGeneral(m->WaterUnitWeight, 18), std::string("62.4"));
 
     // Through Other nothing is converted, the same system changes nothing, codes are clamped.
     const Extended length = m->SegmentLength;
@@ -102,7 +101,7 @@ void TestModel::unitSystem() {
     QCOMPARE(m->WaterUnitWeight, weight);
     m->SetUnitSystem(0);
     QCOMPARE(m->UnitSystem, 1);
-    QVERIFY(Near(m->SegmentLength, length * 3.2808416666666666665L, 1e-14L));
+    QVERIFY(Near(m->SegmentLength, length / 0.3048L, 1e-14L));
     m->SetUnitSystem(9);
     QCOMPARE(m->UnitSystem, 3);
 }
@@ -234,7 +233,10 @@ void TestModel::cliCommands() {
     QCOMPARE(convertedText, exampleText);
     QCOMPARE(switched, 0);
     QVERIFY(siText.find("\r\n2 1 2\r\n") != std::string::npos);
-    QVERIFY(siText.find("\r\n0. 15.24 30.48 15.24 1\r\n") != std::string::npos);
+    // The table's foot-to-metre factor (1 / 3.280839895) gives 15.24000000006096 m for 50 ft: written
+    // with the digits that read back to it, so the way back gives 50 ft again.
+    QVERIFY(siText.find("\r\n0. 15.24000000006096 30.48000000012192 15.24000000006096 1\r\n") !=
+            std::string::npos);
     QCOMPARE(fromOld, 0);
     QCOMPARE(oldText, ReadFile(TestDataPath("old-layout-converted.qvxd")));
     QCOMPARE(fromDamaged, 1);

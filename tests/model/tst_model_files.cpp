@@ -117,8 +117,10 @@ void TestModel::numberFormsInFile() {
     // A line break in the title would split the file: it is written as blanks.
     QVERIFY(text.find("PROFIL\r\nTwo  lines\r\n1 0 1\r\n") == 0);
     QVERIFY(text.find("\r\nWATER\r\n1 62\r\n1\r\n0. 0.\r\n") != std::string::npos);
-    QVERIFY(text.find("\r\n62. 1E-6 1.2345679E8 -0.125 12.5 0.15 3\r\n") != std::string::npos);
-    QVERIFY(text.find("\r\nEQUAKE\r\n0.13 -0.13 2.50\r\n") != std::string::npos);
+    // A value that the 8-digit form would change is written with the digits it needs (123456789, not
+    // 1.2345679E8); the earthquake line keeps two decimals where they hold the value.
+    QVERIFY(text.find("\r\n62. 1E-6 123456789. -0.125 12.5 0.15 3\r\n") != std::string::npos);
+    QVERIFY(text.find("\r\nEQUAKE\r\n0.125 -0.125 2.50\r\n") != std::string::npos);
     // Every line ends with CR LF and no line has a bare LF or trailing blank.
     for (std::size_t i = text.find('\n'); i != std::string::npos; i = text.find('\n', i + 1))
         QVERIFY(i > 0 && text[i - 1] == '\r' && (i < 2 || text[i - 2] != ' '));
@@ -128,7 +130,7 @@ void TestModel::numberFormsInFile() {
     auto loaded = LoadText(host, text, true, &messages);
     QVERIFY(messages.empty());
     QCOMPARE(t.SoilData().Cell(1, 0).GetFloat(), 0.000001L);
-    QCOMPARE(t.SoilData().Cell(2, 0).GetFloat(), 123456790.0L);
+    QCOMPARE(t.SoilData().Cell(2, 0).GetFloat(), 123456789.0L);
     QCOMPARE(loaded->FileText(), text);
 }
 

@@ -266,8 +266,12 @@ void TestDataEdit::enterAndOperatorKeys() {
     QTest::keyClick(edit, Qt::Key_Enter);
     QCOMPARE(edit->text(), QStringLiteral("1.5"));
     QCOMPARE(edit->selectedText(), QStringLiteral("1.5"));
+    // An operator typed over the selected value extends it; a minus sign is the sign of a new number.
+    QTest::keyClicks(edit, QStringLiteral("*2"));
+    QCOMPARE(edit->text(), QStringLiteral("1.5*2"));
+    edit->selectAll();
     QTest::keyClicks(edit, QStringLiteral("-1"));
-    QCOMPARE(edit->text(), QStringLiteral("1.5-1"));
+    QCOMPARE(edit->text(), QStringLiteral("-1"));
 
     // A rejected entry on Enter: message, text selected for retyping, focus still here.
     edit->selectAll();

@@ -1,0 +1,32 @@
+#include "text/NumberRounding.h"
+#include <cmath>
+
+namespace {
+// The digits an extended value shows in a box.
+constexpr int HeldDigits = 18;
+} // namespace
+
+Extended RoundSignificant(Extended value, int digits) {
+    if (!std::isfinite(value) || value == 0)
+        return value;
+    Extended rounded = 0;
+    return ParseFloat(FormatGeneral(value, digits), rounded) ? rounded : value;
+}
+
+std::string FormatReadBack(Extended value, const std::string& formText, bool point) {
+    if (!std::isfinite(value))
+        return formText;
+    const std::string held = FormatGeneral(value, HeldDigits);
+    const auto readsBack = [&](const std::string& text) {
+        Extended back = 0;
+        return ParseFloat(text, back) && FormatGeneral(back, HeldDigits) == held;
+    };
+    if (readsBack(formText))
+        return formText;
+    for (int digits = 9; digits < HeldDigits; ++digits) {
+        const std::string text = point ? ApplyP(FormatGeneral(value, digits)) : FormatGeneral(value, digits);
+        if (readsBack(text))
+            return text;
+    }
+    return point ? ApplyP(held) : held;
+}

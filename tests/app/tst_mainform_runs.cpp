@@ -1,0 +1,266 @@
+// The analysis run of the main window, driven offscreen with the test engine library: a damaged file
+// stays as it is, the answer is stated, the engine's errors are listed with their remedies, the graph
+// window follows each run, and a run can be cancelled.
+#include "MainFormDriving.h"
+#include "app/EngineRun.h"
+#include "app/RunProgress.h"
+#include "app/RunResults.h"
+#include "app/TextFiles.h"
+#include "graphics/PlotFile.h"
+#include "model/SlopeModel.h"
+#include "support/MessageRecorder.h"
+#include "widgets/GraphWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTimer>
+#include <memory>
+
+using namespace driving;
+
+class TestMainFormRuns : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void damagedExampleRunKeepsTheFile();
+    void answerStatedAfterSuccess();
+    void engineErrorsListedWithRemedies();
+    void graphWindowFollowsEachRun();
+    void cancelStopsTheRun();
+
+  private:
+    TMainForm* MakeForm();
+    std::unique_ptr<TMainForm> Form;
+    TScriptedDialogs* Dialogs = nullptr;
+    QString StartDirectory;
+};
+
+void TestMainFormRuns::initTestCase() {
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+void TestMainFormRuns::init() {
+    StartDirectory = QDir::currentPath();
+    QSettings(QStringLiteral("Keldor"), QStringLiteral("Brevanto")).clear();
+}
+
+void TestMainFormRuns::cleanup() {
+    Form.reset();
+    QDir::setCurrent(StartDirectory);
+}
+
+TMainForm* TestMainFormRuns::MakeForm() {
+    Form.reset();
+    Form = std::make_unique<TMainForm>();
+    auto dialogs = std::make_unique<TScriptedDialogs>();
+    Dialogs = dialogs.get();
+    Form->SetFileDialogs(std::move(dialogs));
+    Form->SetProgramFolder(QStringLiteral(TEST_ENGINE_DIR));
+    Form->SetUrlOpener([](const QUrl&) { return true; });
+    Form->show();
+    return Form.get();
+}
+
+void TestMainFormRuns::damagedExampleRunKeepsTheFile() {
+    // Also run under Xvfb by scripts/check-damaged-run.sh, with the real engine when it is built.
+    TMessageRecorder messages;
+    QTemporaryDir dir;
+    const QString path =
+        DamagedExample(dir, QStringLiteral("ExampleDam.qvxd"), 13, "115. 120. 2OO. 22. 0. 0. 1");
+    const QByteArray bytes = ReadAll(path);
+    TMainForm* form = MakeForm();
+    const QString engine = qEnvironmentVariable("BREVANTO_CHECK_ENGINE_DIR");
+    if (!engine.isEmpty())
+        form->SetProgramFolder(engine);
+    form->OpenFileName(path);
+    QCOMPARE(messages.Count(), 1); // "Error on Line 13 ...", accepted
+    TEngineSetup setup;
+    form->CompRun->trigger();
+    QCOMPARE(ReadAll(path), bytes);
+    QVERIFY(messages.LastText().contains(QStringLiteral("was not read completely")));
+    QVERIFY(!QFileInfo::exists(Twin(path, ".qvxo")));
+    // And again with the model changed since: still nothing written over the file.
+    form->SetModified(true);
+    form->CompRun->trigger();
+    form->FileSaveClick();
+    QCOMPARE(ReadAll(path), bytes);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({QStringLiteral("ExampleDam.qvxd")}));
+}
+
+void TestMainFormRuns::answerStatedAfterSuccess() {
+    TMessageRecorder messages;
+    QTemporaryDir dir;
+    TMainForm* form = MakeForm();
+    form->OpenFileName(CopyExample(dir, QStringLiteral("dam.qvxd")));
+    const QString results = dir.filePath(QStringLiteral("results.json"));
+    WriteAll(results,
+             R"({"method": "bishop", "critical": {"fs": 1.1112, "method": "bishop"}, "errors": []})");
+    {
+        TEngineSetup engine("0", {}, 0, results.toUtf8());
+        form->CompRun->trigger();
+    }
+    const QString answer = QStringLiteral("Factor of safety 1.111 \u2014 Bishop's simplified method");
+    QCOMPARE(messages.Texts(),
+             QStringList({QString::fromLatin1(MsgCompleted) + QStringLiteral("\r\r") + answer}));
+    QCOMPARE(form->statusBar()->currentMessage(), answer);
+
+    // The other methods by their names.
+    TRunResults r;
+    r.FactorOfSafety = 0.85;
+    r.MethodKey = QStringLiteral("spencer");
+    QCOMPARE(FactorOfSafetyLine(r), QStringLiteral("Factor of safety 0.850 \u2014 Spencer's method"));
+    r.MethodKey = QStringLiteral("janbu");
+    QCOMPARE(FactorOfSafetyLine(r),
+             QStringLiteral("Factor of safety 0.850 \u2014 Janbu's simplified method"));
+    r.FactorOfSafety.reset();
+    QCOMPARE(FactorOfSafetyLine(r), QString());
+}
+
+void TestMainFormRuns::engineErrorsListedWithRemedies() {
+    TMessageRecorder messages;
+    QTemporaryDir dir;
+    // A program folder with the engine and the error-message notes.
+    QTemporaryDir program;
+    QVERIFY(
+        QFile::copy(EngineLibraryPath(QStringLiteral(TEST_ENGINE_DIR)), EngineLibraryPath(program.path())));
+    QVERIFY(
+        QFile::copy(Resource("error-message.txt"), program.filePath(QStringLiteral("error-message.txt"))));
+    TMainForm* form = MakeForm();
+    form->SetProgramFolder(program.path());
+    form->OpenFileName(CopyExample(dir, QStringLiteral("dam.qvxd")));
+    const QString results = dir.filePath(QStringLiteral("results.json"));
+    WriteAll(results, R"({"critical": null, "errors": [
+        {"code": "E101", "message": "The input has no boundary lines."},
+        {"code": "E999", "message": "Something the notes do not know."}]})");
+    {
+        TEngineSetup engine("0", TestData("plot/full.qvxp").toUtf8(), 0, results.toUtf8());
+        form->CompRun->trigger();
+    }
+    QCOMPARE(messages.Count(), 1);
+    const QString text = messages.LastText();
+    QVERIFY2(text.startsWith(QStringLiteral("The problem was not analysed")), qPrintable(text));
+    QVERIFY(!text.contains(QString::fromLatin1(MsgCompleted)));
+    QVERIFY(text.contains(QStringLiteral("E101  The input has no boundary lines.\rRemedy: Enter the slope's "
+                                         "boundary lines (Data > Slope Boundary Lines)")));
+    QVERIFY(text.contains(QStringLiteral("E999  Something the notes do not know.")));
+    QCOMPARE(form->statusBar()->currentMessage(), QStringLiteral("The problem was not analysed."));
+    QVERIFY(!form->GraphWindow());
+}
+
+void TestMainFormRuns::graphWindowFollowsEachRun() {
+    TMessageRecorder messages;
+    QTemporaryDir dir;
+    TMainForm* form = MakeForm();
+    form->OpenFileName(CopyInto(dir, TestData("plot/full.qvxd"), QStringLiteral("full.qvxd")));
+    {
+        TEngineSetup engine("0", TestData("plot/full.qvxp").toUtf8());
+        form->CompRun->trigger();
+    }
+    form->Graphics1->trigger();
+    auto* graph = qobject_cast<TfrmGraph*>(form->GraphWindow());
+    QVERIFY(graph);
+    QCOMPARE(PlotStore().Critical.FS, 1.25);
+    // The user's display options: the boundary lines (on at first) unticked, another option ticked.
+    QVERIFY(graph->OptionBox(0)->isEnabled() && graph->OptionBox(0)->isChecked());
+    int ticked = -1;
+    for (int i = 1; i < TfrmGraph::OptionCount && ticked < 0; ++i)
+        if (graph->OptionBox(i)->isEnabled() && !graph->OptionBox(i)->isChecked())
+            ticked = i;
+    QVERIFY(ticked > 0);
+    const int unticked = 0;
+    graph->OptionBox(ticked)->click();
+    graph->OptionBox(unticked)->click();
+    QVERIFY(graph->OptionBox(ticked)->isChecked() && !graph->OptionBox(unticked)->isChecked());
+
+    // A second run with another result: the same window, the new picture, the same options.
+    QByteArray plot = ReadAll(TestData("plot/full.qvxp"));
+    QVERIFY(plot.contains("\n1.2500 125.000 170.000 150.000"));
+    plot.replace("\n1.2500 125.000 170.000 150.000", "\n0.8500 125.000 170.000 150.000");
+    const QString second = dir.filePath(QStringLiteral("second.qvxp"));
+    WriteAll(second, plot);
+    {
+        TEngineSetup engine("0", second.toUtf8());
+        form->CompRun->trigger();
+    }
+    QCOMPARE(form->GraphWindow(), graph);
+    QCOMPARE(PlotStore().Critical.FS, 0.85);
+    QVERIFY(graph->OptionBox(ticked)->isChecked());
+    QVERIFY(!graph->OptionBox(unticked)->isChecked());
+    QVERIFY(graph->ShowsCurrentPlot(*Form->Model()));
+
+    // A run that leaves no plot: no graph window of the old result stays behind.
+    {
+        TEngineSetup engine("0");
+        form->CompRun->trigger();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!form->GraphWindow());
+    // Nor after a refused run.
+    {
+        TEngineSetup engine("0", TestData("plot/full.qvxp").toUtf8());
+        form->CompRun->trigger();
+    }
+    form->Graphics1->trigger();
+    QVERIFY(form->GraphWindow());
+    {
+        TEngineSetup engine("1");
+        form->CompRun->trigger();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!form->GraphWindow());
+}
+
+void TestMainFormRuns::cancelStopsTheRun() {
+    TMessageRecorder messages;
+    QTemporaryDir dir;
+    TMainForm* form = MakeForm();
+    const QString dam = CopyExample(dir, QStringLiteral("dam.qvxd"));
+    form->OpenFileName(dam);
+
+    // Cancel, then the close box: each stops the engine, which would otherwise take a minute.
+    for (int way = 0; way < 2; ++way) {
+        messages.Clear();
+        bool seen = false, enabled = false;
+        QTimer::singleShot(300, [&] {
+            auto* progress = qobject_cast<TRunProgressDialog*>(QApplication::activeModalWidget());
+            if (!progress)
+                return;
+            seen = true;
+            enabled = progress->btnCancel->isEnabled();
+            if (way == 0)
+                progress->btnCancel->click();
+            else
+                progress->close();
+            QVERIFY(progress->isVisible()); // until the engine has stopped
+        });
+        {
+            TEngineSetup engine("0", TestData("plot/full.qvxp").toUtf8(), 60000);
+            form->CompRun->trigger();
+        }
+        QVERIFY(seen && enabled);
+        QCOMPARE(messages.Texts(), QStringList({QString::fromLatin1(MsgCancelled)}));
+        QCOMPARE(form->statusBar()->currentMessage(), QString::fromLatin1(MsgCancelled));
+        for (const char* extension : {".qvxo", ".qvxp", ".qvxr"})
+            QVERIFY2(!QFileInfo::exists(Twin(dam, extension)), extension);
+        QVERIFY(Form->Model()->PlotFileName.empty());
+        QVERIFY(!form->EngineLoaded());
+    }
+
+    // An engine without the cancel request: the button cannot be pressed, the run goes to its end.
+    TRunProgressDialog withoutCancel(nullptr, nullptr);
+    QVERIFY(!withoutCancel.btnCancel->isEnabled());
+}
+
+QTEST_MAIN(TestMainFormRuns)
+#include "tst_mainform_runs.moc"
