@@ -261,6 +261,20 @@ QString Optional(const std::optional<double>& v, int decimals = 3) {
     return v ? Num(*v, decimals) : QStringLiteral("–");
 }
 
+// How the search's minimum fell as surfaces were added; nothing for a file without the history.
+QString ConvergenceTable(const TResults& r) {
+    if (r.Convergence.isEmpty())
+        return {};
+    THtmlTable table({"Share of surfaces", "Surfaces evaluated", "Best generated", "After optimisation"});
+    for (const TConvergenceStep& c : r.Convergence)
+        table.Row({Num(100 * c.Share, 0) + " %", QString::number(c.Surfaces), Optional(c.Generated),
+                   Optional(c.Optimised)});
+    return Heading("How the minimum fell", 3) +
+           "<p>The minimum factor of safety after each share of the surfaces: the best generated surface, "
+           "and the best after optimising the record surfaces among them.</p>" +
+           table.Text();
+}
+
 QString ResultsPart(const TReportSources& s) {
     const TResults& r = s.Results;
     QString html = Heading("Results", 2, true);
@@ -300,6 +314,7 @@ QString ResultsPart(const TReportSources& s) {
         stats += {"Best after refinement", Optional(r.RefinedBestFS)};
     stats += {"Seed", QString::number(r.Seed)};
     html += KeyValues(stats);
+    html += ConvergenceTable(r);
     THtmlTable ten({"Rank", "Factor of safety", "From (x, y)", "To (x, y)"});
     for (int i = 0; i < r.Ten.size(); ++i) {
         const TRankedSurface& t = r.Ten[i];

@@ -1,8 +1,10 @@
 // The report: `brevanto-cli report` on the bundled example as a process (the PDF read back with
 // pdftotext and pdfinfo from poppler-utils, the HTML checked for being self-contained), refusals of
-// bad input, and the remedies taken from the error-message notes.
+// bad input, the remedies taken from the error-message notes, and the history of the search's minimum
+// from results written here with known numbers.
 #include "graphics/ResultReport.h"
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -37,6 +39,7 @@ class TestReport : public QObject {
     void exampleReport();
     void badInput();
     void remedies();
+    void convergenceHistory();
 };
 
 void TestReport::exampleReport() {
@@ -66,7 +69,8 @@ void TestReport::exampleReport() {
     // The factor of safety printed is the one the analysis gives (the results of `analyze`).
     r = Cli({"analyze", input, "--json"});
     QCOMPARE(r.Code, 0);
-    const double fs = QJsonDocument::fromJson(r.Out).object()["critical"].toObject()["fs"].toDouble();
+    const QJsonObject analysed = QJsonDocument::fromJson(r.Out).object();
+    const double fs = analysed["critical"].toObject()["fs"].toDouble();
     QVERIFY(fs > 0.5 && fs < 5);
     QVERIFY2(t.contains("Factor of safety: " + QString::number(fs, 'f', 3)), qPrintable(t.left(3000)));
 
@@ -81,6 +85,20 @@ void TestReport::exampleReport() {
     QCOMPARE(h.count("src="), 1);
     QVERIFY(h.contains("Factor of safety: " + QString::number(fs, 'f', 3)));
     QVERIFY(h.contains("Search settings"));
+
+    // The search's history of the minimum, row by row as the analysis reports it.
+    QVERIFY(t.contains("How the minimum fell"));
+    const QJsonArray history = analysed["convergence"].toArray();
+    QVERIFY(!history.isEmpty());
+    for (const QJsonValue& v : history) {
+        const QJsonObject c = v.toObject();
+        const QString row = QString("%1 %\\s+%2\\s+%3\\s+%4")
+                                .arg(qRound(100 * c["share"].toDouble()))
+                                .arg(static_cast<qint64>(c["surfaces"].toDouble()))
+                                .arg(c["generated"].toDouble(), 0, 'f', 3)
+                                .arg(c["optimised"].toDouble(), 0, 'f', 3);
+        QVERIFY2(QRegularExpression(row).match(t).hasMatch(), qPrintable(row));
+    }
 }
 
 void TestReport::badInput() {
@@ -118,6 +136,42 @@ void TestReport::remedies() {
     QFile installed(QStringLiteral(BREVANTO_RESOURCE_DIR "/error-message.txt"));
     QVERIFY(installed.open(QIODevice::ReadOnly));
     QVERIFY(RemedyFor(QString::fromUtf8(installed.readAll()), "W204").startsWith("Consider a tension crack"));
+}
+
+void TestReport::convergenceHistory() {
+    const QByteArray head = R"({"schema": 2, "engine": "test", "units": "si", "method": "bishop",
+        "surfaces": {"generated": 400, "analysed": 400, "rejected": {}}, "critical": null, "ten": [])";
+    TReportSources s;
+    s.HaveResults = true;
+    s.Description.Settings.Title = "History";
+    QString error;
+    QVERIFY(ParseResults(head + R"(, "convergence": [
+        {"share": 0.1, "surfaces": 40, "generated": null, "optimised": null},
+        {"share": 0.5, "surfaces": 200, "generated": 1.384, "optimised": 1.3604},
+        {"share": 1, "surfaces": 400, "generated": 1.3706, "optimised": 1.33}]})",
+                         s.Results, error));
+    const QString html = ReportHtml(s, QString());
+    QVERIFY(html.contains("How the minimum fell"));
+    const auto cells = [](const QStringList& c) {
+        return "<td align=\"right\">" + c.join("</td><td align=\"right\">") + "</td>";
+    };
+    QVERIFY(html.contains(cells({"10 %", "40", QString::fromUtf8("–"), QString::fromUtf8("–")})));
+    QVERIFY(html.contains(cells({"50 %", "200", "1.384", "1.360"})));
+    QVERIFY(html.contains(cells({"100 %", "400", "1.371", "1.330"})));
+
+    // On paper: the rows in the PDF's text.
+    const QString pdf = Dir.filePath("history.pdf");
+    QVERIFY2(WriteReport(pdf, s, error), qPrintable(error));
+    const TRun text = Run("pdftotext", {"-layout", pdf, "-"});
+    QCOMPARE(text.Code, 0);
+    for (const char* row : {"50 %\\s+200\\s+1.384\\s+1.360", "100 %\\s+400\\s+1.371\\s+1.330"})
+        QVERIFY2(QRegularExpression(row).match(QString::fromUtf8(text.Out)).hasMatch(), row);
+
+    // Results of an older engine have no history: the report leaves the part out.
+    QVERIFY(ParseResults(head + "}", s.Results, error));
+    QVERIFY(s.Results.Convergence.isEmpty());
+    QVERIFY(!ReportHtml(s, QString()).contains("How the minimum fell"));
+    QVERIFY(WriteReport(Dir.filePath("old.html"), s, error));
 }
 
 QTEST_MAIN(TestReport)
