@@ -82,7 +82,8 @@ void TestReport::exampleReport() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QString h = QString::fromUtf8(file.readAll());
     QVERIFY(h.contains("src=\"data:image/png;base64,iVBOR"));
-    QCOMPARE(h.count("src="), 1);
+    QCOMPARE(h.count("src=\"data:image/png;base64,"), 2); // the picture and the chart of the minimum
+    QCOMPARE(h.count("src="), 2);
     QVERIFY(h.contains("Factor of safety: " + QString::number(fs, 'f', 3)));
     QVERIFY(h.contains("Search settings"));
 
@@ -159,19 +160,56 @@ void TestReport::convergenceHistory() {
     QVERIFY(html.contains(cells({"50 %", "200", "1.384", "1.360"})));
     QVERIFY(html.contains(cells({"100 %", "400", "1.371", "1.330"})));
 
-    // On paper: the rows in the PDF's text.
+    // The chart: both lines reach the last step at the right; after optimisation lies below the
+    // generated best (a lower factor is lower on the chart).
+    const QImage chart = ConvergenceChart(s.Results, QSize(960, 560));
+    QCOMPARE(chart.size(), QSize(960, 560));
+    const auto extent = [&chart](QRgb colour) {
+        QRect r;
+        for (int y = 0; y < chart.height(); ++y)
+            for (int x = 0; x < chart.width(); ++x)
+                if (chart.pixel(x, y) == colour)
+                    r |= QRect(x, y, 1, 1);
+        return r;
+    };
+    const QRect generated = extent(qRgb(32, 159, 223)), optimised = extent(qRgb(200, 0, 0));
+    QVERIFY(generated.isValid() && optimised.isValid());
+    QVERIFY(generated.right() > 900 && optimised.right() > 900);
+    QVERIFY2(optimised.bottom() > generated.bottom() + 20,
+             qPrintable(QString("%1 %2").arg(optimised.bottom()).arg(generated.bottom())));
+
+    // Numbers no search writes draw (or give no chart) without hanging on ticks below their precision.
+    for (const char* history :
+         {R"([{"share": 1, "surfaces": 1e15, "generated": 1e15, "optimised": 1e15}])",
+          R"([{"share": 1, "surfaces": 3, "generated": -1.7e308, "optimised": 1.7e308}])",
+          R"([{"share": 1, "surfaces": -3, "generated": 1, "optimised": 1}])"}) {
+        TResults odd;
+        QVERIFY(ParseResults(head + ", \"convergence\": " + history + "}", odd, error));
+        QCOMPARE(odd.Convergence.size(), 1);
+        (void)ConvergenceChart(odd, QSize(960, 560));
+    }
+
+    // On paper: the rows in the PDF's text, the chart as its one image (there is no picture).
     const QString pdf = Dir.filePath("history.pdf");
     QVERIFY2(WriteReport(pdf, s, error), qPrintable(error));
     const TRun text = Run("pdftotext", {"-layout", pdf, "-"});
     QCOMPARE(text.Code, 0);
     for (const char* row : {"50 %\\s+200\\s+1.384\\s+1.360", "100 %\\s+400\\s+1.371\\s+1.330"})
         QVERIFY2(QRegularExpression(row).match(QString::fromUtf8(text.Out)).hasMatch(), row);
+    const TRun images = Run("pdfimages", {"-list", pdf});
+    QCOMPARE(images.Code, 0);
+    QCOMPARE(images.Out.count(" image "), 1);
+    QVERIFY(QRegularExpression(" image +960 +560 ").match(images.Out).hasMatch());
 
     // Results of an older engine have no history: the report leaves the part out.
     QVERIFY(ParseResults(head + "}", s.Results, error));
     QVERIFY(s.Results.Convergence.isEmpty());
     QVERIFY(!ReportHtml(s, QString()).contains("How the minimum fell"));
+    QVERIFY(ConvergenceChart(s.Results, QSize(960, 560)).isNull());
     QVERIFY(WriteReport(Dir.filePath("old.html"), s, error));
+    QFile old(Dir.filePath("old.html"));
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QVERIFY(!old.readAll().contains("<img"));
 }
 
 QTEST_MAIN(TestReport)
