@@ -3,8 +3,8 @@ cmake_minimum_required(VERSION 3.21)
 # (or add_library) lists it, else the library its folder belongs to. A file may include only headers of
 # its own library and of the libraries below it; brevanto_text and the engine use no Qt at all, and
 # brevanto_core no widgets, charts or printing.
-#   brevanto_text < brevanto_core < brevanto_widgets < brevanto_app;  engine < brevanto_app
-#   brevanto_core < brevanto_cli;  brevanto_text < engine
+#   brevanto_text < brevanto_core < brevanto_widgets < brevanto_app
+#   brevanto_core < brevanto_cli;  brevanto_text < engine < brevanto_app, brevanto_cli
 # Run as: cmake -DROOT=<source dir> -P CheckLayout.cmake
 set(folder_lib_text text)
 set(folder_lib_tables core)
