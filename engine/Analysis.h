@@ -23,7 +23,8 @@ struct TRunOptions {
     // Seed of a search's random streams.
     std::uint64_t Seed = 20150404;
     TSliceOptions Slicing;
-    // Set from outside to stop the run at the next surface (null: never); a stopped run writes nothing.
+    // Set from outside (another thread) to stop the run at the next surface (null: never): the analysis
+    // then comes back with Cancelled set and no result, and a stopped run writes nothing.
     const std::atomic<bool>* Cancel = nullptr;
 };
 
@@ -100,6 +101,7 @@ struct TAnalysis {
     std::vector<TConvergenceRow> Convergence;
     int SearchThreads = 0;
     double ElapsedSeconds = 0;
+    bool Cancelled = false;
     bool HasErrors() const { return !Diagnostics.Errors.empty(); }
 };
 

@@ -182,8 +182,10 @@ void RunSearch(const TSlopeModel& model, const TSlopeDescription& d, const TRunO
     so.Checked = true; // the validation reported the controls' errors and warnings
     so.Cancel = options.Cancel;
     const search::TSearchResult r = search::RunSearch(problem, evaluator, so);
-    if (r.Cancelled)
+    if (r.Cancelled) {
+        a.Cancelled = true;
         return;
+    }
     a.Generated = r.Generated;
     a.Analysed = r.Analysed;
     for (const auto& [why, n] : r.Rejected)

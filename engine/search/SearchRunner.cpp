@@ -143,10 +143,11 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
     // it has none) is kept; the few surfaces reported are generated again afterwards.
     std::vector<TOutcome> outcomes(static_cast<std::size_t>(count));
     std::vector<TWorkerState> states(static_cast<std::size_t>(threads));
+    auto cancelled = [&options] { return options.Cancel && options.Cancel->load(std::memory_order_relaxed); };
     ParallelFor(threads, count, 64, [&](long long i, int worker) {
         TWorkerState& st = states[static_cast<std::size_t>(worker)];
         TOutcome& o = outcomes[static_cast<std::size_t>(i)];
-        if (options.Cancel && options.Cancel->load(std::memory_order_relaxed)) {
+        if (cancelled()) {
             o.Why = "cancelled";
             return;
         }
@@ -159,7 +160,7 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
         o.FS = v.FS;
     });
 
-    if (options.Cancel && options.Cancel->load()) {
+    if (cancelled()) {
         result.Cancelled = true;
         return result;
     }
@@ -265,7 +266,7 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
     std::vector<std::vector<double>> candidateParams = tenParams;
     std::vector<TRefined> refined;
     std::vector<TRankedSurface> starts;
-    if (options.Refine) {
+    if (options.Refine && !cancelled()) {
         refined.resize(records.size());
         result.Optimisations = static_cast<int>(records.size());
         starts.resize(records.size());

@@ -132,7 +132,7 @@ struct TSearchResult {
     bool Unsettled = false;
     double ElapsedSeconds = 0;
     bool Cancelled = false; // stopped on request: nothing else of the result holds
-    bool Ok() const { return Errors.empty() && HasGeneratedBest; }
+    bool Ok() const { return Errors.empty() && HasGeneratedBest && !Cancelled; }
 };
 
 struct TSearchOptions {

@@ -6,6 +6,7 @@ namespace {
 const QString Group = QStringLiteral("2015.4.4");
 const QString WordProcessorKey = QStringLiteral("Word Processor");
 const QString GeometryKey = QStringLiteral("Main Window Geometry");
+const QString LiveAnalysisKey = QStringLiteral("Live Analysis");
 
 std::unique_ptr<QSettings> Open() {
     return std::make_unique<QSettings>(QStringLiteral("Keldor"), QStringLiteral("Brevanto"));
@@ -53,5 +54,16 @@ QByteArray ReadWindowGeometry() {
 void WriteWindowGeometry(const QByteArray& geometry) {
     const auto settings = Open();
     settings->setValue(Group + QLatin1Char('/') + GeometryKey, geometry);
+    settings->sync();
+}
+
+bool ReadLiveAnalysisSetting() {
+    const auto settings = Open();
+    return settings->value(Group + QLatin1Char('/') + LiveAnalysisKey, true).toBool();
+}
+
+void WriteLiveAnalysisSetting(bool on) {
+    const auto settings = Open();
+    settings->setValue(Group + QLatin1Char('/') + LiveAnalysisKey, on);
     settings->sync();
 }

@@ -22,3 +22,7 @@ void WriteAppSettings(const TAppSettings& settings);
 // The main window's size and place, remembered between runs (empty: never stored).
 QByteArray ReadWindowGeometry();
 void WriteWindowGeometry(const QByteArray& geometry);
+
+// Computation > Live Analysis: on unless the user turned it off.
+bool ReadLiveAnalysisSetting();
+void WriteLiveAnalysisSetting(bool on);

@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 #include "app/DataWindowMakers.h"
 #include "app/EngineRun.h"
+#include "app/ModelHistory.h"
 #include "app/ResultsCommands.h"
 #include "app/TextFiles.h"
 #include "app/WorkArea.h"
@@ -85,6 +86,8 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
         FWordProcessor = DefaultWordProcessor();
 
     CreateMenus();
+    CreateLiveEditing();
+    FContext.Edited = [this] { ModelEdited(); };
     RegisterDataWindows(*this);
     SetBoundaryComment();
     setWindowTitle(CaptionPrefix + DisplayName(QString::fromLatin1(TProgramData::NewFileName)));
@@ -100,6 +103,13 @@ TMainForm::~TMainForm() {
     disconnect(MdiArea, nullptr, this, nullptr);
     // Nor the data windows' activation changes: they would ask this half-destroyed host for its model.
     disconnect(MdiArea, &QMdiArea::subWindowActivated, nullptr, nullptr);
+    FContext.Edited = nullptr;
+    // The history and the live analysis go with the child objects, after the tables: they must not
+    // reach this window on the way (the undo stack reports its clean state as it goes).
+    FHistory->Stack().disconnect();
+    FHistory->disconnect();
+    FHistory = nullptr;
+    FLive->disconnect();
     // The model refers to this window as its host; it does not outlive it.
     FModel.reset();
 }
@@ -114,6 +124,9 @@ void TMainForm::SetModified(bool modified) {
     FModified = modified;
     if (!modified)
         FTables->ResetChanged();
+    // A change marked (a menu command, a data window) is a step to record; a cleared mark, a save.
+    if (FHistory)
+        modified ? FHistory->Touch() : FHistory->MarkSaved();
 }
 
 void TMainForm::CommitActiveChild() {
@@ -215,6 +228,7 @@ void TMainForm::FormShow() {
     }
     if (!loaded)
         FModel = TProgramData::CreateNew(*this);
+    ModelReplaced();
     SetCaption();
 }
 
@@ -338,6 +352,7 @@ void TMainForm::LoadModel(const QString& path, bool currentFormat) {
     FModel = std::move(model);
     DiscardDataForms(MdiArea);
     FindPlotFile();
+    ModelReplaced();
 }
 
 void TMainForm::OpenFileName(const QString& path) {
@@ -370,6 +385,7 @@ void TMainForm::FileNewClick() {
             return;
         FModel = TProgramData::CreateNew(*this);
         DiscardDataForms(MdiArea);
+        ModelReplaced();
         SetCaption();
         FModel->PlotFileName.clear();
     });

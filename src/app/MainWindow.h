@@ -6,6 +6,7 @@
 #include "app/AnalysisRun.h"
 #include "app/AppSettings.h"
 #include "app/FileDialogs.h"
+#include "app/LiveAnalysis.h"
 #include "app/RecentFiles.h"
 #include "model/ModelHost.h"
 #include "widgets/TableEditorFactory.h"
@@ -17,9 +18,12 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QActionGroup;
+class QLabel;
+class TModelHistory;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -63,6 +67,7 @@ class TMainForm : public QMainWindow, public IModelHost {
     void CommitActiveChild() override;
     void CloseAllChildren() override;
     void UnitSystemChanged() override;
+    void ModelEdited() override;
 
     // --- operations of the window
     // Asks whether to save a modified model; true when the caller may go on (saved or discarded).
@@ -120,9 +125,18 @@ class TMainForm : public QMainWindow, public IModelHost {
     // True while the engine library is loaded, that is while a run is in progress.
     bool EngineLoaded() const { return FRun.EngineLoaded(); }
 
+    // --- undo and live analysis (LiveEditing.cpp)
+    TModelHistory& History() { return *FHistory; }
+    TLiveAnalysis& Live() { return *FLive; }
+    // The status bar's live text.
+    QString LiveStatusText() const;
+    // The last live result (none while live analysis is off or before the first one).
+    const std::optional<TLiveResult>& LiveResult() const { return FLiveResult; }
+
     // --- controls
     QMdiArea* MdiArea;
     QMenu* FileMenu;
+    QMenu* EditMenu;
     QMenu* DataMenu;
     QMenu* LoadingMenu;
     QMenu* SearchMenu;
@@ -141,6 +155,8 @@ class TMainForm : public QMainWindow, public IModelHost {
     std::array<QAction*, RecentFileCount> RecentItems{};
     QAction* N14;
     QAction* FileExit;
+    QAction* EditUndo;
+    QAction* EditRedo;
     QAction* DataTitle;
     QAction* DataProp;
     QAction* DataAxLoads;
@@ -165,6 +181,7 @@ class TMainForm : public QMainWindow, public IModelHost {
     QAction* CompInput;
     QAction* CompOutput;
     QAction* CompKernel;
+    QAction* CompLive;
     QAction* Graphics1;
     QAction* WindowCascade;
     QAction* WindowArrange;
@@ -184,6 +201,8 @@ class TMainForm : public QMainWindow, public IModelHost {
     void FileSaveAsClick();
     void RecentFileClick(int index);
     void FileExitClick();
+    void EditUndoClick();
+    void EditRedoClick();
     void DataTitleClick();
     void DataPropClick();
     void DataAxLoadsClick();
@@ -205,6 +224,7 @@ class TMainForm : public QMainWindow, public IModelHost {
     void CompInputClick();
     void CompOutputClick();
     void CompKernelClick();
+    void CompLiveClick();
     void Graphics1Click();
     void WindowCascadeClick();
     void WindowArrangeClick();
@@ -217,6 +237,7 @@ class TMainForm : public QMainWindow, public IModelHost {
 
     // --- the steps when a menu opens
     void FileMenuOpen();
+    void EditMenuOpen();
     void DataMenuOpen();
     void SearchMenuOpen();
     void UnitsMenuOpen();
@@ -254,6 +275,14 @@ class TMainForm : public QMainWindow, public IModelHost {
     void OpenInEditor(const QString& file);
     void OpenProgramFile(const char* name);
     void ReadSettingsAtFirstShow();
+    // Undo, redo and live analysis: the Edit menu, the status bar and their connections.
+    void CreateLiveEditing();
+    // A new model took the place of the old one: no undo history, a live analysis of it.
+    void ModelReplaced();
+    void RequestLiveAnalysis();
+    void ShowLiveResult(const TLiveResult& result);
+    // The live critical surface into the slope boundary preview and the graph window, when open.
+    void ShowLiveSurface();
 
     // Before the table set: the tables keep pointers to the context, the context to the factory.
     TTableEditorFactory FEditorFactory;
@@ -280,6 +309,11 @@ class TMainForm : public QMainWindow, public IModelHost {
     std::function<bool(const QUrl&)> FUrlOpener;
     // The analysis run of the Run Analysis command.
     TAnalysisRun FRun;
+
+    TModelHistory* FHistory = nullptr;
+    TLiveAnalysis* FLive = nullptr;
+    QLabel* FLiveStatus = nullptr;
+    std::optional<TLiveResult> FLiveResult;
 
     std::array<TDataWindowMaker, DataWindowCount> FDataWindowMakers;
     std::array<QPointer<QWidget>, DataWindowCount> FDataWindows;

@@ -10,6 +10,9 @@ target_sources(brevanto_app PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DynamicLibrary.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EngineRun.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AnalysisRun.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LiveAnalysis.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LiveEditing.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ModelHistory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RunProgress.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RunResults.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ResultsCommands.cpp

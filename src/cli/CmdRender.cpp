@@ -1,6 +1,6 @@
 // brevanto-cli render PLOT --model IN --out FILE [--size WxH] [--options LIST]
 // Draws a plot file as the graph window would: PNG or SVG fitted to the size, or a one-page landscape
-// PDF laid out as the printout.
+// PDF laid out as the printout. The drawing itself is the renderer's, shared with the graph window.
 #include "cli/CmdRender.h"
 #include "graphics/PlotFile.h"
 #include "graphics/PlotRenderer.h"
@@ -15,7 +15,8 @@ const char* const RenderUsage =
     "Usage: brevanto-cli render PLOT --model IN --out FILE.png|.svg|.pdf [--size WxH] [--options LIST]\n"
     "  LIST: comma-separated option names: boundary, limits, layernumbers, coords, colors, tiebacks,\n"
     "        piezo, pressures, reinforcement, scale, solution, ten, critical, trials, totalstress,\n"
-    "        porepressure. Default: every option the plot file enables, and scale.\n";
+    "        porepressure, and fscolors (the trial surfaces coloured by factor of safety, with a\n"
+    "        legend). Default: every option the plot file enables, and scale.\n";
 
 struct TOptionName {
     const char* Name;
@@ -52,9 +53,14 @@ bool ParseSize(const std::string& text, int& w, int& h) {
            w >= 16 && h >= 16 && w <= 20000 && h <= 20000;
 }
 
+// Beyond the sixteen: the graph window's "Colour by FS".
+const char* const ColourByFactorName = "fscolors";
+
 // Turns the list into options; false (with the offending name) for an unknown one.
-bool ParseOptions(const std::string& list, TDisplayOptions& options, std::string& bad) {
+bool ParseOptions(const std::string& list, TRenderRequest& request, std::string& bad) {
+    TDisplayOptions& options = request.Options;
     options = TDisplayOptions();
+    request.ColourByFactor = false;
     std::size_t start = 0;
     while (start <= list.size()) {
         std::size_t end = list.find(',', start);
@@ -62,7 +68,8 @@ bool ParseOptions(const std::string& list, TDisplayOptions& options, std::string
             end = list.size();
         const std::string name = list.substr(start, end - start);
         if (!name.empty()) {
-            bool known = false;
+            bool known = name == ColourByFactorName;
+            request.ColourByFactor = request.ColourByFactor || known;
             for (const TOptionName& o : OptionNames)
                 if (name == o.Name) {
                     options.*(o.Field) = true;
@@ -145,7 +152,7 @@ TRenderParse ParseRenderArgs(const TArgs& args) {
         return fail("the output file must end in .png, .svg or .pdf");
     r.Format = *format;
     std::string badName;
-    if (r.HaveOptions && !ParseOptions(optionList, r.Options, badName))
+    if (r.HaveOptions && !ParseOptions(optionList, r, badName))
         return fail("unknown display option \"" + badName + "\"");
     return result;
 }
@@ -164,6 +171,11 @@ TDrawSettings RenderSettings(const TRenderRequest& request, const TPlotStore& st
         // A box the file did not enable cannot be ticked in the graph window either.
         for (const TOptionName& o : OptionNames)
             settings.Options.*(o.Field) = request.Options.*(o.Field) && enabled.*(o.Field);
+        // Colouring the trial surfaces means drawing them; the renderer colours only drawn ones.
+        if (request.ColourByFactor && enabled.AllTrialSurfaces) {
+            settings.ColourByFactor = true;
+            settings.Options.AllTrialSurfaces = true;
+        }
     } else {
         settings.Options = enabled;
         settings.Options.Scale = true;

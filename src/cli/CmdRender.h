@@ -15,6 +15,9 @@ struct TRenderRequest {
     // The options named by --options; without them every option the plot file enables, and Scale.
     bool HaveOptions = false;
     TDisplayOptions Options;
+    // "fscolors": the trial surfaces coloured by their factor of safety, with the legend, as the graph
+    // window's "Colour by FS" draws them (the trial surfaces are drawn for it).
+    bool ColourByFactor = false;
 };
 
 struct TRenderParse {

@@ -185,6 +185,7 @@ bool TDataForm::FormDeactivate() {
     if (NeedsValidation(ActiveControl()))
         ValidateEntry(ActiveControl()); // accepted: an expression shows as its value
     StoreToModel(*Host.Model());
+    Host.ModelEdited();
     return true;
 }
 
@@ -197,6 +198,7 @@ void TDataForm::closeEvent(QCloseEvent* event) {
             return;
         }
         StoreToModel(*Host.Model());
+        Host.ModelEdited();
     }
     FClosing = true;
     QWidget::closeEvent(event);

@@ -133,12 +133,12 @@ void TDlgOptional::CheckRule() {
 void TDlgOptional::CheckClick() {
     if (!FKind.ClearClosesEditor) {
         CheckRule();
-        return;
+    } else {
+        Button->setEnabled(Check->isChecked());
+        if (!Check->isChecked())
+            Table().CloseEditor(); // the rows stay
+        MarkModified();
     }
-    Button->setEnabled(Check->isChecked());
-    if (!Check->isChecked())
-        Table().CloseEditor(); // the rows stay
-    MarkModified();
 }
 
 void TDlgOptional::ButtonClick() {

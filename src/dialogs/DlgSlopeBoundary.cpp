@@ -195,6 +195,12 @@ void TBoundaryPreview::paintEvent(QPaintEvent* event) {
                          size.width(), size.height());
         painter.drawText(box, Qt::AlignCenter, text);
     }
+    DrawLiveSurface(painter, FLive, [this](QPointF p) { return ToPixel(p.x(), p.y()); });
+}
+
+void TBoundaryPreview::SetLiveSurface(const TLiveSurface& surface) {
+    FLive = surface;
+    update();
 }
 
 void TBoundaryPreview::mousePressEvent(QMouseEvent* event) {

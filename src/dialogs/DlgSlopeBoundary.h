@@ -5,6 +5,7 @@
 #include <QLabel>
 
 #include "dialogs/DataForm.h"
+#include "widgets/LiveSurface.h"
 
 class QCheckBox;
 class QPainter;
@@ -49,6 +50,10 @@ class TBoundaryPreview : public QWidget {
     QPointF ToPixel(Extended x, Extended y) const;
     void ToWorld(QPointF pixel, Extended& x, Extended& y) const;
 
+    // The live critical surface drawn over the lines (empty: none).
+    void SetLiveSurface(const TLiveSurface& surface);
+    const TLiveSurface& LiveSurface() const { return FLive; }
+
     // " Coords:  X:<x> , Y:<y>" for a world point, each with one decimal.
     static QString CoordinateText(Extended x, Extended y);
 
@@ -81,6 +86,7 @@ class TBoundaryPreview : public QWidget {
     bool FDragging = false;
     bool FTrueScale = true;
     QPointF FDragStart;
+    TLiveSurface FLive;
 };
 
 class TDlgSlopeBoundary : public TDataForm {

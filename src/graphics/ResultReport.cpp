@@ -7,11 +7,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPolygonF>
 #include <QTextDocument>
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -261,7 +264,24 @@ QString Optional(const std::optional<double>& v, int decimals = 3) {
     return v ? Num(*v, decimals) : QStringLiteral("–");
 }
 
-QString ResultsPart(const TReportSources& s) {
+// How the search's minimum fell as surfaces were added, the chart below the table; nothing for a
+// file without the history.
+QString ConvergenceTable(const TResults& r, const QString& chartSource) {
+    if (r.Convergence.isEmpty())
+        return {};
+    THtmlTable table({"Share of surfaces", "Surfaces evaluated", "Best generated", "After optimisation"});
+    for (const TConvergenceStep& c : r.Convergence)
+        table.Row({Num(100 * c.Share, 0) + " %", QString::number(c.Surfaces), Optional(c.Generated),
+                   Optional(c.Optimised)});
+    return Heading("How the minimum fell", 3) +
+           "<p>The minimum factor of safety after each share of the surfaces: the best generated surface, "
+           "and the best after optimising the record surfaces among them.</p>" +
+           table.Text() +
+           (chartSource.isEmpty() ? QString()
+                                  : "<p><img src=\"" + Esc(chartSource) + "\" width=\"420\"></p>");
+}
+
+QString ResultsPart(const TReportSources& s, const QString& chartSource) {
     const TResults& r = s.Results;
     QString html = Heading("Results", 2, true);
     if (!s.HaveResults)
@@ -300,6 +320,7 @@ QString ResultsPart(const TReportSources& s) {
         stats += {"Best after refinement", Optional(r.RefinedBestFS)};
     stats += {"Seed", QString::number(r.Seed)};
     html += KeyValues(stats);
+    html += ConvergenceTable(r, chartSource);
     THtmlTable ten({"Rank", "Factor of safety", "From (x, y)", "To (x, y)"});
     for (int i = 0; i < r.Ten.size(); ++i) {
         const TRankedSurface& t = r.Ten[i];
@@ -365,6 +386,9 @@ QString SliceTables(const TResults& r) {
     return html;
 }
 
+// The chart of the minimum: sharp at the width the report gives it.
+const QSize ChartSize(960, 560);
+
 bool IsOldLayout(const QString& path) {
     return path.endsWith(".qvd", Qt::CaseInsensitive);
 }
@@ -429,14 +453,100 @@ bool LoadReportSources(const QString& inputPath, const QString& notesPath, TRepo
     return true;
 }
 
-QString ReportHtml(const TReportSources& s, const QString& pictureSource) {
+QImage ConvergenceChart(const TResults& r, const QSize& size) {
+    double low = INFINITY, high = -INFINITY, most = 0;
+    for (const TConvergenceStep& c : r.Convergence) {
+        for (const std::optional<double>& v : {c.Generated, c.Optimised})
+            if (v && std::isfinite(*v)) {
+                low = std::min(low, *v);
+                high = std::max(high, *v);
+            }
+        most = std::max(most, static_cast<double>(c.Surfaces));
+    }
+    if (!(low <= high) || !(most > 0) || size.width() < 200 || size.height() < 150)
+        return {};
+    const double margin = std::max(0.05 * (high - low), 0.005);
+    low -= margin;
+    high += margin;
+    if (!std::isfinite(high - low))
+        return {};
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QFont font = p.font();
+    font.setPixelSize(std::max(10, size.height() / 30));
+    p.setFont(font);
+    const int em = QFontMetrics(font).height();
+    const QRect frame(6 * em, 2 * em, size.width() - 7 * em, size.height() - 5 * em);
+    const auto px = [&](double surfaces) { return frame.left() + frame.width() * surfaces / most; };
+    const auto py = [&](double fs) { return frame.bottom() - frame.height() * (fs - low) / (high - low); };
+    p.setPen(QPen(Qt::black, 1));
+    p.drawRect(frame);
+    // Ticks and labels, about five each way.
+    const TTickStep xs = NiceTickStep(0, most, 5), ys = NiceTickStep(low, high, 5);
+    const int decimals = std::clamp(static_cast<int>(std::ceil(-std::log10(ys.Step))), 0, 6);
+    // Counted, not summed: a step below the numbers' precision must not loop for ever.
+    for (int i = 0; i <= 20; ++i) {
+        const double x = xs.FirstTick + i * xs.Step;
+        if (x > most * (1 + 1e-9))
+            break;
+        if (x < 0)
+            continue;
+        p.drawLine(QPointF(px(x), frame.bottom()), QPointF(px(x), frame.bottom() + em / 3));
+        p.drawText(QRectF(px(x) - 3 * em, frame.bottom() + em / 2, 6 * em, em), Qt::AlignHCenter,
+                   QString::number(x, 'f', 0));
+    }
+    for (int i = 0; i <= 20; ++i) {
+        const double y = ys.FirstTick + i * ys.Step;
+        if (y > high)
+            break;
+        if (y >= low) {
+            p.drawLine(QPointF(frame.left() - em / 3, py(y)), QPointF(frame.left(), py(y)));
+            p.drawText(QRectF(0, py(y) - em / 2, frame.left() - em / 2, em),
+                       Qt::AlignRight | Qt::AlignVCenter, QString::number(y, 'f', decimals));
+        }
+    }
+    p.drawText(QRectF(frame.left(), frame.bottom() + 1.6 * em, frame.width(), em), Qt::AlignHCenter,
+               QStringLiteral("Surfaces evaluated"));
+    p.save();
+    p.translate(em * 0.8, frame.center().y());
+    p.rotate(-90);
+    p.drawText(QRectF(-frame.height() / 2.0, -em / 2.0, frame.height(), em), Qt::AlignHCenter,
+               QStringLiteral("Factor of safety"));
+    p.restore();
+    // The two lines with their points, and a legend above the frame.
+    const QColor colours[] = {QColor(32, 159, 223), QColor(200, 0, 0)};
+    const char* const names[] = {"Best generated", "After optimisation"};
+    for (int k = 0; k < 2; ++k) {
+        QPolygonF line;
+        for (const TConvergenceStep& c : r.Convergence) {
+            const std::optional<double>& v = k == 0 ? c.Generated : c.Optimised;
+            if (v && std::isfinite(*v))
+                line << QPointF(px(static_cast<double>(c.Surfaces)), py(*v));
+        }
+        p.setPen(QPen(colours[k], std::max(2, em / 6)));
+        p.drawPolyline(line);
+        p.setBrush(colours[k]);
+        for (const QPointF& point : line)
+            p.drawEllipse(point, em / 4.0, em / 4.0);
+        const QPointF at(frame.left() + k * 12 * em, em * 0.6);
+        p.drawLine(at, at + QPointF(2 * em, 0));
+        p.setPen(Qt::black);
+        p.drawText(QRectF(at.x() + 2.5 * em, at.y() - em / 2.0, 9 * em, em), Qt::AlignVCenter,
+                   QString::fromLatin1(names[k]));
+    }
+    return image;
+}
+
+QString ReportHtml(const TReportSources& s, const QString& pictureSource, const QString& chartSource) {
     QString html = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" +
                    Esc(QString::fromStdString(s.Description.Settings.Title)) +
                    "</title><style>body { font-family: sans-serif; font-size: 9pt; } "
                    "table { border-collapse: collapse; } th, td { font-size: 8pt; }</style></head><body>";
     html += TitleBlock(s);
     html += InputTables(s.Description);
-    html += ResultsPart(s);
+    html += ResultsPart(s, chartSource);
     if (!s.Picture.isNull())
         html += Heading("Picture of the result", 2, true) + "<p><img src=\"" + Esc(pictureSource) +
                 "\" width=\"520\"></p>";
@@ -454,11 +564,15 @@ bool WriteReport(const QString& path, const TReportSources& s, QString& error) {
         return false;
     }
     if (html) {
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        s.Picture.save(&buffer, "PNG");
-        const QString text = ReportHtml(s, "data:image/png;base64," + QString::fromLatin1(png.toBase64()));
+        const auto dataUri = [](const QImage& image) {
+            QByteArray png;
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "PNG");
+            return "data:image/png;base64," + QString::fromLatin1(png.toBase64());
+        };
+        const QImage chart = ConvergenceChart(s.Results, ChartSize);
+        const QString text = ReportHtml(s, dataUri(s.Picture), chart.isNull() ? QString() : dataUri(chart));
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text.toUtf8()) < 0 ||
             !file.flush()) {
@@ -477,7 +591,11 @@ bool WriteReport(const QString& path, const TReportSources& s, QString& error) {
     const QUrl picture(QStringLiteral("brevanto-report://picture.png"));
     if (!s.Picture.isNull())
         document.addResource(QTextDocument::ImageResource, picture, s.Picture);
-    document.setHtml(ReportHtml(s, picture.toString()));
+    const QUrl chartUrl(QStringLiteral("brevanto-report://convergence.png"));
+    const QImage chart = ConvergenceChart(s.Results, ChartSize);
+    if (!chart.isNull())
+        document.addResource(QTextDocument::ImageResource, chartUrl, chart);
+    document.setHtml(ReportHtml(s, picture.toString(), chart.isNull() ? QString() : chartUrl.toString()));
     document.print(&writer);
     if (QFileInfo(path).size() <= 0) {
         error = "cannot write " + path;

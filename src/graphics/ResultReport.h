@@ -34,8 +34,14 @@ QString RunFileOf(const QString& inputPath, const char* extension, const QString
 // file enables, with the axes, fitted to `size`. Null when the file cannot be read.
 QImage ResultPicture(const TSlopeDescription& description, const QString& plotPath, const QSize& size);
 
-// The report as HTML; the picture's <img> takes `pictureSource` as its address.
-QString ReportHtml(const TReportSources& sources, const QString& pictureSource);
+// The chart of how the search's minimum fell (the best generated and the best after optimisation
+// against the surfaces evaluated), drawn at `size`. Null when the results hold no history.
+QImage ConvergenceChart(const TResults& results, const QSize& size);
+
+// The report as HTML; the picture's <img> takes `pictureSource` as its address, the chart of the
+// minimum `chartSource` (empty: no chart).
+QString ReportHtml(const TReportSources& sources, const QString& pictureSource,
+                   const QString& chartSource = QString());
 
 // Writes the report to `path`: PDF for ".pdf", HTML for ".html" or ".htm". False with `error`
 // otherwise, or when the file cannot be written.

@@ -33,6 +33,8 @@ class IModelHost {
     virtual void CloseAllChildren() = 0;
     // The unit system changed: open windows that show units refresh their display.
     virtual void UnitSystemChanged() = 0;
+    // A window stored its entries into the model: the host may look at the values again.
+    virtual void ModelEdited() {}
 };
 
 // A host without windows: it owns its context, its own table set and a modified mark.

@@ -92,6 +92,12 @@ std::optional<double> Optional(const QJsonValue& v) {
     return v.toDouble();
 }
 
+// A whole number of the file; 0 where it is none or out of range (a cast of that would be undefined).
+qint64 Count(const QJsonValue& v) {
+    const double d = v.toDouble();
+    return std::isfinite(d) && std::abs(d) < 9e18 ? static_cast<qint64>(d) : 0;
+}
+
 QVector<QPointF> PointsOf(const QJsonValue& v) {
     QVector<QPointF> points;
     for (const QJsonValue& p : v.toArray()) {
@@ -155,19 +161,26 @@ bool ParseResults(const QByteArray& json, TResults& r, QString& error) {
     r.Version = o.value("version").toString();
     r.Units = o.value("units").toString();
     r.Method = o.value("method").toString();
-    r.Seed = static_cast<qint64>(o.value("seed").toDouble());
+    r.Seed = Count(o.value("seed"));
     const QJsonObject s = o.value("surfaces").toObject();
-    r.Generated = static_cast<qint64>(s.value("generated").toDouble());
-    r.Analysed = static_cast<qint64>(s.value("analysed").toDouble());
+    r.Generated = Count(s.value("generated"));
+    r.Analysed = Count(s.value("analysed"));
     const QJsonObject rejected = s.value("rejected").toObject();
     for (auto it = rejected.begin(); it != rejected.end(); ++it)
-        r.Rejected.append({it.key(), static_cast<qint64>(it.value().toDouble())});
+        r.Rejected.append({it.key(), Count(it.value())});
     const QJsonObject search = o.value("search").toObject();
     r.GeneratedBestFS = Optional(search.value("generated_best").toObject().value("fs"));
     r.RefinedBestFS = Optional(search.value("refined_best").toObject().value("fs"));
-    r.RefinementEvaluations = static_cast<qint64>(search.value("refinement_evaluations").toDouble());
+    r.RefinementEvaluations = Count(search.value("refinement_evaluations"));
     r.Threads = search.value("threads").toInt();
     r.ElapsedSeconds = o.value("elapsed_s").toDouble();
+    for (const QJsonValue& v : o.value("convergence").toArray()) {
+        const QJsonObject step = v.toObject();
+        if (!step.value("share").isDouble() || !step.value("surfaces").isDouble())
+            continue;
+        r.Convergence.append({step.value("share").toDouble(), Count(step.value("surfaces")),
+                              Optional(step.value("generated")), Optional(step.value("optimised"))});
+    }
     Diagnostics(o.value("warnings"), r.Warnings);
     Diagnostics(o.value("errors"), r.Errors);
 

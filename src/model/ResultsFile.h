@@ -43,6 +43,15 @@ struct TRankedSurface {
     QVector<QPointF> Points;
 };
 
+// The search's minimum after a share of its surfaces (the engine reports 10, 25, 50 and 100 %): the
+// most critical generated surface and the most critical after optimisation, absent while none of
+// those surfaces had a factor.
+struct TConvergenceStep {
+    double Share = 0;
+    qint64 Surfaces = 0;
+    std::optional<double> Generated, Optimised;
+};
+
 struct TResults {
     int Schema = 1; // files without the key are of the first layout
     QString Engine, Version, Units, Method;
@@ -53,6 +62,8 @@ struct TResults {
     qint64 RefinementEvaluations = 0;
     int Threads = 0;
     double ElapsedSeconds = 0;
+    // How the minimum fell; empty for a file without the history (an older engine, a single surface).
+    QVector<TConvergenceStep> Convergence;
 
     bool HasCritical = false;
     std::optional<double> FS;

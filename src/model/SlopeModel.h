@@ -48,6 +48,9 @@ class TProgramData : public TSlopeSettings {
 
     // The problem as the input file describes it: these settings and every table.
     TSlopeDescription Description() const;
+    // Puts a description taken from this model back (undo): the settings, every table with exactly
+    // its rows, and the sub-tables the description marks as read. Open windows show the values again.
+    void Restore(const TSlopeDescription& description);
 
   private:
     void ReadFile(const std::string& path, bool currentFormat);

@@ -128,6 +128,12 @@ void TProgramData::Apply(const TSlopeDescription& d) {
     }
 }
 
+void TProgramData::Restore(const TSlopeDescription& description) {
+    Apply(description);
+    // Apply switched the unit system before it put the settings back: the windows saw the old ones.
+    Host().UnitSystemChanged();
+}
+
 std::unique_ptr<TProgramData> TProgramData::CreateFromFile(const std::string& path, bool currentFormat,
                                                            IModelHost& host) {
     std::unique_ptr<TProgramData> model = CreateNew(host);

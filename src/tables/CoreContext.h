@@ -4,6 +4,7 @@
 // one; its model host (model/ModelHost.h) hands it to the table set, whose tables (and their
 // sub-tables) keep a pointer to it. The command-line program and tests make their own.
 #include "text/Messages.h"
+#include <functional>
 #include <string>
 
 class ITableEditorFactory;
@@ -14,6 +15,9 @@ struct TCoreContext {
     ITableEditorFactory* Editors = nullptr;
     // Where messages go; null: standard error.
     TMessageHandler Messages;
+    // Told after a table's values or rows changed (the program's undo and live analysis look at the
+    // model then); null: nobody listens.
+    std::function<void()> Edited = nullptr;
 
     void Inform(const std::string& text) const { DeliverMessage(Messages, TMessageKind::Information, text); }
     void Error(const std::string& text) const { DeliverMessage(Messages, TMessageKind::Error, text); }

@@ -274,11 +274,18 @@ void TGridTable::ColumnValueChanged(TColumn& column, int row) {
         if (pos >= 0)
             CellChanged(pos, row);
     }
+    NotifyEdited();
 }
 
 void TGridTable::NotifyRowsChanged() {
     if (RowsChanged)
         RowsChanged();
+    NotifyEdited();
+}
+
+void TGridTable::NotifyEdited() const {
+    if (const TCoreContext* context = Context(); context && context->Edited)
+        context->Edited();
 }
 
 // ---------------------------------------------------------------- state

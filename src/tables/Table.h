@@ -209,6 +209,8 @@ class TGridTable : public TRowObject {
 
   private:
     void InsertRowsAll(int index, int count);
+    // Tells the context's listener that values or rows changed.
+    void NotifyEdited() const;
 
     TTableFamily* FFamily;
     TGridTable* FOwner;

@@ -154,6 +154,10 @@ class TPaintBox : public QWidget {
             painter.fillRect(rect(), Qt::white);
         else
             painter.drawImage(0, 0, picture);
+        const TViewTransform& view = Graph->PlotView().View();
+        if (Graph->PlotView().HasScale())
+            DrawLiveSurface(painter, Graph->LiveSurface(),
+                            [&view](QPointF p) { return QPointF(view.PixelXf(p.x()), view.PixelYf(p.y())); });
     }
     void mousePressEvent(QMouseEvent* e) override {
         Graph->PaintBoxMouseDown(e->button(), e->position().toPoint());
@@ -319,6 +323,27 @@ void TfrmGraph::LayoutControls() {
 
 QWidget* TfrmGraph::PaintBox() const {
     return FPaintBox;
+}
+
+void TfrmGraph::SetLiveSurface(const TLiveSurface& surface) {
+    TLiveSurface shown = surface;
+    const TPlotStore& store = FView->Store();
+    if (!shown.Empty() && FPlotLoaded && store.HasTen && store.TenSurfaces[0].Count >= 2) {
+        // The plot file keeps a few decimals: the same surface and factor within what it can hold.
+        const TSurface& run = store.TenSurfaces[0];
+        const QPointF first = shown.Points.front(), last = shown.Points.back();
+        const TPlotPoint& a = run.Points[0];
+        const TPlotPoint& b = run.Points[run.Count - 1];
+        const double tol = 1e-3 * std::max(1.0, std::abs(last.x() - first.x()));
+        const bool same = std::abs(store.Critical.FS - shown.FS) < 5e-4 && std::abs(a.X - first.x()) < tol &&
+                          std::abs(a.Y - first.y()) < tol && std::abs(b.X - last.x()) < tol &&
+                          std::abs(b.Y - last.y()) < tol;
+        if (same)
+            shown = {};
+    }
+    FLiveSurface = shown;
+    if (FPaintBox)
+        FPaintBox->update();
 }
 
 TDisplayOptions TfrmGraph::CheckedOptions() const {

@@ -3,6 +3,7 @@
 // coordinate read-out, printing and export. A widgets-layer file in the graphics folder; its picture
 // logic (zoom, pan, dragging, the back buffer) is the core's TPlotView.
 #include "graphics/PlotView.h"
+#include "widgets/LiveSurface.h"
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -78,6 +79,12 @@ class TfrmGraph : public QWidget {
     QPrinter& Printer();
     TPlotView& PlotView() { return *FView; }
     QWidget* PaintBox() const;
+
+    // The live critical surface, drawn over the plot while it differs from the plot's critical
+    // surface (the last saved run); an empty one removes it.
+    void SetLiveSurface(const TLiveSurface& surface);
+    // What is drawn now (empty: nothing, also when it is the run's own surface).
+    const TLiveSurface& LiveSurface() const { return FLiveSurface; }
     QCheckBox* OptionBox(int index) const { return FOptionBoxes[static_cast<std::size_t>(index)]; }
     TDisplayOptions CheckedOptions() const;
 
@@ -110,6 +117,7 @@ class TfrmGraph : public QWidget {
 
     std::unique_ptr<TPlotView> FView;
     bool FPlotLoaded = false;
+    TLiveSurface FLiveSurface;
     bool FClosed = false;
     Qt::MouseButton FDragButton = Qt::NoButton;
     int FWheelRemainder = 0;

@@ -142,6 +142,27 @@ TResultsWindow::TResultsWindow(QWidget* parent) : QWidget(parent) {
     cl->addWidget(FChart, 1);
     connect(FChartChoice, &QComboBox::currentIndexChanged, this, &TResultsWindow::ShowChart);
     FTabs->addTab(charts, QStringLiteral("Charts"));
+
+    // Convergence: how the minimum fell as surfaces were added, as a table and a chart.
+    auto* convergence = new QWidget(FTabs);
+    auto* gl = new QVBoxLayout(convergence);
+    FConvergenceNote = new QLabel(convergence);
+    FConvergenceNote->setObjectName(QStringLiteral("ConvergenceNote"));
+    FConvergenceNote->setWordWrap(true);
+    FConvergenceNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    gl->addWidget(FConvergenceNote);
+    FConvergence = MakeTable(
+        {"Share of surfaces", "Surfaces evaluated", "Best generated", "After optimisation"}, convergence);
+    FConvergence->setObjectName(QStringLiteral("ConvergenceTable"));
+    FConvergence->setSelectionBehavior(QAbstractItemView::SelectItems);
+    FConvergence->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    FConvergence->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    gl->addWidget(FConvergence);
+    FConvergenceChart = new QChartView(convergence);
+    FConvergenceChart->setObjectName(QStringLiteral("ConvergenceChart"));
+    FConvergenceChart->setRenderHint(QPainter::Antialiasing);
+    gl->addWidget(FConvergenceChart, 1);
+    FTabs->addTab(convergence, QStringLiteral("Convergence"));
 }
 
 bool TResultsWindow::Load(const QString& resultsPath, const QString& notesPath) {
@@ -240,6 +261,81 @@ void TResultsWindow::Fill() {
     }
     FSliceTable->resizeColumnsToContents();
     ShowChart(FChartChoice->currentIndex());
+    FillConvergence();
+}
+
+void TResultsWindow::FillConvergence() {
+    const QVector<TConvergenceStep>& steps = FResults.Convergence;
+    FConvergence->setRowCount(static_cast<int>(steps.size()));
+    auto* chart = new QChart;
+    chart->setTitle(QStringLiteral("Minimum factor of safety"));
+    auto* generated = new QLineSeries;
+    generated->setName(QStringLiteral("Best generated"));
+    auto* optimised = new QLineSeries;
+    optimised->setName(QStringLiteral("After optimisation"));
+    for (int i = 0; i < steps.size(); ++i) {
+        const TConvergenceStep& c = steps[i];
+        SetRow(FConvergence, i,
+               {QString::number(100 * c.Share, 'f', 0) + " %", QString::number(c.Surfaces),
+                Factor(c.Generated), Factor(c.Optimised)});
+        for (int k = 0; k < 4; ++k)
+            FConvergence->item(i, k)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        if (c.Generated)
+            generated->append(static_cast<double>(c.Surfaces), *c.Generated);
+        if (c.Optimised)
+            optimised->append(static_cast<double>(c.Surfaces), *c.Optimised);
+    }
+    FConvergence->resizeColumnsToContents();
+    for (QLineSeries* s : {generated, optimised}) {
+        s->setPointsVisible(true);
+        chart->addSeries(s);
+    }
+    optimised->setPen(QPen(QColor(200, 0, 0), 2));
+    chart->createDefaultAxes();
+    const QList<QAbstractAxis*> horizontal = chart->axes(Qt::Horizontal),
+                                vertical = chart->axes(Qt::Vertical);
+    if (!horizontal.isEmpty()) {
+        horizontal.first()->setTitleText(QStringLiteral("Surfaces evaluated"));
+        if (auto* axis = qobject_cast<QValueAxis*>(horizontal.first())) {
+            axis->setLabelFormat(QStringLiteral("%.0f"));
+            axis->setMin(0);
+        }
+    }
+    if (!vertical.isEmpty()) {
+        vertical.first()->setTitleText(QStringLiteral("Factor of safety"));
+        // A margin above and below, so that neither line runs along the frame.
+        if (auto* axis = qobject_cast<QValueAxis*>(vertical.first())) {
+            const double margin = std::max(0.05 * (axis->max() - axis->min()), 0.005);
+            axis->setRange(axis->min() - margin, axis->max() + margin);
+            axis->setLabelFormat(QStringLiteral("%.3f"));
+        }
+    }
+    QChart* old = FConvergenceChart->chart();
+    FConvergenceChart->setChart(chart);
+    delete old;
+    FConvergenceChart->setVisible(!steps.isEmpty());
+
+    if (steps.isEmpty()) {
+        FConvergenceNote->setText(QStringLiteral(
+            "This results file holds no history of the minimum (it was written by an older version of the "
+            "engine, or the run analysed a single surface)."));
+        return;
+    }
+    QString note = "The minimum factor of safety after each share of the " +
+                   QString::number(steps.last().Surfaces) +
+                   " surfaces: the best generated surface, and the best after optimising the record "
+                   "surfaces among them.";
+    // The last half's improvement says whether the minimum has settled; the engine's verdict is its
+    // warning W316.
+    for (const TConvergenceStep& c : steps)
+        if (c.Share == 0.5 && c.Optimised && steps.last().Optimised && *c.Optimised > 0) {
+            const double drop = 100 * (*c.Optimised - *steps.last().Optimised) / *c.Optimised;
+            note += " The second half of the surfaces lowered it by " + QString::number(drop, 'f', 2) + " %.";
+        }
+    for (const QString& w : FResults.Warnings)
+        if (w.startsWith(QLatin1String("W316")))
+            note += " The minimum has not settled: increase the number of surfaces (warning W316).";
+    FConvergenceNote->setText(note);
 }
 
 void TResultsWindow::ShowChart(int index) {

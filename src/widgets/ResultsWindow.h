@@ -2,8 +2,8 @@
 // The results window: what the last run found, beyond the graph window's one number. Every method's
 // factor on the critical surface with its convergence, the ten most critical surfaces (choosing one
 // shows it in the graph window), the warnings with their remedies and the search's statistics; the
-// critical surface's slices as a sortable, copyable table with CSV export, and charts along the
-// surface. One per model: each run refreshes it.
+// critical surface's slices as a sortable, copyable table with CSV export, charts along the surface,
+// and how the search's minimum fell as surfaces were added. One per model: each run refreshes it.
 #include "model/ResultsFile.h"
 #include <QWidget>
 
@@ -39,6 +39,9 @@ class TResultsWindow : public QWidget {
     QTabWidget* Tabs() const { return FTabs; }
     QComboBox* ChartChoice() const { return FChartChoice; }
     QChartView* ChartView() const { return FChart; }
+    QTableWidget* ConvergenceTable() const { return FConvergence; }
+    QChartView* ConvergenceChart() const { return FConvergenceChart; }
+    QLabel* ConvergenceNote() const { return FConvergenceNote; }
 
     // Copies the selected cells of the slice table (all of it without a selection) as tab-separated
     // text with a header line.
@@ -58,6 +61,7 @@ class TResultsWindow : public QWidget {
 
   private:
     void Fill();
+    void FillConvergence();
 
     TResults FResults;
     QString FPath;
@@ -71,4 +75,7 @@ class TResultsWindow : public QWidget {
     QTableView* FSliceTable = nullptr;
     QComboBox* FChartChoice = nullptr;
     QChartView* FChart = nullptr;
+    QLabel* FConvergenceNote = nullptr;
+    QTableWidget* FConvergence = nullptr;
+    QChartView* FConvergenceChart = nullptr;
 };

@@ -15,5 +15,6 @@ target_sources(brevanto_widgets PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ChartTableEditor.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TableEditorFactory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GraphWindow.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LiveSurface.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ResultsWindow.cpp
 )

@@ -244,8 +244,8 @@ void TestMainForm::menuItems() {
     QStringList titles;
     for (QAction* a : form->menuBar()->actions())
         titles << a->text();
-    QCOMPARE(titles,
-             QStringList({"&File", "Da&ta", "&Options", "&Computation", "&View", "&Window", "&Help"}));
+    QCOMPARE(titles, QStringList({"&File", "&Edit", "Da&ta", "&Options", "&Computation", "&View", "&Window",
+                                  "&Help"}));
 
     const QList<QPair<const char*, const char*>> items = {
         {"FileNew", "&New"},
@@ -253,6 +253,8 @@ void TestMainForm::menuItems() {
         {"FileSave", "&Save"},
         {"FileSaveAs", "Save &As..."},
         {"FileExit", "E&xit"},
+        {"EditUndo", "&Undo"},
+        {"EditRedo", "&Redo"},
         {"DataTitle", "&Title"},
         {"DataProp", "Slope &Boundary Lines"},
         {"DataAxLoads", "&Soil Properties"},
@@ -276,6 +278,7 @@ void TestMainForm::menuItems() {
         {"CompInput", "Edit I&nput Text"},
         {"CompOutput", "Edit &Output Text"},
         {"CompKernel", "Error-Message Notes"},
+        {"CompLive", "&Live Analysis"},
         {"Graphics1", "&Graphics"},
         {"WindowCascade", "&Cascade"},
         {"WindowArrange", "&Arrange Icons"},
@@ -297,6 +300,11 @@ void TestMainForm::menuItems() {
     QCOMPARE(form->FileOpen->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
     QCOMPARE(form->FileSave->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
     QVERIFY(form->FileSaveAs->shortcut().isEmpty());
+    QCOMPARE(form->EditUndo->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+    QCOMPARE(form->EditRedo->shortcuts(),
+             QList<QKeySequence>(
+                 {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}));
+    QVERIFY(form->CompLive->isCheckable() && form->CompLive->isChecked());
 
     // The recent files sit between N1 and N14; the Window list after N15.
     const QList<QAction*> file = form->FileMenu->actions();

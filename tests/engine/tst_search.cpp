@@ -356,6 +356,7 @@ class TestSearch : public QObject {
     void irregularSurfaces();
     void blockSurfaces();
     void countsAddUp();
+    void cancelStopsBetweenSurfaces();
     void morePerPointNeverRaisesTheMinimum();
     void sameResultOnAnyNumberOfThreads();
     void plotKeepsTheMostCritical();
@@ -612,6 +613,45 @@ void TestSearch::blockSurfaces() {
     const TSearchResult r = Search(p, ev);
     QVERIFY(r.Ok());
     QVERIFY(r.RefinedBest.FS <= r.GeneratedBest.FS);
+}
+
+void TestSearch::cancelStopsBetweenSurfaces() {
+    // The evaluator raises the flag on its 50th surface, as another thread would: the search stops
+    // evaluating long before its 5000 surfaces and reports nothing but the cancellation.
+    struct TCancelling : TCohesive {
+        std::atomic<bool>* Flag = nullptr;
+        mutable std::atomic<int> Calls{0};
+        TSurfaceValue Evaluate(const TTrialSurface& s, int w) const override {
+            if (++Calls == 50)
+                *Flag = true;
+            return TCohesive::Evaluate(s, w);
+        }
+    } ev;
+    std::atomic<bool> cancel{false};
+    ev.Flag = &cancel;
+    TSearchOptions o;
+    o.Threads = 2;
+    o.Cancel = &cancel;
+    const TSearchResult r = RunSearch(Problem(Circles(50, 100)), ev, o);
+    QVERIFY(r.Cancelled);
+    QVERIFY(!r.Ok());
+    QVERIFY(r.Ten.empty() && r.Trials.empty());
+    // Each thread finishes at most the chunk of 64 it holds.
+    QVERIFY2(ev.Calls < 50 + 2 * 64, qPrintable(QString::number(ev.Calls.load())));
+
+    // Through the engine: a raised flag gives no result, a lowered one the same as none.
+    const TSlopeDescription d = FredlundKrahn(3);
+    quolm::TRunOptions options;
+    options.Threads = 2;
+    std::atomic<bool> raised{true};
+    options.Cancel = &raised;
+    const quolm::TAnalysis stopped = quolm::Analyze(d, options);
+    QVERIFY(stopped.Cancelled && !stopped.Critical);
+    std::atomic<bool> lowered{false};
+    options.Cancel = &lowered;
+    const quolm::TAnalysis a = quolm::Analyze(d, options);
+    QVERIFY(!a.Cancelled && a.Critical && a.Critical->Surface.FS);
+    QCOMPARE(*a.Critical->Surface.FS, *Analyze(d).Critical->Surface.FS);
 }
 
 void TestSearch::countsAddUp() {

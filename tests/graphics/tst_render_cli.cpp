@@ -105,6 +105,60 @@ class TestRenderCli : public QObject {
                  CountColor(QImage(Out("c.png")), QColor(255, 0, 0)));
     }
 
+    // The trial surfaces coloured by factor of safety, drawn by the graph window's renderer: the lowest
+    // factor in red, twice the lowest and above in blue, no grey plain trial surface left.
+    void colouredTrialSurfaces() {
+        const QColor low = QColor::fromHsvF(0, 0.9f, 0.9f), high = QColor::fromHsvF(240.0f / 360, 0.9f, 0.9f),
+                     grey(192, 192, 192);
+        TRun r = Cli({Data("full.qvxp"), "--model", Data("full.qvxd"), "--out", Out("plain.png"), "--options",
+                      "trials"});
+        QCOMPARE(r.Code, 0);
+        QImage img(Out("plain.png"));
+        QVERIFY(CountColor(img, grey) > 1000);
+        QCOMPARE(CountColor(img, low), 0);
+        QCOMPARE(CountColor(img, high), 0);
+
+        // Naming fscolors alone draws the trial surfaces, coloured, with the legend.
+        r = Cli({Data("full.qvxp"), "--model", Data("full.qvxd"), "--out", Out("fs.png"), "--options",
+                 "fscolors,boundary"});
+        QCOMPARE(r.Code, 0);
+        img = QImage(Out("fs.png"));
+        QCOMPARE(CountColor(img, grey), 0);
+        QVERIFY2(CountColor(img, low) > 100, qPrintable(QString::number(CountColor(img, low))));
+        QVERIFY(CountColor(img, high) > 14); // more than the legend's row
+        QVERIFY(CountColor(img, Qt::black) > 500);
+
+        // The default (every option the file enables) stays uncoloured.
+        r = Cli({Data("full.qvxp"), "--model", Data("full.qvxd"), "--out", Out("default.png")});
+        QCOMPARE(r.Code, 0);
+        QCOMPARE(CountColor(QImage(Out("default.png")), low), 0);
+
+        // The printed page (PDF) and SVG take the colours too.
+        r = Cli({Data("full.qvxp"), "--model", Data("full.qvxd"), "--out", Out("fs.svg"), "--options",
+                 "fscolors"});
+        QCOMPARE(r.Code, 0);
+        QFile svg(Out("fs.svg"));
+        QVERIFY(svg.open(QIODevice::ReadOnly));
+        QVERIFY(svg.readAll().contains(low.name().toLatin1()));
+
+        // Parsing, and a plot file that does not enable the trial surfaces: nothing to colour.
+        TRenderParse p =
+            ParseRenderArgs({"a.qvxp", "--model", "a.qvxd", "--out", "x.png", "--options", "fscolors"});
+        QCOMPARE(p.Outcome, TRenderParse::Run);
+        QVERIFY(p.Request.ColourByFactor && !p.Request.Options.AllTrialSurfaces);
+        auto store = std::make_unique<TPlotStore>();
+        store->Clear();
+        store->Enabled.AllTrialSurfaces = true;
+        TDrawSettings set = RenderSettings(p.Request, *store, TRenderModel());
+        QVERIFY(set.ColourByFactor && set.Options.AllTrialSurfaces);
+        store->Enabled.AllTrialSurfaces = false;
+        set = RenderSettings(p.Request, *store, TRenderModel());
+        QVERIFY(!set.ColourByFactor && !set.Options.AllTrialSurfaces);
+        QVERIFY(!ParseRenderArgs({"a.qvxp", "--model", "a.qvxd", "--out", "x.png", "--options", "trials"})
+                     .Request.ColourByFactor);
+        QVERIFY(!ParseRenderArgs({"a.qvxp", "--model", "a.qvxd", "--out", "x.png"}).Request.ColourByFactor);
+    }
+
     void parsesArgumentsAndChoosesOptions() {
         TRenderParse p =
             ParseRenderArgs({"a.qvxp", "--model", "a.qvxd", "--out", "x.Pdf", "--size", "640x480"});

@@ -1,8 +1,10 @@
 // The report: `brevanto-cli report` on the bundled example as a process (the PDF read back with
 // pdftotext and pdfinfo from poppler-utils, the HTML checked for being self-contained), refusals of
-// bad input, and the remedies taken from the error-message notes.
+// bad input, the remedies taken from the error-message notes, and the history of the search's minimum
+// from results written here with known numbers.
 #include "graphics/ResultReport.h"
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -37,6 +39,7 @@ class TestReport : public QObject {
     void exampleReport();
     void badInput();
     void remedies();
+    void convergenceHistory();
 };
 
 void TestReport::exampleReport() {
@@ -66,7 +69,8 @@ void TestReport::exampleReport() {
     // The factor of safety printed is the one the analysis gives (the results of `analyze`).
     r = Cli({"analyze", input, "--json"});
     QCOMPARE(r.Code, 0);
-    const double fs = QJsonDocument::fromJson(r.Out).object()["critical"].toObject()["fs"].toDouble();
+    const QJsonObject analysed = QJsonDocument::fromJson(r.Out).object();
+    const double fs = analysed["critical"].toObject()["fs"].toDouble();
     QVERIFY(fs > 0.5 && fs < 5);
     QVERIFY2(t.contains("Factor of safety: " + QString::number(fs, 'f', 3)), qPrintable(t.left(3000)));
 
@@ -78,9 +82,24 @@ void TestReport::exampleReport() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QString h = QString::fromUtf8(file.readAll());
     QVERIFY(h.contains("src=\"data:image/png;base64,iVBOR"));
-    QCOMPARE(h.count("src="), 1);
+    QCOMPARE(h.count("src=\"data:image/png;base64,"), 2); // the picture and the chart of the minimum
+    QCOMPARE(h.count("src="), 2);
     QVERIFY(h.contains("Factor of safety: " + QString::number(fs, 'f', 3)));
     QVERIFY(h.contains("Search settings"));
+
+    // The search's history of the minimum, row by row as the analysis reports it.
+    QVERIFY(t.contains("How the minimum fell"));
+    const QJsonArray history = analysed["convergence"].toArray();
+    QVERIFY(!history.isEmpty());
+    for (const QJsonValue& v : history) {
+        const QJsonObject c = v.toObject();
+        const QString row = QString("%1 %\\s+%2\\s+%3\\s+%4")
+                                .arg(qRound(100 * c["share"].toDouble()))
+                                .arg(static_cast<qint64>(c["surfaces"].toDouble()))
+                                .arg(c["generated"].toDouble(), 0, 'f', 3)
+                                .arg(c["optimised"].toDouble(), 0, 'f', 3);
+        QVERIFY2(QRegularExpression(row).match(t).hasMatch(), qPrintable(row));
+    }
 }
 
 void TestReport::badInput() {
@@ -118,6 +137,79 @@ void TestReport::remedies() {
     QFile installed(QStringLiteral(BREVANTO_RESOURCE_DIR "/error-message.txt"));
     QVERIFY(installed.open(QIODevice::ReadOnly));
     QVERIFY(RemedyFor(QString::fromUtf8(installed.readAll()), "W204").startsWith("Consider a tension crack"));
+}
+
+void TestReport::convergenceHistory() {
+    const QByteArray head = R"({"schema": 2, "engine": "test", "units": "si", "method": "bishop",
+        "surfaces": {"generated": 400, "analysed": 400, "rejected": {}}, "critical": null, "ten": [])";
+    TReportSources s;
+    s.HaveResults = true;
+    s.Description.Settings.Title = "History";
+    QString error;
+    QVERIFY(ParseResults(head + R"(, "convergence": [
+        {"share": 0.1, "surfaces": 40, "generated": null, "optimised": null},
+        {"share": 0.5, "surfaces": 200, "generated": 1.384, "optimised": 1.3604},
+        {"share": 1, "surfaces": 400, "generated": 1.3706, "optimised": 1.33}]})",
+                         s.Results, error));
+    const QString html = ReportHtml(s, QString());
+    QVERIFY(html.contains("How the minimum fell"));
+    const auto cells = [](const QStringList& c) {
+        return "<td align=\"right\">" + c.join("</td><td align=\"right\">") + "</td>";
+    };
+    QVERIFY(html.contains(cells({"10 %", "40", QString::fromUtf8("–"), QString::fromUtf8("–")})));
+    QVERIFY(html.contains(cells({"50 %", "200", "1.384", "1.360"})));
+    QVERIFY(html.contains(cells({"100 %", "400", "1.371", "1.330"})));
+
+    // The chart: both lines reach the last step at the right; after optimisation lies below the
+    // generated best (a lower factor is lower on the chart).
+    const QImage chart = ConvergenceChart(s.Results, QSize(960, 560));
+    QCOMPARE(chart.size(), QSize(960, 560));
+    const auto extent = [&chart](QRgb colour) {
+        QRect r;
+        for (int y = 0; y < chart.height(); ++y)
+            for (int x = 0; x < chart.width(); ++x)
+                if (chart.pixel(x, y) == colour)
+                    r |= QRect(x, y, 1, 1);
+        return r;
+    };
+    const QRect generated = extent(qRgb(32, 159, 223)), optimised = extent(qRgb(200, 0, 0));
+    QVERIFY(generated.isValid() && optimised.isValid());
+    QVERIFY(generated.right() > 900 && optimised.right() > 900);
+    QVERIFY2(optimised.bottom() > generated.bottom() + 20,
+             qPrintable(QString("%1 %2").arg(optimised.bottom()).arg(generated.bottom())));
+
+    // Numbers no search writes draw (or give no chart) without hanging on ticks below their precision.
+    for (const char* history :
+         {R"([{"share": 1, "surfaces": 1e15, "generated": 1e15, "optimised": 1e15}])",
+          R"([{"share": 1, "surfaces": 3, "generated": -1.7e308, "optimised": 1.7e308}])",
+          R"([{"share": 1, "surfaces": -3, "generated": 1, "optimised": 1}])"}) {
+        TResults odd;
+        QVERIFY(ParseResults(head + ", \"convergence\": " + history + "}", odd, error));
+        QCOMPARE(odd.Convergence.size(), 1);
+        (void)ConvergenceChart(odd, QSize(960, 560));
+    }
+
+    // On paper: the rows in the PDF's text, the chart as its one image (there is no picture).
+    const QString pdf = Dir.filePath("history.pdf");
+    QVERIFY2(WriteReport(pdf, s, error), qPrintable(error));
+    const TRun text = Run("pdftotext", {"-layout", pdf, "-"});
+    QCOMPARE(text.Code, 0);
+    for (const char* row : {"50 %\\s+200\\s+1.384\\s+1.360", "100 %\\s+400\\s+1.371\\s+1.330"})
+        QVERIFY2(QRegularExpression(row).match(QString::fromUtf8(text.Out)).hasMatch(), row);
+    const TRun images = Run("pdfimages", {"-list", pdf});
+    QCOMPARE(images.Code, 0);
+    QCOMPARE(images.Out.count(" image "), 1);
+    QVERIFY(QRegularExpression(" image +960 +560 ").match(images.Out).hasMatch());
+
+    // Results of an older engine have no history: the report leaves the part out.
+    QVERIFY(ParseResults(head + "}", s.Results, error));
+    QVERIFY(s.Results.Convergence.isEmpty());
+    QVERIFY(!ReportHtml(s, QString()).contains("How the minimum fell"));
+    QVERIFY(ConvergenceChart(s.Results, QSize(960, 560)).isNull());
+    QVERIFY(WriteReport(Dir.filePath("old.html"), s, error));
+    QFile old(Dir.filePath("old.html"));
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QVERIFY(!old.readAll().contains("<img"));
 }
 
 QTEST_MAIN(TestReport)

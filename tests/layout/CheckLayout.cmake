@@ -4,7 +4,7 @@ cmake_minimum_required(VERSION 3.21)
 # its own library and of the libraries below it; brevanto_text and the engine use no Qt at all, and
 # brevanto_core no widgets, charts or printing.
 #   brevanto_text < brevanto_core < brevanto_widgets < brevanto_app
-#   brevanto_core < brevanto_cli;  brevanto_text < engine
+#   brevanto_core < brevanto_cli;  brevanto_text < engine < brevanto_app, brevanto_cli
 # Run as: cmake -DROOT=<source dir> -P CheckLayout.cmake
 set(folder_lib_text text)
 set(folder_lib_tables core)
@@ -19,7 +19,7 @@ set(folder_lib_engine engine)
 set(allowed_text text)
 set(allowed_core text core)
 set(allowed_widgets text core widgets)
-set(allowed_app text core widgets app)
+set(allowed_app text core widgets app engine)
 set(allowed_cli text core cli engine)
 set(allowed_engine text engine)
 

@@ -1,6 +1,7 @@
 // The results window offscreen on the engine's results of the bundled example: the slice table holds
 // exactly the numbers of the results file (read here with Qt's own JSON reader), sorting, copying,
-// CSV export, the charts and the choice of a surface for the graph window.
+// CSV export, the charts and the choice of a surface for the graph window; the history of the search's
+// minimum from a results file written here with known numbers, and from files without it.
 #include "engine/Engine.h"
 #include "widgets/ResultsWindow.h"
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QLineSeries>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -33,6 +35,7 @@ class TestResultsWindow : public QObject {
     void sliceTable();
     void csvAndCopy();
     void summaryAndCharts();
+    void convergenceHistory();
     void screenshots();
 };
 
@@ -141,6 +144,78 @@ void TestResultsWindow::summaryAndCharts() {
     // A file that is no results file: the window says so and shows nothing.
     QVERIFY(!w.Load(Dir.filePath("ExampleDam.qvxd"), QString()));
     QCOMPARE(w.MethodTable()->rowCount(), 0);
+}
+
+namespace {
+// A results file with a search's history of the minimum and nothing else of note.
+QByteArray ResultsWith(const QByteArray& convergence, const QByteArray& warnings = "[]") {
+    return R"({"schema": 2, "engine": "test", "version": "1", "units": "si", "method": "bishop",
+               "surfaces": {"generated": 400, "analysed": 390, "rejected": {"outside": 10}},
+               "critical": null, "ten": [], "errors": [], "warnings": )" +
+           warnings + (convergence.isEmpty() ? QByteArray() : ", \"convergence\": " + convergence) + "}";
+}
+
+bool Write(const QString& path, const QByteArray& text) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(text) == text.size();
+}
+} // namespace
+
+void TestResultsWindow::convergenceHistory() {
+    TResultsWindow w;
+    w.resize(900, 600);
+    const QString path = Dir.filePath("history.qvxr");
+    QVERIFY(
+        Write(path, ResultsWith(R"([
+        {"share": 0.1, "surfaces": 40, "generated": null, "optimised": null},
+        {"share": 0.25, "surfaces": 100, "generated": 1.42, "optimised": 1.4},
+        {"share": 0.5, "surfaces": 200, "generated": 1.38, "optimised": 1.36},
+        {"share": 1, "surfaces": 400, "generated": 1.37, "optimised": 1.33}])",
+                                R"(["W316 The second half of the surfaces still lowered the minimum"])")));
+    QVERIFY(w.Load(path, QString()));
+    int page = -1;
+    for (int i = 0; i < w.Tabs()->count(); ++i)
+        if (w.Tabs()->tabText(i) == "Convergence")
+            page = i;
+    QVERIFY(page >= 0);
+    QVERIFY(w.Tabs()->widget(page)->isAncestorOf(w.ConvergenceTable()));
+    QTableWidget* t = w.ConvergenceTable();
+    QCOMPARE(t->rowCount(), 4);
+    const char* const rows[][4] = {{"10 %", "40", "–", "–"},
+                                   {"25 %", "100", "1.420", "1.400"},
+                                   {"50 %", "200", "1.380", "1.360"},
+                                   {"100 %", "400", "1.370", "1.330"}};
+    for (int i = 0; i < 4; ++i)
+        for (int k = 0; k < 4; ++k)
+            QCOMPARE(t->item(i, k)->text(), QString::fromUtf8(rows[i][k]));
+    // The chart: the minimum against the surfaces evaluated, the step without a factor left out.
+    const QList<QAbstractSeries*> series = w.ConvergenceChart()->chart()->series();
+    QCOMPARE(series.size(), 2);
+    const auto* optimised = qobject_cast<QLineSeries*>(series[1]);
+    QCOMPARE(optimised->count(), 3);
+    QCOMPARE(optimised->at(2), QPointF(400, 1.33));
+    QCOMPARE(qobject_cast<QLineSeries*>(series[0])->at(0), QPointF(100, 1.42));
+    // (1.36 - 1.33) / 1.36 = 2.21 %, and the engine's warning that it has not settled.
+    QVERIFY2(w.ConvergenceNote()->text().contains("lowered it by 2.21 %"),
+             qPrintable(w.ConvergenceNote()->text()));
+    QVERIFY(w.ConvergenceNote()->text().contains("has not settled"));
+
+    // A file of an older engine, and one whose history is not a list: a plain note, no rows.
+    for (const QByteArray& history :
+         {QByteArray(), QByteArray(R"("none")"), QByteArray(R"([1, {"share": "x"}])")}) {
+        QVERIFY(Write(path, ResultsWith(history)));
+        QVERIFY(w.Load(path, QString()));
+        QCOMPARE(w.ConvergenceTable()->rowCount(), 0);
+        QVERIFY(w.ConvergenceNote()->text().contains("no history of the minimum"));
+        QVERIFY(w.ConvergenceChart()->isHidden());
+    }
+    // The bundled example's search reports its history: the last step is every surface generated.
+    QVERIFY(w.Load(Results, QString()));
+    const QJsonArray history = Json["convergence"].toArray();
+    QCOMPARE(w.ConvergenceTable()->rowCount(), history.size());
+    QVERIFY(!history.isEmpty());
+    QCOMPARE(w.ConvergenceTable()->item(history.size() - 1, 1)->text().toLongLong(),
+             static_cast<qint64>(Json["surfaces"].toObject()["generated"].toDouble()));
 }
 
 // Not a check: with BREVANTO_SCREENSHOT_DIR set (under a real display server) it saves pictures of the
