@@ -1,5 +1,6 @@
 #include "engine/Engine.h"
 #include "text/Errors.h"
+#include "text/FileNames.h"
 #include "text/WordRead.h"
 #include <fstream>
 
@@ -25,14 +26,6 @@ bool WriteFile(const std::string& path, const std::string& text, std::string& re
         return false;
     }
     return true;
-}
-
-std::string ReplaceExtension(const std::string& path, const char* extension) {
-    const std::size_t slash = path.find_last_of("/\\");
-    const std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return path + extension;
-    return path.substr(0, dot) + extension;
 }
 } // namespace
 
@@ -63,8 +56,8 @@ TAnalysis AnalyzeFile(const std::string& inputPath, const TRunOptions& options) 
 }
 
 TRunFiles FilesBeside(const std::string& inputPath) {
-    return {inputPath, ReplaceExtension(inputPath, ".qvxo"), ReplaceExtension(inputPath, ".qvxp"),
-            ReplaceExtension(inputPath, ".qvxr")};
+    return {inputPath, ChangeFileExt(inputPath, ".qvxo"), ChangeFileExt(inputPath, ".qvxp"),
+            ChangeFileExt(inputPath, ".qvxr")};
 }
 
 bool WriteRunFiles(const TAnalysis& a, const TRunFiles& files, std::string& reason) {

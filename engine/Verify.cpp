@@ -3,6 +3,7 @@
 #include "text/Errors.h"
 #include "text/FixedText.h"
 #include "text/NumberForms.h"
+#include "text/Trim.h"
 #include "text/WordRead.h"
 #include <cmath>
 #include <map>
@@ -11,12 +12,6 @@
 namespace quolm {
 
 namespace {
-std::string Trim(const std::string& s) {
-    const std::size_t a = s.find_first_not_of(" \t\r");
-    const std::size_t b = s.find_last_not_of(" \t\r");
-    return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
-}
-
 bool Number(const std::string& s, double& v) {
     Extended e = 0;
     if (!ParseFloat(s, e))

@@ -1,6 +1,7 @@
 #include "tables/TableSet.h"
 #include "tables/ColStream.h"
 #include "text/Errors.h"
+#include "text/Trim.h"
 #include <QFile>
 #include <QImage>
 #include <QString>
@@ -10,14 +11,6 @@
 namespace {
 [[noreturn]] void DefinitionError(int line, const std::string& reason) {
     throw ELineError("Line " + std::to_string(line) + ": " + reason);
-}
-
-std::string Trim(const std::string& s) {
-    std::size_t a = s.find_first_not_of(" \t\r\n");
-    if (a == std::string::npos)
-        return {};
-    std::size_t b = s.find_last_not_of(" \t\r\n");
-    return s.substr(a, b - a + 1);
 }
 
 // One property value in the token grammar of the "Col" text form.

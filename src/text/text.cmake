@@ -7,6 +7,7 @@ target_sources(brevanto_text PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/NumberForms.cpp
   ${CMAKE_CURRENT_LIST_DIR}/NumberRounding.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SlopeFile.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Trim.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Units.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WordRead.cpp
 )
