@@ -163,6 +163,39 @@ const char* NonFinite(Extended value) {
         return "NAN";
     return value < 0 ? "-INF" : "INF";
 }
+// The general form's text of a value given by its significant digits (no leading zero) and the power
+// of ten of the first digit: fixed notation when the magnitude is at least 1E-5 and at most `limit`
+// digits stand before the point, scientific otherwise.
+std::string Layout(bool negative, const char* digits, int count, int exponent, int limit) {
+    std::string out;
+    out.reserve(32);
+    if (negative)
+        out += '-';
+    if (exponent >= -5 && exponent < limit) {
+        if (exponent < 0) {
+            out += "0.";
+            out.append(static_cast<std::size_t>(-exponent - 1), '0');
+            out.append(digits, static_cast<std::size_t>(count));
+        } else {
+            const int before = exponent + 1;
+            for (int i = 0; i < before; ++i)
+                out += i < count ? digits[i] : '0';
+            if (count > before) {
+                out += '.';
+                out.append(digits + before, static_cast<std::size_t>(count - before));
+            }
+        }
+        return out;
+    }
+    out += digits[0];
+    if (count > 1) {
+        out += '.';
+        out.append(digits + 1, static_cast<std::size_t>(count - 1));
+    }
+    out += 'E';
+    out += FormatI(exponent);
+    return out;
+}
 } // namespace
 
 std::string FormatI(std::int64_t value) {
@@ -204,34 +237,33 @@ std::string FormatGeneral(Extended value, int digits) {
     if (d.Count == 0)
         return "0";
 
-    std::string out;
-    out.reserve(32);
-    if (d.Negative)
-        out += '-';
-    if (d.Exponent >= -5 && d.Exponent < digits) {
-        if (d.Exponent < 0) {
-            out += "0.";
-            out.append(static_cast<std::size_t>(-d.Exponent - 1), '0');
-            out.append(d.Digits, static_cast<std::size_t>(d.Count));
-        } else {
-            const int before = d.Exponent + 1;
-            for (int i = 0; i < before; ++i)
-                out += i < d.Count ? d.Digits[i] : '0';
-            if (d.Count > before) {
-                out += '.';
-                out.append(d.Digits + before, static_cast<std::size_t>(d.Count - before));
-            }
-        }
-        return out;
+    return Layout(d.Negative, d.Digits, d.Count, d.Exponent, digits);
+}
+
+std::string FormatExact(Extended value) {
+    if (!std::isfinite(value))
+        return NonFinite(value);
+    if (value == 0)
+        return "0";
+    // The shortest digits that read back to the same extended value (at most 21).
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific);
+    char digits[32];
+    int count = 0;
+    const char* p = buf;
+    for (; p < res.ptr && *p != 'e' && count < 32; ++p)
+        if (*p >= '0' && *p <= '9')
+            digits[count++] = *p;
+    int exponent = 0;
+    if (p < res.ptr && *p == 'e') {
+        ++p;
+        if (p < res.ptr && *p == '+')
+            ++p;
+        std::from_chars(p, res.ptr, exponent);
     }
-    out += d.Digits[0];
-    if (d.Count > 1) {
-        out += '.';
-        out.append(d.Digits + 1, static_cast<std::size_t>(d.Count - 1));
-    }
-    out += 'E';
-    out += FormatI(d.Exponent);
-    return out;
+    while (count > 1 && digits[count - 1] == '0')
+        --count;
+    return Layout(std::signbit(value), digits, count, exponent, std::max(count, MaxDigits));
 }
 
 std::string ApplyP(const std::string& gText) {

@@ -15,6 +15,8 @@ std::string FormatI(std::int64_t value);
 // least 1E-5 and there are at most `digits` digits before the point, otherwise scientific notation
 // ("1.2345679E8", "1E-6"); trailing zeros and a trailing point dropped. Form G is digits = 8.
 std::string FormatGeneral(Extended value, int digits);
+// The general form with the fewest digits (up to 21) that read back to exactly `value`.
+std::string FormatExact(Extended value);
 inline std::string FormatG(Extended value) {
     return FormatGeneral(value, 8);
 }

@@ -16,17 +16,19 @@ Extended RoundSignificant(Extended value, int digits) {
 std::string FormatReadBack(Extended value, const std::string& formText, bool point) {
     if (!std::isfinite(value))
         return formText;
-    const std::string held = FormatGeneral(value, HeldDigits);
+    // Bit for bit: a value that a unit switch left with noise in its last digits must come back with
+    // that noise, or switching back would not give the typed number again.
     const auto readsBack = [&](const std::string& text) {
         Extended back = 0;
-        return ParseFloat(text, back) && FormatGeneral(back, HeldDigits) == held;
+        return ParseFloat(text, back) && back == value;
     };
     if (readsBack(formText))
         return formText;
-    for (int digits = 9; digits < HeldDigits; ++digits) {
+    for (int digits = 9; digits <= HeldDigits; ++digits) {
         const std::string text = point ? ApplyP(FormatGeneral(value, digits)) : FormatGeneral(value, digits);
         if (readsBack(text))
             return text;
     }
-    return point ? ApplyP(held) : held;
+    const std::string exact = FormatExact(value);
+    return point ? ApplyP(exact) : exact;
 }

@@ -8,8 +8,8 @@
 Extended RoundSignificant(Extended value, int digits);
 
 // A value as a file writes it: `formText` (the value in the file's own number form) when that reads
-// back to the value as the program holds and shows it (18 significant digits); otherwise the general
-// form with the fewest digits beyond 8 that does, a point appended when `point`. So a value typed or
+// back to exactly the value held; otherwise the general form with the fewest digits beyond 8 that
+// does (at most 21), a point appended when `point`. So a value typed or
 // read from a file keeps its bytes, and one that a unit switch left between two 8-digit numbers is not
 // rounded on the way through a file.
 std::string FormatReadBack(Extended value, const std::string& formText, bool point);

@@ -1,7 +1,7 @@
 // The engine's answers where a closed form or a stated property fixes them and a plausible mistake
 // would not show elsewhere: reinforcement on a planar wedge, the earthquake's vertical sign, Janbu's
-// correction within its chart, surfaces nothing drives and soils without strength, the warnings of
-// inadmissible forces, and text and plot files that never hold a non-number.
+// correction within its chart, two wedges by force equilibrium, surfaces nothing drives and soils without
+// strength, the warnings of inadmissible forces, and text and plot files that never hold a non-number.
 #include "EngineTestSupport.h"
 #include "engine/Engine.h"
 #include "graphics/PlotFile.h"
@@ -73,6 +73,7 @@ class TestEngineChecks : public QObject {
     void reinforcementActsOnceWhereItLeavesTheMass();
     void verticalSeismicCoefficientActsUpwards();
     void janbuCorrectionStaysWithinItsChart();
+    void twoWedgesByForceEquilibrium();
     void nothingDrivesAndNoStrength();
     void negativeNormalForceIsReported();
     void circlesAndCentresOfUserSurfaces();
@@ -194,6 +195,81 @@ void TestEngineChecks::janbuCorrectionStaysWithinItsChart() {
         QCOMPARE(CountWarnings(*a.Critical, "W208"), 1);
         // A deep V is no nearly straight surface.
         QVERIFY(!HasWarning(*a.Critical, "W205"));
+    }
+}
+
+void TestEngineChecks::twoWedgesByForceEquilibrium() {
+    // Two rigid wedges of SimpleSlope on a bilinear surface: a passive wedge from the toe flat down to
+    // the vertex and an active wedge from the vertex up to the crest, with a horizontal force between
+    // them (the sliding-wedge method; Duncan & Wright, "Soil Strength and Slope Stability", 2nd ed.,
+    // ch. 6). Each wedge is in vertical equilibrium, N n_y - S t_y = W with S = (c L + N tan(phi)) / F,
+    // and the horizontal forces of both sum to nought. Janbu's simplified method assumes the same
+    // horizontal interslice forces, and its slice equations are linear in the slices' weights and base
+    // lengths, so on a surface of two planes it is this closed form exactly, however it slices.
+    const double ground[][2] = {{0, 0}, {20, 0}, {40, 10}, {70, 10}};
+    const auto groundY = [&](double x) {
+        for (int k = 0; k < 3; ++k)
+            if (x <= ground[k + 1][0])
+                return ground[k][1] + (ground[k + 1][1] - ground[k][1]) * (x - ground[k][0]) /
+                                          (ground[k + 1][0] - ground[k][0]);
+        return ground[3][1];
+    };
+    struct TCase {
+        double C, PhiDeg;
+        TSlopePoint Vertex;
+    };
+    for (const TCase& k : {TCase{10, 30, {24, -4}}, TCase{25, 0, {26, -6}}, TCase{0, 35, {22, -2}}}) {
+        const double gamma = 18, tanPhi = std::tan(k.PhiDeg * Pi / 180);
+        const TSlopePoint entry{10, 0}, exit{50, 10};
+        struct TBase {
+            double Weight, Length, Tx, Ty, Nx, Ny;
+        };
+        std::vector<TBase> wedges;
+        for (const auto& [a, b] : {std::pair{entry, k.Vertex}, std::pair{k.Vertex, exit}}) {
+            // The wedge's area: ground and base are both straight between these abscissae.
+            std::vector<double> xs = {double(a.X), double(b.X)};
+            for (const auto& g : ground)
+                if (g[0] > a.X && g[0] < b.X)
+                    xs.push_back(g[0]);
+            std::sort(xs.begin(), xs.end());
+            const auto baseY = [&](double x) { return a.Y + (b.Y - a.Y) * (x - a.X) / (b.X - a.X); };
+            double area = 0;
+            for (std::size_t i = 0; i + 1 < xs.size(); ++i)
+                area += 0.5 * (xs[i + 1] - xs[i]) *
+                        (groundY(xs[i]) - baseY(xs[i]) + groundY(xs[i + 1]) - baseY(xs[i + 1]));
+            const double dx = b.X - a.X, dy = b.Y - a.Y, l = std::hypot(dx, dy);
+            // The mass moves to the left, down the face; the base pushes up on it.
+            wedges.push_back({gamma * area, l, -dx / l, -dy / l, -dy / l, dx / l});
+        }
+        const auto horizontal = [&](double f) {
+            double sum = 0;
+            for (const TBase& w : wedges) {
+                const double n = (w.Weight + k.C * w.Length * w.Ty / f) / (w.Ny - tanPhi * w.Ty / f);
+                const double shear = (k.C * w.Length + n * tanPhi) / f;
+                sum += n * w.Nx - shear * w.Tx;
+            }
+            return sum;
+        };
+        // Above the factor where a base's vertical term vanishes (m-alpha = 0) the sum falls from
+        // positive to negative once.
+        double lo = 0.05, hi = 20;
+        for (const TBase& w : wedges)
+            lo = std::max(lo, 1.001 * tanPhi * w.Ty / w.Ny);
+        QVERIFY(horizontal(lo) * horizontal(hi) < 0);
+        for (int i = 0; i < 200; ++i)
+            (horizontal(0.5 * (lo + hi)) * horizontal(lo) > 0 ? lo : hi) = 0.5 * (lo + hi);
+        const double closed = 0.5 * (lo + hi);
+
+        TSlopeDescription d = SimpleSlope(Soil(gamma, gamma, k.C, k.PhiDeg));
+        SetSurface(d, {entry, k.Vertex, exit}, false);
+        const TAnalysis a = Run(d);
+        QVERIFY(!a.HasErrors() && a.Critical && a.Critical->JanbuSimplified);
+        QVERIFY2(Near(*a.Critical->JanbuSimplified, closed, 1e-6),
+                 qPrintable(QString("c %1 phi %2: %3 against %4")
+                                .arg(k.C)
+                                .arg(k.PhiDeg)
+                                .arg(*a.Critical->JanbuSimplified, 0, 'g', 10)
+                                .arg(closed, 0, 'g', 10)));
     }
 }
 

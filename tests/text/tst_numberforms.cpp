@@ -33,6 +33,7 @@ class TestNumberForms : public QObject {
     void formsOfTheExamples();
     void generalFormBoundaries();
     void generalFormWithMoreDigits();
+    void exactFormReadsBackBitForBit();
     void twoDecimalsRoundHalfAwayFromZero();
     void integerForm();
     void pointIsNeverWrittenAfterAnExponent();
@@ -130,6 +131,30 @@ void TestNumberForms::generalFormWithMoreDigits() {
     // Out-of-range digit counts are clamped rather than trusted.
     QCOMPARE(FormatGeneral(1.0L / 3, 40), FormatGeneral(1.0L / 3, 18));
     QCOMPARE(FormatGeneral(1.0L / 3, 0), std::string("0.3"));
+}
+
+void TestNumberForms::exactFormReadsBackBitForBit() {
+    // Short values keep their short text.
+    QCOMPARE(FormatExact(400), std::string("400"));
+    QCOMPARE(FormatExact(-0.125L), std::string("-0.125"));
+    QCOMPARE(FormatExact(1e30L), std::string("1E30"));
+    QCOMPARE(FormatExact(1.5e-7L), std::string("1.5E-7"));
+    QCOMPARE(FormatExact(0), std::string("0"));
+    // Values whose 18 digits do not identify them (a unit switch's products and quotients) get the
+    // digits they need, at most 21, and always read back to the same bits.
+    const Extended factor = 224.8089237L / (3.280839895L * 3.280839895L);
+    int longer = 0;
+    for (int i = 1; i <= 2000; ++i) {
+        for (const Extended value :
+             {Extended(i) / factor, Extended(i) * factor / 7, Extended(i) / 3.280839895L}) {
+            const std::string text = FormatExact(value);
+            Extended back = 0;
+            QVERIFY2(ParseFloat(text, back) && back == value, text.c_str());
+            QVERIFY(text.size() <= 24);
+            longer += FormatGeneral(value, 18).size() < text.size();
+        }
+    }
+    QVERIFY(longer > 0); // some do need more than 18 digits
 }
 
 void TestNumberForms::twoDecimalsRoundHalfAwayFromZero() {
