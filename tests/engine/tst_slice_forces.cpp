@@ -110,6 +110,7 @@ class TestSliceForces : public QObject {
     Q_OBJECT
   private slots:
     void equilibrium();
+    void morgensternPriceHalfSine();
     void sliceData();
 };
 
@@ -141,6 +142,69 @@ void TestSliceForces::equilibrium() {
             QVERIFY(std::abs(Sums(c, false, unused).Fx) < 1e-3 * r.Driving);
             QVERIFY(unused > 1e-2);
         }
+    }
+}
+
+// What makes Morgenstern-Price's factor its own: the slices are in equilibrium with interslice shear
+// X = lambda f(x) E, f the half-sine over the surface's x-range (zero at both ends, 1 in the middle),
+// and the reported factor is the one that mobilises the slices' shear. Spencer's constant ratio gives
+// another factor wherever f matters, so a Morgenstern-Price that quietly returned Spencer's factor, or
+// solved with a constant function, fails here. The problem is a slope on a thin weak layer with a
+// sharply non-circular surface through it, where the two assumptions lead well apart.
+void TestSliceForces::morgensternPriceHalfSine() {
+    TSlopeDescription d = SimpleSlope(Soil(18, 18, 10, 30));
+    d.Boundaries.push_back({0, -2, 70, -2, 2});
+    d.Boundaries.push_back({0, -3, 70, -3, 1});
+    d.Soils.push_back(Soil(18, 18, 0, 10));
+    SetSurface(d, {{6, 0.01}, {12, -2.5}, {34, -2.5}, {42, 10.01}});
+    for (const TMethod m : {TMethod::MorgensternPrice, TMethod::Spencer}) {
+        const bool mp = m == TMethod::MorgensternPrice;
+        const QJsonObject c = Critical(d, m);
+        QCOMPARE(c.value("interslice_method").toString(), QString(mp ? "morgenstern_price" : "spencer"));
+        const QJsonObject methods = c.value("methods").toObject();
+        const double fs = c.value("fs").toDouble();
+        QVERIFY2(Near(methods.value(mp ? "morgenstern_price" : "spencer").toDouble(), fs, 1e-9),
+                 qPrintable(QString::number(fs, 'g', 12)));
+        // The two assumptions must lead apart here, or the checks below could not tell them apart.
+        QVERIFY2(
+            std::abs(methods.value("spencer").toDouble() / methods.value("morgenstern_price").toDouble() -
+                     1) > 0.01,
+            qPrintable(QString("%1 %2")
+                           .arg(methods.value("spencer").toDouble(), 0, 'g', 8)
+                           .arg(methods.value("morgenstern_price").toDouble(), 0, 'g', 8)));
+        const double lambda = mp ? methods.value("mp_lambda").toDouble()
+                                 : std::tan(methods.value("spencer_theta_deg").toDouble() * Pi / 180);
+        QVERIFY(lambda > 0.05);
+
+        double worst = 0;
+        const TSums r = Sums(c, true, worst);
+        QVERIFY2(std::abs(r.Fx) < 1e-4 * r.Driving && std::abs(r.Fy) < 1e-4 * r.Driving,
+                 qPrintable(QString("%1 %2").arg(r.Fx).arg(r.Fy)));
+        QVERIFY2(std::abs(r.M) < 1e-4 * r.DrivingM, qPrintable(QString::number(r.M)));
+        QVERIFY2(worst < 1e-4, qPrintable(QString::number(worst)));
+
+        const QJsonArray slices = c.value("slices").toArray();
+        const double x0 = slices.first().toObject().value("x_left").toDouble();
+        const double x1 = slices.last().toObject().value("x_right").toDouble();
+        double largest = 0;
+        for (const QJsonValue& v : slices)
+            largest = std::max(largest, std::abs(v.toObject().value("e_left").toDouble()));
+        int interfaces = 0;
+        for (const QJsonValue& v : slices) {
+            const QJsonObject s = v.toObject();
+            // Every slice mobilises its strength divided by the reported factor.
+            QVERIFY(std::abs(s.value("shear").toDouble() * fs - s.value("shear_strength").toDouble()) <
+                    1e-6 * std::max(1.0, s.value("shear_strength").toDouble()));
+            const double x = s.value("x_left").toDouble(), e = s.value("e_left").toDouble();
+            const double f = mp ? std::sin(Pi * (x - x0) / (x1 - x0)) : 1.0;
+            if (std::abs(e) < 0.05 * largest)
+                continue;
+            const double ratio = s.value("xs_left").toDouble() / e;
+            QVERIFY2(std::abs(ratio - lambda * f) < 1e-6,
+                     qPrintable(QString("x %1: X/E %2, lambda f %3").arg(x).arg(ratio).arg(lambda * f)));
+            ++interfaces;
+        }
+        QVERIFY2(interfaces > 20, qPrintable(QString::number(interfaces)));
     }
 }
 
