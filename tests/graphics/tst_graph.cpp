@@ -311,7 +311,7 @@ class TestGraph : public QObject {
         TfrmGraph* g = Open("nocrit.qvxd", "nocrit.qvxp");
         const int ox = V().OriginX, oy = V().OriginY;
         // The step is taken when the button goes down; the release adds nothing.
-        auto press = [g](const char* name, Qt::MouseButton button, int expected, bool x) {
+        auto press = [this, g](const char* name, Qt::MouseButton button, int expected, bool x) {
             QPushButton* b = Button(g, name);
             QTest::mousePress(b, button);
             QCOMPARE(x ? V().OriginX : V().OriginY, expected);
