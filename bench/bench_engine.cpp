@@ -2,7 +2,7 @@
 // and a water surface; the surface is a circular arc of 20 chords cut into about 40 slices. Goal:
 // Bishop within 10 us (100 000 surfaces per second on one core), Spencer and Morgenstern-Price
 // within five times that, with no allocation per surface once the workspace has grown.
-#include "engine/Analysis.h"
+#include "engine/Analyze.h"
 #include "engine/SurfaceEvaluator.h"
 #include "engine/search/SearchRunner.h"
 #include <benchmark/benchmark.h>

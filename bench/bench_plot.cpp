@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <string>
 
 namespace {
@@ -44,10 +45,11 @@ void WritePlotFile(const std::string& path) {
 }
 
 void BM_ReadPlotFile(benchmark::State& state) {
+    const auto store = std::make_unique<TPlotStore>();
     for (auto _ : state)
-        ReadPlotFile(PlotPath(), Boundary, PlotStore(), {});
-    benchmark::DoNotOptimize(PlotStore().SlotCounter);
-    state.counters["slots"] = PlotStore().SlotCounter;
+        ReadPlotFile(PlotPath(), Boundary, *store, {});
+    benchmark::DoNotOptimize(store->SlotCounter);
+    state.counters["slots"] = store->SlotCounter;
 }
 BENCHMARK(BM_ReadPlotFile)->Unit(benchmark::kMillisecond);
 
@@ -71,17 +73,19 @@ void BM_CountWords(benchmark::State& state) {
 BENCHMARK(BM_CountWords)->Unit(benchmark::kMillisecond);
 
 void BM_RepaintAllTrialSurfaces(benchmark::State& state) {
-    ReadPlotFile(PlotPath(), Boundary, PlotStore(), {});
+    const auto store = std::make_unique<TPlotStore>();
+    TViewTransform view;
+    ReadPlotFile(PlotPath(), Boundary, *store, {});
     QImage image(1600, 1000, QImage::Format_RGB32);
     TDrawSettings settings;
-    settings.Options = PlotStore().Enabled;
+    settings.Options = store->Enabled;
     settings.Options.Scale = true;
-    FitView(image.rect(), true, PlotStore(), ViewTransform());
+    FitView(image.rect(), true, *store, view);
     for (auto _ : state) {
         QPainter painter(&image);
-        DrawPlot(painter, Qt::white, image.rect(), settings, PlotStore(), ViewTransform());
+        DrawPlot(painter, Qt::white, image.rect(), settings, *store, view);
     }
-    state.counters["surfaces"] = PlotStore().TrialSurfaceCount();
+    state.counters["surfaces"] = store->TrialSurfaceCount();
 }
 BENCHMARK(BM_RepaintAllTrialSurfaces)->Unit(benchmark::kMillisecond);
 

@@ -1,5 +1,4 @@
 #include "engine/Analysis.h"
-#include "engine/Search.h"
 #include "engine/SurfaceEvaluator.h"
 #include <algorithm>
 #include <cmath>
@@ -275,42 +274,6 @@ TCriticalResult AnalyseSurface(const TSlopeModel& model, const std::vector<TPoin
         AddInterSlice(slices, forces, c.Slices);
     }
     return c;
-}
-
-TAnalysis Analyze(const TSlopeDescription& input, const TRunOptions& options) {
-    const auto started = std::chrono::steady_clock::now();
-    TAnalysis a;
-    a.Input = input;
-    a.Seed = options.Seed;
-    a.Method = MethodOf(input);
-    Validate(input, a.Diagnostics);
-    if (!a.HasErrors()) {
-        const TSlopeModel model(input);
-        if (input.Settings.SearchKind == 1) {
-            std::vector<TPoint> points, clipped;
-            for (const TSlopePoint& p : input.Surface)
-                points.push_back({static_cast<double>(p.X), static_cast<double>(p.Y)});
-            ClipToGround(model, points.data(), static_cast<int>(points.size()), clipped);
-            a.Generated = a.Analysed = 1;
-            // A surface entered as a circle (within half a percent of its radius) is reported as one.
-            // Three points lie on a circle whatever they are, four nearly always: a circle needs more.
-            TCircle circle;
-            bool circular =
-                clipped.size() >= 5 && FitCircle(clipped.data(), static_cast<int>(clipped.size()), circle);
-            for (const TPoint& p : clipped)
-                circular = circular && std::abs(std::hypot(p.X - circle.X, p.Y - circle.Y) - circle.R) <=
-                                           0.005 * circle.R;
-            circular = circular && circle.Y > clipped.front().Y && circle.Y > clipped.back().Y;
-            a.Critical = AnalyseSurface(model, clipped, circular ? &circle : nullptr, a.Method,
-                                        static_cast<double>(input.Settings.InterSliceAngle), options.Slicing);
-            a.Ten.push_back(a.Critical->Surface);
-            a.Trials.push_back(a.Critical->Surface);
-        } else {
-            RunSearch(model, input, options, a);
-        }
-    }
-    a.ElapsedSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    return a;
 }
 
 } // namespace quolm

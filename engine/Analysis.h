@@ -111,9 +111,6 @@ TMethod MethodOf(const TSlopeDescription& d);
 const char* MethodKey(TMethod m);  // "bishop", "janbu", ...
 const char* MethodName(TMethod m); // "Bishop's simplified method", ...
 
-// Checks and analyses the problem.
-TAnalysis Analyze(const TSlopeDescription& input, const TRunOptions& options);
-
 // Every method on one surface (already clipped to the ground), as the critical surface is reported.
 TCriticalResult AnalyseSurface(const TSlopeModel& model, const std::vector<TPoint>& clipped,
                                const TCircle* circle, TMethod method, double thetaDeg,

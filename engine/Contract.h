@@ -1,6 +1,7 @@
 #pragma once
 // The engine's side of the hand-off with the desktop program: the names file that lists the files of
 // one run, and the run itself as the exported entry point performs it.
+#include "engine/RunFiles.h"
 #include <atomic>
 #include <string>
 
@@ -12,14 +13,6 @@ constexpr const char* ProgramVersion = "2015.4.4";
 // The layout of the results file: raised whenever keys are added, so that a reader can tell what to
 // expect (2: per-slice geometry, forces by kind, interslice forces and the line of thrust).
 constexpr int ResultsSchema = 2;
-
-// The files of one run: lines 5 to 8 of the names file.
-struct TRunFiles {
-    std::string Input;   // the input file (".qvxd")
-    std::string Output;  // the output text (".qvxo")
-    std::string Plot;    // the plot file (".qvxp")
-    std::string Results; // the JSON results (".qvxr")
-};
 
 enum class TNamesStatus {
     Ok,

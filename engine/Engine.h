@@ -1,8 +1,8 @@
 #pragma once
 // The engine's C++ API: what the exported entry point, brevanto-cli, the tests and the benchmarks
 // call.
-#include "engine/Analysis.h"
-#include "engine/Contract.h"
+#include "engine/Analyze.h"
+#include "engine/RunFiles.h"
 #include <string>
 
 namespace quolm {

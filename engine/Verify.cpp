@@ -1,5 +1,5 @@
 #include "engine/Verify.h"
-#include "engine/Analysis.h"
+#include "engine/Analyze.h"
 #include "text/Errors.h"
 #include "text/FixedText.h"
 #include "text/NumberForms.h"

@@ -5,6 +5,7 @@
 #include "graphics/PlotRenderer.h"
 #include <QImage>
 #include <QPainter>
+#include <memory>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 262144)
@@ -15,7 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                             {200, 100, 300, 100, 1},
                                             {0, 30, 300, 30, 2},
                                             {0, 10, 300, 10, 3}};
-    TPlotStore& store = PlotStore();
+    // One store for the whole fuzzing run (some 13 MB: one per input would slow it); each read clears it.
+    static const std::unique_ptr<TPlotStore> plot = std::make_unique<TPlotStore>();
+    TPlotStore& store = *plot;
     ReadPlotText(reinterpret_cast<const char*>(data), size, boundary, store,
                  [](TMessageKind, const std::string&) {});
     QImage image(160, 100, QImage::Format_RGB32);

@@ -1,5 +1,5 @@
 #include "app/LiveAnalysis.h"
-#include "engine/Analysis.h"
+#include "engine/Analyze.h"
 #include "text/Errors.h"
 #include "text/WordRead.h"
 

@@ -1,6 +1,7 @@
 // The menu bar of the main window: its items, the steps run when a menu opens, and the commands of
 // the Data, Options, Window and Help menus.
 #include "app/About.h"
+#include "app/DataWindowMakers.h"
 #include "app/EngineRun.h"
 #include "app/MainWindow.h"
 #include "app/ResultsCommands.h"
@@ -163,6 +164,8 @@ void TMainForm::CreateMenus() {
     Graphics1->setCheckable(true);
     connect(ViewMenu, &QMenu::aboutToShow, this, &TMainForm::ViewMenuOpen);
     AddResultsCommands(*this);
+    // The windows that the Data and Options commands open.
+    RegisterDataWindows(*this);
 
     WindowMenu = bar->addMenu(QStringLiteral("&Window"));
     WindowMenu->setObjectName(QStringLiteral("WindowMenu"));

@@ -1,8 +1,6 @@
 #include "app/MainWindow.h"
-#include "app/DataWindowMakers.h"
 #include "app/EngineRun.h"
 #include "app/ModelHistory.h"
-#include "app/ResultsCommands.h"
 #include "app/TextFiles.h"
 #include "app/WorkArea.h"
 #include "dialogs/DataForm.h"
@@ -88,7 +86,6 @@ TMainForm::TMainForm(QStringList arguments, QWidget* parent)
     CreateMenus();
     CreateLiveEditing();
     FContext.Edited = [this] { ModelEdited(); };
-    RegisterDataWindows(*this);
     SetBoundaryComment();
     setWindowTitle(CaptionPrefix + DisplayName(QString::fromLatin1(TProgramData::NewFileName)));
 
@@ -444,7 +441,8 @@ void TMainForm::CompRunClick() {
                 return RunAfterSave;
             },
             FProgramFolder);
-        ShowRunResults(*this);
+        if (AfterRun)
+            AfterRun();
     });
 }
 

@@ -98,6 +98,8 @@ class TMainForm : public QMainWindow, public IModelHost {
     int RecentCount() const { return FRecent.Count(); }
     // Set by Run Analysis before it saves; a cancelled Save As clears it.
     bool RunAfterSave = false;
+    // Called after each Run Analysis (set by the results commands, which show what the run wrote).
+    std::function<void()> AfterRun;
 
     // --- data windows: the data-window code registers how each one is made; a command without a
     // registered maker opens nothing.

@@ -93,6 +93,7 @@ void AddResultsCommands(TMainForm& form) {
     });
     QObject::connect(form.FileMenu, &QMenu::aboutToShow, &form,
                      [&form, report] { report->setEnabled(!InputPath(form).isEmpty()); });
+    form.AfterRun = [&form] { ShowRunResults(form); };
 }
 
 void ShowRunResults(TMainForm& form) {

@@ -205,11 +205,15 @@ int CmdRender(const TArgs& args) {
 
     const auto app = EnsureGuiApplication();
     TRenderModel model;
-    TPlotStore& store = PlotStore();
+    // Some 13 MB: on the heap.
+    const auto plot = std::make_unique<TPlotStore>();
+    TPlotStore& store = *plot;
+    store.Clear();
     if (!LoadRender(request, model, store))
         return 1;
 
-    if (!DrawRender(request, RenderSettings(request, store, model), store, ViewTransform())) {
+    TViewTransform view;
+    if (!DrawRender(request, RenderSettings(request, store, model), store, view)) {
         std::cerr << "brevanto-cli render: cannot write \"" << request.Out << "\"\n";
         return 1;
     }

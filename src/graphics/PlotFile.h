@@ -177,9 +177,6 @@ class TPlotStore {
     int TrialSurfaceCount() const { return SlotCounter > 1 ? SlotCounter - 1 : 0; }
 };
 
-// The one module-level plot store, allocated once on first use.
-TPlotStore& PlotStore();
-
 // Reads the plot file `fileName` into `store`: clears it, reads the header and records, takes the
 // boundary-table snapshot at the "BND" record and builds the layer chains. Every problem is reported
 // to `messages` (as errors); what was read before a problem is kept.
@@ -187,10 +184,10 @@ TPlotStore& PlotStore();
 bool ReadPlotFile(const std::string& fileName, const TBoundaryLines& boundary, TPlotStore& store,
                   const TMessageHandler& messages);
 class TProgramData;
-// The graph window's form: the plot file of `model` into the module-level store, with the snapshot of
+// The graph window's form: the plot file of `model` into `store` (the window's), with the snapshot of
 // its host's `BoundCood` table; problems go to the host's message sink. The file is the one the last
 // run wrote (`PlotFileName`), or without one the ".qvxp" twin of `FileName`.
-bool ReadPlotFile(const TProgramData& model);
+bool ReadPlotFile(const TProgramData& model, TPlotStore& store);
 
 class TGridTable;
 // The five values of every row of a boundary table (Left X, Left Y, Right X, Right Y, Soil Number).

@@ -19,17 +19,6 @@ using namespace PlotPixels;
 
 namespace {
 
-// Segments waiting to be drawn with one call: the buffer is allocated once and reused, so a repaint
-// with thousands of trial surfaces allocates nothing per segment.
-std::vector<QLine>& LineBuffer() {
-    static std::vector<QLine> buffer = [] {
-        std::vector<QLine> b;
-        b.reserve(static_cast<std::size_t>(PlotCapacity::TrialSurfaces) * PlotCapacity::SurfacePoints);
-        return b;
-    }();
-    return buffer;
-}
-
 // Clips a segment to a rectangle (Liang-Barsky); false when nothing of it is inside.
 bool ClipSegment(double& x0, double& y0, double& x1, double& y1, const QRect& r) {
     const double dx = x1 - x0, dy = y1 - y0;
@@ -103,8 +92,10 @@ class TDrawer {
   public:
     TDrawer(QPainter& canvas, const TDrawSettings& settings, const TPlotStore& store, TViewTransform& view,
             bool paper)
-        : C(canvas), Set(settings), O(settings.Options), S(store), V(view), Paper(paper),
-          Lines(LineBuffer()) {
+        : C(canvas), Set(settings), O(settings.Options), S(store), V(view), Paper(paper) {
+        // Reserved once a drawing, so a repaint with thousands of trial surfaces allocates nothing per
+        // segment (the pages are taken as they are filled).
+        Lines.reserve(static_cast<std::size_t>(PlotCapacity::TrialSurfaces) * PlotCapacity::SurfacePoints);
         LabelFont = QFont("Arial");
         if (Paper)
             LabelFont.setPointSizeF(10);
@@ -587,7 +578,8 @@ class TDrawer {
     const TPlotStore& S;
     TViewTransform& V;
     bool Paper;
-    std::vector<QLine>& Lines;
+    // Segments waiting to be drawn with one call.
+    std::vector<QLine> Lines;
     QFont LabelFont;
     QImage* Image = nullptr;
     QRect Clip;
@@ -606,12 +598,12 @@ void SetTicks(TViewTransform& v, double x1, double x2, double nx, double y1, dou
 
 } // namespace
 
-void DrawAxes(QPainter& canvas, TViewTransform& view) {
+void DrawAxes(QPainter& canvas, const TPlotStore& store, TViewTransform& view) {
     SetTicks(view, view.WorldX(view.PlotLeft), view.WorldX(view.PlotRight), 17, view.WorldY(view.PlotBottom),
              view.WorldY(view.PlotTop), 11);
     const TDrawSettings none;
     canvas.save();
-    TDrawer(canvas, none, PlotStore(), view, false).Axes();
+    TDrawer(canvas, none, store, view, false).Axes();
     canvas.restore();
 }
 
@@ -633,7 +625,7 @@ void DrawPlot(QPainter& canvas, const QColor& background, const QRect& rect, con
         canvas.fillRect(r, background);
     canvas.restore();
     if (settings.Options.Scale)
-        DrawAxes(canvas, view);
+        DrawAxes(canvas, store, view);
 }
 
 TViewTransform PrintTransform(const QRect& page, const TViewTransform& screen) {

@@ -30,9 +30,6 @@ struct TViewTransform {
     double WorldY(double py) const { return (py - OriginY) / ScaleY + YMin; }
 };
 
-// The one module-level transform shared by the graph window and the printer.
-TViewTransform& ViewTransform();
-
 // What the drawing needs besides the store and the options.
 struct TDrawSettings {
     TDisplayOptions Options;
@@ -57,8 +54,8 @@ void FitView(const QRect& rect, bool scaleOption, const TPlotStore& store, TView
 void DrawPlot(QPainter& canvas, const QColor& background, const QRect& rect, const TDrawSettings& settings,
               const TPlotStore& store, TViewTransform& view);
 
-// Frame, ticks, tick labels and axis titles.
-void DrawAxes(QPainter& canvas, TViewTransform& view);
+// Frame, ticks, tick labels and axis titles (of the plot in `store`).
+void DrawAxes(QPainter& canvas, const TPlotStore& store, TViewTransform& view);
 
 // The page transform of PrintPlot: the screen's world window laid out on a landscape page.
 TViewTransform PrintTransform(const QRect& page, const TViewTransform& screen);

@@ -28,11 +28,6 @@ int TViewTransform::PixelY(double y) const {
     return std::isfinite(p) ? Round(std::clamp(p, -1e9, 1e9)) : 0;
 }
 
-TViewTransform& ViewTransform() {
-    static TViewTransform view;
-    return view;
-}
-
 QColor SoilColor(int soil) {
     static const QColor colors[10] = {
         QColor(0, 128, 0),     QColor(255, 255, 0),   QColor(0, 0, 255),   QColor(128, 0, 0),

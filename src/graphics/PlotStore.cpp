@@ -54,16 +54,6 @@ void TPlotStore::Clear() {
     Enabled.Scale = true;
 }
 
-TPlotStore& PlotStore() {
-    // Some 13 MB: on the heap, once, for the life of the program.
-    static const std::unique_ptr<TPlotStore> store = [] {
-        auto s = std::make_unique<TPlotStore>();
-        s->Clear();
-        return s;
-    }();
-    return *store;
-}
-
 std::string PlotFileNameFor(const std::string& inputFileName) {
     return ChangeFileExt(inputFileName, ".qvxp");
 }
@@ -127,10 +117,10 @@ TBoundaryLines BoundarySnapshot(const TGridTable& boundCood) {
     return lines;
 }
 
-bool ReadPlotFile(const TProgramData& model) {
+bool ReadPlotFile(const TProgramData& model, TPlotStore& store) {
     const TBoundaryLines boundary = BoundarySnapshot(model.Host().Tables().BoundCood());
     // After "Save As" the twin of the new name does not exist yet; the last run's file still does.
     const std::string file =
         model.PlotFileName.empty() ? PlotFileNameFor(model.FileName) : model.PlotFileName;
-    return ReadPlotFile(file, boundary, PlotStore(), model.Host().Context().Messages);
+    return ReadPlotFile(file, boundary, store, model.Host().Context().Messages);
 }

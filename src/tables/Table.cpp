@@ -1,6 +1,5 @@
 #include "tables/Table.h"
 #include "tables/ColStream.h"
-#include "tables/TableChart.h"
 #include "text/Errors.h"
 #include <algorithm>
 #include <unordered_map>

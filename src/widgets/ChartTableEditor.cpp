@@ -82,18 +82,16 @@ TAxisRange ShowableRange(TAxisRange range, const QString& format) {
     }
     return range;
 }
-} // namespace
+bool StartDetached(const QString& program, const QStringList& arguments) {
+    return QProcess::startDetached(program, arguments);
+}
 
-std::function<bool(const QString&, const QStringList&)> TTableChartForm::StartProcess =
-    [](const QString& program, const QStringList& arguments) {
-        return QProcess::startDetached(program, arguments);
-    };
-
-std::function<QString(QWidget*)> TTableChartForm::ChooseFile = [](QWidget* parent) {
+QString AskForTextFile(QWidget* parent) {
     return QFileDialog::getOpenFileName(
         parent, QString(), QString(),
         QStringLiteral("Text Files (*.txt);;Data Files (*.dat);;All Files (*.*)"));
-};
+}
+} // namespace
 
 // ---------------------------------------------------------------- axis helpers
 
@@ -143,7 +141,8 @@ void TSegmentBox::paintEvent(QPaintEvent*) {
 
 // ---------------------------------------------------------------- form
 
-TTableChartForm::TTableChartForm(TGridTableChart& table, QWidget* parent) : TTableForm(table, parent) {
+TTableChartForm::TTableChartForm(TGridTableChart& table, QWidget* parent)
+    : TTableForm(table, parent), StartProcess(StartDetached), ChooseFile(AskForTextFile) {
     auto* chart = new QChart;
     chart->legend()->hide();
     // Room above and to the right for the half of the end labels that sticks out of the plot.

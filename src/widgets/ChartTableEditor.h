@@ -75,9 +75,9 @@ class TTableChartForm : public TTableForm {
     int RedrawCount() const { return FRedraws; }
 
     // How "View/Edit File" starts the text editor and how "Browse" asks for a file; tests replace
-    // them so no editor or dialog appears.
-    static std::function<bool(const QString& program, const QStringList& arguments)> StartProcess;
-    static std::function<QString(QWidget* parent)> ChooseFile;
+    // them on the window so no editor or dialog appears.
+    std::function<bool(const QString& program, const QStringList& arguments)> StartProcess;
+    std::function<QString(QWidget* parent)> ChooseFile;
 
   protected:
     int RowsShownLimit() const override;

@@ -178,7 +178,9 @@ class TPaintBox : public QWidget {
 };
 
 TfrmGraph::TfrmGraph(TProgramData& model, QWidget* parent)
-    : QWidget(parent), FView(std::make_unique<TPlotView>(PlotStore(), ViewTransform())) {
+    : QWidget(parent), FStore(std::make_unique<TPlotStore>()),
+      FView(std::make_unique<TPlotView>(*FStore, FTransform)) {
+    FStore->Clear();
     setObjectName(QStringLiteral("frmGraph"));
     setWindowTitle(Caption);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -360,9 +362,9 @@ void TfrmGraph::LoadPlot(TProgramData& model) {
         MsgError(isWindow() || !parentWidget() ? this : parentWidget()->window(),
                  QStringLiteral("No plot data file name has been defined.\n\n"
                                 "Generate the name of the plot data file by running an analysis."));
-        PlotStore().Clear();
+        FStore->Clear();
         // Nothing was fitted: no read-out, no zoom until a plot is shown.
-        ViewTransform() = TViewTransform();
+        FTransform = TViewTransform();
         OptionBox(0)->setChecked(false);
         FView->SetOptions(CheckedOptions());
         FView->Invalidate();
@@ -372,14 +374,14 @@ void TfrmGraph::LoadPlot(TProgramData& model) {
     FPlotFile = QString::fromStdString(model.PlotFileName);
     FTitle = QString::fromStdString(model.Title);
     FPlotStamp = FileStamp(FPlotFile);
-    ReadPlotFile(model);
+    ReadPlotFile(model, *FStore);
     FPlotLoaded = true;
     // Options enabled by the records read; a read never disables one.
-    const TDisplayOptions& enabled = PlotStore().Enabled;
+    const TDisplayOptions& enabled = FStore->Enabled;
     for (int i = 0; i < OptionCount; ++i)
         if (enabled.*(OptionBoxes[i].Field))
             OptionBox(i)->setEnabled(true);
-    FColourBox->setEnabled(PlotStore().TrialSurfaceCount() > 0);
+    FColourBox->setEnabled(FStore->TrialSurfaceCount() > 0);
     FView->SetHighlight(-1);
     FView->SetOptions(CheckedOptions());
     FView->Fit();
@@ -560,8 +562,7 @@ bool TfrmGraph::PrintTo(QPrinter& printer) {
         MsgError(this, QStringLiteral("The printer could not be started; nothing was printed."));
         return false;
     }
-    PrintPlot(painter, QRect(0, 0, printer.width(), printer.height()), PageSettings(), PlotStore(),
-              ViewTransform());
+    PrintPlot(painter, QRect(0, 0, printer.width(), printer.height()), PageSettings(), *FStore, FTransform);
     painter.end();
     // The screen view is back as it was; the buffer still shows it.
     return true;
@@ -611,7 +612,7 @@ int TfrmGraph::ExportScale() const {
 
 bool TfrmGraph::ExportTo(const QString& fileName, int scale) {
     const std::optional<TExportFormat> format = ExportFormatFor(fileName);
-    if (!format || !ExportPlot(fileName, *format, FView->Size(), PageSettings(), PlotStore(), ViewTransform(),
+    if (!format || !ExportPlot(fileName, *format, FView->Size(), PageSettings(), *FStore, FTransform,
                                scale > 0 ? scale : ExportScale())) {
         MsgError(this, QStringLiteral("The picture could not be saved as \"%1\".").arg(fileName));
         return false;

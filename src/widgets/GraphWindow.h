@@ -115,6 +115,9 @@ class TfrmGraph : public QWidget {
     void PaintBoxWheel(int angleDelta, QPoint pos);
     void PaintBoxLeave();
 
+    // This window's plot (some 13 MB, on the heap) and view transform: two graph windows share neither.
+    std::unique_ptr<TPlotStore> FStore;
+    TViewTransform FTransform;
     std::unique_ptr<TPlotView> FView;
     bool FPlotLoaded = false;
     TLiveSurface FLiveSurface;

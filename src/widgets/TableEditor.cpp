@@ -30,7 +30,7 @@ TTableForm::TTableForm(TGridTable& table, QWidget* parent) : QWidget(parent), FT
     setObjectName(QStringLiteral("TableForm"));
     setWindowTitle(QStringLiteral("TableForm"));
     setAttribute(Qt::WA_DeleteOnClose);
-    Grid = new TTableGrid(this);
+    Grid = new TTableGrid(this, this);
     BtnAdd = MakeButton(tr("&Add Row"), "BtnAdd");
     BtnIns = MakeButton(tr("&Insert Row"), "BtnIns");
     BtnDel = MakeButton(tr("&Delete Row"), "BtnDel");

@@ -27,7 +27,7 @@ class QLabel;
 class QMdiArea;
 class QPushButton;
 
-class TTableForm : public QWidget, public ITableEditor, public IActivatedChild {
+class TTableForm : public QWidget, public ITableEditor, public IActivatedChild, private ITableGridOwner {
     Q_OBJECT
   public:
     explicit TTableForm(TGridTable& table, QWidget* parent = nullptr);
@@ -138,8 +138,17 @@ class TTableForm : public QWidget, public ITableEditor, public IActivatedChild {
     bool FModal = false;
 
   private:
-    friend class TTableGrid;
-    friend class TCellDelegate;
+    // --- ITableGridOwner
+    TGridTable* GridTable() const override { return FTable; }
+    bool GridCellLeaving(int fromRow, int fromColumn, int toRow, int toColumn) override {
+        return GridSelectCell(fromRow, fromColumn, toRow, toColumn);
+    }
+    void GridRefocus() override { FocusGrid(); }
+    void GridKeyDown(int key) override { GridKeyPress(key); }
+    void GridEnterPressed() override { GridEnter(); }
+    void GridKeyUp(int key) override { GridKeyRelease(key); }
+    void GridScrolled() override { Layout(); }
+
     struct TControlSet {
         int VisibleColumn = 0;
         std::vector<QPointer<QWidget>> Controls;

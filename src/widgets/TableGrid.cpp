@@ -3,7 +3,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 
-#include "widgets/TableEditor.h"
+#include "tables/Table.h"
 #include "widgets/TableEditorMetrics.h"
 
 namespace {
@@ -12,9 +12,9 @@ bool IsEnter(int key) {
 }
 } // namespace
 
-TTableGrid::TTableGrid(TTableForm* form) : QTableWidget(form), FForm(form) {
+TTableGrid::TTableGrid(QWidget* parent, ITableGridOwner* owner) : QTableWidget(parent), FOwner(owner) {
     setObjectName(QStringLiteral("Grid"));
-    setItemDelegate(new TCellDelegate(this, form));
+    setItemDelegate(new TCellDelegate(this, owner));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     // The cell editor is open on the current cell at all times, as in a spreadsheet.
@@ -54,18 +54,18 @@ void TTableGrid::currentChanged(const QModelIndex& current, const QModelIndex& p
     QTableWidget::currentChanged(current, previous);
     if (FSilent || !previous.isValid() || !current.isValid() || current == previous)
         return;
-    if (FForm->GridSelectCell(previous.row(), previous.column(), current.row(), current.column()))
+    if (FOwner->GridCellLeaving(previous.row(), previous.column(), current.row(), current.column()))
         return;
     FRefused = true;
     SetCurrentSilently(previous.row(), previous.column());
-    FForm->FocusGrid();
+    FOwner->GridRefocus();
 }
 
 bool TTableGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
     // Only the current cell is edited, and never a cell covered by a row control.
     if (!index.isValid() || index != currentIndex())
         return false;
-    if (TGridTable* table = FForm->Table()) {
+    if (TGridTable* table = FOwner->GridTable()) {
         if (index.column() >= table->VisibleColumnCount() ||
             table->VisibleColumn(index.column()).UsesControls())
             return false;
@@ -74,16 +74,16 @@ bool TTableGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* eve
 }
 
 void TTableGrid::keyPressEvent(QKeyEvent* event) {
-    FForm->GridKeyPress(event->key());
+    FOwner->GridKeyDown(event->key());
     if (IsEnter(event->key())) {
-        FForm->GridEnter();
+        FOwner->GridEnterPressed();
         return;
     }
     QTableWidget::keyPressEvent(event);
 }
 
 void TTableGrid::keyReleaseEvent(QKeyEvent* event) {
-    FForm->GridKeyRelease(event->key());
+    FOwner->GridKeyUp(event->key());
     QTableWidget::keyReleaseEvent(event);
 }
 
@@ -97,12 +97,11 @@ void TTableGrid::mousePressEvent(QMouseEvent* event) {
 
 void TTableGrid::scrollContentsBy(int dx, int dy) {
     QTableWidget::scrollContentsBy(dx, dy);
-    if (!FForm->FLayingOut && FForm->Table())
-        FForm->Layout();
+    FOwner->GridScrolled();
 }
 
-TCellDelegate::TCellDelegate(TTableGrid* grid, TTableForm* form)
-    : QStyledItemDelegate(grid), FGrid(grid), FForm(form) {}
+TCellDelegate::TCellDelegate(TTableGrid* grid, ITableGridOwner* owner)
+    : QStyledItemDelegate(grid), FGrid(grid), FOwner(owner) {}
 
 QWidget* TCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                                      const QModelIndex& index) const {
@@ -116,9 +115,9 @@ QWidget* TCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem
 bool TCellDelegate::eventFilter(QObject* object, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        FForm->GridKeyPress(key->key());
+        FOwner->GridKeyDown(key->key());
         if (IsEnter(key->key())) {
-            FForm->GridEnter();
+            FOwner->GridEnterPressed();
             return true;
         }
         // Not the delegate's "edit the next cell": the editor passes Tab on and the focus leaves the
@@ -126,7 +125,7 @@ bool TCellDelegate::eventFilter(QObject* object, QEvent* event) {
         if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
             return false;
     } else if (event->type() == QEvent::KeyRelease) {
-        FForm->GridKeyRelease(static_cast<QKeyEvent*>(event)->key());
+        FOwner->GridKeyUp(static_cast<QKeyEvent*>(event)->key());
     }
     return QStyledItemDelegate::eventFilter(object, event);
 }

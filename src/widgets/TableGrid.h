@@ -1,18 +1,35 @@
 #pragma once
 // The grid of the table editor and the delegate that makes its in-place cell editors. The grid asks
-// its form before the current cell moves; the form does the committing (TableEditorCommit.cpp).
+// its owner before the current cell moves; the table editor does the committing (TableEditorCommit.cpp).
 #include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
+class TGridTable;
 class TTableForm;
 
-// The grid of the editor. It asks its form before the current cell moves and refuses the move
-// when the form says so (a rejected entry).
+// What the grid and its cell editors ask of the window that holds them (the table editor). The grid
+// knows the window only through this, so the two can be read and built one without the other.
+class ITableGridOwner {
+  public:
+    virtual ~ITableGridOwner() = default;
+    virtual TGridTable* GridTable() const = 0;
+    // Before the current cell moves: false refuses the move (a rejected entry).
+    virtual bool GridCellLeaving(int fromRow, int fromColumn, int toRow, int toColumn) = 0;
+    // After a refused move: the focus goes back to the current cell.
+    virtual void GridRefocus() = 0;
+    virtual void GridKeyDown(int key) = 0;
+    virtual void GridEnterPressed() = 0;
+    virtual void GridKeyUp(int key) = 0;
+    virtual void GridScrolled() = 0;
+};
+
+// The grid of the editor. It asks its owner before the current cell moves and refuses the move
+// when the owner says so (a rejected entry).
 class TTableGrid : public QTableWidget {
     Q_OBJECT
   public:
-    explicit TTableGrid(TTableForm* form);
+    TTableGrid(QWidget* parent, ITableGridOwner* owner);
     using QTableWidget::edit;
 
     // The open cell editor, if any (the in-place line edit of the current cell).
@@ -38,17 +55,17 @@ class TTableGrid : public QTableWidget {
   private:
     friend class TCellDelegate;
     friend class TTableForm;
-    TTableForm* FForm;
+    ITableGridOwner* FOwner;
     QPointer<QWidget> FEditor;
     bool FSilent = false;
     bool FRefused = false;
 };
 
-// Creates the in-place editors of the grid and routes their keys to the form (Enter moves on).
+// Creates the in-place editors of the grid and routes their keys to the owner (Enter moves on).
 class TCellDelegate : public QStyledItemDelegate {
     Q_OBJECT
   public:
-    TCellDelegate(TTableGrid* grid, TTableForm* form);
+    TCellDelegate(TTableGrid* grid, ITableGridOwner* owner);
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
 
@@ -57,5 +74,5 @@ class TCellDelegate : public QStyledItemDelegate {
 
   private:
     TTableGrid* FGrid;
-    TTableForm* FForm;
+    ITableGridOwner* FOwner;
 };

@@ -170,7 +170,7 @@ void TestMainFormRuns::graphWindowFollowsEachRun() {
     form->Graphics1->trigger();
     auto* graph = qobject_cast<TfrmGraph*>(form->GraphWindow());
     QVERIFY(graph);
-    QCOMPARE(PlotStore().Critical.FS, 1.25);
+    QCOMPARE(graph->PlotView().Store().Critical.FS, 1.25);
     // The user's display options: the boundary lines (on at first) unticked, another option ticked.
     QVERIFY(graph->OptionBox(0)->isEnabled() && graph->OptionBox(0)->isChecked());
     int ticked = -1;
@@ -194,7 +194,7 @@ void TestMainFormRuns::graphWindowFollowsEachRun() {
         form->CompRun->trigger();
     }
     QCOMPARE(form->GraphWindow(), graph);
-    QCOMPARE(PlotStore().Critical.FS, 0.85);
+    QCOMPARE(graph->PlotView().Store().Critical.FS, 0.85);
     QVERIFY(graph->OptionBox(ticked)->isChecked());
     QVERIFY(!graph->OptionBox(unticked)->isChecked());
     QVERIFY(graph->ShowsCurrentPlot(*Form->Model()));

@@ -828,8 +828,7 @@ void TestEditors::viewEditFile() {
     }
     QString program;
     QStringList arguments;
-    const auto saved = TTableChartForm::StartProcess;
-    TTableChartForm::StartProcess = [&](const QString& p, const QStringList& a) {
+    form->StartProcess = [&](const QString& p, const QStringList& a) {
         program = p;
         arguments = a;
         return true;
@@ -839,19 +838,16 @@ void TestEditors::viewEditFile() {
     QCOMPARE(arguments, QStringList{path});
     QVERIFY(!program.isEmpty());
     QCOMPARE(messages.Count(), 0);
-    TTableChartForm::StartProcess = [](const QString&, const QStringList&) { return false; };
+    form->StartProcess = [](const QString&, const QStringList&) { return false; };
     QTest::mouseClick(form->BtnEdit, Qt::LeftButton);
     QCOMPARE(messages.LastText(), QStringLiteral("An error occurred in running the Word Processor"));
 
-    const auto savedChooser = TTableChartForm::ChooseFile;
-    TTableChartForm::ChooseFile = [&](QWidget*) { return path; };
+    form->ChooseFile = [&](QWidget*) { return path; };
     form->FileNameEdit->clear();
     QVERIFY(!form->BtnRead->isEnabled());
     QTest::mouseClick(form->BtnBrowse, Qt::LeftButton);
     QCOMPARE(form->FileNameEdit->text(), QDir::toNativeSeparators(path));
     QVERIFY(form->BtnRead->isEnabled());
-    TTableChartForm::StartProcess = saved;
-    TTableChartForm::ChooseFile = savedChooser;
 }
 
 void TestEditors::failureSurfaceGraph() {

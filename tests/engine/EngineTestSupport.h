@@ -1,6 +1,6 @@
 #pragma once
 // Problems built in code for the engine tests: a simple slope with the pieces each test needs.
-#include "engine/Analysis.h"
+#include "engine/Analyze.h"
 #include <cmath>
 #include <vector>
 

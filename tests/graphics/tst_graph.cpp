@@ -91,7 +91,9 @@ class TestGraph : public QObject {
         Model = TProgramData::CreateFromFile(Stage(Dir, model, plot).toStdString(), true, *Host);
         return TfrmGraph::ShowGraph(Area, *Model);
     }
-    static TViewTransform& V() { return ViewTransform(); }
+    // The view and the plot of the open graph window (each window has its own).
+    TViewTransform& V() const { return TfrmGraph::Find(Area)->PlotView().View(); }
+    const TPlotStore& Plot() const { return TfrmGraph::Find(Area)->PlotView().Store(); }
     static QCheckBox* Box(TfrmGraph* g, const char* name) { return g->findChild<QCheckBox*>(name); }
     // A check box reacts to clicks on its indicator and caption only, not on the rest of its row.
     static void Tick(QCheckBox* box) {
@@ -131,7 +133,7 @@ class TestGraph : public QObject {
         QCOMPARE(Sub(g)->windowTitle(), QStringLiteral("Brevanto Graphics"));
         QCOMPARE(Sub(g)->size(), QSize(812, 631));
         QCOMPARE(g->PaintBox()->cursor().shape(), Qt::CrossCursor);
-        QCOMPARE(PlotStore().SlotCounter, 4);
+        QCOMPARE(Plot().SlotCounter, 4);
         QCOMPARE(TfrmGraph::ShowGraph(Area, *Model), g);
         QCOMPARE(Area->subWindowList().size(), 1);
 
@@ -141,7 +143,7 @@ class TestGraph : public QObject {
         TfrmGraph* again = TfrmGraph::ShowGraph(Area, *Model);
         QVERIFY(again && again != g);
         QCOMPARE(TfrmGraph::Find(Area), again);
-        QCOMPARE(PlotStore().SlotCounter, 37);
+        QCOMPARE(Plot().SlotCounter, 37);
         QVERIFY(Box(again, "TieBacksCheckBox")->isEnabled());
         QTRY_COMPARE(Area->subWindowList().size(), 1);
         // Closed with "Close"; the next command opens a new window.
@@ -157,7 +159,39 @@ class TestGraph : public QObject {
         Model->FileName = Dir.filePath("renamed.qvxd").toStdString();
         again = TfrmGraph::ShowGraph(Area, *Model);
         QCOMPARE(Boxes->Count(), 0);
-        QCOMPARE(PlotStore().SlotCounter, 37);
+        QCOMPARE(Plot().SlotCounter, 37);
+    }
+
+    // Two models in two main windows: each graph window reads, zooms and closes on its own plot.
+    void twoWindowsShareNothing() {
+        TfrmGraph* first = Open("nocrit.qvxd", "nocrit.qvxp");
+        QVERIFY(first);
+        QTemporaryDir otherDir;
+        TStandaloneModelHost otherHost(TCoreContext{nullptr, CoreMessageBoxes()});
+        std::unique_ptr<TProgramData> otherModel = TProgramData::CreateFromFile(
+            Stage(otherDir, "nocrit.qvxd", "full.qvxp").toStdString(), true, otherHost);
+        QMainWindow otherMain;
+        auto* otherArea = new QMdiArea;
+        otherMain.setCentralWidget(otherArea);
+        otherMain.resize(1000, 800);
+        otherMain.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&otherMain));
+        TfrmGraph* second = TfrmGraph::ShowGraph(otherArea, *otherModel);
+        QVERIFY(second && second != first);
+        QCOMPARE(Boxes->Count(), 0);
+        QCOMPARE(first->PlotView().Store().SlotCounter, 4);
+        QCOMPARE(second->PlotView().Store().SlotCounter, 37);
+
+        const double firstScale = first->PlotView().View().ScaleX;
+        const double secondScale = second->PlotView().View().ScaleX;
+        QTest::mouseClick(Button(second, "ZoomInButton"), Qt::LeftButton);
+        QCOMPARE(second->PlotView().View().ScaleX, secondScale * 1.25);
+        QCOMPARE(first->PlotView().View().ScaleX, firstScale);
+
+        QTest::mouseClick(Button(second, "Button1"), Qt::LeftButton);
+        QTRY_COMPARE(otherArea->subWindowList().size(), 0);
+        QCOMPARE(first->PlotView().Store().SlotCounter, 4);
+        QCOMPARE(first->PlotView().View().ScaleX, firstScale);
     }
 
     // Each box is enabled by exactly the records present; Boundary Lines starts ticked; captions, hints.
@@ -277,7 +311,7 @@ class TestGraph : public QObject {
         TfrmGraph* g = Open("nocrit.qvxd", "nocrit.qvxp");
         const int ox = V().OriginX, oy = V().OriginY;
         // The step is taken when the button goes down; the release adds nothing.
-        auto press = [g](const char* name, Qt::MouseButton button, int expected, bool x) {
+        auto press = [this, g](const char* name, Qt::MouseButton button, int expected, bool x) {
             QPushButton* b = Button(g, name);
             QTest::mousePress(b, button);
             QCOMPARE(x ? V().OriginX : V().OriginY, expected);
@@ -298,7 +332,7 @@ class TestGraph : public QObject {
         QApplication::sendEvent(right, &repeat);
         QCOMPARE(V().OriginX, ox + 1);
         // The picture moves with the origin: the first chain point's pixel follows it.
-        const TPlotPoint p = PlotStore().Chains[0].Line.Points[0];
+        const TPlotPoint p = Plot().Chains[0].Line.Points[0];
         const int before = V().PixelX(p.X);
         press("PanRightButton", Qt::LeftButton, ox + 41, true);
         QCOMPARE(V().PixelX(p.X), before + 40);
@@ -441,7 +475,7 @@ class TestGraph : public QObject {
         QVERIFY(!g->PlotLoaded());
         QVERIFY(!Box(g, "ProfileLinesCheckBox")->isChecked());
         QVERIFY(!Box(g, "ProfileLinesCheckBox")->isEnabled());
-        QCOMPARE(PlotStore().ChainCount, 0);
+        QCOMPARE(Plot().ChainCount, 0);
         const QImage empty = g->PlotView().Picture();
         QCOMPARE(CountColor(empty, Qt::white), empty.width() * empty.height());
         // Nothing to read out or zoom.
@@ -460,7 +494,7 @@ class TestGraph : public QObject {
         g = TfrmGraph::ShowGraph(Area, *Model);
         QCOMPARE(Boxes->Count(), 3);
         QVERIFY(Boxes->LastText().contains("gone.qvxp"));
-        QCOMPARE(PlotStore().ChainCount, 0);
+        QCOMPARE(Plot().ChainCount, 0);
     }
 
     // "Print" through the print dialog to "Print to File (PDF)": one landscape page; the view stays.

@@ -156,8 +156,8 @@ class TestPlot : public QObject {
         QCOMPARE(snapshot.size(), FullBoundary.size());
         QCOMPARE(snapshot[1].RightY, 100.0);
         QCOMPARE(snapshot[4].Soil, 3);
-        QVERIFY(ReadPlotFile(*model));
-        TPlotStore& s = PlotStore();
+        TPlotStore& s = *Store;
+        QVERIFY(ReadPlotFile(*model, s));
         QCOMPARE(s.ChainCount, 3);
         QCOMPARE(s.Chains[0].Line.Count, 4);
         QCOMPARE(s.SlotCounter, 37);
@@ -165,7 +165,7 @@ class TestPlot : public QObject {
 
         model = TProgramData::CreateFromFile(DataFile("nocrit.qvxd"), true, host);
         QVERIFY(model->HasIrregularSearch);
-        QVERIFY(ReadPlotFile(*model));
+        QVERIFY(ReadPlotFile(*model, s));
         QCOMPARE(s.ChainCount, 2);
         QCOMPARE(s.LimitSegmentCount, 30);
         QVERIFY(log.Messages.empty());
@@ -906,7 +906,7 @@ class TestPlot : public QObject {
             v.ScaleY = -1;
             QImage small(100, 60, QImage::Format_RGB32);
             QPainter p(&small);
-            DrawAxes(p, v);
+            DrawAxes(p, *Store, v);
             const TTickStep tx = NiceTickStep(17, 89, 17);
             const TTickStep ty = NiceTickStep(0, 18, 11);
             QCOMPARE(tx.Step, 5.0);
