@@ -1,4 +1,5 @@
 #include "engine/probabilistic/ProbabilisticAnalysis.h"
+#include "engine/Analyze.h"
 #include "engine/SurfaceEvaluator.h"
 #include "engine/search/SearchRunner.h"
 #include <algorithm>
