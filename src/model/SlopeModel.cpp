@@ -1,6 +1,8 @@
 #include "model/SlopeModel.h"
 #include "model/TableAccess.h"
+#include "tables/ColumnTypes.h"
 #include "text/Errors.h"
+#include "text/Units.h"
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -12,6 +14,40 @@ namespace {
 // inverse of the way there, so switching there and back gives the numbers that were typed.
 constexpr Extended EnglishToSILength = 0.3048L;
 constexpr Extended EnglishToSIForce = 0.004448222468060650624L;
+
+// A random variable's parameters are values of the quantity it replaces, so they convert by the factor
+// of that quantity's table column, as its deterministic value does: unit weights and cohesion by the
+// soil table's, a piezometric surface's shift by its points' elevations. Angles and seismic
+// coefficients have no units.
+void ConvertProbabilistic(TProbabilisticSetup& setup, const TTableSet& tables, int to) {
+    for (TRandomVariable& v : setup.Variables) {
+        const TColumn* column = nullptr;
+        switch (v.Target) {
+        case TRandomTarget::MoistWeight:
+            column = &tables.SoilData().Column(0);
+            break;
+        case TRandomTarget::SaturatedWeight:
+            column = &tables.SoilData().Column(1);
+            break;
+        case TRandomTarget::Cohesion:
+            column = &tables.SoilData().Column(2);
+            break;
+        case TRandomTarget::WaterShift:
+            column = &tables.Piezometric().Column(1);
+            break;
+        case TRandomTarget::FrictionAngle:
+        case TRandomTarget::Kh:
+        case TRandomTarget::Kv:
+            break;
+        }
+        const auto* values = dynamic_cast<const TFloatColumn*>(column);
+        if (!values)
+            continue;
+        const Extended factor = UnitFactor(values->UnitSystem(), to, values->UnitString);
+        for (double* x : {&v.P1, &v.P2, &v.P3, &v.Min, &v.Max})
+            *x = static_cast<double>(*x * factor);
+    }
+}
 } // namespace
 
 std::unique_ptr<TProgramData> TProgramData::CreateNew(IModelHost& host) {
@@ -47,6 +83,7 @@ void TProgramData::SetUnitSystem(int n) {
         convert(WaterUnitWeight, force / (length * length * length));
     }
     UnitSystem = n;
+    ConvertProbabilistic(Probabilistic, Host().Tables(), n);
     Host().Tables().SetUnitSystem(n);
     Host().UnitSystemChanged();
 }

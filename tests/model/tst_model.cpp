@@ -129,6 +129,56 @@ void TestModel::unitSystemOfTables() {
     ForEachTable(t, [](auto& table) { QCOMPARE(table.UnitSystem(), 2); });
 }
 
+void TestModel::unitSystemOfProbabilistic() {
+    // A random variable's parameters convert with the unit switch exactly as the table values they
+    // replace: a mean typed equal to the table's value stays equal to it in the other system.
+    TTestHost host;
+    TTableSet& t = host.Tables();
+    auto m = TProgramData::CreateNew(host);
+    SetRow(t.SoilData(), 0, "PPPPPPI", {120, 125, 200, 30, 0, 0, 1});
+    SetRow(*PointsOf(t.WaterSurfaceSet(), 0), 0, "PP", {0, 10});
+    const auto var = [](const char* spec) {
+        TRandomVariable v;
+        std::string why;
+        ParseVariableSpec(spec, v, why);
+        return v;
+    };
+    m->Probabilistic.Present = true;
+    m->Probabilistic.Variables = {var("soil1.gamma=normal(120,6)"),
+                                  var("soil1.gamma_sat=uniform(115,125)"),
+                                  var("soil1.c=lognormal(200,40)[100,300]"),
+                                  var("soil1.phi=triangular(25,30,35)"),
+                                  var("water1.dy=normal(10,2)"),
+                                  var("kh=uniform(0,0.1)")};
+    const std::vector<TRandomVariable> english = m->Probabilistic.Variables;
+    m->SetUnitSystem(2);
+    const std::vector<TRandomVariable>& si = m->Probabilistic.Variables;
+    const auto cell = [](const TGridTable& table, int column) {
+        return static_cast<double>(table.Cell(column, 0).GetFloat());
+    };
+    QCOMPARE(si[0].P1, cell(t.SoilData(), 0)); // 120 pcf = 18.85 kN/m3
+    QVERIFY(std::fabs(si[0].P1 - 18.850) < 1e-3);
+    QVERIFY(std::fabs(si[0].P2 / si[0].P1 - 0.05) < 1e-15);
+    QCOMPARE(si[1].P2, cell(t.SoilData(), 1)); // b = 125 pcf
+    QCOMPARE(si[2].P1, cell(t.SoilData(), 2)); // 200 psf = 9.576 kPa
+    QVERIFY(std::fabs(si[2].P1 - 9.576) < 1e-3);
+    QVERIFY(std::fabs(si[2].Min - si[2].P1 / 2) < 1e-14 && std::fabs(si[2].Max - 1.5 * si[2].P1) < 1e-14);
+    QCOMPARE(si[4].P1, cell(*PointsOf(t.WaterSurfaceSet(), 0), 1)); // 10 ft = 3.048 m
+    QVERIFY(std::fabs(si[4].P2 - si[4].P1 / 5) < 1e-15); // 2 ft, by the table's 3.280839895 ft to the m
+    QVERIFY(si[3] == english[3]);                        // degrees
+    QVERIFY(si[5] == english[5]);                        // a coefficient
+    std::string why;
+    QVERIFY2(CheckDistribution(si[2], why), why.c_str());
+
+    // Back to English: what was typed, to a double's last digit or two.
+    m->SetUnitSystem(1);
+    const std::vector<TRandomVariable>& back = m->Probabilistic.Variables;
+    for (std::size_t i = 0; i < english.size(); ++i)
+        for (auto field : {&TRandomVariable::P1, &TRandomVariable::P2, &TRandomVariable::P3,
+                           &TRandomVariable::Min, &TRandomVariable::Max})
+            QVERIFY(std::fabs(back[i].*field - english[i].*field) <= 1e-14 * std::fabs(english[i].*field));
+}
+
 void TestModel::modifiedState() {
     TTestHost host;
     QTemporaryDir dir;

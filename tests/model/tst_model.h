@@ -8,6 +8,7 @@ class TestModel : public QObject {
     void newModel();
     void unitSystem();
     void unitSystemOfTables();
+    void unitSystemOfProbabilistic();
     void modifiedState();
     void saveFailures();
     void cliCommands();
