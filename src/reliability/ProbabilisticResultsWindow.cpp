@@ -1,8 +1,6 @@
 #include "reliability/ProbabilisticResultsWindow.h"
 #include "reliability/ProbabilisticRun.h"
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
+#include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
 #include <QFile>
@@ -32,6 +30,49 @@ QChartView* ChartView(QChart* chart) {
     view->setMinimumSize(360, 260);
     return view;
 }
+
+// The factor-of-safety axis both charts share: the samples' range with F = 1 in it, and ticks at round
+// steps (1, 2 or 5 times a power of ten), at most six of them, so the labels never crowd each other.
+QValueAxis* FactorAxis(const quolm::TProbabilisticResult& r) {
+    double low = std::min(r.Min, 1.0) - 0.02;
+    double high = std::max(r.Max, 1.0) + 0.02;
+    if (!std::isfinite(low) || !std::isfinite(high)) { // no sample gave a factor
+        low = 0.98;
+        high = 1.02;
+    }
+    const double rough = (high - low) / 6;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    double step = 10 * power;
+    for (double m : {1.0, 2.0, 5.0})
+        if (m * power >= rough) {
+            step = m * power;
+            break;
+        }
+    auto* axis = new QValueAxis;
+    axis->setTitleText(QObject::tr("Factor of safety"));
+    axis->setRange(low, high);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(std::ceil(low / step) * step);
+    axis->setTickInterval(step);
+    const int decimals = std::max(0, -static_cast<int>(std::floor(std::log10(step) + 1e-9)));
+    axis->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+    return axis;
+}
+
+// F = 1 as a dashed red line from 0 to `top`.
+QLineSeries* FailureLine(double top) {
+    auto* line = new QLineSeries;
+    line->append(1.0, 0.0);
+    line->append(1.0, top);
+    line->setPen(QPen(Qt::red, 1, Qt::DashLine));
+    return line;
+}
+
+void Attach(QChart* chart, QAbstractSeries* series, QAbstractAxis* x, QAbstractAxis* y) {
+    chart->addSeries(series);
+    series->attachAxis(x);
+    series->attachAxis(y);
+}
 } // namespace
 
 TProbabilisticResultsWindow::TProbabilisticResultsWindow(std::unique_ptr<TProbabilisticRun> run,
@@ -44,29 +85,30 @@ TProbabilisticResultsWindow::TProbabilisticResultsWindow(std::unique_ptr<TProbab
     Summary = new QLabel(SummaryText());
     Summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    // Histogram: the count of samples in each bin, labelled by the bin's centre.
-    auto* set = new QBarSet(tr("Samples"));
-    QStringList centres;
+    // Histogram: the count of samples in each bin, drawn as steps over the factor-of-safety axis.
+    auto* steps = new QLineSeries;
+    double peak = 1;
+    steps->append(r.HistogramLow, 0);
     for (std::size_t i = 0; i < r.Histogram.size(); ++i) {
-        *set << static_cast<double>(r.Histogram[i]);
-        centres << QString::number(r.HistogramLow + (i + 0.5) * r.HistogramWidth, 'f', 2);
+        const double count = static_cast<double>(r.Histogram[i]);
+        const double left = r.HistogramLow + static_cast<double>(i) * r.HistogramWidth;
+        steps->append(left, count);
+        steps->append(left + r.HistogramWidth, count);
+        peak = std::max(peak, count);
     }
-    auto* bars = new QBarSeries;
-    bars->append(set);
-    bars->setBarWidth(1.0);
+    steps->append(r.HistogramLow + static_cast<double>(r.Histogram.size()) * r.HistogramWidth, 0);
     auto* histogram = new QChart;
     histogram->setTitle(tr("Histogram of the factor of safety"));
-    histogram->addSeries(bars);
-    auto* binAxis = new QBarCategoryAxis;
-    binAxis->append(centres);
-    binAxis->setLabelsAngle(-90);
-    histogram->addAxis(binAxis, Qt::AlignBottom);
-    bars->attachAxis(binAxis);
+    auto* binAxis = FactorAxis(r);
     auto* countAxis = new QValueAxis;
     countAxis->setTitleText(tr("Samples"));
+    countAxis->setRange(0, peak * 1.05);
     countAxis->setLabelFormat("%d");
+    countAxis->applyNiceNumbers(); // round counts on the axis
+    histogram->addAxis(binAxis, Qt::AlignBottom);
     histogram->addAxis(countAxis, Qt::AlignLeft);
-    bars->attachAxis(countAxis);
+    Attach(histogram, new QAreaSeries(steps), binAxis, countAxis);
+    Attach(histogram, FailureLine(countAxis->max()), binAxis, countAxis);
 
     // Cumulative distribution: the sorted factors against their share, and F = 1 marked.
     std::vector<double> sorted;
@@ -80,26 +122,16 @@ TProbabilisticResultsWindow::TProbabilisticResultsWindow(std::unique_ptr<TProbab
         line->append(sorted[i], static_cast<double>(i + 1) / static_cast<double>(sorted.size()));
     if (!sorted.empty())
         line->append(sorted.back(), 1.0);
-    auto* failure = new QLineSeries;
-    failure->append(1.0, 0.0);
-    failure->append(1.0, 1.0);
-    failure->setPen(QPen(Qt::red, 1, Qt::DashLine));
     auto* cdf = new QChart;
     cdf->setTitle(tr("Cumulative distribution P(F ≤ x)"));
-    cdf->addSeries(line);
-    cdf->addSeries(failure);
-    auto* fAxis = new QValueAxis;
-    fAxis->setTitleText(tr("Factor of safety"));
-    fAxis->setRange(std::min(r.Min, 1.0) - 0.02, std::max(r.Max, 1.0) + 0.02);
+    auto* fAxis = FactorAxis(r);
     auto* pAxis = new QValueAxis;
     pAxis->setRange(0, 1);
     pAxis->setTitleText(tr("Probability"));
     cdf->addAxis(fAxis, Qt::AlignBottom);
     cdf->addAxis(pAxis, Qt::AlignLeft);
-    for (QLineSeries* s : {line, failure}) {
-        s->attachAxis(fAxis);
-        s->attachAxis(pAxis);
-    }
+    Attach(cdf, line, fAxis, pAxis);
+    Attach(cdf, FailureLine(1.0), fAxis, pAxis);
 
     auto* exportButton = new QPushButton(tr("Export CSV..."));
     connect(exportButton, &QPushButton::clicked, this, [this] {

@@ -4,14 +4,18 @@
 #include "engine/Engine.h"
 #include "reliability/ProbabilisticResultsWindow.h"
 #include "reliability/ProbabilisticWindow.h"
+#include <QAreaSeries>
+#include <QChartView>
 #include <QComboBox>
 #include <QFile>
+#include <QLineSeries>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QValueAxis>
 #include <QtTest>
 
 namespace {
@@ -94,6 +98,31 @@ class TestProbabilisticWindow : public QObject {
         results->resize(1000, 620);
         QTest::qWait(50);
         Shoot(results, "probabilistic-results.png");
+
+        // Both charts plot against a factor-of-safety value axis whose round labels stand level and fit
+        // side by side; the histogram's steps hold every sample.
+        const QList<QChartView*> views = results->findChildren<QChartView*>();
+        QCOMPARE(views.size(), 2);
+        for (QChartView* view : views) {
+            const auto* axis = qobject_cast<QValueAxis*>(view->chart()->axes(Qt::Horizontal).value(0));
+            QVERIFY(axis);
+            QCOMPARE(axis->labelsAngle(), 0);
+            const QFontMetrics metrics(axis->labelsFont());
+            int ticks = 0;
+            int width = 0;
+            for (double x = axis->tickAnchor(); x <= axis->max() + 1e-9; x += axis->tickInterval(), ++ticks)
+                width +=
+                    metrics.horizontalAdvance(QString::asprintf(qPrintable(axis->labelFormat()), x) + "  ");
+            QVERIFY(ticks >= 3);
+            QVERIFY2(width < view->chart()->plotArea().width(), qPrintable(QString::number(width)));
+        }
+        const auto* area = qobject_cast<QAreaSeries*>(views[0]->chart()->series().value(0));
+        QVERIFY(area);
+        double counted = 0;
+        const QList<QPointF> points = area->upperSeries()->points();
+        for (int i = 1; i + 1 < points.size(); i += 2)
+            counted += points[i].y();
+        QCOMPARE(counted, 4000.0);
 
         QTemporaryDir dir;
         const QString csv = dir.filePath("samples.csv");
