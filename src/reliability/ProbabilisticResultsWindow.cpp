@@ -107,7 +107,9 @@ TProbabilisticResultsWindow::TProbabilisticResultsWindow(std::unique_ptr<TProbab
     countAxis->applyNiceNumbers(); // round counts on the axis
     histogram->addAxis(binAxis, Qt::AlignBottom);
     histogram->addAxis(countAxis, Qt::AlignLeft);
-    Attach(histogram, new QAreaSeries(steps), binAxis, countAxis);
+    auto* area = new QAreaSeries(steps);
+    steps->setParent(area); // an area series does not own its line
+    Attach(histogram, area, binAxis, countAxis);
     Attach(histogram, FailureLine(countAxis->max()), binAxis, countAxis);
 
     // Cumulative distribution: the sorted factors against their share, and F = 1 marked.
