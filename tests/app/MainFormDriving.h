@@ -12,6 +12,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <memory>
 #include <optional>
 
 namespace driving {
@@ -69,16 +70,33 @@ class TScriptedDialogs : public IFileDialogs {
   public:
     QList<std::optional<TOpenChoice>> Opens;
     QList<std::optional<QString>> Saves;
-    QStringList SaveTitles;
+    QList<int> OpenFilters;
+    QStringList SaveTitles, SaveProposals;
 
-    std::optional<TOpenChoice> Open(QWidget*, int) override {
+    std::optional<TOpenChoice> Open(QWidget*, int filterIndex) override {
+        OpenFilters.append(filterIndex);
         return Opens.isEmpty() ? std::nullopt : Opens.takeFirst();
     }
-    std::optional<QString> SaveAs(QWidget*, const QString& title, const QString&) override {
+    std::optional<QString> SaveAs(QWidget*, const QString& title, const QString& proposed) override {
         SaveTitles.append(title);
+        SaveProposals.append(proposed);
         return Saves.isEmpty() ? std::nullopt : Saves.takeFirst();
     }
 };
+
+// A shown main window as the tests drive it: scripted file dialogs (handed back in `dialogs`), the
+// test engine's folder, and a URL opener that only says yes.
+inline std::unique_ptr<TMainForm> MakeDrivenForm(TScriptedDialogs*& dialogs,
+                                                 const QStringList& arguments = {}) {
+    auto form = std::make_unique<TMainForm>(arguments);
+    auto scripted = std::make_unique<TScriptedDialogs>();
+    dialogs = scripted.get();
+    form->SetFileDialogs(std::move(scripted));
+    form->SetProgramFolder(QStringLiteral(TEST_ENGINE_DIR));
+    form->SetUrlOpener([](const QUrl&) { return true; });
+    form->show();
+    return form;
+}
 
 // Engine behaviour for the next run.
 struct TEngineSetup {

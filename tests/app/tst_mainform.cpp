@@ -1,6 +1,7 @@
 // The main window driven offscreen: file commands through scripted file dialogs, the save question,
 // the recent files and the settings, the command line and dropped files, units, the Data and Window
 // menus, the analysis run with a test engine library, the text editor and help.
+#include "MainFormDriving.h"
 #include "app/About.h"
 #include "app/EngineRun.h"
 #include "app/MainWindow.h"
@@ -35,57 +36,14 @@
 #include <cmath>
 #include <memory>
 
+using namespace driving;
+
 namespace {
 const QString NewCaption = QStringLiteral("Brevanto 2015.4.4 - NewSlope.qvxd");
-
-QString Resource(const char* name) {
-    return QStringLiteral(BREVANTO_RESOURCE_DIR "/") + QString::fromLatin1(name);
-}
-
-QString TestData(const char* name) {
-    return QStringLiteral(TEST_DATA_DIR "/") + QString::fromLatin1(name);
-}
 
 QString Canonical(const QString& path) {
     return QFileInfo(path).canonicalFilePath();
 }
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString CopyInto(const QTemporaryDir& dir, const QString& source, const QString& name) {
-    const QString target = dir.filePath(name);
-    QFile::remove(target);
-    if (!QFile::copy(source, target))
-        qFatal("cannot copy %s", qPrintable(source));
-    QFile(target).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    return target;
-}
-
-QString CopyExample(const QTemporaryDir& dir, const QString& name) {
-    return CopyInto(dir, Resource("examples/ExampleDam.qvxd"), name);
-}
-
-// File dialogs that answer from queues and remember what they were asked.
-class TScriptedDialogs : public IFileDialogs {
-  public:
-    QList<std::optional<TOpenChoice>> Opens;
-    QList<std::optional<QString>> Saves;
-    QList<int> OpenFilters;
-    QStringList SaveTitles, SaveProposals;
-
-    std::optional<TOpenChoice> Open(QWidget*, int filterIndex) override {
-        OpenFilters.append(filterIndex);
-        return Opens.isEmpty() ? std::nullopt : Opens.takeFirst();
-    }
-    std::optional<QString> SaveAs(QWidget*, const QString& title, const QString& proposed) override {
-        SaveTitles.append(title);
-        SaveProposals.append(proposed);
-        return Saves.isEmpty() ? std::nullopt : Saves.takeFirst();
-    }
-};
 
 // A data window that only counts: its activation handler loads the model, its deactivation handler
 // stores it.
@@ -101,10 +59,6 @@ class TFakeDataWindow : public TDataForm {
     void StoreToModel(TProgramData&) override { ++Deactivations; }
 };
 
-void OpenMenu(QMenu* menu) {
-    emit menu->aboutToShow();
-}
-
 QStringList VisibleItems(QMenu* menu) {
     QStringList texts;
     for (QAction* a : menu->actions())
@@ -112,23 +66,6 @@ QStringList VisibleItems(QMenu* menu) {
             texts << a->text();
     return texts;
 }
-
-// Engine behaviour for the next run.
-struct TEngineSetup {
-    explicit TEngineSetup(const QByteArray& result = "0", const QByteArray& plot = {}, int sleepMs = 0) {
-        qputenv("BREVANTO_TEST_ENGINE_RESULT", result);
-        if (plot.isEmpty())
-            qunsetenv("BREVANTO_TEST_ENGINE_PLOT");
-        else
-            qputenv("BREVANTO_TEST_ENGINE_PLOT", plot);
-        qputenv("BREVANTO_TEST_ENGINE_SLEEP_MS", QByteArray::number(sleepMs));
-    }
-    ~TEngineSetup() {
-        qunsetenv("BREVANTO_TEST_ENGINE_RESULT");
-        qunsetenv("BREVANTO_TEST_ENGINE_PLOT");
-        qunsetenv("BREVANTO_TEST_ENGINE_SLEEP_MS");
-    }
-};
 
 // "key=value" lines of the test engine's output file.
 QString OutputValue(const QByteArray& output, const QString& key) {

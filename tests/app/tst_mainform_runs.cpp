@@ -62,13 +62,7 @@ void TestMainFormRuns::cleanup() {
 
 TMainForm* TestMainFormRuns::MakeForm() {
     Form.reset();
-    Form = std::make_unique<TMainForm>();
-    auto dialogs = std::make_unique<TScriptedDialogs>();
-    Dialogs = dialogs.get();
-    Form->SetFileDialogs(std::move(dialogs));
-    Form->SetProgramFolder(QStringLiteral(TEST_ENGINE_DIR));
-    Form->SetUrlOpener([](const QUrl&) { return true; });
-    Form->show();
+    Form = MakeDrivenForm(Dialogs);
     return Form.get();
 }
 

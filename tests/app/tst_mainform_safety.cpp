@@ -119,13 +119,7 @@ void TestMainFormSafety::cleanup() {
 
 TMainForm* TestMainFormSafety::MakeForm() {
     Form.reset();
-    Form = std::make_unique<TMainForm>();
-    auto dialogs = std::make_unique<TScriptedDialogs>();
-    Dialogs = dialogs.get();
-    Form->SetFileDialogs(std::move(dialogs));
-    Form->SetProgramFolder(QStringLiteral(TEST_ENGINE_DIR));
-    Form->SetUrlOpener([](const QUrl&) { return true; });
-    Form->show();
+    Form = MakeDrivenForm(Dialogs);
     QApplication::setActiveWindow(Form.get());
     (void)QTest::qWaitForWindowActive(Form.get(), 2000);
     return Form.get();
