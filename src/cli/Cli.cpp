@@ -24,7 +24,7 @@ const char* const Usage =
     "  verify                    analyse the bundled verification problems and compare them with their\n"
     "                            published values; exit status 1 when one is outside its tolerance\n"
     "  probabilistic IN [--samples N] [--seed S] [--sampling mc|lhs] [--mode critical|search]\n"
-    "                [--vary SPEC]... [--correlate soilK=R]... [--csv FILE] [--json] [--threads N]\n"
+    "                [--vary VAR]... [--correlate soilK=R]... [--csv FILE] [--json] [--threads N]\n"
     "                            probabilistic analysis: the factor of safety of many samples of the\n"
     "                            random variables, its mean, deviation, probability of failure and\n"
     "                            reliability indices (see probabilistic --help); exit status 1 when\n"

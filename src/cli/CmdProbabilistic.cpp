@@ -14,9 +14,9 @@
 namespace {
 const char* const ProbUsage =
     "Usage: brevanto-cli probabilistic IN [--samples N] [--seed S] [--sampling mc|lhs]\n"
-    "                                 [--mode critical|search] [--vary SPEC]... [--correlate soilK=R]...\n"
+    "                                 [--mode critical|search] [--vary VAR]... [--correlate soilK=R]...\n"
     "                                 [--csv FILE] [--json] [--threads N]\n"
-    "  SPEC: soilK.gamma|gamma_sat|c|phi=DIST, waterK.dy=DIST, kh=DIST or kv=DIST\n"
+    "  VAR: soilK.gamma|gamma_sat|c|phi=DIST, waterK.dy=DIST, kh=DIST or kv=DIST\n"
     "  DIST: normal(mean,sd), lognormal(mean,sd), uniform(a,b) or triangular(a,mode,b), optionally\n"
     "        followed by [min,max] (values outside are drawn again)\n";
 const char* const BatchUsage = "Usage: brevanto-cli batch FILE... [--csv OUT] [--threads N]\n";
@@ -109,7 +109,7 @@ int CmdProbabilistic(const TArgs& args) {
             TRandomVariable v;
             std::string why;
             if (!needValue())
-                return ProbUsageError("--vary takes a SPEC");
+                return ProbUsageError("--vary takes a VAR");
             if (!ParseVariableSpec(value, v, why))
                 return ProbUsageError("--vary " + value + ": " + why);
             vary.push_back(v);

@@ -152,12 +152,12 @@ bool TProbabilisticWindow::ReadSetup(TProbabilisticSetup& out, QString& error) c
             return item ? item->text().trimmed() : QString();
         };
         const auto* kind = qobject_cast<const QComboBox*>(Table->cellWidget(row, 1));
-        QString spec = text(0) + "=" + (kind ? kind->currentText() : QString()) + "(" + text(2) + ")";
+        QString variable = text(0) + "=" + (kind ? kind->currentText() : QString()) + "(" + text(2) + ")";
         if (!text(3).isEmpty())
-            spec += "[" + text(3) + "]";
+            variable += "[" + text(3) + "]";
         TRandomVariable v;
         std::string why;
-        if (!ParseVariableSpec(spec.remove(' ').toStdString(), v, why)) {
+        if (!ParseVariableSpec(variable.remove(' ').toStdString(), v, why)) {
             error = tr("Row %1: %2.").arg(row + 1).arg(QString::fromStdString(why));
             return false;
         }

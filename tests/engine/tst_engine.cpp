@@ -46,27 +46,9 @@ void CompareMethods(const TAnalysis& a, const TAnalysis& b, double relative, con
 // A problem with every kind of load: water, ru and a pore-pressure constant, a load, earthquake,
 // cavitation, a tieback and a reinforcement line, all on the polyline surface.
 TSlopeDescription Loaded() {
-    TSlopeSoil soil = Soil(18, 20, 10, 28, 1);
-    soil.PorePressureConstant = 2;
-    TSlopeDescription d = SimpleSlope(soil);
-    TSlopeSoil lower = Soil(19, 21, 15, 24, 1);
-    lower.PorePressureCoefficient = 0.1L;
-    d.Soils.push_back(lower);
-    d.Boundaries.push_back({0, -2, 70, -2, 2});
-    d.Settings.HasWater = 1;
-    d.Settings.WaterUnitWeight = 9.81L;
-    d.WaterSurfaces = {{{{0, 1}, {30, 3}, {70, 6}}, true}};
-    d.Settings.HasSurcharge = 1;
-    d.Loads = {{44, 52, 25, 10}};
-    d.Settings.HasEarthquake = 1;
-    d.Settings.HorizontalCoefficient = 0.1L;
-    d.Settings.VerticalCoefficient = 0.05L;
+    TSlopeDescription d = LoadedSlope();
+    d.Soils[0].PorePressureConstant = 2;
     d.Settings.CavitationPressure = 5;
-    d.Settings.HasTiebacks = 1;
-    d.Tiebacks = {{2, 30, 5, 150, 2, 15, 14}};
-    d.Settings.HasReinforcement = 1;
-    d.Reinforcement = {{{{30, 2, 40, 0.5L}, {60, 2, 40, 0.5L}}, true}};
-    SetSurface(d, Polyline());
     return d;
 }
 

@@ -21,11 +21,11 @@ TSlopeDescription Verification(const char* name) {
     return d;
 }
 
-TRandomVariable Var(const char* spec) {
+TRandomVariable Var(const char* text) {
     TRandomVariable v;
     std::string why;
-    if (!ParseVariableSpec(spec, v, why))
-        qFatal("%s: %s", spec, why.c_str());
+    if (!ParseVariableSpec(text, v, why))
+        qFatal("%s: %s", text, why.c_str());
     return v;
 }
 
@@ -67,16 +67,16 @@ class TestProbabilistic : public QObject {
         QVERIFY(std::abs(prob::NormalQuantile(1e-10) + 6.361340902404056) < 1e-9);
         QVERIFY(std::abs(prob::NormalQuantile(1 - 1e-6) - 4.753424308822899) < 1e-8);
         // Quantile and distribution function are inverse for every kind.
-        for (const char* spec : {"kh=normal(0.1,0.02)", "kh=lognormal(2,0.5)", "kh=uniform(-1,3)",
+        for (const char* text : {"kh=normal(0.1,0.02)", "kh=lognormal(2,0.5)", "kh=uniform(-1,3)",
                                  "kh=triangular(1,2,5)", "kh=triangular(1,1,5)"}) {
-            const TRandomVariable v = Var(spec);
+            const TRandomVariable v = Var(text);
             for (double u : {0.001, 0.1, 0.37, 0.5, 0.9, 0.999})
-                QVERIFY2(std::abs(prob::Cdf(v, prob::Quantile(v, u)) - u) < 1e-9, spec);
+                QVERIFY2(std::abs(prob::Cdf(v, prob::Quantile(v, u)) - u) < 1e-9, text);
         }
         // Sample moments of 100 000 Latin hypercube draws: the variable's own mean and deviation, the
         // lognormal one included.
-        for (const char* spec : {"kh=lognormal(20,6)", "kh=triangular(1,2,5)", "kh=uniform(-1,3)"}) {
-            const TRandomVariable v = Var(spec);
+        for (const char* text : {"kh=lognormal(20,6)", "kh=triangular(1,2,5)", "kh=uniform(-1,3)"}) {
+            const TRandomVariable v = Var(text);
             prob::TSamplePlan plan({v}, {}, TSamplingKind::LatinHypercube, 7, 100000);
             double sum = 0, sum2 = 0;
             for (long long i = 0; i < 100000; ++i) {
@@ -86,8 +86,8 @@ class TestProbabilistic : public QObject {
                 sum2 += x * x;
             }
             const double mean = sum / 1e5, sd = std::sqrt(sum2 / 1e5 - mean * mean);
-            QVERIFY2(std::abs(mean - prob::DistributionMean(v)) < 1e-3 * prob::DistributionSd(v), spec);
-            QVERIFY2(std::abs(sd / prob::DistributionSd(v) - 1) < 5e-3, spec);
+            QVERIFY2(std::abs(mean - prob::DistributionMean(v)) < 1e-3 * prob::DistributionSd(v), text);
+            QVERIFY2(std::abs(sd / prob::DistributionSd(v) - 1) < 5e-3, text);
         }
     }
 

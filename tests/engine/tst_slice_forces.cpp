@@ -17,31 +17,6 @@ using quolm::TMethod;
 namespace {
 constexpr double Pi = 3.14159265358979323846;
 
-// The problem with every kind of force: water with free water on the toe, ru, a surcharge, earthquake,
-// a tieback and a reinforcement line.
-TSlopeDescription Loaded() {
-    TSlopeSoil soil = Soil(18, 20, 10, 28, 1);
-    TSlopeDescription d = SimpleSlope(soil);
-    TSlopeSoil lower = Soil(19, 21, 15, 24, 1);
-    lower.PorePressureCoefficient = 0.1L;
-    d.Soils.push_back(lower);
-    d.Boundaries.push_back({0, -2, 70, -2, 2});
-    d.Settings.HasWater = 1;
-    d.Settings.WaterUnitWeight = 9.81L;
-    d.WaterSurfaces = {{{{0, 1}, {30, 3}, {70, 6}}, true}};
-    d.Settings.HasSurcharge = 1;
-    d.Loads = {{44, 52, 25, 10}};
-    d.Settings.HasEarthquake = 1;
-    d.Settings.HorizontalCoefficient = 0.1L;
-    d.Settings.VerticalCoefficient = 0.05L;
-    d.Settings.HasTiebacks = 1;
-    d.Tiebacks = {{2, 30, 5, 150, 2, 15, 14}};
-    d.Settings.HasReinforcement = 1;
-    d.Reinforcement = {{{{30, 2, 40, 0.5L}, {60, 2, 40, 0.5L}}, true}};
-    SetSurface(d, Polyline());
-    return d;
-}
-
 // The problem analysed, its critical surface reported as `method` ranks it, as JSON.
 QJsonObject Critical(const TSlopeDescription& d, TMethod method) {
     TAnalysis a = Run(d);
@@ -119,7 +94,7 @@ class TestSliceForces : public QObject {
 void TestSliceForces::equilibrium() {
     TSlopeDescription plain = SimpleSlope(Soil(18, 18, 8, 26));
     SetSurface(plain, CircleThroughSlope(30, 24, 27, 40));
-    for (const TSlopeDescription& d : {Loaded(), plain}) {
+    for (const TSlopeDescription& d : {LoadedSlope(), plain}) {
         double worst = 0;
         const TSums bishop = Sums(Critical(d, TMethod::Bishop), false, worst);
         QVERIFY2(bishop.Slices > 10, qPrintable(QString::number(bishop.Slices)));
@@ -211,7 +186,7 @@ void TestSliceForces::morgensternPriceHalfSine() {
 // The slices tile the surface; forces by kind add up to the closed forms; the line of thrust lies
 // within the mass where the interslice force is well defined.
 void TestSliceForces::sliceData() {
-    const TSlopeDescription d = Loaded();
+    const TSlopeDescription d = LoadedSlope();
     const QJsonObject c = Critical(d, TMethod::Bishop);
     const QJsonArray slices = c.value("slices").toArray();
     QVERIFY(!slices.isEmpty());

@@ -137,10 +137,10 @@ void TestModel::unitSystemOfProbabilistic() {
     auto m = TProgramData::CreateNew(host);
     SetRow(t.SoilData(), 0, "PPPPPPI", {120, 125, 200, 30, 0, 0, 1});
     SetRow(*PointsOf(t.WaterSurfaceSet(), 0), 0, "PP", {0, 10});
-    const auto var = [](const char* spec) {
+    const auto var = [](const char* text) {
         TRandomVariable v;
         std::string why;
-        ParseVariableSpec(spec, v, why);
+        ParseVariableSpec(text, v, why);
         return v;
     };
     m->Probabilistic.Present = true;

@@ -26,10 +26,10 @@ TSlopeDescription Cut() {
     return d;
 }
 
-TRandomVariable Var(const char* spec) {
+TRandomVariable Var(const char* text) {
     TRandomVariable v;
     std::string why;
-    ParseVariableSpec(spec, v, why);
+    ParseVariableSpec(text, v, why);
     return v;
 }
 
