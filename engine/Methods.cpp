@@ -348,8 +348,10 @@ bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
         lambda = nl;
         rf = nrf;
         rm = nrm;
+        // The accepted step's march was the last one: its normal and interslice forces are those of
+        // the solution.
         if (small && std::hypot(rf, rm) < 1e-8)
-            return march.Run(f, lambda, rf, rm);
+            return true;
     }
     return false;
 }

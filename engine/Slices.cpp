@@ -249,6 +249,11 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         for (std::size_t j = 0; j + 1 < breaks.size(); ++j) {
             const double a = breaks[j], b = breaks[j + 1];
             const int k = SliceCount((b - a) / nominal);
+            if (k == 1) { // most intervals: no division
+                slices[i].XLeft = a;
+                slices[i++].XRight = b;
+                continue;
+            }
             for (int m = 0; m < k; ++m, ++i) {
                 slices[i].XLeft = a + (b - a) * m / k;
                 slices[i].XRight = m + 1 == k ? b : a + (b - a) * (m + 1) / k;
@@ -260,7 +265,7 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
     double total = 0;
     std::size_t seg = surface.size(); // none yet
     std::size_t nextSeg = 0;
-    double slope = 0, cosA = 1, sinA = 0;
+    double slope = 0, cosA = 1, sinA = 0, secA = 1;
     int interval = model.IntervalOf(x0);
     for (TSlice& s : slices) {
         s.Width = s.XRight - s.XLeft;
@@ -273,13 +278,14 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
             seg = nextSeg;
             const TPoint& b = surface[seg + 1];
             slope = (b.Y - a.Y) / (b.X - a.X);
-            cosA = 1 / std::sqrt(1 + slope * slope);
+            secA = std::sqrt(1 + slope * slope);
+            cosA = 1 / secA;
             sinA = slope * cosA;
         }
         s.YBase = a.Y + slope * (xm - a.X);
         s.Cos = cosA;
         s.Sin = sinA;
-        s.Length = s.Width / cosA;
+        s.Length = s.Width * secA;
 
         while (interval + 1 < model.IntervalCount() && model.Interval(interval).X1 < xm)
             ++interval;
@@ -357,8 +363,9 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         }
         const double weight = 0.5 * wd * sum1;
         s.Weight = weight;
-        s.XW = weight > 0 ? xl + wd * sum2 / (3 * sum1) : xm;
-        s.YW = weight > 0 ? 2 * sum3 / sum1 : 0.5 * (s.YTop + s.YBase);
+        const double third = weight > 0 ? 1 / (3 * sum1) : 0; // one division for both coordinates
+        s.XW = weight > 0 ? xl + wd * sum2 * third : xm;
+        s.YW = weight > 0 ? 6 * sum3 * third : 0.5 * (s.YTop + s.YBase);
         total += weight;
 
         s.Soil = baseSoil;
