@@ -192,6 +192,9 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
     const int waterCount = static_cast<int>(model.Water.size());
     const int intervals = model.IntervalCount();
     int first = model.IntervalOf(x0);
+    // The slope of every surface segment, kept for the slices' bases.
+    std::vector<double>& slopes = ws.Slopes;
+    slopes.resize(surface.size() - 1);
     for (std::size_t s = 0; s + 1 < surface.size(); ++s) {
         const TPoint& a = surface[s];
         const TPoint& b = surface[s + 1];
@@ -199,7 +202,7 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         const std::size_t run = breaks.size();
         for (; modelBreak != mb.end() && *modelBreak < b.X && *modelBreak < x1; ++modelBreak)
             breaks.push_back(*modelBreak);
-        const double bs = (b.Y - a.Y) / (b.X - a.X);
+        const double bs = slopes[s] = (b.Y - a.Y) / (b.X - a.X);
         const double as = a.Y - bs * a.X;
         while (first + 1 < intervals && !(a.X < model.Interval(first).X1))
             ++first;
@@ -241,14 +244,18 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
     // overwritten, not cleared.
     const double nominal = length / std::max(1, options.TargetSlices);
     std::size_t count = 0;
-    for (std::size_t j = 0; j + 1 < breaks.size(); ++j)
-        count += static_cast<std::size_t>(SliceCount((breaks[j + 1] - breaks[j]) / nominal));
+    std::vector<int>& counts = ws.SliceCounts;
+    counts.resize(breaks.size() - 1);
+    for (std::size_t j = 0; j + 1 < breaks.size(); ++j) {
+        counts[j] = SliceCount((breaks[j + 1] - breaks[j]) / nominal);
+        count += static_cast<std::size_t>(counts[j]);
+    }
     slices.resize(count);
     {
         std::size_t i = 0;
         for (std::size_t j = 0; j + 1 < breaks.size(); ++j) {
             const double a = breaks[j], b = breaks[j + 1];
-            const int k = SliceCount((b - a) / nominal);
+            const int k = counts[j];
             if (k == 1) { // most intervals: no division
                 slices[i].XLeft = a;
                 slices[i++].XRight = b;
@@ -276,8 +283,7 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         if (nextSeg != seg) {
             // The base's inclination is that of its surface segment: once per segment.
             seg = nextSeg;
-            const TPoint& b = surface[seg + 1];
-            slope = (b.Y - a.Y) / (b.X - a.X);
+            slope = slopes[seg];
             secA = std::sqrt(1 + slope * slope);
             cosA = 1 / secA;
             sinA = slope * cosA;

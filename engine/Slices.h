@@ -76,6 +76,8 @@ struct TMethodArrays {
 struct TWorkspace {
     std::vector<TPoint> Clipped;
     std::vector<double> Breaks;
+    std::vector<double> Slopes;   // of the surface's segments
+    std::vector<int> SliceCounts; // slices between two breaks
     std::vector<TSlice> Slices;
     // Method scratch: normal forces, interslice forces and the interslice function.
     std::vector<double> N, E, F;
@@ -85,6 +87,8 @@ struct TWorkspace {
     TWorkspace() {
         Clipped.reserve(256);
         Breaks.reserve(1024);
+        Slopes.reserve(256);
+        SliceCounts.reserve(1024);
         Slices.reserve(512);
         N.reserve(512);
         E.reserve(513);
