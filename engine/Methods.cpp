@@ -249,8 +249,9 @@ class TMarch {
             const double den = cosA[i] + tf * sinA[i] - lr * g;
             bad += den > 1e-6 ? 0.0 : 1.0;
             const double h = qx[i] + cp * cosA[i];
-            const double al = (wv[i] + ll * u[i] - cp * sinA[i] + lr * (h - u[i + 1])) / den;
-            const double be = (lr - ll) / den;
+            const double inv = 1 / den; // one division for both coefficients
+            const double al = (wv[i] + ll * u[i] - cp * sinA[i] + lr * (h - u[i + 1])) * inv;
+            const double be = (lr - ll) * inv;
             alpha[i] = al;
             beta[i] = be;
             ea[i] = h + al * g;
