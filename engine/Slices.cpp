@@ -488,10 +488,11 @@ void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surfac
     const double gw = model.WaterWeight;
     const double cav = model.Cavitation;
     // Integral of max(gw (yp - y), -cav) from lo to hi.
-    const auto pressure = [gw, cav](double yp, double lo, double hi) {
+    const double cutOff = gw > 0 ? cav / gw : 0;
+    const auto pressure = [gw, cav, cutOff](double yp, double lo, double hi) {
         if (!(hi > lo))
             return 0.0;
-        const double yc = gw > 0 ? yp + cav / gw : yp; // above it the suction is cut off
+        const double yc = gw > 0 ? yp + cutOff : yp; // above it the suction is cut off
         double f = 0;
         const double top = std::min(hi, yc);
         if (top > lo)
