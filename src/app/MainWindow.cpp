@@ -62,7 +62,7 @@ bool IsSingleInstance(TDataWindow window) {
 }
 
 TMainForm::TMainForm(QStringList arguments, QWidget* parent)
-    : QMainWindow(parent), FContext{&FEditorFactory, CoreMessageBoxes()},
+    : QMainWindow(parent), FContext{&FEditorFactory, CoreMessageBoxes(this)},
       FTables(std::make_unique<TTableSet>(&FContext)), FArguments(std::move(arguments)),
       FFileDialogs(std::make_unique<TQtFileDialogs>()),
       FProgramFolder(QCoreApplication::applicationDirPath()),

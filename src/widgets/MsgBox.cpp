@@ -2,12 +2,39 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <utility>
 
 namespace {
-TMsgBoxHandler& Handler() {
-    static TMsgBoxHandler handler;
-    return handler;
+// What a window holds for its messages: its handler and the window it belongs to. A child object, so
+// it goes with the window.
+class TMsgBoxSlot : public QObject {
+  public:
+    explicit TMsgBoxSlot(QWidget* window) : QObject(window) { setObjectName(QStringLiteral("MsgBoxSlot")); }
+    TMsgBoxHandler Handler;
+    QPointer<QWidget> Owner;
+};
+
+TMsgBoxSlot* SlotOf(QWidget* window) {
+    return window->findChild<TMsgBoxSlot*>(QStringLiteral("MsgBoxSlot"), Qt::FindDirectChildrenOnly);
+}
+
+TMsgBoxSlot& MakeSlot(QWidget* window) {
+    TMsgBoxSlot* slot = SlotOf(window);
+    return slot ? *slot : *new TMsgBoxSlot(window);
+}
+
+// The first handler from `widget` outwards: the widget and its parents, where a window that belongs to
+// another window (SetMsgBoxOwner) goes on with that one.
+TMsgBoxHandler FindHandler(QWidget* widget) {
+    // Bounded: a chain of owners that loops must not hang the program.
+    for (int depth = 0; widget && depth < 256; ++depth) {
+        TMsgBoxSlot* slot = SlotOf(widget);
+        if (slot && slot->Handler)
+            return slot->Handler;
+        widget = slot && slot->Owner ? slot->Owner.data() : widget->parentWidget();
+    }
+    return {};
 }
 
 QString BoxTitle() {
@@ -39,16 +66,25 @@ TMsgAnswer ShowRealBox(const TMsgRequest& request) {
     return TMsgAnswer::Cancel;
 }
 
-TMsgAnswer Deliver(TMsgKind kind, QWidget* parent, const QString& text) {
+// The handler comes from `owner`'s windows when there is an owner (the core's messages are shown over
+// whichever window is active, which may be another main window), else from the parent's.
+TMsgAnswer Deliver(TMsgKind kind, QWidget* parent, const QString& text, QWidget* owner = nullptr) {
     const TMsgRequest request{kind, parent, text};
-    // Copy: a handler may replace itself (a recorder going out of scope inside a nested loop).
-    const TMsgBoxHandler handler = Handler();
+    // A copy: a handler may replace itself (a recorder going out of scope inside a nested loop).
+    const TMsgBoxHandler handler = FindHandler(owner ? owner : parent);
     return handler ? handler(request) : ShowRealBox(request);
 }
 } // namespace
 
-TMsgBoxHandler SetMsgBoxHandler(TMsgBoxHandler handler) {
-    return std::exchange(Handler(), std::move(handler));
+TMsgBoxHandler SetMsgBoxHandler(QWidget* window, TMsgBoxHandler handler) {
+    if (!window)
+        return {};
+    return std::exchange(MakeSlot(window->window()).Handler, std::move(handler));
+}
+
+void SetMsgBoxOwner(QWidget* window, QWidget* owner) {
+    if (window)
+        MakeSlot(window).Owner = owner;
 }
 
 void MsgInformation(QWidget* parent, const QString& text) {
@@ -72,15 +108,12 @@ QString MsgDisplayText(const QString& text) {
     return shown;
 }
 
-TMessageHandler CoreMessageBoxes() {
-    return [](TMessageKind kind, const std::string& text) {
+TMessageHandler CoreMessageBoxes(QWidget* owner) {
+    return [owner = QPointer<QWidget>(owner)](TMessageKind kind, const std::string& text) {
         QWidget* parent = QApplication::activeModalWidget();
         if (!parent)
             parent = QApplication::activeWindow();
-        const QString qtext = QString::fromStdString(text);
-        if (kind == TMessageKind::Error)
-            MsgError(parent, qtext);
-        else
-            MsgInformation(parent, qtext);
+        Deliver(kind == TMessageKind::Error ? TMsgKind::Error : TMsgKind::Information, parent,
+                QString::fromStdString(text), owner.data());
     };
 }

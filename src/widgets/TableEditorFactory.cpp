@@ -2,6 +2,7 @@
 
 #include "tables/TableChart.h"
 #include "widgets/ChartTableEditor.h"
+#include "widgets/MsgBox.h"
 #include "widgets/TableEditor.h"
 
 void TTableEditorFactory::Open(TGridTable& table, bool modal) {
@@ -11,5 +12,7 @@ void TTableEditorFactory::Open(TGridTable& table, bool modal) {
     }
     TTableForm* form =
         table.IsChart() ? new TTableChartForm(static_cast<TGridTableChart&>(table)) : new TTableForm(table);
+    QWidget* owner = FOwner ? FOwner.data() : FArea ? FArea->window() : nullptr;
+    SetMsgBoxOwner(form, owner);
     TTableForm::Open(form, modal, FArea.data());
 }

@@ -10,14 +10,17 @@
 
 // Opens the editor windows of tables: child windows of the multiple-document area when there is one
 // (without one, or after the area is gone, a top-level window). A table whose editor is open gets
-// that window brought to the front.
+// that window brought to the front. The editors belong to the window of the area (or to the window
+// set with SetOwnerWindow): a top-level editor's messages go through that window's message boxes.
 class TTableEditorFactory : public ITableEditorFactory {
   public:
     explicit TTableEditorFactory(QMdiArea* area = nullptr) : FArea(area) {}
     void SetMdiArea(QMdiArea* area) { FArea = area; }
     QMdiArea* MdiArea() const { return FArea.data(); }
+    void SetOwnerWindow(QWidget* window) { FOwner = window; }
     void Open(TGridTable& table, bool modal) override;
 
   private:
     QPointer<QMdiArea> FArea;
+    QPointer<QWidget> FOwner;
 };

@@ -3,6 +3,7 @@
 // next run, files copied into a temporary folder, and typing into boxes as a user does.
 #include "app/FileDialogs.h"
 #include "app/MainWindow.h"
+#include "support/MessageRecorder.h"
 #include "text/FileNames.h"
 
 #include <QFile>
@@ -85,10 +86,14 @@ class TScriptedDialogs : public IFileDialogs {
 };
 
 // A shown main window as the tests drive it: scripted file dialogs (handed back in `dialogs`), the
-// test engine's folder, and a URL opener that only says yes.
+// test engine's folder, a URL opener that only says yes, and its message boxes recorded by `messages`
+// (from before it shows: the files named in `arguments` are read then).
 inline std::unique_ptr<TMainForm> MakeDrivenForm(TScriptedDialogs*& dialogs,
-                                                 const QStringList& arguments = {}) {
+                                                 const QStringList& arguments = {},
+                                                 TMessageRecorder* messages = nullptr) {
     auto form = std::make_unique<TMainForm>(arguments);
+    if (messages)
+        messages->Watch(form.get());
     auto scripted = std::make_unique<TScriptedDialogs>();
     dialogs = scripted.get();
     form->SetFileDialogs(std::move(scripted));

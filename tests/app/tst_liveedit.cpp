@@ -102,7 +102,7 @@ class TestLiveEdit : public QObject {
     void screenshots();
 
   private:
-    TMainForm* MakeForm(const QStringList& arguments = {});
+    TMainForm* MakeForm(TMessageRecorder& messages, const QStringList& arguments = {});
     // Waits until the history holds `steps` steps.
     bool WaitForSteps(int steps);
     // Waits for the live result of the model as it is now.
@@ -111,9 +111,10 @@ class TestLiveEdit : public QObject {
     QString StartDirectory;
 };
 
-TMainForm* TestLiveEdit::MakeForm(const QStringList& arguments) {
+TMainForm* TestLiveEdit::MakeForm(TMessageRecorder& messages, const QStringList& arguments) {
     Form.reset();
     Form = std::make_unique<TMainForm>(arguments);
+    messages.Watch(Form.get());
     // The error-message notes lie beside the program.
     Form->SetProgramFolder(QStringLiteral(BREVANTO_PROGRAM_DIR));
     Form->show();
@@ -147,7 +148,7 @@ void TestLiveEdit::liveFactorFollowsTableEdits() {
     TMessageRecorder messages;
     QTemporaryDir dir;
     const QString dam = CopyExample(dir);
-    TMainForm* form = MakeForm({dam});
+    TMainForm* form = MakeForm(messages, {dam});
     QVERIFY(form->CompLive->isChecked());
     QVERIFY(WaitForLive());
     const TLiveResult first = *form->LiveResult();
@@ -178,7 +179,7 @@ void TestLiveEdit::liveFactorFollowsTableEdits() {
 void TestLiveEdit::burstRunsOneAtATime() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    TMainForm* form = MakeForm({CopyExample(dir)});
+    TMainForm* form = MakeForm(messages, {CopyExample(dir)});
     QVERIFY(WaitForLive());
     const int before = form->Live().RunsStarted();
     // Twenty edits as fast as the events go: each supersedes the run of the one before.
@@ -201,7 +202,7 @@ void TestLiveEdit::liveWritesNoFile() {
     const QString dam = CopyExample(dir);
     QDir::setCurrent(dir.path());
     const QStringList files = Listing(dir.path());
-    TMainForm* form = MakeForm({dam});
+    TMainForm* form = MakeForm(messages, {dam});
     QVERIFY(WaitForLive());
     form->Tables().SoilData().Cell(3, 2).SetFloat(40);
     QVERIFY(WaitForLive());
@@ -215,7 +216,7 @@ void TestLiveEdit::liveWritesNoFile() {
 
 void TestLiveEdit::inputErrorAndReducedSearch() {
     TMessageRecorder messages;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     // A new model cannot be analysed: the first error and its remedy from the notes.
     QVERIFY(WaitForLive());
     const TLiveResult r = *form->LiveResult();
@@ -228,7 +229,7 @@ void TestLiveEdit::inputErrorAndReducedSearch() {
     // 100 x 100 circles with room for 1000 searched: ten initiation points keep 100 circles each.
     QTemporaryDir dir;
     {
-        TMainForm* loaded = MakeForm({CopyExample(dir)});
+        TMainForm* loaded = MakeForm(messages, {CopyExample(dir)});
         QVERIFY(WaitForLive());
         loaded->Model()->InitiationPoints = 100;
         loaded->Model()->SurfacesPerPoint = 100;
@@ -251,7 +252,7 @@ void TestLiveEdit::inputErrorAndReducedSearch() {
 void TestLiveEdit::liveAnalysisCanBeTurnedOff() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    TMainForm* form = MakeForm({CopyExample(dir)});
+    TMainForm* form = MakeForm(messages, {CopyExample(dir)});
     QVERIFY(WaitForLive());
     form->CompLive->trigger();
     QVERIFY(!form->CompLive->isChecked());
@@ -261,19 +262,19 @@ void TestLiveEdit::liveAnalysisCanBeTurnedOff() {
     QVERIFY(WaitForSteps(1));
     QCOMPARE(form->Live().RunsStarted(), runs);
     // Remembered for the next start.
-    MakeForm({CopyExample(dir)});
+    MakeForm(messages, {CopyExample(dir)});
     QVERIFY(!Form->CompLive->isChecked());
     Form->CompLive->trigger();
     QVERIFY(WaitForLive());
     QVERIFY(Form->LiveStatusText().startsWith(QStringLiteral("Live: ")));
-    MakeForm();
+    MakeForm(messages);
     QVERIFY(Form->CompLive->isChecked());
 }
 
 void TestLiveEdit::undoRedoEveryKindOfChange() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    TMainForm* form = MakeForm({CopyExample(dir)});
+    TMainForm* form = MakeForm(messages, {CopyExample(dir)});
     QVERIFY(WaitForSteps(0));
     QVERIFY(!form->EditUndo->isEnabled() && !form->EditRedo->isEnabled());
     int steps = 0;
@@ -373,7 +374,7 @@ void TestLiveEdit::undoAcrossUnitSwitchAndToSavedState() {
     TMessageRecorder messages;
     QTemporaryDir dir;
     const QString dam = CopyExample(dir);
-    TMainForm* form = MakeForm({dam});
+    TMainForm* form = MakeForm(messages, {dam});
     QVERIFY(WaitForSteps(0));
     const std::string original = FileText(*form);
     QVERIFY(!form->IsModified());
@@ -421,7 +422,7 @@ void TestLiveEdit::liveSurfaceInPreviewAndGraph() {
     QTemporaryDir dir;
     const QString dam = CopyExample(dir);
     QDir::setCurrent(dir.path());
-    TMainForm* form = MakeForm({dam});
+    TMainForm* form = MakeForm(messages, {dam});
     QVERIFY(WaitForLive());
     // The preview draws the live critical surface.
     form->DataProp->trigger();
@@ -460,7 +461,7 @@ void TestLiveEdit::screenshots() {
         QSKIP("BREVANTO_SHOT_DIR not set");
     TMessageRecorder messages;
     QTemporaryDir dir;
-    TMainForm* form = MakeForm({CopyExample(dir)});
+    TMainForm* form = MakeForm(messages, {CopyExample(dir)});
     form->setGeometry(40, 40, 1000, 760);
     QVERIFY(WaitForLive());
     form->DataProp->trigger();

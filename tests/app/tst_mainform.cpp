@@ -107,7 +107,7 @@ class TestMainForm : public QObject {
     void screenshots();
 
   private:
-    TMainForm* MakeForm(const QStringList& arguments = {});
+    TMainForm* MakeForm(TMessageRecorder& messages, const QStringList& arguments = {});
     // The file name of the form's model.
     QString ModelFile() const { return QString::fromStdString(Form->Model()->FileName); }
     std::unique_ptr<TMainForm> Form;
@@ -116,9 +116,10 @@ class TestMainForm : public QObject {
     QString StartDirectory;
 };
 
-TMainForm* TestMainForm::MakeForm(const QStringList& arguments) {
+TMainForm* TestMainForm::MakeForm(TMessageRecorder& messages, const QStringList& arguments) {
     Form.reset();
     Form = std::make_unique<TMainForm>(arguments);
+    messages.Watch(Form.get());
     auto dialogs = std::make_unique<TScriptedDialogs>();
     Dialogs = dialogs.get();
     Form->SetFileDialogs(std::move(dialogs));
@@ -145,7 +146,7 @@ void TestMainForm::cleanup() {
 
 void TestMainForm::freshStartAndNames() {
     TMessageRecorder messages;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     QCOMPARE(form->windowTitle(), NewCaption);
     QVERIFY(Form->Model());
     QCOMPARE(&Form->Model()->Host(), static_cast<IModelHost*>(form));
@@ -177,7 +178,7 @@ void TestMainForm::freshStartAndNames() {
 
 void TestMainForm::menuItems() {
     TMessageRecorder messages;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     QStringList titles;
     for (QAction* a : form->menuBar()->actions())
         titles << a->text();
@@ -273,7 +274,7 @@ void TestMainForm::fileCommands() {
     TMessageRecorder messages;
     QTemporaryDir dir;
     const QString example = CopyExample(dir, QStringLiteral("ExampleDam.qvxd"));
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
 
     Dialogs->Opens << TOpenChoice{example, 0};
     form->FileOpenClick();
@@ -343,7 +344,7 @@ void TestMainForm::oldLayoutAndSaveAsProposal() {
     TMessageRecorder messages;
     QTemporaryDir dir;
     const QString old = CopyInto(dir, TestData("model/old-layout.qvd"), QStringLiteral("levee.qvd"));
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
 
     // The third filter reads the 2.0 layout.
     Dialogs->Opens << TOpenChoice{old, OldLayoutFilter};
@@ -373,7 +374,7 @@ void TestMainForm::querySaveAnswers() {
     TMessageRecorder messages;
     QTemporaryDir dir;
     const QString example = CopyExample(dir, QStringLiteral("ExampleDam.qvxd"));
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     form->OpenFileName(example);
 
     QVERIFY(form->QuerySave()); // unmodified: no question
@@ -432,7 +433,7 @@ void TestMainForm::recentFiles() {
     QStringList files;
     for (int i = 1; i <= 11; ++i)
         files << CopyExample(dir, QStringLiteral("dam%1.qvxd").arg(i));
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     QSettings settings(QStringLiteral("Keldor"), QStringLiteral("Brevanto"));
 
     form->OpenFileName(files[0]);
@@ -497,7 +498,7 @@ void TestMainForm::settingsAtFirstShow() {
         settings.setValue(QStringLiteral("2015.4.4/File1"), QStringLiteral("/data/one.qvxd"));
         settings.setValue(QStringLiteral("2015.4.4/File2"), QStringLiteral("/data/two.qvxd"));
     }
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     QCOMPARE(form->WordProcessor(), QStringLiteral("/opt/my editor/edit"));
     QCOMPARE(form->RecentCount(), 2);
     QCOMPARE(form->RecentFiles().mid(0, 2), QStringList({"/data/one.qvxd", "/data/two.qvxd"}));
@@ -515,7 +516,7 @@ void TestMainForm::settingsAtFirstShow() {
                  QStringLiteral("/data/two.qvxd"));
         QVERIFY(settings.contains(QStringLiteral("2015.4.4/File10")));
     }
-    form = MakeForm();
+    form = MakeForm(messages);
     QCOMPARE(form->size(), QSize(800, 600));
 
     // An empty editor setting falls back to the default editor.
@@ -523,7 +524,7 @@ void TestMainForm::settingsAtFirstShow() {
         QSettings settings(QStringLiteral("Keldor"), QStringLiteral("Brevanto"));
         settings.setValue(QStringLiteral("2015.4.4/Word Processor"), QString());
     }
-    form = MakeForm();
+    form = MakeForm(messages);
     QCOMPARE(form->WordProcessor(), DefaultWordProcessor());
 
     // A store that cannot be read: no editor path (the default one is started) and no recent files.
@@ -534,7 +535,7 @@ void TestMainForm::settingsAtFirstShow() {
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write("[2015.4.4]\nFile1=/data/one.qvxd\n\"Word Processor=x\n[unclosed\n");
     }
-    form = MakeForm();
+    form = MakeForm(messages);
     QCOMPARE(form->RecentCount(), 0);
     QVERIFY(form->WordProcessor().isEmpty());
     QCOMPARE(form->EditorProgram(), DefaultWordProcessor());
@@ -548,7 +549,7 @@ void TestMainForm::commandLineFile() {
     CopyInto(dir, TestData("plot/full.qvxp"), QStringLiteral("dam.qvxp"));
 
     // "dam" means dam.qvxd; its plot file is found.
-    MakeForm({dir.filePath(QStringLiteral("dam"))});
+    MakeForm(messages, {dir.filePath(QStringLiteral("dam"))});
     QCOMPARE(ModelFile(), dam);
     QCOMPARE(Form->windowTitle(), QStringLiteral("Brevanto 2015.4.4 - Dam.qvxd"));
     QCOMPARE(QString::fromStdString(Form->Model()->PlotFileName), dir.filePath(QStringLiteral("dam.qvxp")));
@@ -559,12 +560,12 @@ void TestMainForm::commandLineFile() {
 
     // A relative name is taken from the current folder and kept as a full path.
     QDir::setCurrent(dir.path());
-    MakeForm({QStringLiteral("dam.qvxd")});
+    MakeForm(messages, {QStringLiteral("dam.qvxd")});
     QCOMPARE(Canonical(ModelFile()), Canonical(dam));
     QVERIFY(QFileInfo(ModelFile()).isAbsolute());
 
     // A missing file: a new model.
-    MakeForm({dir.filePath(QStringLiteral("levee"))});
+    MakeForm(messages, {dir.filePath(QStringLiteral("levee"))});
     QCOMPARE(ModelFile(), QStringLiteral("NewSlope.qvxd"));
     QCOMPARE(Form->windowTitle(), NewCaption);
     QCOMPARE(messages.Count(), 0);
@@ -574,7 +575,7 @@ void TestMainForm::droppedFile() {
     TMessageRecorder messages;
     QTemporaryDir dir;
     const QString dam = CopyExample(dir, QStringLiteral("dropped.qvxd"));
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
 
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(dam)});
@@ -614,7 +615,7 @@ void TestMainForm::unitsConvertTheOpenModel() {
     TMessageRecorder messages;
     QTemporaryDir dir;
     const QString dam = CopyExample(dir, QStringLiteral("dam.qvxd"));
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     form->OpenFileName(dam);
     TGridTable& bound = form->Tables().BoundCood();
     QCOMPARE(double(bound.Cell(1, 0).GetFloat()), 50.0);
@@ -651,7 +652,7 @@ void TestMainForm::unitsConvertTheOpenModel() {
 
 void TestMainForm::dataMenuMarksAndWindows() {
     TMessageRecorder messages;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     OpenMenu(form->DataMenu);
     for (QAction* item : form->SearchMenu->actions())
         QVERIFY(!item->isChecked());
@@ -793,7 +794,7 @@ void TestMainForm::dataMenuMarksAndWindows() {
 
 void TestMainForm::windowMenuListsChildren() {
     TMessageRecorder messages;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     form->DataAxLoads->trigger();
     form->Tables().BoundCood().Edit();
     const QList<QMdiSubWindow*> children = form->MdiArea->subWindowList(QMdiArea::CreationOrder);
@@ -847,7 +848,7 @@ void TestMainForm::runSuccessWithPlot() {
     const QString dam = CopyExample(dir, QStringLiteral("dam.qvxd"));
     // Stale results of an earlier run are deleted before the engine starts.
     QFile(dir.filePath(QStringLiteral("dam.qvxr"))).open(QIODevice::WriteOnly);
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     form->OpenFileName(dam);
     OpenMenu(form->ComputationMenu);
     QVERIFY(form->CompRun->isEnabled() && form->CompInput->isEnabled());
@@ -921,7 +922,7 @@ void TestMainForm::runRefusedAndFailures() {
     TMessageRecorder messages;
     QTemporaryDir dir;
     const QString dam = CopyExample(dir, QStringLiteral("dam.qvxd"));
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     form->OpenFileName(dam);
 
     // Result 1: the engine refused; no plot file name.
@@ -999,7 +1000,7 @@ void TestMainForm::runRefusedAndFailures() {
 void TestMainForm::runNewModelAndSaveFailure() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     TEngineSetup engine("0");
 
     // A new model goes through Save As; cancelling it ends the command without a message or a file.
@@ -1034,7 +1035,7 @@ void TestMainForm::runTwiceAndWhileRunning() {
     TMessageRecorder messages;
     QTemporaryDir dir;
     const QString dam = CopyExample(dir, QStringLiteral("dam.qvxd"));
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     form->OpenFileName(dam);
 
     // The library is unloaded after each run: the second run meets a freshly loaded engine.
@@ -1093,7 +1094,7 @@ void TestMainForm::runUsesCNumbersWithoutChangingTheProcess() {
     TMessageRecorder messages;
     QTemporaryDir dir;
     const QString dam = CopyExample(dir, QStringLiteral("dam.qvxd"));
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     form->OpenFileName(dam);
     TEngineSetup engine("0");
     form->CompRun->trigger();
@@ -1114,7 +1115,7 @@ void TestMainForm::runWithTheRealEngine() {
     TMessageRecorder messages;
     QTemporaryDir dir;
     const QString dam = CopyExample(dir, QStringLiteral("dam.qvxd"));
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     form->SetProgramFolder(program);
     form->OpenFileName(dam);
     form->CompRun->trigger();
@@ -1150,7 +1151,7 @@ void TestMainForm::editorLaunch() {
         script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
     }
     const QString dam = CopyExample(dir, QStringLiteral("my slopes/dam with blanks.qvxd"));
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     form->OpenFileName(dam);
     form->SetWordProcessor(editor);
 
@@ -1200,7 +1201,7 @@ void TestMainForm::editorLaunch() {
 
 void TestMainForm::helpFiles() {
     TMessageRecorder messages;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     form->HelpContents->trigger();
     form->UsersManual1->trigger();
     form->TechnicalManual1->trigger();
@@ -1228,7 +1229,7 @@ void TestMainForm::helpFiles() {
 
 void TestMainForm::closeQueryAndAbout() {
     TMessageRecorder messages;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     form->SetModified(true);
     messages.QueueAnswer(TMsgAnswer::Cancel);
     QVERIFY(!form->close());
@@ -1238,7 +1239,7 @@ void TestMainForm::closeQueryAndAbout() {
     QVERIFY(!form->isVisible());
     QCOMPARE(messages.Count(), 2);
 
-    form = MakeForm();
+    form = MakeForm(messages);
     QString aboutText;
     QTimer::singleShot(0, form, [&] {
         if (auto* about = qobject_cast<TAboutBox*>(QApplication::activeModalWidget())) {
@@ -1259,7 +1260,7 @@ void TestMainForm::screenshots() {
     TMessageRecorder messages;
     QTemporaryDir dir;
     const QString dam = CopyExample(dir, QStringLiteral("ExampleDam.qvxd"));
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     form->OpenFileName(dam);
     form->setGeometry(40, 40, 1130, 900);
     form->DataAxLoads->trigger();

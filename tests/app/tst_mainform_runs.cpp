@@ -40,7 +40,7 @@ class TestMainFormRuns : public QObject {
     void cancelStopsTheRun();
 
   private:
-    TMainForm* MakeForm();
+    TMainForm* MakeForm(TMessageRecorder& messages);
     std::unique_ptr<TMainForm> Form;
     TScriptedDialogs* Dialogs = nullptr;
     QString StartDirectory;
@@ -60,9 +60,9 @@ void TestMainFormRuns::cleanup() {
     QDir::setCurrent(StartDirectory);
 }
 
-TMainForm* TestMainFormRuns::MakeForm() {
+TMainForm* TestMainFormRuns::MakeForm(TMessageRecorder& messages) {
     Form.reset();
-    Form = MakeDrivenForm(Dialogs);
+    Form = MakeDrivenForm(Dialogs, {}, &messages);
     return Form.get();
 }
 
@@ -73,7 +73,7 @@ void TestMainFormRuns::damagedExampleRunKeepsTheFile() {
     const QString path =
         DamagedExample(dir, QStringLiteral("ExampleDam.qvxd"), 13, "115. 120. 2OO. 22. 0. 0. 1");
     const QByteArray bytes = ReadAll(path);
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     const QString engine = qEnvironmentVariable("BREVANTO_CHECK_ENGINE_DIR");
     if (!engine.isEmpty())
         form->SetProgramFolder(engine);
@@ -95,7 +95,7 @@ void TestMainFormRuns::damagedExampleRunKeepsTheFile() {
 void TestMainFormRuns::answerStatedAfterSuccess() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     form->OpenFileName(CopyExample(dir, QStringLiteral("dam.qvxd")));
     const QString results = dir.filePath(QStringLiteral("results.json"));
     WriteAll(results,
@@ -130,7 +130,7 @@ void TestMainFormRuns::engineErrorsListedWithRemedies() {
         QFile::copy(EngineLibraryPath(QStringLiteral(TEST_ENGINE_DIR)), EngineLibraryPath(program.path())));
     QVERIFY(
         QFile::copy(Resource("error-message.txt"), program.filePath(QStringLiteral("error-message.txt"))));
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     form->SetProgramFolder(program.path());
     form->OpenFileName(CopyExample(dir, QStringLiteral("dam.qvxd")));
     const QString results = dir.filePath(QStringLiteral("results.json"));
@@ -155,7 +155,7 @@ void TestMainFormRuns::engineErrorsListedWithRemedies() {
 void TestMainFormRuns::graphWindowFollowsEachRun() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     form->OpenFileName(CopyInto(dir, TestData("plot/full.qvxd"), QStringLiteral("full.qvxd")));
     {
         TEngineSetup engine("0", TestData("plot/full.qvxp").toUtf8());
@@ -218,7 +218,7 @@ void TestMainFormRuns::graphWindowFollowsEachRun() {
 void TestMainFormRuns::cancelStopsTheRun() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     const QString dam = CopyExample(dir, QStringLiteral("dam.qvxd"));
     form->OpenFileName(dam);
 

@@ -91,13 +91,14 @@ class TestMainFormSafety : public QObject {
     void lineBreakInPathRefused();
     void partlyReadFileNeverSavedOverItself();
     void nonInputFileDropRefused();
+    void messagesStayWithTheirWindow();
     void dataWindowsFollowTheLoadedModel();
     void failedSaveNamesFileAndReason();
     void textAndHelpWithoutOutsidePrograms();
     void childWindowsInsideTheWorkArea();
 
   private:
-    TMainForm* MakeForm();
+    TMainForm* MakeForm(TMessageRecorder& messages);
     std::unique_ptr<TMainForm> Form;
     TScriptedDialogs* Dialogs = nullptr;
     QString StartDirectory;
@@ -117,9 +118,9 @@ void TestMainFormSafety::cleanup() {
     QDir::setCurrent(StartDirectory);
 }
 
-TMainForm* TestMainFormSafety::MakeForm() {
+TMainForm* TestMainFormSafety::MakeForm(TMessageRecorder& messages) {
     Form.reset();
-    Form = MakeDrivenForm(Dialogs);
+    Form = MakeDrivenForm(Dialogs, {}, &messages);
     QApplication::setActiveWindow(Form.get());
     (void)QTest::qWaitForWindowActive(Form.get(), 2000);
     return Form.get();
@@ -128,7 +129,7 @@ TMainForm* TestMainFormSafety::MakeForm() {
 void TestMainFormSafety::unitsThereAndBackKeepEveryNumber() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     form->OpenFileName(CopyExample(dir, QStringLiteral("dam.qvxd")));
 
     // The numbers of the example as they are.
@@ -161,7 +162,7 @@ void TestMainFormSafety::unitsThereAndBackKeepEveryNumber() {
 void TestMainFormSafety::filesKeepTheirBytesAndEveryDigit() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
 
     // A file whose values fit the file's number forms is written back byte for byte.
     const QString dam = CopyExample(dir, QStringLiteral("dam.qvxd"));
@@ -202,7 +203,7 @@ void TestMainFormSafety::filesKeepTheirBytesAndEveryDigit() {
 
 void TestMainFormSafety::minusOverSelectionReplaces() {
     TMessageRecorder messages;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     OpenMenu(form->DataMenu);
     form->BishopsMethod1->trigger();
     auto* search = qobject_cast<TDlgSearch*>(form->MdiArea->activeSubWindow()->widget());
@@ -240,7 +241,7 @@ void TestMainFormSafety::minusOverSelectionReplaces() {
 void TestMainFormSafety::valuesBeyondTheNumberRangeRefused() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     form->OpenFileName(CopyExample(dir, QStringLiteral("dam.qvxd")));
 
     OpenMenu(form->DataMenu);
@@ -272,7 +273,7 @@ void TestMainFormSafety::valuesBeyondTheNumberRangeRefused() {
 void TestMainFormSafety::lineBreakInPathRefused() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
 
     // Save As to a name with a line break: refused before anything is written.
     Form->Model()->Title = "Lines";
@@ -313,7 +314,7 @@ void TestMainFormSafety::lineBreakInPathRefused() {
 void TestMainFormSafety::partlyReadFileNeverSavedOverItself() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     struct TDamage {
         const char* Name;
         int Line;
@@ -385,7 +386,7 @@ void TestMainFormSafety::partlyReadFileNeverSavedOverItself() {
 void TestMainFormSafety::nonInputFileDropRefused() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     const QString dam = CopyExample(dir, QStringLiteral("dam.qvxd"));
     form->OpenFileName(dam);
     const QString picture = dir.filePath(QStringLiteral("slope.png"));
@@ -413,10 +414,46 @@ void TestMainFormSafety::nonInputFileDropRefused() {
     QCOMPARE(messages.Count(), 1);
 }
 
+void TestMainFormSafety::messagesStayWithTheirWindow() {
+    // Two main windows, each with its own recorder: each sees its own window's messages only.
+    TMessageRecorder messages, otherMessages;
+    QTemporaryDir dir;
+    TMainForm* form = MakeForm(messages);
+    TScriptedDialogs* otherDialogs = nullptr;
+    std::unique_ptr<TMainForm> other = MakeDrivenForm(otherDialogs, {}, &otherMessages);
+    QApplication::setActiveWindow(other.get());
+    (void)QTest::qWaitForWindowActive(other.get(), 2000);
+
+    // The reader's message of the first window's file goes to the first, though the other is active.
+    form->OpenFileName(DamagedExample(dir, QStringLiteral("typo26.qvxd"), 26, "60. 5x2."));
+    QCOMPARE(messages.Count(), 1);
+    QVERIFY(messages.LastText().startsWith(QStringLiteral("Error on Line 26")));
+    QCOMPARE(otherMessages.Count(), 0);
+
+    // The other window refuses a dropped picture: its own message.
+    const QString picture = dir.filePath(QStringLiteral("slope.png"));
+    WriteAll(picture, QByteArray("\x89PNG\r\n\x1a\n", 8));
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(picture)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(other.get(), &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(other.get(), &drop);
+    QCOMPARE(otherMessages.Count(), 1);
+    QVERIFY(otherMessages.LastText().contains(QStringLiteral("is not an input file")));
+    QCOMPARE(messages.Count(), 1);
+
+    // Saving the partly read file warns in the first window only.
+    form->FileSaveClick();
+    QCOMPARE(messages.Count(), 2);
+    QVERIFY(messages.LastText().contains(QStringLiteral("was not read completely")));
+    QCOMPARE(otherMessages.Count(), 1);
+}
+
 void TestMainFormSafety::dataWindowsFollowTheLoadedModel() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     // Two models that differ in the search's right initiation point (60 and 99).
     QByteArray text = ReadAll(Resource("examples/ExampleDam.qvxd"));
     const QString first = dir.filePath(QStringLiteral("first.qvxd"));
@@ -484,7 +521,7 @@ void TestMainFormSafety::dataWindowsFollowTheLoadedModel() {
 void TestMainFormSafety::failedSaveNamesFileAndReason() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     form->SetModified(true);
 
     // Save As into a folder that does not exist: the file and the system's reason.
@@ -514,7 +551,7 @@ void TestMainFormSafety::failedSaveNamesFileAndReason() {
 void TestMainFormSafety::textAndHelpWithoutOutsidePrograms() {
     TMessageRecorder messages;
     QTemporaryDir dir;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     const QString dam = CopyExample(dir, QStringLiteral("dam.qvxd"));
     form->OpenFileName(dam);
     WriteAll(dir.filePath(QStringLiteral("dam.qvxo")), "Factor of safety 1.111\r\n");
@@ -553,7 +590,7 @@ void TestMainFormSafety::textAndHelpWithoutOutsidePrograms() {
 
 void TestMainFormSafety::childWindowsInsideTheWorkArea() {
     TMessageRecorder messages;
-    TMainForm* form = MakeForm();
+    TMainForm* form = MakeForm(messages);
     form->resize(652, 492);
     QCOMPARE(form->MdiArea->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
     QCOMPARE(form->MdiArea->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);

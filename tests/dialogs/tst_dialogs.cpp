@@ -242,7 +242,7 @@ void TestDialogs::cleanup() {
 }
 
 void TestDialogs::searchWindowFamily() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(Form.get());
     struct TExpect {
         int Kind;
         const char* Class;
@@ -322,7 +322,7 @@ void TestDialogs::searchWindowFamily() {
 }
 
 void TestDialogs::searchCommitProtocol() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(Form.get());
     TDlgSearch* bishop = Search(3);
     // 150 initiation points: the upper-limit message, 100 in the box.
     Enter(bishop->deIP, QStringLiteral("150"));
@@ -382,7 +382,7 @@ void TestDialogs::searchCommitProtocol() {
 }
 
 void TestDialogs::searchValuesSharedBetweenKinds() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(Form.get());
     TDlgSearch* janbu = Search(2);
     Enter(janbu->deIP, QStringLiteral("7"));
     Enter(janbu->deXLi, QStringLiteral("12.25"));
@@ -425,7 +425,7 @@ void TestDialogs::searchValuesSharedBetweenKinds() {
 }
 
 void TestDialogs::invalidEntryKeepsWindow() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(Form.get());
     TDlgSearch* janbu = Search(2);
     Enter(janbu->deXLi, QStringLiteral("3"));
     TypeInto(janbu->deXRi, QStringLiteral("9"));
@@ -460,7 +460,7 @@ void TestDialogs::invalidEntryKeepsWindow() {
 }
 
 void TestDialogs::unitSwitchWithWindowsOpen() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(Form.get());
     TDlgSearch* janbu = Search(2);
     Enter(janbu->deSL, QStringLiteral("10"));
     Enter(janbu->deCCW, QStringLiteral("30"));
@@ -494,7 +494,7 @@ void TestDialogs::unitSwitchWithWindowsOpen() {
 }
 
 void TestDialogs::optionalCategoryWindows() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(Form.get());
     // Each command opens its window, which switches its own flag and opens its own table.
     struct TExpect {
         TDlgOptional* Window;
@@ -544,7 +544,7 @@ void TestDialogs::optionalCategoryWindows() {
 }
 
 void TestDialogs::surchargeBoxKeepsRows() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(Form.get());
     TGridTable& loads = Form->Tables().SurchargeLoad();
     TDlgLoading* w = Command<TDlgLoading>(Form->SurchargeLoad1);
     ClickCheck(w->Check);
@@ -572,7 +572,7 @@ void TestDialogs::surchargeBoxKeepsRows() {
 }
 
 void TestDialogs::reinforcementSwitchesSurfaceKeyword() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(Form.get());
     Form->FailureSurface1->trigger();
     SetRow(Form->Tables().FailSurfaceChart(), 0, "PP", {10, 50});
     TDlgReinEarth* w = Command<TDlgReinEarth>(Form->DataPYCurves);
@@ -602,7 +602,7 @@ void TestDialogs::reinforcementSwitchesSurfaceKeyword() {
 }
 
 void TestDialogs::waterWindow() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(Form.get());
     QVERIFY(!Form->IsModified());
     // Activating the window on a model without water surfaces marks the model modified.
     TDlgPiezometric* w = Command<TDlgPiezometric>(Form->DataLoading);
@@ -638,7 +638,7 @@ void TestDialogs::waterWindow() {
 }
 
 void TestDialogs::earthquakeWindow() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(Form.get());
     TDlgEarthquake* w = Command<TDlgEarthquake>(Form->EarthquakeLoad1);
     QCOMPARE(w->windowTitle(), QStringLiteral("Earthquake Loading Coefficients"));
     QCOMPARE(Label(w->deHcoe), QStringLiteral("Earthquake coefficient for horizontal acceleration"));
@@ -678,7 +678,7 @@ void TestDialogs::earthquakeWindow() {
 }
 
 void TestDialogs::titleWindow() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(Form.get());
     TdlgTitle* w = Command<TdlgTitle>(Form->DataTitle);
     QCOMPARE(w->windowTitle(), QStringLiteral("Project Title"));
     QCOMPARE(w->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
@@ -713,7 +713,7 @@ void TestDialogs::titleWindow() {
 }
 
 void TestDialogs::textEditorWindow() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(Form.get());
     Form->SetWordProcessor(QStringLiteral("/usr/bin/editor"));
     TDlgOptions* w = Command<TDlgOptions>(Form->OptionofTexeEditor1);
     QCOMPARE(w->windowTitle(), QStringLiteral("Name of Text Editor Program"));
@@ -741,7 +741,7 @@ void TestDialogs::textEditorWindow() {
 }
 
 void TestDialogs::singleInstanceWindows() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(Form.get());
     TdlgTitle* title = Command<TdlgTitle>(Form->DataTitle);
     TDlgEarthquake* quake = Command<TDlgEarthquake>(Form->EarthquakeLoad1);
     TDlgLoading* loads = Command<TDlgLoading>(Form->SurchargeLoad1);
@@ -778,7 +778,7 @@ void TestDialogs::singleInstanceWindows() {
 }
 
 void TestDialogs::slopeBoundaryWindow() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(Form.get());
     LoadModel(QStringLiteral(BREVANTO_RESOURCE_DIR "/examples/ExampleDam.qvxd"));
     QCOMPARE(Form->Model()->SurfaceBoundaryCount, 5);
     TDlgSlopeBoundary* w = Command<TDlgSlopeBoundary>(Form->DataProp);
@@ -839,7 +839,7 @@ bool PreviewDrawsSomething(TBoundaryPreview* preview) {
 } // namespace
 
 void TestDialogs::boundaryPreviewMouse() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(Form.get());
     LoadModel(QStringLiteral(BREVANTO_RESOURCE_DIR "/examples/ExampleDam.qvxd"));
     TDlgSlopeBoundary* w = Command<TDlgSlopeBoundary>(Form->DataProp);
     TBoundaryPreview* p = w->PaintBox1;
@@ -924,7 +924,7 @@ void TestDialogs::pictures() {
 // A data window put into some other multiple-document area sets up its child window and follows its
 // activation there too.
 void TestDialogs::anyAreaFramesTheWindows() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(Form.get());
     QMainWindow frame;
     auto* area = new QMdiArea(&frame);
     frame.setCentralWidget(area);
@@ -959,7 +959,7 @@ void TestDialogs::anyAreaFramesTheWindows() {
 // The example model of the file format built from a new model through the windows and the table
 // editors only, saved, and compared with the expected file byte for byte.
 void TestDialogs::exampleModelThroughTheWindows() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(Form.get());
     QTemporaryDir dir;
     QVERIFY(!Form->IsModified());
 
@@ -1032,7 +1032,7 @@ void TestDialogs::exampleModelThroughTheWindows() {
 // (nothing clipped), and no two controls overlap. With BREVANTO_SHOT_DIR set, each window is also
 // saved as a picture there.
 void TestDialogs::layoutsAtExampleModel() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(Form.get());
     LoadModel(QStringLiteral(BREVANTO_RESOURCE_DIR "/examples/ExampleDam.qvxd"));
     const QString shots = qEnvironmentVariable("BREVANTO_SHOT_DIR");
     const QList<QPair<QAction*, const char*>> commands = {

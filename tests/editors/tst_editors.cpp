@@ -162,13 +162,17 @@ class TestEditors : public QObject {
     void screenshots();
 
   private:
-    // What the program owns: the editor factory and the core context the tables are given.
+    // What the program owns: the window the editors belong to (it holds their message boxes), the
+    // editor factory and the core context the tables are given.
+    QWidget Owner;
     TTableEditorFactory Editors;
-    TCoreContext Context{&Editors, CoreMessageBoxes()};
+    TCoreContext Context{&Editors, CoreMessageBoxes(&Owner)};
     std::unique_ptr<TTableSet> Set;
 };
 
-void TestEditors::initTestCase() {}
+void TestEditors::initTestCase() {
+    Editors.SetOwnerWindow(&Owner);
+}
 
 void TestEditors::cleanup() {
     if (Set)
@@ -179,7 +183,7 @@ void TestEditors::cleanup() {
 }
 
 void TestEditors::typingValuesAndExpressions() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(&Owner);
     Set = std::make_unique<TTableSet>(&Context);
     TGridTable& soil = Set->SoilData();
     soil.SetRowCount(2);
@@ -241,7 +245,7 @@ void TestEditors::typingValuesAndExpressions() {
 }
 
 void TestEditors::rejectedEntry() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(&Owner);
     Set = std::make_unique<TTableSet>(&Context);
     TGridTable& soil = Set->SoilData();
     soil.SetRowCount(3);
@@ -351,7 +355,7 @@ void TestEditors::rejectedEntryRealBox() {
 }
 
 void TestEditors::leavingModalAndClosing() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(&Owner);
     Set = std::make_unique<TTableSet>(&Context);
     TGridTable& limit = Set->limit();
     bool checked = false;
@@ -382,7 +386,7 @@ void TestEditors::leavingModalAndClosing() {
 }
 
 void TestEditors::deactivatingTopLevel() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(&Owner);
     Set = std::make_unique<TTableSet>(&Context);
     TTableForm* limits = OpenEditor(Set->limit());
     QVERIFY(limits);
@@ -408,7 +412,7 @@ void TestEditors::deactivatingTopLevel() {
 }
 
 void TestEditors::rowButtons() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(&Owner);
     Set = std::make_unique<TTableSet>(&Context);
     TGridTable& limit = Set->limit(); // 1 to 50 rows
     limit.SetRowCount(25);
@@ -478,7 +482,7 @@ void TestEditors::rowButtons() {
 }
 
 void TestEditors::rowGroups() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(&Owner);
     Set = std::make_unique<TTableSet>(&Context);
     TGridTable& table = Set->Piezometric();
     table.SetRowGroup(2);
@@ -515,7 +519,7 @@ void TestEditors::rowGroups() {
 }
 
 void TestEditors::dropDownChangesKind() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(&Owner);
     std::vector<TTableDefinition> defs = ReadTableDefinitions(KindTables);
     TGridTable& kinds = *defs[0].Table;
     kinds.SetContext(&Context);
@@ -565,7 +569,7 @@ void TestEditors::dropDownChangesKind() {
 }
 
 void TestEditors::subTableButton() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(&Owner);
     Set = std::make_unique<TTableSet>(&Context);
     TGridTable& soil = Set->SoilData();
     soil.SetRowCount(3);
@@ -599,7 +603,7 @@ void TestEditors::subTableButton() {
 }
 
 void TestEditors::subTableButtonModal() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(&Owner);
     Set = std::make_unique<TTableSet>(&Context);
     TGridTable& soil = Set->SoilData();
     soil.SetRowCount(3);
@@ -626,7 +630,7 @@ void TestEditors::subTableButtonModal() {
 }
 
 void TestEditors::mdiChildWindow() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(&Owner);
     Set = std::make_unique<TTableSet>(&Context);
     QMainWindow main;
     auto* area = new QMdiArea(&main);
@@ -686,7 +690,7 @@ void TestEditors::mdiChildWindow() {
 }
 
 void TestEditors::embeddedInFormParent() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(&Owner);
     Set = std::make_unique<TTableSet>(&Context);
     QWidget host;
     host.resize(700, 500);
@@ -724,7 +728,7 @@ void TestEditors::embeddedInFormParent() {
 }
 
 void TestEditors::readValuesFromFile() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(&Owner);
     Set = std::make_unique<TTableSet>(&Context);
     TGridTableChart& surface = Set->FailSurfaceChart();
     surface.SetRowCount(5);
@@ -790,7 +794,7 @@ void TestEditors::readValuesFromFile() {
 }
 
 void TestEditors::pasteFromClipboard() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(&Owner);
     Set = std::make_unique<TTableSet>(&Context);
     TGridTableChart& surface = Set->FailSurfaceChart();
     auto* form = dynamic_cast<TTableChartForm*>(OpenEditor(surface));
@@ -815,7 +819,7 @@ void TestEditors::pasteFromClipboard() {
 }
 
 void TestEditors::viewEditFile() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(&Owner);
     Set = std::make_unique<TTableSet>(&Context);
     auto* form = dynamic_cast<TTableChartForm*>(OpenEditor(Set->BoundCood()));
     QVERIFY(form);
@@ -851,7 +855,7 @@ void TestEditors::viewEditFile() {
 }
 
 void TestEditors::failureSurfaceGraph() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(&Owner);
     Set = std::make_unique<TTableSet>(&Context);
     TGridTableChart& surface = Set->FailSurfaceChart();
     surface.SetRowCount(3);
@@ -964,7 +968,7 @@ end
 }
 
 void TestEditors::boundaryGraph() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(&Owner);
     Set = std::make_unique<TTableSet>(&Context);
     TGridTableChart& bound = Set->BoundCood();
     bound.SetRowCount(2);
@@ -1034,7 +1038,7 @@ void TestEditors::axisRanges() {
     QVERIFY(range.Min < 0 && range.Max > 0);
 
     // A fixed range about a constant value at or below zero still runs upwards.
-    TMessageRecorder messages;
+    TMessageRecorder messages(&Owner);
     Set = std::make_unique<TTableSet>(&Context);
     TGridTableChart& surface = Set->FailSurfaceChart();
     surface.SetRowCount(3);
@@ -1053,7 +1057,7 @@ void TestEditors::axisRanges() {
 }
 
 void TestEditors::dragResizeSnapping() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(&Owner);
     Set = std::make_unique<TTableSet>(&Context);
     TGridTable& ties = Set->TiebackCoord(); // seven columns
     ties.SetRowCount(8);
@@ -1097,7 +1101,7 @@ void TestEditors::dragResizeSnapping() {
 
 // Renders the three editors with realistic data; set BREVANTO_SHOT_DIR to keep the pictures.
 void TestEditors::screenshots() {
-    TMessageRecorder messages;
+    TMessageRecorder messages(&Owner);
     Set = std::make_unique<TTableSet>(&Context);
     const QString dir = qEnvironmentVariable("BREVANTO_SHOT_DIR");
 

@@ -104,9 +104,9 @@ class TestGraph : public QObject {
 
   private slots:
     void init() {
-        Boxes = std::make_unique<TMessageRecorder>();
-        Host = std::make_unique<TStandaloneModelHost>(TCoreContext{nullptr, CoreMessageBoxes()});
         Main = std::make_unique<QMainWindow>();
+        Boxes = std::make_unique<TMessageRecorder>(Main.get());
+        Host = std::make_unique<TStandaloneModelHost>(TCoreContext{nullptr, CoreMessageBoxes(Main.get())});
         Area = new QMdiArea;
         Main->setCentralWidget(Area);
         Main->resize(1400, 900);
@@ -167,10 +167,11 @@ class TestGraph : public QObject {
         TfrmGraph* first = Open("nocrit.qvxd", "nocrit.qvxp");
         QVERIFY(first);
         QTemporaryDir otherDir;
-        TStandaloneModelHost otherHost(TCoreContext{nullptr, CoreMessageBoxes()});
+        QMainWindow otherMain;
+        TMessageRecorder otherBoxes(&otherMain);
+        TStandaloneModelHost otherHost(TCoreContext{nullptr, CoreMessageBoxes(&otherMain)});
         std::unique_ptr<TProgramData> otherModel = TProgramData::CreateFromFile(
             Stage(otherDir, "nocrit.qvxd", "full.qvxp").toStdString(), true, otherHost);
-        QMainWindow otherMain;
         auto* otherArea = new QMdiArea;
         otherMain.setCentralWidget(otherArea);
         otherMain.resize(1000, 800);
@@ -179,6 +180,7 @@ class TestGraph : public QObject {
         TfrmGraph* second = TfrmGraph::ShowGraph(otherArea, *otherModel);
         QVERIFY(second && second != first);
         QCOMPARE(Boxes->Count(), 0);
+        QCOMPARE(otherBoxes.Count(), 0);
         QCOMPARE(first->PlotView().Store().SlotCounter, 4);
         QCOMPARE(second->PlotView().Store().SlotCounter, 37);
 

@@ -1,11 +1,23 @@
 #include "support/MessageRecorder.h"
 
-TMessageRecorder::TMessageRecorder(TMsgAnswer defaultAnswer) : FDefault(defaultAnswer) {
-    FPreviousBox = SetMsgBoxHandler([this](const TMsgRequest& request) { return Answer(request); });
+TMessageRecorder::TMessageRecorder(QWidget* window, TMsgAnswer defaultAnswer) : FDefault(defaultAnswer) {
+    Watch(window);
 }
 
 TMessageRecorder::~TMessageRecorder() {
-    SetMsgBoxHandler(std::move(FPreviousBox));
+    // Last watched first: a window watched twice gets back what it had before the first time.
+    for (auto it = FWatched.rbegin(); it != FWatched.rend(); ++it)
+        if (it->Window)
+            SetMsgBoxHandler(it->Window, std::move(it->Previous));
+}
+
+void TMessageRecorder::Watch(QWidget* window) {
+    if (!window)
+        return;
+    QWidget* top = window->window();
+    TMsgBoxHandler previous =
+        SetMsgBoxHandler(top, [this](const TMsgRequest& request) { return Answer(request); });
+    FWatched.push_back(TWatched{top, std::move(previous)});
 }
 
 QStringList TMessageRecorder::Texts() const {

@@ -1,14 +1,16 @@
 #pragma once
-// Stands in for every message box of the program while it lives.
+// Stands in for the message boxes of the windows it watches while it lives.
 #include "widgets/MsgBox.h"
 #include <QList>
 #include <QPointer>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
-// While it lives, every box is recorded instead of shown (also the core's messages, when the core
-// context's sink is CoreMessageBoxes()), and questions are answered from a queue (then with the
-// default answer). Restores the previous handler.
+// While it lives, every box of the watched windows (and of the windows they parent or own) is recorded
+// instead of shown (also the core's messages, when that window's core context's sink is
+// CoreMessageBoxes()), and questions are answered from a queue (then with the default answer). Other
+// windows keep their own handlers. Restores each watched window's previous handler.
 class TMessageRecorder {
   public:
     struct TEntry {
@@ -17,10 +19,16 @@ class TMessageRecorder {
         QPointer<QWidget> Parent;
     };
 
-    explicit TMessageRecorder(TMsgAnswer defaultAnswer = TMsgAnswer::Cancel);
+    // Watches nothing until Watch() is called (e.g. by the helper that makes the window, before the
+    // window shows and reads its files).
+    explicit TMessageRecorder(TMsgAnswer defaultAnswer = TMsgAnswer::Cancel) : FDefault(defaultAnswer) {}
+    explicit TMessageRecorder(QWidget* window, TMsgAnswer defaultAnswer = TMsgAnswer::Cancel);
     ~TMessageRecorder();
     TMessageRecorder(const TMessageRecorder&) = delete;
     TMessageRecorder& operator=(const TMessageRecorder&) = delete;
+
+    // Records the messages of `window`'s top-level window too.
+    void Watch(QWidget* window);
 
     void QueueAnswer(TMsgAnswer answer) { FAnswers.append(answer); }
     void SetDefaultAnswer(TMsgAnswer answer) { FDefault = answer; }
@@ -37,8 +45,12 @@ class TMessageRecorder {
   private:
     TMsgAnswer Answer(const TMsgRequest& request);
 
+    struct TWatched {
+        QPointer<QWidget> Window;
+        TMsgBoxHandler Previous;
+    };
     QList<TEntry> FMessages;
     QList<TMsgAnswer> FAnswers;
     TMsgAnswer FDefault;
-    TMsgBoxHandler FPreviousBox;
+    std::vector<TWatched> FWatched;
 };

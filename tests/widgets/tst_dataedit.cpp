@@ -87,6 +87,7 @@ class TestDataEdit : public QObject {
     Q_OBJECT
   private slots:
     void messageSeam();
+    void messageHandlersPerWindow();
     void realBoxes();
     void integerOnlyLimits();
     void evaluatorErrorKeepsFocus();
@@ -106,23 +107,28 @@ class TestDataEdit : public QObject {
 
 void TestDataEdit::messageSeam() {
     QCOMPARE(MsgDisplayText(QStringLiteral("a\rb\r\nc\nd")), QStringLiteral("a\nb\nc\nd"));
-    QWidget parent;
+    // A window, a widget in it, a dialog it parents, and a parentless window that belongs to it.
+    QWidget window;
+    auto* parent = new QWidget(&window);
+    QDialog dialog(&window);
+    QWidget editor;
+    SetMsgBoxOwner(&editor, &window);
     {
-        TMessageRecorder outer(TMsgAnswer::No);
+        TMessageRecorder outer(&window, TMsgAnswer::No);
         {
-            TMessageRecorder inner;
+            TMessageRecorder inner(parent);
             inner.QueueAnswer(TMsgAnswer::Yes);
-            MsgInformation(&parent, QStringLiteral("one"));
-            QCOMPARE(MsgQuestion(&parent, QStringLiteral("save?")), TMsgAnswer::Yes);
-            QCOMPARE(MsgQuestion(nullptr, QStringLiteral("again?")), TMsgAnswer::Cancel); // queue empty
-            MsgError(nullptr, QStringLiteral("bad"));
+            MsgInformation(parent, QStringLiteral("one"));
+            QCOMPARE(MsgQuestion(&dialog, QStringLiteral("save?")), TMsgAnswer::Yes);
+            QCOMPARE(MsgQuestion(&editor, QStringLiteral("again?")), TMsgAnswer::Cancel); // queue empty
+            MsgError(&window, QStringLiteral("bad"));
             QCOMPARE(inner.Texts(), (QStringList{"one", "save?", "again?", "bad"}));
             QCOMPARE(inner.Messages().at(0).Kind, TMsgKind::Information);
-            QCOMPARE(inner.Messages().at(0).Parent.data(), &parent);
+            QCOMPARE(inner.Messages().at(0).Parent.data(), parent);
             QCOMPARE(inner.Messages().at(1).Kind, TMsgKind::Question);
             QCOMPARE(inner.Messages().at(3).Kind, TMsgKind::Error);
-            // Core messages through the program's sink reach the same seam, line break marker untouched.
-            const TCoreContext context{nullptr, CoreMessageBoxes()};
+            // Core messages through the window's sink reach the same seam, line break marker untouched.
+            const TCoreContext context{nullptr, CoreMessageBoxes(&window)};
             context.Inform("Line 3\rItem 2");
             context.Error("Data of wrong type");
             QCOMPARE(inner.Count(), 6);
@@ -131,15 +137,45 @@ void TestDataEdit::messageSeam() {
             QCOMPARE(inner.Messages().at(5).Kind, TMsgKind::Error);
             QCOMPARE(outer.Count(), 0);
         }
-        // The inner recorder gave the seam back to the outer one.
-        QCOMPARE(MsgQuestion(nullptr, QStringLiteral("q")), TMsgAnswer::No);
-        DeliverMessage(CoreMessageBoxes(), TMessageKind::Information, "core");
+        // The inner recorder gave the window back to the outer one.
+        QCOMPARE(MsgQuestion(parent, QStringLiteral("q")), TMsgAnswer::No);
+        DeliverMessage(CoreMessageBoxes(&window), TMessageKind::Information, "core");
         QCOMPARE(outer.Texts(), (QStringList{"q", "core"}));
     }
     // A handler that answers a question with Ok has not chosen: that is Cancel.
-    const TMsgBoxHandler previous = SetMsgBoxHandler([](const TMsgRequest&) { return TMsgAnswer::Ok; });
-    QCOMPARE(MsgQuestion(nullptr, QStringLiteral("?")), TMsgAnswer::Cancel);
-    SetMsgBoxHandler(previous);
+    const TMsgBoxHandler previous =
+        SetMsgBoxHandler(&window, [](const TMsgRequest&) { return TMsgAnswer::Ok; });
+    QCOMPARE(MsgQuestion(parent, QStringLiteral("?")), TMsgAnswer::Cancel);
+    SetMsgBoxHandler(&window, previous);
+}
+
+void TestDataEdit::messageHandlersPerWindow() {
+    // Two windows, each with its own recorder: neither sees the other's messages, nor those of the
+    // other's dialogs and owned windows, nor the core messages of the other's context, even while the
+    // other window is the active one.
+    QWidget first, second;
+    auto* firstBox = new QLineEdit(&first);
+    QDialog secondDialog(&second);
+    QWidget secondEditor;
+    SetMsgBoxOwner(&secondEditor, &second);
+    second.show();
+    QApplication::setActiveWindow(&second);
+    QVERIFY(QTest::qWaitForWindowActive(&second));
+    TMessageRecorder firstMessages(&first, TMsgAnswer::No), secondMessages(&second, TMsgAnswer::Yes);
+    QCOMPARE(MsgQuestion(firstBox, QStringLiteral("first?")), TMsgAnswer::No);
+    QCOMPARE(MsgQuestion(&secondDialog, QStringLiteral("second?")), TMsgAnswer::Yes);
+    MsgError(&secondEditor, QStringLiteral("second's editor"));
+    DeliverMessage(CoreMessageBoxes(&first), TMessageKind::Error, "first's core");
+    DeliverMessage(CoreMessageBoxes(&second), TMessageKind::Information, "second's core");
+    QCOMPARE(firstMessages.Texts(), (QStringList{"first?", "first's core"}));
+    QCOMPARE(secondMessages.Texts(), (QStringList{"second?", "second's editor", "second's core"}));
+    QCOMPARE(firstMessages.Messages().at(1).Parent.data(), &second); // shown over the active window
+
+    // An editor handed to the first window follows it; the second's recorder stays where it is.
+    SetMsgBoxOwner(&secondEditor, &first);
+    MsgInformation(&secondEditor, QStringLiteral("moved"));
+    QCOMPARE(firstMessages.LastText(), QStringLiteral("moved"));
+    QCOMPARE(secondMessages.Count(), 3);
 }
 
 void TestDataEdit::realBoxes() {
@@ -150,14 +186,21 @@ void TestDataEdit::realBoxes() {
     QCOMPARE(text, QStringLiteral("Entry could not be evaluated:\nentry cannot be blank"));
     QVERIFY(!title.isEmpty());
 
+    // A window whose recorder is gone shows real boxes again; so does a window without one.
+    QWidget window, lone;
+    {
+        TMessageRecorder messages(&window);
+        MsgInformation(&window, QStringLiteral("recorded"));
+        QCOMPARE(messages.Count(), 1);
+    }
     AnswerRealBox(QMessageBox::No, &text, &title);
-    QCOMPARE(MsgQuestion(nullptr, QStringLiteral("Save changes?")), TMsgAnswer::No);
+    QCOMPARE(MsgQuestion(&window, QStringLiteral("Save changes?")), TMsgAnswer::No);
     QCOMPARE(text, QStringLiteral("Save changes?"));
     AnswerRealBox(QMessageBox::Cancel, &text, &title);
-    QCOMPARE(MsgQuestion(nullptr, QStringLiteral("Save changes?")), TMsgAnswer::Cancel);
+    QCOMPARE(MsgQuestion(&lone, QStringLiteral("Save changes?")), TMsgAnswer::Cancel);
 
     AnswerRealBox(QMessageBox::Ok, &text, &title);
-    DeliverMessage(CoreMessageBoxes(), TMessageKind::Error, "Line 4\rnot a number");
+    DeliverMessage(CoreMessageBoxes(nullptr), TMessageKind::Error, "Line 4\rnot a number");
     QCOMPARE(text, QStringLiteral("Line 4\nnot a number"));
 }
 
@@ -168,7 +211,7 @@ void TestDataEdit::integerOnlyLimits() {
     form.Edit->SetMinVal(1);
     QCOMPARE(form.Edit->Number(), Extended(1)); // 0 was below the new minimum
     QVERIFY(form.Show());
-    TMessageRecorder messages;
+    TMessageRecorder messages(&form.Window);
     QSignalSpy rejected(form.Edit, &TDataEdit::Rejected);
 
     form.TypeAndLeave(QStringLiteral("11"));
@@ -211,7 +254,7 @@ void TestDataEdit::evaluatorErrorKeepsFocus() {
     TEditForm form;
     form.Edit->SetNumber(2);
     QVERIFY(form.Show());
-    TMessageRecorder messages;
+    TMessageRecorder messages(&form.Window);
     for (const QString& entry : {QStringLiteral("abc"), QStringLiteral("5+"), QString()}) {
         messages.Clear();
         form.TypeAndLeave(entry);
@@ -242,7 +285,7 @@ void TestDataEdit::enterAndOperatorKeys() {
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    TMessageRecorder messages;
+    TMessageRecorder messages(&dialog);
 
     edit->setFocus();
     edit->end(false);
@@ -380,7 +423,7 @@ void TestDataEdit::hexDisplay() {
     QCOMPARE(form.Edit->text(), QStringLiteral("$00FF"));
     QCOMPARE(form.Edit->Number(), Extended(255));
     QVERIFY(form.Show());
-    TMessageRecorder messages;
+    TMessageRecorder messages(&form.Window);
     form.TypeAndLeave(QStringLiteral("$10"));
     QCOMPARE(form.Edit->text(), QStringLiteral("$0010"));
     QCOMPARE(form.Edit->Number(), Extended(16));
@@ -392,7 +435,7 @@ void TestDataEdit::hexDisplay() {
 void TestDataEdit::focusReasonsAndReentrancy() {
     TEditForm form;
     QVERIFY(form.Show());
-    TMessageRecorder messages;
+    TMessageRecorder messages(&form.Window);
     form.Edit->setFocus();
     form.Edit->selectAll();
     QTest::keyClicks(form.Edit, QStringLiteral("zz"));
@@ -425,6 +468,7 @@ void TestDataEdit::focusReasonsAndReentrancy() {
     auto* second = new TDataEdit(&pair);
     pairLayout->addWidget(first);
     pairLayout->addWidget(second);
+    messages.Watch(&pair);
     second->setText(QStringLiteral("also bad"));
     pair.show();
     QApplication::setActiveWindow(&pair);
@@ -501,7 +545,7 @@ void TestDataEdit::mdiChildSwitch() {
     frame.show();
     QApplication::setActiveWindow(&frame);
     QVERIFY(QTest::qWaitForWindowActive(&frame));
-    TMessageRecorder messages;
+    TMessageRecorder messages(&frame);
     area->setActiveSubWindow(subs[0]);
     edits[0]->setFocus(Qt::MouseFocusReason);
     QVERIFY(edits[0]->hasFocus());
@@ -524,7 +568,7 @@ void TestDataEdit::mdiChildSwitch() {
 void TestDataEdit::validateEntryAndLoading() {
     TEditForm form;
     QPushButton button;
-    TMessageRecorder messages;
+    TMessageRecorder messages(&form.Window);
     QVERIFY(ValidateEntry(nullptr));
     QVERIFY(ValidateEntry(&button));
     form.Edit->setText(QStringLiteral("2*"));
@@ -556,7 +600,7 @@ void TestDataEdit::comboValuesAndLimits() {
     QCOMPARE(combo->MinVal(), Extended(0));
     QCOMPARE(combo->MaxVal(), Extended(0));
     QCOMPARE(combo->currentText(), QStringLiteral("0"));
-    TMessageRecorder messages;
+    TMessageRecorder messages(&window);
     // Default limits 0..0 until the window sets them.
     combo->setEditText(QStringLiteral("5"));
     QVERIFY(!combo->Validate());
@@ -627,7 +671,7 @@ void TestDataEdit::comboKeyFilter() {
     window.show();
     QApplication::setActiveWindow(&window);
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    TMessageRecorder messages;
+    TMessageRecorder messages(&window);
     combo->setFocus();
     combo->lineEdit()->selectAll();
     QTest::keyClicks(combo, QStringLiteral("1a2e-3x. +*/"));
@@ -676,7 +720,7 @@ void TestDataEdit::comboLabelsAndFocus() {
     window.show();
     QApplication::setActiveWindow(&window);
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    TMessageRecorder messages;
+    TMessageRecorder messages(&window);
     combo->setFocus();
     combo->lineEdit()->selectAll();
     QTest::keyClicks(combo, QStringLiteral("12"));
