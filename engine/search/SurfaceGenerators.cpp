@@ -585,6 +585,8 @@ const char* TSurfaceGenerator::GenerateIrregular(TRandom& rng, double xA, TTrial
         const double reach = ReachSlope(p, b, next, blocker);
         if (!blocker)
             break;
+        if (static_cast<int>(v.size()) >= MaxPoints) // half the point budget in corners
+            return reason::NoArc;
         const double top = std::max(previous, reach);
         turn(top);
         if (const char* why = advance(blocker->X, top))
