@@ -1,6 +1,6 @@
 #include "tables/ColumnTypes.h"
 #include "tables/ColStream.h"
-#include "tables/Table.h"
+#include "tables/ColumnOwner.h"
 #include "text/Errors.h"
 #include "text/Evaluate.h"
 #include "text/Messages.h"
@@ -29,6 +29,9 @@ std::string Between(int minimum, int maximum) {
 
 template <class T> void InsertValues(std::vector<T>& values, int index, int count, const T& value) {
     values.insert(values.begin() + index, static_cast<std::size_t>(count), value);
+}
+IColumnOwner* OwnerOf(const TColumn& column) {
+    return ColumnOwnerOf(column.Table());
 }
 } // namespace
 
@@ -163,20 +166,22 @@ void TColumn::CopyCommon(const TColumn& from) {
 }
 
 int TColumn::GetRowGroup() const {
-    return FTable ? FTable->RowGroup() : 1;
+    const IColumnOwner* owner = OwnerOf(*this);
+    return owner ? owner->OwnerRowGroup() : 1;
 }
 int TColumn::UnitSystem() const {
-    return FTable ? FTable->UnitSystem() : 1;
+    const IColumnOwner* owner = OwnerOf(*this);
+    return owner ? owner->OwnerUnitSystem() : 1;
 }
 
 void TColumn::NotifyValueChanged(int row) {
-    if (FTable)
-        FTable->ColumnValueChanged(*this, row);
+    if (IColumnOwner* owner = OwnerOf(*this))
+        owner->OwnerValueChanged(*this, row);
 }
 
 void TColumn::FocusCell(int row) {
-    if (FTable && FTable->Editor())
-        FTable->Editor()->SetCurrentCell(FTable->IndexOfColumn(this), row);
+    if (IColumnOwner* owner = OwnerOf(*this))
+        owner->OwnerFocusCell(*this, row);
 }
 
 void TColumn::GroupRange(int row, int& first, int& last) const {
@@ -192,15 +197,11 @@ void TColumn::GroupRange(int row, int& first, int& last) const {
 }
 
 TColumn* TColumn::Neighbour(int offset) const {
-    if (!FTable)
+    const IColumnOwner* owner = OwnerOf(*this);
+    if (!owner)
         return nullptr;
-    int pos = FTable->IndexOfColumn(this);
-    if (pos < 0)
-        return nullptr;
-    int other = pos + offset;
-    if (other < 0 || other >= FTable->ColumnCount())
-        return nullptr;
-    return &FTable->Column(other);
+    const int pos = owner->OwnerIndexOf(*this);
+    return pos < 0 ? nullptr : owner->OwnerColumnAt(pos + offset);
 }
 
 // ---------------------------------------------------------------- TIntColumn
@@ -249,7 +250,7 @@ void TIntColumn::SetText(int row, const std::string& text) {
     CheckRow(row);
     Extended value = EvaluateEntry(text);
     // The checks belong to typing in the editor; values the program sets pass unchecked.
-    if (Table() && Table()->EditorOpen()) {
+    if (const IColumnOwner* owner = OwnerOf(*this); owner && owner->OwnerEditorOpen()) {
         if (std::fabs(value - std::trunc(value)) > 1e-10L)
             throw EAssignError("Entry must be an integer.");
         if (value < Minimum || value > Maximum)
@@ -439,8 +440,8 @@ std::unique_ptr<TColumn> TEnumColumn::CreateFromStream(TGridTable* table, TValue
 
 void TEnumColumn::SetItems(std::vector<std::string> items) {
     FItems = std::move(items);
-    if (Table() && Table()->IndexOfColumn(this) == 0)
-        Table()->SyncTemplates();
+    if (IColumnOwner* owner = OwnerOf(*this); owner && owner->OwnerIndexOf(*this) == 0)
+        owner->OwnerSyncTemplates();
 }
 
 void TEnumColumn::InsertRows(int index, int count) {

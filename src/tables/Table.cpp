@@ -185,6 +185,19 @@ TData& TGridTable::Cell(int column, int row) const {
 
 // ---------------------------------------------------------------- columns
 
+IColumnOwner* ColumnOwnerOf(TGridTable* table) {
+    return table;
+}
+
+TColumn* TGridTable::OwnerColumnAt(int index) const {
+    return index >= 0 && index < ColumnCount() ? Columns[static_cast<std::size_t>(index)].get() : nullptr;
+}
+
+void TGridTable::OwnerFocusCell(const TColumn& column, int row) {
+    if (FEditor)
+        FEditor->SetCurrentCell(IndexOfColumn(&column), row);
+}
+
 TColumn& TGridTable::Column(int index) const {
     if (index < 0 || index >= ColumnCount())
         throw EGeneralError(OutOfBounds);

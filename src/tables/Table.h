@@ -6,6 +6,7 @@
 // The editor window lives in the widgets layer. The core reaches it only through the
 // ITableEditorFactory of the table's core context and ITableEditor (implemented by the window), and
 // the window follows the table through the RowsChanged/CellChanged hooks.
+#include "tables/ColumnOwner.h"
 #include "tables/ColumnTypes.h"
 #include "tables/CoreContext.h"
 #include <QImage>
@@ -76,7 +77,7 @@ class TTableRegistry {
 TTableRegistry& TableRegistry();      // plain tables
 TTableRegistry& TableChartRegistry(); // chart-backed tables
 
-class TGridTable : public TRowObject {
+class TGridTable : public TRowObject, public IColumnOwner {
   public:
     // A table owned by another table (a sub-table) takes the owner's unit system, else 1.
     explicit TGridTable(TGridTable* owner = nullptr);
@@ -208,6 +209,16 @@ class TGridTable : public TRowObject {
     void CopyTemplateSettings(const TGridTable& from);
 
   private:
+    // What the columns ask (IColumnOwner).
+    int OwnerRowGroup() const override { return RowGroup(); }
+    int OwnerUnitSystem() const override { return UnitSystem(); }
+    bool OwnerEditorOpen() const override { return EditorOpen(); }
+    int OwnerIndexOf(const TColumn& column) const override { return IndexOfColumn(&column); }
+    TColumn* OwnerColumnAt(int index) const override;
+    void OwnerValueChanged(TColumn& column, int row) override { ColumnValueChanged(column, row); }
+    void OwnerFocusCell(const TColumn& column, int row) override;
+    void OwnerSyncTemplates() override { SyncTemplates(); }
+
     void InsertRowsAll(int index, int count);
     // Tells the context's listener that values or rows changed.
     void NotifyEdited() const;
