@@ -1,8 +1,10 @@
 #include "engine/Search.h"
 #include "engine/SurfaceEvaluator.h"
+#include "engine/search/Random.h"
 #include "engine/search/SearchRunner.h"
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace quolm {
@@ -32,34 +34,75 @@ const char* ProblemText(TSurfaceProblem p) {
 }
 
 // The engine's mechanics as the search sees them: a trial surface clipped to the ground exactly as a
-// user's surface is, then sliced and solved by the search's method. One workspace per thread.
+// user's surface is, then sliced and solved by the search's method. One workspace per thread; with a
+// slice cache (a search on one thread), each surface is cut once.
 class TEngineEvaluator final : public search::ISurfaceEvaluator {
   public:
-    TEngineEvaluator(const TSlopeModel& model, TMethod method, double thetaDeg, const TSliceOptions& options)
-        : Model(model), Method(method), ThetaDeg(thetaDeg), Options(options) {}
+    TEngineEvaluator(const TSlopeModel& model, TMethod method, double thetaDeg, const TSliceOptions& options,
+                     TSliceCache* cache = nullptr)
+        : Model(model), Method(method), ThetaDeg(thetaDeg), Options(options), Cache(cache) {}
 
-    void Prepare(int workers) override { Slots.resize(static_cast<std::size_t>(workers)); }
+    void Prepare(int workers) override {
+        Slots.resize(static_cast<std::size_t>(workers));
+        Cached = Cache && workers == 1 ? Cache : nullptr;
+    }
 
     search::TSurfaceValue Evaluate(const search::TTrialSurface& s, int worker) const override {
+        return EvaluateGenerated(s, -1, worker);
+    }
+
+    search::TSurfaceValue EvaluateGenerated(const search::TTrialSurface& s, long long index,
+                                            int worker) const override {
         TSlot& slot = Slots[static_cast<std::size_t>(worker)];
+        const TPoint centre{s.Circle.X, s.Circle.Y};
+        const TPoint* moments = s.Circular ? &centre : nullptr;
+        TSliceCache* cache = index >= 0 ? Cached : nullptr;
+        if (cache) {
+            if (TSliceCache::TEntry* e = cache->Find(index, s.Points)) {
+                ++cache->Hits;
+                if (e->Why)
+                    return {0, e->Why};
+                // The kept slices with this model's strengths, solved in place.
+                for (TSlice& slice : e->Slices) {
+                    const TSoil& soil = Model.Soils[static_cast<std::size_t>(slice.Soil)];
+                    if (soil.Anisotropy.empty()) {
+                        slice.Cohesion = soil.Cohesion;
+                        slice.TanPhi = soil.TanPhi;
+                        slice.PhiDeg = soil.PhiDeg;
+                    }
+                }
+                std::swap(slot.Workspace.Slices, e->Slices);
+                slot.Result = TEvaluation();
+                SolveCutSurface(Model, e->Clipped, moments, Method, ThetaDeg, slot.Workspace, slot.Result);
+                std::swap(slot.Workspace.Slices, e->Slices);
+                return Value(slot.Result);
+            }
+            ++cache->Misses;
+        }
         const TSurfaceCheck check =
             ClipToGround(Model, s.Points.data(), static_cast<int>(s.Points.size()), slot.Clipped);
-        if (const char* why = ProblemText(check.Problem))
+        const char* why = ProblemText(check.Problem);
+        slot.Result = TEvaluation();
+        if (!why && !CutSlices(Model, slot.Clipped, Options, slot.Workspace, slot.Result.Notes))
+            why = "cuts off no weight";
+        if (cache)
+            cache->Add(index, s.Points, slot.Clipped, why, slot.Workspace.Slices);
+        if (why)
             return {0, why};
-        const TPoint centre{s.Circle.X, s.Circle.Y};
-        if (!EvaluateSurface(Model, slot.Clipped, s.Circular ? &centre : nullptr, Method, Options, ThetaDeg,
-                             slot.Workspace, slot.Result))
-            return {0, "cuts off no weight"};
-        if (!slot.Result.Result.Converged)
-            return {0, slot.Result.Result.Undriven ? search::reason::Undriven : search::reason::NotConverged};
+        SolveCutSurface(Model, slot.Clipped, moments, Method, ThetaDeg, slot.Workspace, slot.Result);
+        return Value(slot.Result);
+    }
+
+  private:
+    static search::TSurfaceValue Value(const TEvaluation& e) {
+        if (!e.Result.Converged)
+            return {0, e.Result.Undriven ? search::reason::Undriven : search::reason::NotConverged};
         // 0 is a factor of safety (no strength on the surface), and the least of all.
-        const double f = slot.Result.Result.F;
+        const double f = e.Result.F;
         if (!(f >= 0) || !std::isfinite(f))
             return {0, "no factor of safety"};
         return {f, nullptr};
     }
-
-  private:
     // One thread's scratch space, on cache lines of its own (see the search runner).
     struct alignas(64) TSlot {
         std::vector<TPoint> Clipped;
@@ -70,6 +113,8 @@ class TEngineEvaluator final : public search::ISurfaceEvaluator {
     const TMethod Method;
     const double ThetaDeg;
     const TSliceOptions Options;
+    TSliceCache* const Cache;
+    TSliceCache* Cached = nullptr; // the cache while the search runs on one thread
     mutable std::vector<TSlot> Slots;
 };
 
@@ -164,24 +209,89 @@ const char* EdgeCode(search::TEdge e) {
 }
 } // namespace
 
+TSliceCache::TEntry* TSliceCache::Find(long long index, const std::vector<TPoint>& surface) {
+    if (index < 0 || static_cast<std::size_t>(index) >= Entries.size())
+        return nullptr;
+    TEntry& e = Entries[static_cast<std::size_t>(index)];
+    return e.Points != 0 && e.Points == surface.size() && e.Key == Key(surface) ? &e : nullptr;
+}
+
+void TSliceCache::Add(long long index, const std::vector<TPoint>& surface, const std::vector<TPoint>& clipped,
+                      const char* why, const std::vector<TSlice>& slices) {
+    if (index < 0 || surface.empty())
+        return;
+    const std::size_t i = static_cast<std::size_t>(index);
+    if (i >= Entries.size()) {
+        if (i >= MaxSlices / 8) // a surface has many slices: room for the entries' slices first
+            return;
+        Entries.resize(i + 1);
+    }
+    TEntry& e = Entries[i];
+    const std::size_t n = why ? 0 : slices.size();
+    if (Slices - e.Slices.size() + n > MaxSlices)
+        return;
+    Slices = Slices - e.Slices.size() + n;
+    e.Key = Key(surface);
+    e.Points = surface.size();
+    e.Why = why;
+    e.Clipped = why ? std::vector<TPoint>() : clipped;
+    e.Slices = why ? std::vector<TSlice>() : slices;
+}
+
+std::uint64_t TSliceCache::Key(const std::vector<TPoint>& surface) {
+    // Every coordinate's bits, mixed: two different surfaces under one number share a key with a
+    // chance of 2^-64.
+    std::uint64_t h = 0x9E3779B97F4A7C15ull;
+    for (const TPoint& p : surface)
+        for (const double v : {p.X, p.Y}) {
+            std::uint64_t bits;
+            std::memcpy(&bits, &v, sizeof bits);
+            h = search::Mix64(h ^ bits);
+        }
+    return h;
+}
+
+namespace {
+// The search of the description on `model`, with the mechanics of the description's method.
+search::TSearchResult Search(const TSlopeModel& model, const TSlopeDescription& d, const TRunOptions& options,
+                             const search::TSearchOptions& base, TSliceCache* cache,
+                             std::vector<search::TSearchMessage>& errors) {
+    search::TSearchProblem problem;
+    if (!search::SearchProblemOf(d, problem, errors))
+        return {};
+    problem.Strata = StrataOf(model, d);
+    TEngineEvaluator evaluator(model, MethodOf(d), static_cast<double>(d.Settings.InterSliceAngle),
+                               options.Slicing, cache);
+    search::TSearchOptions so = base;
+    so.Threads = cache ? 1 : options.Threads;
+    so.Seed = options.Seed;
+    so.Checked = true; // the validation reported the controls' errors and warnings
+    so.Cancel = options.Cancel;
+    return search::RunSearch(problem, evaluator, so);
+}
+} // namespace
+
+std::optional<TSurfaceResult> CriticalSurface(const TSlopeModel& model, const TSlopeDescription& d,
+                                              const TRunOptions& options, TSliceCache* cache) {
+    std::vector<search::TSearchMessage> errors;
+    search::TSearchOptions so;
+    so.PlotLimit = 0; // no trial surfaces for a plot
+    const search::TSearchResult r = Search(model, d, options, so, cache, errors);
+    if (!errors.empty() || !r.Ok() || r.Ten.empty())
+        return std::nullopt;
+    return ResultOf(r.Ten.front());
+}
+
 void RunSearch(const TSlopeModel& model, const TSlopeDescription& d, const TRunOptions& options,
                TAnalysis& a) {
-    search::TSearchProblem problem;
     std::vector<search::TSearchMessage> errors;
-    if (!search::SearchProblemOf(d, problem, errors)) {
+    const search::TSearchResult r = Search(model, d, options, search::TSearchOptions(), nullptr, errors);
+    if (!errors.empty()) {
         for (const search::TSearchMessage& e : errors)
             a.Diagnostics.Errors.push_back({e.Code, e.Message});
         return;
     }
-    problem.Strata = StrataOf(model, d);
     const double theta = static_cast<double>(d.Settings.InterSliceAngle);
-    TEngineEvaluator evaluator(model, a.Method, theta, options.Slicing);
-    search::TSearchOptions so;
-    so.Threads = options.Threads;
-    so.Seed = options.Seed;
-    so.Checked = true; // the validation reported the controls' errors and warnings
-    so.Cancel = options.Cancel;
-    const search::TSearchResult r = search::RunSearch(problem, evaluator, so);
     if (r.Cancelled) {
         a.Cancelled = true;
         return;

@@ -1,5 +1,6 @@
 #include "engine/probabilistic/ProbabilisticAnalysis.h"
 #include "engine/Analyze.h"
+#include "engine/Search.h"
 #include "engine/SurfaceEvaluator.h"
 #include "engine/search/SearchRunner.h"
 #include <algorithm>
@@ -161,6 +162,7 @@ struct TProbabilisticStudy::TWorker {
     TWorkspace Ws;
     std::optional<TSlopeModel> Model;
     std::vector<TSlice> Cut; // the critical surface's slices, when only strengths vary
+    TSliceCache Surfaces;    // the search's surfaces' slices, when only strengths vary
 };
 
 double TProbabilisticStudy::SampleFactor(const double* values) const {
@@ -173,8 +175,9 @@ double TProbabilisticStudy::SampleFactor(const double* values, TWorker& w) const
     if (s.Mode == TProbabilisticMode::Search) {
         TRunOptions one = Options;
         one.Threads = 1; // the samples share the cores; one search each
-        const TAnalysis a = Analyze(SampleDescription(values), one);
-        return a.Critical && a.Critical->Surface.FS ? *a.Critical->Surface.FS : NaN;
+        const std::optional<double> f =
+            CriticalFactor(SampleDescription(values), one, StrengthOnly ? &w.Surfaces : nullptr);
+        return f ? *f : NaN;
     }
     // The deterministic critical surface in a model of this sample.
     const TCriticalResult& c = *Base.Critical;

@@ -8,6 +8,9 @@ namespace quolm::search {
 
 namespace {
 constexpr double Inf = std::numeric_limits<double>::infinity();
+// The optimisation stops where its factors agree to this share, or a restart gains less: far below
+// the last digit a factor of safety is reported with.
+constexpr double Settled = 1e-6;
 
 using TVector = std::vector<double>;
 
@@ -140,7 +143,7 @@ void Simplex(TOptimiser& o, const TVector& x0, double f0, const TVector& step) {
                 a = std::min(a, p[k]), b = std::max(b, p[k]);
             spread = std::max(spread, (b - a) / std::max(o.Bounds.MinStep[k], 1e-300));
         }
-        if (spread < 1 || (std::isfinite(f[hi]) && f[hi] - f[lo] <= 1e-9 * f[lo]))
+        if (spread < 1 || (std::isfinite(f[hi]) && f[hi] - f[lo] <= Settled * f[lo]))
             break;
         std::fill(centroid.begin(), centroid.end(), 0.0);
         for (std::size_t i = 0; i <= n; ++i)
@@ -222,7 +225,7 @@ TRefined Refine(const TSurfaceGenerator& generator, const ISurfaceEvaluator& eva
         }
         for (double& s : step)
             s *= 0.5;
-        if (!(best.FS < before - 1e-9 * before) && round > 0)
+        if (!(best.FS < before - Settled * before) && round > 0)
             break;
     }
     return best;

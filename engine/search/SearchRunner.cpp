@@ -155,7 +155,7 @@ TSearchResult RunSearch(const TSearchProblem& problem, ISurfaceEvaluator& evalua
         o.Why = generator.Generate(options.Seed, point, number, st.Surface, st.Params);
         if (o.Why)
             return;
-        const TSurfaceValue v = evaluator.Evaluate(st.Surface, worker);
+        const TSurfaceValue v = evaluator.EvaluateGenerated(st.Surface, i, worker);
         o.Why = v.Rejection ? v.Rejection : (std::isfinite(v.FS) ? nullptr : "no finite factor of safety");
         o.FS = v.FS;
     });

@@ -43,6 +43,13 @@ class ISurfaceEvaluator {
     virtual ~ISurfaceEvaluator() = default;
     virtual void Prepare(int workers) = 0;
     virtual TSurfaceValue Evaluate(const TTrialSurface& surface, int worker) const = 0;
+    // The same for generated surface `index` of the search (the optimisation's trials go through
+    // Evaluate): an evaluator that keeps something of each generated surface between searches with
+    // the same controls and seed may find it by the index.
+    virtual TSurfaceValue EvaluateGenerated(const TTrialSurface& surface, long long /*index*/,
+                                            int worker) const {
+        return Evaluate(surface, worker);
+    }
 };
 
 // A box of the block search: the segment from its left to its right end, with vertical sides of

@@ -1,7 +1,9 @@
 // The probabilistic analysis: distributions, sampling, closed-form reliability problems, the
 // independence of the result from threads and from how the samples are split, and the checks.
 #include "EngineTestSupport.h"
+#include "engine/Analyze.h"
 #include "engine/Engine.h"
+#include "engine/Search.h"
 #include "engine/probabilistic/Distributions.h"
 #include "engine/probabilistic/ProbabilisticAnalysis.h"
 #include "text/Errors.h"
@@ -265,6 +267,47 @@ class TestProbabilistic : public QObject {
         Setup(d, {Var("soil1.c=uniform(2,3)")}, 4, 3);
         const TProbabilisticResult r = RunStudy(d, &two, 2);
         QVERIFY(r.Max < fs);
+    }
+
+    void searchKeepsSlicesBetweenSamples() {
+        // Searches of one slope with other strengths, the slices of the generated surfaces kept
+        // between them: every critical factor is the one a fresh full analysis reports, bit for bit.
+        // On the weak layer the block search's wedges follow the friction angle of the soil above, so
+        // the surfaces themselves change with it and must be cut again.
+        TSlopeDescription circles = Verification("fredlund-krahn-1977-search.qvxd");
+        circles.Settings.InitiationPoints = 5;
+        circles.Settings.SurfacesPerPoint = 40;
+        TSlopeDescription blocks = circles;
+        blocks.Boundaries.push_back({0, 14, 200, 14, 2});
+        blocks.Boundaries.push_back({0, 12, 200, 12, 3});
+        blocks.Soils.resize(3, blocks.Soils[0]);
+        blocks.Soils[1].Cohesion = 100;
+        blocks.Soils[2].Cohesion = 5000;
+        blocks.Soils[2].FrictionAngle = 40;
+        blocks.Settings.SearchKind = 5;
+        blocks.Settings.SurfacesPerPoint = 200;
+        blocks.Settings.BlockSegmentLength = 5;
+        blocks.Boxes = {{50, 13, 80, 13, 1.6L}, {100, 13, 140, 13, 1.6L}};
+        for (TSlopeDescription* d : {&circles, &blocks}) {
+            TRunOptions o;
+            o.Threads = 1;
+            TSliceCache cache;
+            for (const auto& [c, phi] :
+                 std::vector<std::pair<double, double>>{{600, 20}, {300, 20}, {900, 26}, {0, 26}, {600, 8}}) {
+                d->Soils[0].Cohesion = c;
+                d->Soils[0].FrictionAngle = phi;
+                const TAnalysis fresh = Analyze(*d, o);
+                const std::optional<double> kept = CriticalFactor(*d, o, &cache);
+                QVERIFY(fresh.Critical && fresh.Critical->Surface.FS && kept);
+                QVERIFY2(*kept == *fresh.Critical->Surface.FS,
+                         qPrintable(QString("%1 %2")
+                                        .arg(*kept, 0, 'g', 17)
+                                        .arg(*fresh.Critical->Surface.FS, 0, 'g', 17)));
+            }
+            QVERIFY(cache.Hits > 0);
+            if (d == &blocks)
+                QVERIFY(cache.Misses > 200); // surfaces cut again
+        }
     }
 
     void cancelStopsTheRun() {
