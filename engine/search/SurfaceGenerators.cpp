@@ -11,9 +11,15 @@ namespace {
 constexpr double AngleEps = 1e-7;
 // Shares of the irregular and the block surfaces drawn along a weak path, when there are any.
 constexpr double IrregularPathShare = 1.0 / 3, BlockPathShare = 0.5;
-// Surfaces the irregular search builds have at most this many segments before they head straight
-// for their termination point.
+// The irregular search's segment length is at least its reach over this many segments.
 constexpr int IrregularSegmentsMax = 150;
+// Vertices an irregular surface turns at, besides those that take it below convex corners of the
+// ground: drawn from 1 to this many.
+constexpr int IrregularTurnsMax = 5;
+// The slope just below s: s less the slope of AngleEps degrees at s.
+double BelowSlope(double s) {
+    return s - Rad(AngleEps) * (1 + s * s);
+}
 
 // The circle through a, tangent there to direction `deg`, through b: its centre lies on the left of
 // that direction. False when b does not lie on the left of the tangent.
@@ -87,6 +93,14 @@ TSurfaceGenerator::TSurfaceGenerator(const TSearchGeometry& geometry, const TSea
             if (p.Points.size() >= 2 && p.Weight > 0)
                 PathWeight += p.Weight;
     PointCount = controls.Kind == TSearchKind::Block ? 1 : std::max(0, controls.InitiationPoints);
+    auto slope = [](double deg) {
+        const double inf = std::numeric_limits<double>::infinity();
+        return deg <= -90 ? -inf : (deg >= 90 ? inf : std::tan(Rad(deg)));
+    };
+    CwSlope = slope(controls.CwLimit);
+    CcwSlope = slope(controls.CcwLimit);
+    CwSlopeLo = slope(controls.CwLimit - AngleEps);
+    CcwSlopeHi = slope(controls.CcwLimit + AngleEps);
     Step = controls.SegmentLength;
     if (controls.Kind == TSearchKind::Irregular) {
         const double reach = controls.RightTerminationX - controls.LeftInitiationX;
@@ -361,22 +375,72 @@ void TSurfaceGenerator::AppendSplit(std::vector<TPoint>& pts, TPoint to, double 
     pts.push_back(to);
 }
 
-double TSurfaceGenerator::Reach(TPoint p, TPoint b) const {
-    // The direction to b, lowered to pass below every ground vertex before it: a surface that turns no
+double TSurfaceGenerator::ReachSlope(TPoint p, TPoint b, std::size_t& next, const TPoint*& blocker) const {
+    // The slope to b, lowered to pass below every ground vertex before it: a surface that turns no
     // further stays in the ground up to b and can still end there turning counterclockwise only.
-    // Directions to the right grow with their slope, so the lowest vertex is found by comparing slopes
-    // and only its direction is computed.
-    double cap = Direction(p, b);
     const std::vector<TPoint>& g = Geometry.Ground();
-    const TPoint* lowest = nullptr;
-    for (auto it =
-             std::upper_bound(g.begin(), g.end(), p.X, [](double v, const TPoint&q) { return v < q.X; });
-         it != g.end() && it->X < b.X; ++it)
-        if (!lowest || (it->Y - p.Y) * (lowest->X - p.X) < (lowest->Y - p.Y) * (it->X - p.X))
-            lowest = &*it;
-    if (lowest)
-        cap = std::min(cap, Direction(p, *lowest) - AngleEps);
-    return cap;
+    while (next < g.size() && !(g[next].X > p.X))
+        ++next;
+    double reach = (b.Y - p.Y) / (b.X - p.X);
+    blocker = nullptr;
+    for (std::size_t k = next; k < g.size() && g[k].X < b.X; ++k) {
+        const double s = BelowSlope((g[k].Y - p.Y) / (g[k].X - p.X));
+        if (s < reach) {
+            reach = s;
+            blocker = &g[k];
+        }
+    }
+    return reach;
+}
+
+double TSurfaceGenerator::LowestSlope(TPoint p, double x, TPoint b, const char** why) const {
+    // The segment from p to q at x, and every bound, are straight between the bound's ends: the ends
+    // decide. Beyond q a concave surface to b runs below the chord from q to b, so q must lie high
+    // enough for that chord to pass the bounds up to b as well.
+    double need = -std::numeric_limits<double>::infinity();
+    auto take = [&](double cx, double cy, const char* what) {
+        double s;
+        if (cx > x) {
+            if (!(cx < b.X))
+                return;
+            const double qy = cy - (b.Y - cy) * (cx - x) / (b.X - cx); // the lowest q for the chord
+            s = (qy - p.Y) / (x - p.X);
+        } else if (cx > p.X) {
+            s = (cy - p.Y) / (cx - p.X);
+        } else {
+            return;
+        }
+        if (s > need) {
+            need = s;
+            *why = what;
+        }
+    };
+    if (Geometry.UsesMinimumElevation())
+        take(x, Geometry.MinimumElevation(), reason::BelowMinimum);
+    for (const TSegment& l : Geometry.Limits()) {
+        const double lo = std::max(p.X, l.A.X), hi = std::min(b.X, l.B.X);
+        if (lo > hi)
+            continue;
+        const double w = l.B.X - l.A.X;
+        if (!(w > 0)) {
+            take(l.A.X, std::max(l.A.Y, l.B.Y), reason::BelowLimit);
+            continue;
+        }
+        auto at = [&](double cx) {
+            take(cx, l.A.Y + (l.B.Y - l.A.Y) * (cx - l.A.X) / w, reason::BelowLimit);
+        };
+        at(lo);
+        at(hi);
+        if (x > lo && x < hi)
+            at(x);
+    }
+    return need;
+}
+
+double TSurfaceGenerator::GroundSlopeRightOf(double x) const {
+    const std::vector<TPoint>& g = Geometry.Ground();
+    const int i = Geometry.SegmentAt(x);
+    return (g[i + 1].Y - g[i].Y) / (g[i + 1].X - g[i].X);
 }
 
 double TSurfaceGenerator::FrictionAt(TPoint p) const {
@@ -438,99 +502,124 @@ const char* TSurfaceGenerator::GenerateAlongPath(TRandom& rng, TPoint a, TPoint 
 
 const char* TSurfaceGenerator::GenerateIrregular(TRandom& rng, double xA, TTrialSurface& out,
                                                  std::vector<double>& params) const {
-    TPoint a, b;
-    double lo, hi;
-    if (!DrawEnds(rng, xA, false, a, b, lo, hi))
+    const TPoint a = OnGround(xA);
+    const double from = TerminationFrom(xA);
+    if (from > Controls.RightTerminationX)
+        return reason::NoArc;
+    const TPoint b = OnGround(rng.Uniform(from, Controls.RightTerminationX));
+    // Into the ground and below the chord to b: a concave surface can reach b only from below.
+    double hi =
+        std::min({CcwSlope, BelowSlope((b.Y - a.Y) / (b.X - a.X)), BelowSlope(GroundSlopeRightOf(a.X))});
+    if (!(CwSlope < hi))
         return reason::NoArc;
     if (PathWeight > 0 && rng.Uniform() < IrregularPathShare)
         return GenerateAlongPath(rng, a, b, out, params);
-    hi = std::min(hi, Reach(a, b));
-    if (!(lo < hi))
+    std::size_t next = 0; // the first ground vertex right of the surface's last vertex
+    const TPoint* blocker = nullptr;
+    hi = std::min(hi, ReachSlope(a, b, next, blocker));
+    if (!(CwSlope < hi))
         return reason::NoArc;
-    const double first = rng.Uniform(lo, hi);
-    // How eagerly the surface turns towards its termination point: a low power turns early (shallow
-    // surfaces), a high one late (deep surfaces with a steep back).
+
+    // A few vertices at x drawn between the ends; at each the surface turns counterclockwise by a
+    // share of what is left up to its reach towards b. A low power turns early (shallow surfaces),
+    // a high one late (deep surfaces with a steep back). Directions are kept as slopes: the only
+    // angles are the first direction's, drawn uniformly between the direction limits.
+    double slope = std::min(hi, std::tan(Rad(rng.Uniform(Controls.CwLimit, Deg(std::atan(hi))))));
     const double power = rng.Uniform(0.5, 4.0);
-    const double len = Step;
-    const double tol = Geometry.Tolerance() * 10;
+    const int turns =
+        1 + std::min(IrregularTurnsMax - 1, static_cast<int>(rng.Uniform() * IrregularTurnsMax));
+    double xs[IrregularTurnsMax];
+    for (int k = 0; k < turns; ++k) { // in order, by insertion
+        const double x = a.X + (b.X - a.X) * rng.Uniform();
+        int j = k;
+        for (; j > 0 && xs[j - 1] > x; --j)
+            xs[j] = xs[j - 1];
+        xs[j] = x;
+    }
+
+    std::vector<double>& v = params; // the vertices as x, y pairs until the surface is checked
+    v.assign({a.X, a.Y});
+    const double gap = Geometry.Tolerance() * 1000;
+    TPoint p = a;
+    double previous = slope;
+    // The segment from p at `slope` to x, lifted just enough to pass the limit lines and the minimum
+    // elevation; null, or why no slope up to `top` passes.
+    // When no slope up to `top` passes on the way to x, a vertex closer to p may still.
+    auto advance = [&](double x, double top) -> const char* {
+        const char* why = nullptr;
+        const double over = top + 1e-12 * (1 + std::abs(top)); // beyond rounding
+        double need = LowestSlope(p, x, b, &why);
+        for (int k = 0; k < 4 && need > over; ++k) {
+            x = 0.5 * (p.X + x);
+            need = LowestSlope(p, x, b, &why);
+        }
+        if (need > slope) {
+            if (need > over)
+                return why;
+            slope = need;
+        }
+        p = {x, p.Y + slope * (x - p.X)};
+        v.push_back(p.X);
+        v.push_back(p.Y);
+        previous = slope;
+        return nullptr;
+    };
+    auto turn = [&](double top) { slope = previous + std::pow(rng.Uniform(), power) * (top - previous); };
+    bool first = true;
+    for (int k = 0; k < turns; ++k) {
+        if (!(xs[k] > p.X + gap && xs[k] < b.X - gap))
+            continue;
+        double top = hi;
+        if (!first) {
+            top = std::max(previous, ReachSlope(p, b, next, blocker));
+            turn(top);
+        }
+        if (const char* why = advance(xs[k], top))
+            return why;
+        first = false;
+    }
+    if (first)
+        return reason::NoArc;
+    // Below each convex corner of the ground that stands between the last vertex and b.
+    while (true) {
+        const double reach = ReachSlope(p, b, next, blocker);
+        if (!blocker)
+            break;
+        if (static_cast<int>(v.size()) >= MaxPoints) // half the point budget in corners
+            return reason::NoArc;
+        const double top = std::max(previous, reach);
+        turn(top);
+        if (const char* why = advance(blocker->X, top))
+            return why;
+    }
 
     std::vector<TPoint>& pts = out.Points;
-    pts.push_back(a);
-    TPoint p = a;
-    double dir = first;
-    for (int seg = 0;; ++seg) {
-        const bool open = Geometry.DepthBelowGround(p, b) >= -tol; // straight on to b stays in the ground
-        if (open && (Distance(p, b) <= len * 1.0001 || seg >= IrregularSegmentsMax)) {
-            AppendSplit(pts, b, len, 0);
-            break;
-        }
-        if (seg >= IrregularSegmentsMax + 50)
-            return reason::ExitsLate;
-        // Turning never passes the reach towards the termination point, so the surface turns
-        // counterclockwise only and stays in the ground up to there.
-        const double towards = std::max(dir, Reach(p, b));
-        double next = seg == 0 ? first : dir + std::pow(rng.Uniform(), power) * (towards - dir);
-        TPoint q = Ahead(p, next, len);
-        if (q.X >= b.X) {
-            if (open)
-                AppendSplit(pts, b, len, 0);
-            else
-                pts.push_back(q); // out of the ground beyond b: the exit decides below
-            break;
-        }
-        TPoint piece[2] = {p, q};
-        const char* why = nullptr;
-        const double clearance = Geometry.Clearance(piece, 2, &why);
-        if (clearance < -tol) {
-            // Turn up just enough to pass the limit or the minimum elevation.
-            auto along = [&](double deg) {
-                const TPoint s2[2] = {p, Ahead(p, deg, len)};
-                return Geometry.Clearance(s2, 2);
-            };
-            const char* blocked = nullptr;
-            piece[1] = Ahead(p, towards, len);
-            const double up = Geometry.Clearance(piece, 2, &blocked);
-            if (up < -tol)
-                return blocked;
-            next = LowestClear(next, towards, clearance, up, Geometry.Tolerance(), along);
-            if (seg == 0 && next >= hi)
-                return why;
-            q = Ahead(p, next, len);
-        }
-        pts.push_back(q);
-        p = q;
-        dir = next;
+    pts.clear();
+    double length = 0;
+    for (std::size_t k = 0; k < v.size(); k += 2) {
+        pts.push_back({v[k], v[k + 1]});
+        if (k > 0)
+            length += Distance(pts[pts.size() - 2], pts.back());
     }
-    // It may come out of the ground before its termination point: it ends there.
-    TPoint exit;
-    int segment = 0;
-    const double near = Geometry.Tolerance() * 1000;
-    if (Geometry.FirstExit(pts.data(), static_cast<int>(pts.size()), exit, segment)) {
-        if (segment == 0 && exit.X <= a.X + near)
-            return reason::NotIntoGround;
-        pts.resize(static_cast<std::size_t>(segment) + 1);
-        if (exit.X - pts.back().X <= near)
-            pts.pop_back();
-        if (pts.empty())
-            return reason::NotIntoGround;
-        pts.push_back(OnGround(exit.X));
-        if (exit.X < Controls.LeftTerminationX - near)
-            return reason::ExitsEarly;
-        if (exit.X > Controls.RightTerminationX + near)
-            return reason::ExitsLate;
-    } else if (std::abs(pts.back().Y - Geometry.GroundY(pts.back().X)) > near) {
-        return reason::ExitsLate;
-    }
-    if (pts.size() < 2)
-        return reason::NotIntoGround;
+    length += Distance(pts.back(), b);
+    pts.push_back(b);
+    if (const char* why = CheckIrregular(pts.data(), static_cast<int>(pts.size())))
+        return why;
+    // Split into pieces of the segment length, longer only where the point budget would run out.
+    const int vertices = static_cast<int>(pts.size());
+    const double piece = std::max(Step, length / (MaxPoints - vertices - 1));
+    pts.resize(1);
+    for (std::size_t k = 2; k < v.size(); k += 2)
+        AppendSplit(pts, {v[k], v[k + 1]}, piece, vertices - static_cast<int>(k / 2) - 1);
+    AppendSplit(pts, b, piece, 0);
     params.clear();
-    params.push_back(pts.front().X);
+    params.push_back(a.X);
     for (std::size_t k = 1; k + 1 < pts.size(); ++k) {
         params.push_back(pts[k].X);
         params.push_back(pts[k].Y);
     }
-    params.push_back(pts.back().X);
-    return BuildIrregular(params, out);
+    params.push_back(b.X);
+    return nullptr;
 }
 
 const char* TSurfaceGenerator::BuildIrregular(const std::vector<double>& params, TTrialSurface& out) const {
@@ -548,12 +637,16 @@ const char* TSurfaceGenerator::BuildIrregular(const std::vector<double>& params,
     for (std::size_t k = 1; k + 1 < n; k += 2)
         pts.push_back({params[k], params[k + 1]});
     pts.push_back(OnGround(xE));
-    const int m = static_cast<int>(pts.size());
+    return CheckIrregular(pts.data(), static_cast<int>(pts.size()));
+}
+
+const char* TSurfaceGenerator::CheckIrregular(const TPoint* pts, int m) const {
     for (int k = 1; k < m; ++k)
         if (!(pts[k].X > pts[k - 1].X))
             return reason::NotLeftToRight;
-    const double first = Direction(pts[0], pts[1]);
-    if (first < Controls.CwLimit - AngleEps || first > Controls.CcwLimit + AngleEps)
+    // Within the direction limits: compared as slopes, the segment running to the right.
+    const double first = (pts[1].Y - pts[0].Y) / (pts[1].X - pts[0].X);
+    if (first < CwSlopeLo || first > CcwSlopeHi)
         return reason::Direction;
     for (int k = 1; k + 1 < m; ++k) {
         const double ax = pts[k].X - pts[k - 1].X, ay = pts[k].Y - pts[k - 1].Y;
@@ -561,7 +654,7 @@ const char* TSurfaceGenerator::BuildIrregular(const std::vector<double>& params,
         if (ax * by - ay * bx < -1e-12 * std::sqrt((ax * ax + ay * ay) * (bx * bx + by * by)))
             return reason::NotConcave;
     }
-    return Geometry.CheckPolyline(pts.data(), m);
+    return Geometry.CheckPolyline(pts, m);
 }
 
 // ---- block surfaces ---------------------------------------------------------------------------

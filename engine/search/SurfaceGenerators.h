@@ -80,8 +80,17 @@ class TSurfaceGenerator {
     bool DrawEnds(TRandom& rng, double xA, bool circle, TPoint& a, TPoint& b, double& lo, double& hi) const;
     // Feasible first directions of a surface from A towards B on the ground: [lo, hi), false if none.
     bool FirstDirections(TPoint a, TPoint b, bool circle, double& lo, double& hi) const;
-    // The highest direction from p that passes below the ground up to b (irregular surfaces).
-    double Reach(TPoint p, TPoint b) const;
+    // The highest slope from p that passes below the ground up to b (irregular surfaces), looking at
+    // the ground vertices from `next` on (moved past p); `blocker` receives the ground vertex that
+    // sets it, null when the straight line to b passes below the ground.
+    double ReachSlope(TPoint p, TPoint b, std::size_t& next, const TPoint*& blocker) const;
+    // The least slope of a segment from p to x that passes below no limit line and not below the
+    // minimum elevation, and from whose end the chord to b passes neither (-infinity when none
+    // applies), with the reason of the bound that sets it.
+    double LowestSlope(TPoint p, double x, TPoint b, const char** why) const;
+    // The checks of an irregular surface through its points, ends on the ground; null when admissible.
+    const char* CheckIrregular(const TPoint* pts, int n) const;
+    double GroundSlopeRightOf(double x) const;
     // Where the arc of centre c and radius r from a (on the lower half) first leaves the ground.
     bool ArcExit(TPoint a, TPoint c, double r, TPoint& exit) const;
     // How far the arc from x0 to x1 stays above the limit lines and the minimum elevation at least,
@@ -102,6 +111,8 @@ class TSurfaceGenerator {
     double PathWeight = 0; // the sum of the paths' weights
     int PointCount = 0;
     double Step = 0; // irregular: the segment length in use
+    // The direction limits as slopes: the limits themselves, and widened by the angle tolerance.
+    double CwSlope = 0, CcwSlope = 0, CwSlopeLo = 0, CcwSlopeHi = 0;
 };
 
 } // namespace quolm::search

@@ -545,8 +545,8 @@ void TestSearch::irregularSurfaces() {
             QVERIFY(first >= c.CwLimit - 1e-6 && first <= c.CcwLimit + 1e-6);
             double previous = first;
             for (std::size_t i = 1; i < q.size(); ++i) {
-                // Segments of the segment length, except a last shorter one and the pieces of the
-                // final stretch; turning counterclockwise only (concave upward).
+                // Pieces no longer than the segment length; turning counterclockwise only (concave
+                // upward).
                 const double dir = std::atan2(q[i].Y - q[i - 1].Y, q[i].X - q[i - 1].X) * 180 / Pi;
                 QVERIFY(std::hypot(q[i].X - q[i - 1].X, q[i].Y - q[i - 1].Y) <= c.SegmentLength * (1 + 1e-6));
                 QVERIFY(dir >= previous - 1e-6);
@@ -559,6 +559,21 @@ void TestSearch::irregularSurfaces() {
             }
         }
     QVERIFY2(admissible > 150, qPrintable(QString::number(admissible)));
+
+    // A limit line rising from below the slope's foot: a vertex left of its start must already lie
+    // high enough for the rest of the surface to pass over it, so hardly a surface is lost to it.
+    const TSearchProblem rising = Problem(c, {{{100, 10}, {190, 30}}}, 5);
+    const TSurfaceGenerator over(rising.Geometry, c);
+    int lost = 0;
+    for (int number = 0; number < 2000; ++number)
+        if (const char* why = over.Generate(5, number % 5, number / 5, s, params)) {
+            lost += why == reason::BelowLimit;
+        } else {
+            QVERIFY(!rising.Geometry.CheckPolyline(s.Points.data(), static_cast<int>(s.Points.size())));
+            for (const TPoint& q : s.Points)
+                QVERIFY(q.X < 100 || q.Y >= 10 + (q.X - 100) * 20 / 90 - 1e-6);
+        }
+    QVERIFY2(lost <= 10, qPrintable(QString::number(lost)));
 
     // Refinement moves vertices and keeps every check.
     TCohesive ev;
@@ -1506,10 +1521,12 @@ void TestSearch::weakSeamUnderAWedge() {
 }
 
 void TestSearch::everyKindReachesTheLowest() {
-    // On each test slope, the search kinds that can follow its weakest mechanism end within 1 % of
-    // the lowest factor any kind finds there, or warn that their minimum has not settled (W316):
-    // circles, irregular surfaces and blocks on the homogeneous slope, irregular surfaces and blocks
-    // on the weak layer (no circle can follow the layer).
+    // On each test slope, the irregular and the block search, whose polylines can take the shape of
+    // any other kind's surface, end within 1 % of the lowest factor any kind finds there, or warn
+    // that their minimum has not settled (W316). Circles are among the kinds compared with but are
+    // not held to the others: Janbu's simplified method, which ranks all three, gives polylines with
+    // a flat base a lower factor than any circle even on the homogeneous slope (1 to 2 % there), and
+    // no circle can follow the weak layer.
     const auto blocks = [](TSlopeDescription d) {
         d.Settings.SearchKind = 5;
         d.Settings.SurfacesPerPoint = 800;
@@ -1534,10 +1551,11 @@ void TestSearch::everyKindReachesTheLowest() {
         }
         const double lowest = *std::min_element(fs.begin(), fs.end());
         for (std::size_t k = 0; k < fs.size(); ++k)
-            QVERIFY2(fs[k] <= 1.01 * lowest || unsettled[k], qPrintable(QString("kind %1: %2, lowest %3")
-                                                                            .arg(kinds[k].Settings.SearchKind)
-                                                                            .arg(fs[k], 0, 'g', 6)
-                                                                            .arg(lowest, 0, 'g', 6)));
+            QVERIFY2(kinds[k].Settings.SearchKind == 2 || fs[k] <= 1.01 * lowest || unsettled[k],
+                     qPrintable(QString("kind %1: %2, lowest %3")
+                                    .arg(kinds[k].Settings.SearchKind)
+                                    .arg(fs[k], 0, 'g', 6)
+                                    .arg(lowest, 0, 'g', 6)));
     }
 }
 
