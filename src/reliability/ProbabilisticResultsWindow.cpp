@@ -1,5 +1,6 @@
 #include "reliability/ProbabilisticResultsWindow.h"
 #include "reliability/ProbabilisticRun.h"
+#include "widgets/MsgBox.h"
 #include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
@@ -8,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -140,7 +140,7 @@ TProbabilisticResultsWindow::TProbabilisticResultsWindow(std::unique_ptr<TProbab
         const QString path = QFileDialog::getSaveFileName(this, tr("Export the sample table"), QString(),
                                                           tr("CSV files (*.csv)"));
         if (!path.isEmpty() && !ExportCsv(path))
-            QMessageBox::warning(this, windowTitle(), tr("Cannot write \"%1\".").arg(path));
+            MsgError(this, tr("Cannot write \"%1\".").arg(path));
     });
     auto* close = new QPushButton(tr("Close"));
     connect(close, &QPushButton::clicked, this, &QDialog::close);

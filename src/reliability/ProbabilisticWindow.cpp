@@ -1,13 +1,13 @@
 #include "reliability/ProbabilisticWindow.h"
 #include "reliability/ProbabilisticResultsWindow.h"
 #include "reliability/ProbabilisticRun.h"
+#include "widgets/MsgBox.h"
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -192,7 +192,7 @@ void TProbabilisticWindow::Keep() {
     TProbabilisticSetup s;
     QString error;
     if (!ReadSetup(s, error)) {
-        QMessageBox::warning(this, windowTitle(), error);
+        MsgError(this, error);
         return;
     }
     Model.Probabilistic = s;
@@ -206,7 +206,7 @@ void TProbabilisticWindow::StartRun() {
     TProbabilisticSetup s;
     QString error;
     if (!ReadSetup(s, error)) {
-        QMessageBox::warning(this, windowTitle(), error);
+        MsgError(this, error);
         return;
     }
     TSlopeDescription d = Model;
@@ -234,7 +234,7 @@ void TProbabilisticWindow::RunDone() {
         for (const quolm::TDiagnostic& e : run->Errors().Errors)
             lines << QString::fromStdString(e.Code + ": " + e.Message);
         Status->setText(tr("The analysis found errors."));
-        QMessageBox::warning(this, windowTitle(), lines.join("\n"));
+        MsgError(this, lines.join("\n"));
         emit RunFinished();
         return;
     }

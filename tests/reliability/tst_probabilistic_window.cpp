@@ -4,6 +4,7 @@
 #include "engine/Engine.h"
 #include "reliability/ProbabilisticResultsWindow.h"
 #include "reliability/ProbabilisticWindow.h"
+#include "support/MessageRecorder.h"
 #include <QAreaSeries>
 #include <QChartView>
 #include <QComboBox>
@@ -70,6 +71,16 @@ class TestProbabilisticWindow : public QObject {
         w.Variables()->item(1, 2)->setText("5, 2, 0");
         QVERIFY(!w.ReadSetup(read, error));
         QVERIFY2(error.startsWith("Row 2:"), qPrintable(error));
+        // Keep with Model on that row says why in this window's error box and leaves the model's setup alone.
+        TMessageRecorder messages(&w);
+        stored = TProbabilisticSetup{};
+        for (QPushButton* b : w.findChildren<QPushButton*>())
+            if (b->text() == "Keep with Model")
+                b->click();
+        QCOMPARE(messages.Count(), 1);
+        QCOMPARE(messages.Messages().front().Kind, TMsgKind::Error);
+        QVERIFY2(messages.LastText().startsWith("Row 2:"), qPrintable(messages.LastText()));
+        QVERIFY(stored == TProbabilisticSetup{});
     }
 
     void runShowsResults() {
