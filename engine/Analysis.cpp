@@ -261,8 +261,8 @@ TCriticalResult AnalyseSurface(const TSlopeModel& model, const std::vector<TPoin
         r.Moment = s.Qm - o.X * s.Qy + o.Y * s.Qx - (s.XW - o.X) * s.Weight;
         if (main.Converged) {
             r.Normal = ws.N[i];
-            r.EffectiveNormal = ws.N[i] - ws.Terms[i].Ul;
-            r.ShearStrength = ws.Terms[i].Cl + r.EffectiveNormal * ws.Terms[i].Tan;
+            r.EffectiveNormal = ws.N[i] - ws.Arrays.Ul[i];
+            r.ShearStrength = ws.Arrays.Cl[i] + r.EffectiveNormal * ws.Arrays.Tan[i];
             r.Shear = r.ShearStrength / main.F;
         }
         c.Slices.push_back(r);

@@ -146,82 +146,54 @@ template <class Ratio> TMethodResult FixedPoint(Ratio ratio, double start, doubl
 }
 
 // No soil on the surface has strength: the factor is 0 when anything drives the mass.
-bool NoStrength(const std::vector<TSliceTerms>& terms) {
-    for (const TSliceTerms& t : terms)
-        if (t.Cl != 0 || t.Tan != 0)
+bool NoStrength(const TMethodArrays& m) {
+    for (std::size_t i = 0; i < m.Size(); ++i)
+        if (m.Cl[i] != 0 || m.Tan[i] != 0)
             return false;
     return true;
 }
 
 // Janbu's force sums over normals without interslice shear at factor f.
-bool JanbuSums(std::vector<TSliceTerms>& terms, std::vector<double>& n, double f, double& num, double& den);
+bool JanbuSums(const TMethodArrays& m, std::vector<double>& n, double f, double& num, double& den);
 
 // Whether nothing drives the mass, judged by force equilibrium at the largest factor reported: the
 // common test of the methods that have no such ratio of their own.
 bool Undriven(TWorkspace& ws) {
     double num = 0, den = 0;
-    ws.N.resize(ws.Terms.size());
-    if (!JanbuSums(ws.Terms, ws.N, MaxFactor, num, den))
+    ws.N.resize(ws.Arrays.Size());
+    if (!JanbuSums(ws.Arrays, ws.N, MaxFactor, num, den))
         return false;
     return !(den > 0) || num / den >= MaxFactor;
 }
 
 // Normal forces with no interslice shear (vertical equilibrium of each slice).
-bool NormalsWithoutShear(std::vector<TSliceTerms>& terms, std::vector<double>& n, double f) {
-    for (std::size_t i = 0; i < terms.size(); ++i) {
-        const TSliceTerms& t = terms[i];
-        const double ma = t.Cos + t.Sin * t.Tan / f;
+bool NormalsWithoutShear(const TMethodArrays& m, std::vector<double>& n, double f) {
+    for (std::size_t i = 0; i < m.Size(); ++i) {
+        const double ma = m.Cos[i] + m.Sin[i] * m.Tan[i] / f;
         if (!(ma > 0))
             return false;
-        n[i] = (t.Wv - (t.Cl - t.Ul * t.Tan) * t.Sin / f) / ma;
+        n[i] = (m.Wv[i] - m.C0[i] * m.Sin[i] / f) / ma;
     }
     return true;
 }
 
-bool JanbuSums(std::vector<TSliceTerms>& terms, std::vector<double>& n, double f, double& num, double& den) {
-    if (!NormalsWithoutShear(terms, n, f))
+bool JanbuSums(const TMethodArrays& m, std::vector<double>& n, double f, double& num, double& den) {
+    if (!NormalsWithoutShear(m, n, f))
         return false;
     num = den = 0;
-    for (std::size_t i = 0; i < terms.size(); ++i) {
-        const TSliceTerms& t = terms[i];
-        num += (t.Cl + (n[i] - t.Ul) * t.Tan) * t.Cos;
-        den += n[i] * t.Sin - t.Qx;
+    for (std::size_t i = 0; i < m.Size(); ++i) {
+        num += (m.Cl[i] + (n[i] - m.Ul[i]) * m.Tan[i]) * m.Cos[i];
+        den += n[i] * m.Sin[i] - m.Qx[i];
     }
     return true;
 }
 
-// The terms' arrays (PrepareTerms fills them with the terms; made here when it did not).
-void FillArrays(TWorkspace& ws, std::size_t i) {
-    const TSliceTerms& t = ws.Terms[i];
-    TMethodArrays& m = ws.Arrays;
-    m.Cos[i] = t.Cos;
-    m.Sin[i] = t.Sin;
-    m.Tan[i] = t.Tan;
-    m.C0[i] = t.Cl - t.Ul * t.Tan;
-    m.Ul[i] = t.Ul;
-    m.Wv[i] = t.Wv;
-    m.Qx[i] = t.Qx;
-    m.MN[i] = t.MN;
-    m.MS[i] = t.MS;
-}
-
-TMethodArrays& ArraysOf(TWorkspace& ws) {
-    const std::size_t n = ws.Terms.size();
-    if (ws.Arrays.Cos.size() != n) {
-        ws.Arrays.Resize(n);
-        for (std::size_t i = 0; i < n; ++i)
-            FillArrays(ws, i);
-    }
-    return ws.Arrays;
-}
-
-void CheckAdmissibility(const std::vector<TSliceTerms>& terms, const std::vector<double>& n, double f,
-                        TMethodResult& r, bool mAlpha) {
-    for (std::size_t i = 0; i < terms.size(); ++i) {
-        const TSliceTerms& t = terms[i];
-        if (r.NegativeNormal < 0 && n[i] - t.Ul < -1e-9 * std::abs(t.Wv) - 1e-12)
+void CheckAdmissibility(const TMethodArrays& m, const std::vector<double>& n, double f, TMethodResult& r,
+                        bool mAlpha) {
+    for (std::size_t i = 0; i < m.Size(); ++i) {
+        if (r.NegativeNormal < 0 && n[i] - m.Ul[i] < -1e-9 * std::abs(m.Wv[i]) - 1e-12)
             r.NegativeNormal = static_cast<int>(i);
-        if (mAlpha && r.SmallMAlpha < 0 && t.Cos + t.Sin * t.Tan / f < 0.2)
+        if (mAlpha && r.SmallMAlpha < 0 && m.Cos[i] + m.Sin[i] * m.Tan[i] / f < 0.2)
             r.SmallMAlpha = static_cast<int>(i);
     }
 }
@@ -242,6 +214,7 @@ class TMarch {
     // slice come first, in one loop without a dependency from slice to slice (it runs in vector
     // instructions); the march itself is then one multiply-add per slice.
     bool Run(double f, double lambda, double& rf, double& rm) const {
+        Last = false;
         if (!(f > 0) || Spent())
             return false;
         ++Runs;
@@ -276,8 +249,9 @@ class TMarch {
             const double den = cosA[i] + tf * sinA[i] - lr * g;
             bad += den > 1e-6 ? 0.0 : 1.0;
             const double h = qx[i] + cp * cosA[i];
-            const double al = (wv[i] + ll * u[i] - cp * sinA[i] + lr * (h - u[i + 1])) / den;
-            const double be = (lr - ll) / den;
+            const double inv = 1 / den; // one division for both coefficients
+            const double al = (wv[i] + ll * u[i] - cp * sinA[i] + lr * (h - u[i + 1])) * inv;
+            const double be = (lr - ll) * inv;
             alpha[i] = al;
             beta[i] = be;
             ea[i] = h + al * g;
@@ -300,13 +274,30 @@ class TMarch {
         }
         rf = e / ForceScale;
         rm = moment / MomentScale;
-        return Finite(rf) && Finite(rm);
+        Last = Finite(rf) && Finite(rm);
+        LastF = f;
+        LastLambda = lambda;
+        LastRf = rf;
+        LastRm = rm;
+        return Last;
+    }
+
+    // Whether the last march ran, and succeeded, at exactly (f, lambda): then the workspace holds its
+    // forces and rf, rm receive its residuals without marching again.
+    bool RanAt(double f, double lambda, double& rf, double& rm) const {
+        if (!Last || f != LastF || lambda != LastLambda)
+            return false;
+        rf = LastRf;
+        rm = LastRm;
+        return true;
     }
 
   private:
     TWorkspace& Ws;
     double Moment, ForceScale, MomentScale;
     mutable int Runs = 0;
+    mutable bool Last = false;
+    mutable double LastF = 0, LastLambda = 0, LastRf = 0, LastRm = 0;
 };
 
 // Newton's method on the two residuals in (F, lambda), with a backtracking line search. It gives up
@@ -348,8 +339,10 @@ bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
         lambda = nl;
         rf = nrf;
         rm = nrm;
+        // The accepted step's march was the last one: its normal and interslice forces are those of
+        // the solution.
         if (small && std::hypot(rf, rm) < 1e-8)
-            return march.Run(f, lambda, rf, rm);
+            return true;
     }
     return false;
 }
@@ -430,8 +423,7 @@ bool LambdaScan(const TMarch& march, double& f, double& lambda, int& iterations)
 TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMoment, TWorkspace& ws,
                             double lambda, double start) {
     TMethodResult r;
-    const std::size_t n = ws.Terms.size();
-    ArraysOf(ws);
+    const std::size_t n = ws.Arrays.Size();
     ws.N.resize(n);
     ws.E.resize(n + 1);
     if (ws.U.size() != n + 1)
@@ -439,7 +431,7 @@ TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMo
     double weight = 0;
     for (const TSlice& s : slices)
         weight += s.Weight;
-    if (NoStrength(ws.Terms)) {
+    if (NoStrength(ws.Arrays)) {
         r.Undriven = Undriven(ws);
         r.Converged = !r.Undriven;
         return r; // F = 0, the normals of ws.N without interslice shear
@@ -458,10 +450,12 @@ TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMo
     if (!ok)
         ok = LambdaScan(march, f, l, r.Iterations);
     if (ok) {
-        // Every solution is checked by its residuals, whichever way it was found.
+        // Every solution is checked by its residuals, whichever way it was found (the march that
+        // found it, when it was the last one, is not repeated).
         double rf = 0, rm = 0;
         TMarch check(ws, externalMoment, std::max(weight, 1e-300), length);
-        ok = check.Run(f, l, rf, rm) && std::abs(rf) < 1e-6 && std::abs(rm) < 1e-6;
+        ok = (march.RanAt(f, l, rf, rm) || check.Run(f, l, rf, rm)) && std::abs(rf) < 1e-6 &&
+             std::abs(rm) < 1e-6;
     }
     if (!ok || !(f > 0) || f > MaxFactor) {
         r.Undriven = Undriven(ws);
@@ -470,7 +464,7 @@ TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMo
     r.F = f;
     r.Lambda = l;
     r.Converged = true;
-    CheckAdmissibility(ws.Terms, ws.N, f, r, false);
+    CheckAdmissibility(ws.Arrays, ws.N, f, r, false);
     if (f < SmallFactor && r.NegativeNormal >= 0)
         return TMethodResult(); // the soil in tension under a factor near zero: no state of the slope
     const double limit = -1e-9 * weight;
@@ -489,20 +483,18 @@ TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMo
 // Everything but q is fixed for the surface, so it is computed once, as arrays the loop over the
 // slices runs through in vector instructions. `sums` gives each slice's P and R and the constants.
 template <class Sums> TMethodResult SolveSimplified(TWorkspace& ws, double start, Sums sums) {
-    std::vector<TSliceTerms>& terms = ws.Terms;
-    const std::size_t n = terms.size();
+    TMethodArrays& st = ws.Arrays;
+    const std::size_t n = st.Size();
     ws.N.resize(n);
-    TMethodArrays& st = ArraysOf(ws);
     double k = 0, d = 0;
     double fmin = 0; // the smallest F that keeps m_alpha positive on every slice
     for (std::size_t i = 0; i < n; ++i) {
-        const TSliceTerms& t = terms[i];
-        const double c0 = st.C0[i];
-        st.A[i] = t.Sin * t.Tan;
-        st.B[i] = c0 * t.Sin;
-        sums(t, c0, st.P[i], st.R[i], k, d);
-        if (t.Sin < 0 && t.Tan > 0 && t.Cos > 0)
-            fmin = std::max(fmin, -t.Sin * t.Tan / t.Cos);
+        const double sinA = st.Sin[i], tanP = st.Tan[i], cosA = st.Cos[i];
+        st.A[i] = sinA * tanP;
+        st.B[i] = st.C0[i] * sinA;
+        sums(st, i, st.P[i], st.R[i], k, d);
+        if (sinA < 0 && tanP > 0 && cosA > 0)
+            fmin = std::max(fmin, -sinA * tanP / cosA);
     }
     const double* cosA = st.Cos.data();
     const double* a = st.A.data();
@@ -528,7 +520,7 @@ template <class Sums> TMethodResult SolveSimplified(TWorkspace& ws, double start
         den = d + sr;
         return true;
     };
-    if (NoStrength(terms)) {
+    if (NoStrength(st)) {
         // The ratio's numerator is 0 at every F: the factor is 0 when its denominator drives.
         TMethodResult r;
         double num = 0, den = 0;
@@ -551,7 +543,7 @@ template <class Sums> TMethodResult SolveSimplified(TWorkspace& ws, double start
             doubtful += normal - ul[i] < -1e-9 * std::abs(wv[i]) - 1e-12 || ma < 0.2 ? 1.0 : 0.0;
         }
         if (doubtful > 0)
-            CheckAdmissibility(terms, ws.N, res.F, res, true);
+            CheckAdmissibility(st, ws.N, res.F, res, true);
         if (res.F < SmallFactor && res.NegativeNormal >= 0)
             return TMethodResult(); // the soil in tension under a factor near zero: no state of the slope
     }
@@ -560,24 +552,24 @@ template <class Sums> TMethodResult SolveSimplified(TWorkspace& ws, double start
 } // namespace
 
 double PrepareTerms(const std::vector<TSlice>& slices, TPoint centre, TWorkspace& ws) {
-    ws.Terms.resize(slices.size());
-    ws.Arrays.Resize(slices.size());
+    TMethodArrays& m = ws.Arrays;
+    m.Resize(slices.size());
     double moment = 0;
     for (std::size_t i = 0; i < slices.size(); ++i) {
         const TSlice& s = slices[i];
-        TSliceTerms& t = ws.Terms[i];
-        t.Cl = s.Cohesion * s.Length;
-        t.Ul = s.U * s.Length;
-        t.Tan = s.TanPhi;
-        t.Sin = s.Sin;
-        t.Cos = s.Cos;
-        t.Wv = s.Weight - s.Qy;
-        t.Qx = s.Qx;
-        t.Thrust = s.Thrust;
+        const double cl = s.Cohesion * s.Length, ul = s.U * s.Length;
+        m.Cl[i] = cl;
+        m.Ul[i] = ul;
+        m.Tan[i] = s.TanPhi;
+        m.C0[i] = cl - ul * s.TanPhi;
+        m.Sin[i] = s.Sin;
+        m.Cos[i] = s.Cos;
+        m.Wv[i] = s.Weight - s.Qy;
+        m.Qx[i] = s.Qx;
+        m.Thrust[i] = s.Thrust;
         const double dx = s.XMid - centre.X, dy = s.YBase - centre.Y;
-        t.MS = dx * s.Sin - dy * s.Cos;
-        t.MN = dx * s.Cos + dy * s.Sin;
-        FillArrays(ws, i);
+        m.MS[i] = dx * s.Sin - dy * s.Cos;
+        m.MN[i] = dx * s.Cos + dy * s.Sin;
         moment += s.Qm - centre.X * s.Qy + centre.Y * s.Qx - (s.XW - centre.X) * s.Weight;
     }
     return moment;
@@ -585,18 +577,18 @@ double PrepareTerms(const std::vector<TSlice>& slices, TPoint centre, TWorkspace
 
 TMethodResult SolveOrdinary(double externalMoment, TWorkspace& ws) {
     TMethodResult r;
-    std::vector<TSliceTerms>& terms = ws.Terms;
-    ws.N.resize(terms.size());
+    const TMethodArrays& m = ws.Arrays;
+    ws.N.resize(m.Size());
     double resisting = 0, driving = -externalMoment;
-    for (std::size_t i = 0; i < terms.size(); ++i) {
-        const TSliceTerms& t = terms[i];
+    for (std::size_t i = 0; i < m.Size(); ++i) {
         // Forces normal to the base only: the interslice forces, and the free water beside the end
         // slices with them, are left out. The pore pressure acts on the effective weight,
         // N' = (W - u b) cos a, so that a submerged slope gives what its buoyant weight gives.
-        const double n = t.Wv * t.Cos + (t.Qx - t.Thrust) * t.Sin + t.Ul * t.Sin * t.Sin;
+        const double sinA = m.Sin[i], ul = m.Ul[i];
+        const double n = m.Wv[i] * m.Cos[i] + (m.Qx[i] - m.Thrust[i]) * sinA + ul * sinA * sinA;
         ws.N[i] = n;
-        resisting += (t.Cl + (n - t.Ul) * t.Tan) * t.MS;
-        driving -= n * t.MN;
+        resisting += (m.Cl[i] + (n - ul) * m.Tan[i]) * m.MS[i];
+        driving -= n * m.MN[i];
     }
     r.Iterations = 1;
     if (!(driving > 0) || !(resisting < MaxFactor * driving)) {
@@ -606,7 +598,7 @@ TMethodResult SolveOrdinary(double externalMoment, TWorkspace& ws) {
     if (resisting >= 0) {
         r.F = resisting / driving;
         r.Converged = true;
-        CheckAdmissibility(terms, ws.N, r.F, r, false);
+        CheckAdmissibility(m, ws.N, r.F, r, false);
     }
     return r;
 }
@@ -615,23 +607,23 @@ TMethodResult SolveBishop(double externalMoment, TWorkspace& ws, double start) {
     // num = sum (c l + (N - u l) tan phi) m_S, den = -M - sum N m_N.
     return SolveSimplified(
         ws, start,
-        [externalMoment](const TSliceTerms& t, double c0, double& p, double& r, double& k, double& d) {
-            p = t.Tan * t.MS;
-            r = -t.MN;
-            k += c0 * t.MS;
+        [externalMoment](const TMethodArrays& m, std::size_t i, double& p, double& r, double& k, double& d) {
+            p = m.Tan[i] * m.MS[i];
+            r = -m.MN[i];
+            k += m.C0[i] * m.MS[i];
             d = -externalMoment;
         });
 }
 
 TMethodResult SolveJanbu(TWorkspace& ws, double start) {
     // num = sum (c l + (N - u l) tan phi) cos a, den = sum (N sin a - Qx).
-    return SolveSimplified(ws, start,
-                           [](const TSliceTerms& t, double c0, double& p, double& r, double& k, double& d) {
-                               p = t.Tan * t.Cos;
-                               r = t.Sin;
-                               k += c0 * t.Cos;
-                               d -= t.Qx;
-                           });
+    return SolveSimplified(
+        ws, start, [](const TMethodArrays& m, std::size_t i, double& p, double& r, double& k, double& d) {
+            p = m.Tan[i] * m.Cos[i];
+            r = m.Sin[i];
+            k += m.C0[i] * m.Cos[i];
+            d -= m.Qx[i];
+        });
 }
 
 double JanbuCorrection(const std::vector<TSlice>& slices, const std::vector<TPoint>& surface,
@@ -663,13 +655,13 @@ double JanbuCorrection(const std::vector<TSlice>& slices, const std::vector<TPoi
 
 TMethodResult SolveSpencer(const std::vector<TSlice>& slices, double externalMoment, TWorkspace& ws,
                            double thetaDeg, double start) {
-    ws.F.assign(ws.Terms.size() + 1, 1.0);
+    ws.F.assign(ws.Arrays.Size() + 1, 1.0);
     return SolveRigorous(slices, externalMoment, ws, std::tan(Rad(std::clamp(thetaDeg, -80.0, 80.0))), start);
 }
 
 TMethodResult SolveMorgensternPrice(const std::vector<TSlice>& slices, double externalMoment, TWorkspace& ws,
                                     double lambda, double start) {
-    const std::size_t n = ws.Terms.size();
+    const std::size_t n = ws.Arrays.Size();
     ws.F.resize(n + 1);
     const double x0 = slices.front().XLeft, span = slices.back().XRight - x0;
     for (std::size_t j = 0; j <= n; ++j) {

@@ -27,8 +27,8 @@ struct TMethodResult {
     int Tension = -1;        // first interslice boundary with a tensile normal force
 };
 
-// Prepares ws.Terms for `slices` with moments about `centre`; returns the moment of every force but
-// the base reactions about it (counterclockwise positive).
+// Prepares the methods' terms (ws.Arrays) for `slices` with moments about `centre`; returns the moment of
+// every force but the base reactions about it (counterclockwise positive).
 double PrepareTerms(const std::vector<TSlice>& slices, TPoint centre, TWorkspace& ws);
 
 // Each solver expects PrepareTerms to have run for the same slices. On return ws.N holds the total
@@ -51,11 +51,5 @@ TMethodResult SolveSpencer(const std::vector<TSlice>& slices, double externalMom
                            double thetaDeg, double start);
 TMethodResult SolveMorgensternPrice(const std::vector<TSlice>& slices, double externalMoment, TWorkspace& ws,
                                     double lambda, double start);
-
-// The mobilised shear force on a slice's base for factor F and normal force N (0 when F is 0: then
-// the soil has no strength to mobilise).
-inline double ShearForce(const TSliceTerms& t, double n, double f) {
-    return f > 0 ? (t.Cl + (n - t.Ul) * t.Tan) / f : 0.0;
-}
 
 } // namespace quolm

@@ -192,6 +192,9 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
     const int waterCount = static_cast<int>(model.Water.size());
     const int intervals = model.IntervalCount();
     int first = model.IntervalOf(x0);
+    // The slope of every surface segment, kept for the slices' bases.
+    std::vector<double>& slopes = ws.Slopes;
+    slopes.resize(surface.size() - 1);
     for (std::size_t s = 0; s + 1 < surface.size(); ++s) {
         const TPoint& a = surface[s];
         const TPoint& b = surface[s + 1];
@@ -199,7 +202,7 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         const std::size_t run = breaks.size();
         for (; modelBreak != mb.end() && *modelBreak < b.X && *modelBreak < x1; ++modelBreak)
             breaks.push_back(*modelBreak);
-        const double bs = (b.Y - a.Y) / (b.X - a.X);
+        const double bs = slopes[s] = (b.Y - a.Y) / (b.X - a.X);
         const double as = a.Y - bs * a.X;
         while (first + 1 < intervals && !(a.X < model.Interval(first).X1))
             ++first;
@@ -241,14 +244,23 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
     // overwritten, not cleared.
     const double nominal = length / std::max(1, options.TargetSlices);
     std::size_t count = 0;
-    for (std::size_t j = 0; j + 1 < breaks.size(); ++j)
-        count += static_cast<std::size_t>(SliceCount((breaks[j + 1] - breaks[j]) / nominal));
+    std::vector<int>& counts = ws.SliceCounts;
+    counts.resize(breaks.size() - 1);
+    for (std::size_t j = 0; j + 1 < breaks.size(); ++j) {
+        counts[j] = SliceCount((breaks[j + 1] - breaks[j]) / nominal);
+        count += static_cast<std::size_t>(counts[j]);
+    }
     slices.resize(count);
     {
         std::size_t i = 0;
         for (std::size_t j = 0; j + 1 < breaks.size(); ++j) {
             const double a = breaks[j], b = breaks[j + 1];
-            const int k = SliceCount((b - a) / nominal);
+            const int k = counts[j];
+            if (k == 1) { // most intervals: no division
+                slices[i].XLeft = a;
+                slices[i++].XRight = b;
+                continue;
+            }
             for (int m = 0; m < k; ++m, ++i) {
                 slices[i].XLeft = a + (b - a) * m / k;
                 slices[i].XRight = m + 1 == k ? b : a + (b - a) * (m + 1) / k;
@@ -260,7 +272,7 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
     double total = 0;
     std::size_t seg = surface.size(); // none yet
     std::size_t nextSeg = 0;
-    double slope = 0, cosA = 1, sinA = 0;
+    double slope = 0, cosA = 1, sinA = 0, secA = 1;
     int interval = model.IntervalOf(x0);
     for (TSlice& s : slices) {
         s.Width = s.XRight - s.XLeft;
@@ -271,15 +283,15 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         if (nextSeg != seg) {
             // The base's inclination is that of its surface segment: once per segment.
             seg = nextSeg;
-            const TPoint& b = surface[seg + 1];
-            slope = (b.Y - a.Y) / (b.X - a.X);
-            cosA = 1 / std::sqrt(1 + slope * slope);
+            slope = slopes[seg];
+            secA = std::sqrt(1 + slope * slope);
+            cosA = 1 / secA;
             sinA = slope * cosA;
         }
         s.YBase = a.Y + slope * (xm - a.X);
         s.Cos = cosA;
         s.Sin = sinA;
-        s.Length = s.Width / cosA;
+        s.Length = s.Width * secA;
 
         while (interval + 1 < model.IntervalCount() && model.Interval(interval).X1 < xm)
             ++interval;
@@ -357,8 +369,9 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         }
         const double weight = 0.5 * wd * sum1;
         s.Weight = weight;
-        s.XW = weight > 0 ? xl + wd * sum2 / (3 * sum1) : xm;
-        s.YW = weight > 0 ? 2 * sum3 / sum1 : 0.5 * (s.YTop + s.YBase);
+        const double third = weight > 0 ? 1 / (3 * sum1) : 0; // one division for both coordinates
+        s.XW = weight > 0 ? xl + wd * sum2 * third : xm;
+        s.YW = weight > 0 ? 6 * sum3 * third : 0.5 * (s.YTop + s.YBase);
         total += weight;
 
         s.Soil = baseSoil;
@@ -475,10 +488,11 @@ void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surfac
     const double gw = model.WaterWeight;
     const double cav = model.Cavitation;
     // Integral of max(gw (yp - y), -cav) from lo to hi.
-    const auto pressure = [gw, cav](double yp, double lo, double hi) {
+    const double cutOff = gw > 0 ? cav / gw : 0;
+    const auto pressure = [gw, cav, cutOff](double yp, double lo, double hi) {
         if (!(hi > lo))
             return 0.0;
-        const double yc = gw > 0 ? yp + cav / gw : yp; // above it the suction is cut off
+        const double yc = gw > 0 ? yp + cutOff : yp; // above it the suction is cut off
         double f = 0;
         const double top = std::min(hi, yc);
         if (top > lo)

@@ -46,32 +46,29 @@ struct TSliceNotes {
     double FreeWaterWeight = 0; // total weight of free water standing on the mass
 };
 
-// What the methods need of one slice, with the moment arms about the chosen centre.
-struct TSliceTerms {
-    double Cl = 0;  // cohesion times base length
-    double Ul = 0;  // pore pressure times base length
-    double Tan = 0; // tan(phi)
-    double Sin = 0, Cos = 1;
-    double Wv =
-        0; // net downward force besides the base reactions: weight minus the other forces' upward part
-    double Qx = 0;     // horizontal force besides the base and interslice forces
-    double Thrust = 0; // the part of Qx that is free water beside an end slice
-    double MS = 0;     // moment arm of the base shear (positive against the motion)
-    double MN = 0;     // moment arm of the base normal force
-};
-
-// The methods' per-slice terms as arrays, so that their loops over the slices run in vector
-// instructions: those that do not depend on F (from the terms), and the scratch of the loops.
+// What the methods need of the slices, with the moment arms about the chosen centre, as arrays so
+// that their loops over the slices run in vector instructions: the terms that do not depend on F,
+// and the scratch of the loops.
 struct TMethodArrays {
-    std::vector<double> Cos, Sin, Tan, Ul, Wv, Qx, MN, MS;
+    std::vector<double> Cl;         // cohesion times base length
+    std::vector<double> Ul;         // pore pressure times base length
+    std::vector<double> Tan;        // tan(phi)
+    std::vector<double> Sin, Cos;   // of the base inclination
+    std::vector<double> Wv;         // net downward force besides the base reactions: weight less the
+                                    // other forces' upward part
+    std::vector<double> Qx;         // horizontal force besides the base and interslice forces
+    std::vector<double> Thrust;     // the part of Qx that is free water beside an end slice
+    std::vector<double> MS;         // moment arm of the base shear (positive against the motion)
+    std::vector<double> MN;         // moment arm of the base normal force
     std::vector<double> C0;         // c l - u l tan(phi): the cohesion less the pore pressure's share
     std::vector<double> A, B, P, R; // Bishop's and Janbu's methods
     std::vector<double> Alpha, Beta, EA, EB, Arm; // the march of the rigorous methods
     void Resize(std::size_t n) {
-        for (std::vector<double>* v :
-             {&Cos, &Sin, &Tan, &Ul, &Wv, &Qx, &MN, &MS, &C0, &A, &B, &P, &R, &Alpha, &Beta, &EA, &EB, &Arm})
+        for (std::vector<double>* v : {&Cl, &Ul, &Tan, &Sin, &Cos, &Wv,    &Qx,   &Thrust, &MS, &MN,
+                                       &C0, &A,  &B,   &P,   &R,   &Alpha, &Beta, &EA,     &EB, &Arm})
             v->resize(n);
     }
+    std::size_t Size() const { return Cos.size(); }
 };
 
 // Per-thread scratch space of the evaluation of one surface: reused, so that evaluating a surface
@@ -79,9 +76,10 @@ struct TMethodArrays {
 struct TWorkspace {
     std::vector<TPoint> Clipped;
     std::vector<double> Breaks;
+    std::vector<double> Slopes;   // of the surface's segments
+    std::vector<int> SliceCounts; // slices between two breaks
     std::vector<TSlice> Slices;
-    // Method scratch: slice terms, normal forces, interslice forces and the interslice function.
-    std::vector<TSliceTerms> Terms;
+    // Method scratch: normal forces, interslice forces and the interslice function.
     std::vector<double> N, E, F;
     // Water force on every slice boundary (0..n), for the rigorous methods (SideWaterForces).
     std::vector<double> U;
@@ -89,12 +87,13 @@ struct TWorkspace {
     TWorkspace() {
         Clipped.reserve(256);
         Breaks.reserve(1024);
+        Slopes.reserve(256);
+        SliceCounts.reserve(1024);
         Slices.reserve(512);
         N.reserve(512);
         E.reserve(513);
         F.reserve(513);
         U.reserve(513);
-        Terms.reserve(512);
         Arrays.Resize(512);
         Arrays.Resize(0);
     }

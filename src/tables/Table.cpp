@@ -21,33 +21,32 @@ TGridTable* TTableRegistry::FindIdentifier(int identifier) const {
     return it == ById.end() ? nullptr : it->second;
 }
 
-TTableRegistry& TableRegistry() {
-    static TTableRegistry registry;
-    return registry;
-}
-
-TTableRegistry& TableChartRegistry() {
-    static TTableRegistry registry;
-    return registry;
-}
-
 TTableFamily& PlainFamily() {
-    static TTableFamily family(TableRegistry(), ColumnTypes());
+    static TTableFamily family(ColumnTypes());
     return family;
 }
 
 TTableFamily& ChartFamily() {
-    static TTableFamily family(TableChartRegistry(), ColumnChartTypes());
+    static TTableFamily family(ColumnChartTypes());
     return family;
 }
 
+namespace {
+std::shared_ptr<TLiveTables> LiveTablesFor(TGridTable* owner) {
+    return owner ? owner->Live() : std::make_shared<TLiveTables>();
+}
+} // namespace
+
 // ---------------------------------------------------------------- life
 
-TGridTable::TGridTable(TGridTable* owner) : TGridTable(PlainFamily(), owner) {}
+TGridTable::TGridTable(TGridTable* owner) : TGridTable(PlainFamily(), LiveTablesFor(owner), owner) {}
 
-TGridTable::TGridTable(TTableFamily& family, TGridTable* owner)
-    : FFamily(&family), FOwner(owner), FUnitSystem(owner ? owner->UnitSystem() : 1) {
-    TTableRegistry& registry = family.Tables;
+TGridTable::TGridTable(const std::shared_ptr<TLiveTables>& live, TGridTable* owner)
+    : TGridTable(PlainFamily(), live ? live : LiveTablesFor(owner), owner) {}
+
+TGridTable::TGridTable(TTableFamily& family, std::shared_ptr<TLiveTables> live, TGridTable* owner)
+    : FFamily(&family), FLive(std::move(live)), FOwner(owner), FUnitSystem(owner ? owner->UnitSystem() : 1) {
+    TTableRegistry& registry = Registry();
     // The running number skips values that tables have taken explicitly, so identifiers stay unique.
     while (registry.FindIdentifier(registry.Counter))
         ++registry.Counter;
@@ -66,8 +65,8 @@ TGridTable::~TGridTable() {
     CellChanged = nullptr;
     Columns.clear(); // frees the sub-tables with their rows
     FRowCount = 0;
-    FFamily->Tables.ById.erase(FIdentifier);
-    std::vector<TGridTable*>& list = FFamily->Tables.Tables;
+    Registry().ById.erase(FIdentifier);
+    std::vector<TGridTable*>& list = Registry().Tables;
     // Sub-tables die newest first, so the search from the end is short.
     auto it = std::find(list.rbegin(), list.rend(), this);
     if (it != list.rend())
@@ -79,7 +78,7 @@ TGridTable::~TGridTable() {
 void TGridTable::SetIdentifier(int identifier) {
     if (identifier < 0 || identifier == FIdentifier)
         return;
-    TTableRegistry& registry = FFamily->Tables;
+    TTableRegistry& registry = Registry();
     registry.ById.erase(FIdentifier);
     if (TGridTable* other = registry.FindIdentifier(identifier)) {
         other->FIdentifier = FIdentifier;
@@ -120,6 +119,10 @@ void TGridTable::SetRowNumber(int row) {
 
 bool TGridTable::IsChart() const {
     return FFamily == &ChartFamily();
+}
+
+TTableRegistry& TGridTable::Registry() const {
+    return IsChart() ? FLive->Chart : FLive->Plain;
 }
 
 // ---------------------------------------------------------------- rows
@@ -470,7 +473,7 @@ void TGridTable::CopyTemplateSettings(const TGridTable& from) {
 }
 
 std::unique_ptr<TGridTable> TGridTable::CreateFromTemplate(TGridTable* owner, int rowNumber) const {
-    auto table = std::make_unique<TGridTable>(owner);
+    auto table = std::make_unique<TGridTable>(owner ? owner->Live() : FLive, owner);
     table->CopyTemplateSettings(*this);
     table->SetRowNumber(rowNumber);
     table->SetRowCount(table->MinRows());

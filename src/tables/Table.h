@@ -60,7 +60,7 @@ class ITableEditorFactory {
     virtual void Open(TGridTable& table, bool modal) = 0;
 };
 
-// The process-wide list of live tables of one family and its running identifier counter.
+// The live tables of one family in one model, and their running identifier counter.
 class TTableRegistry {
   public:
     int Count() const { return static_cast<int>(Tables.size()); }
@@ -74,13 +74,21 @@ class TTableRegistry {
     int Counter = 0;
 };
 
-TTableRegistry& TableRegistry();      // plain tables
-TTableRegistry& TableChartRegistry(); // chart-backed tables
+// The live tables of one model (a table set, or a table made on its own with its sub-tables), per
+// family: two models number their tables each on their own. Each table shares it; it goes with the
+// last of them.
+struct TLiveTables {
+    TTableRegistry Plain; // plain tables
+    TTableRegistry Chart; // chart-backed tables
+};
 
 class TGridTable : public TRowObject, public IColumnOwner {
   public:
-    // A table owned by another table (a sub-table) takes the owner's unit system, else 1.
+    // A table owned by another table (a sub-table) takes the owner's unit system, else 1, and joins
+    // the owner's live tables; a table without owner starts live tables of its own.
     explicit TGridTable(TGridTable* owner = nullptr);
+    // A table that joins `live` (the tables of one set).
+    TGridTable(const std::shared_ptr<TLiveTables>& live, TGridTable* owner);
     ~TGridTable() override;
     TGridTable(const TGridTable&) = delete;
     TGridTable& operator=(const TGridTable&) = delete;
@@ -195,6 +203,9 @@ class TGridTable : public TRowObject, public IColumnOwner {
 
     TTableFamily& Family() const { return *FFamily; }
     bool IsChart() const;
+    // The live tables this table belongs to, and its family's list among them.
+    const std::shared_ptr<TLiveTables>& Live() const { return FLive; }
+    TTableRegistry& Registry() const;
 
     // Called by columns.
     void ColumnValueChanged(TColumn& column, int row);
@@ -205,7 +216,7 @@ class TGridTable : public TRowObject, public IColumnOwner {
     void NotifyRowsChanged();
 
   protected:
-    TGridTable(TTableFamily& family, TGridTable* owner);
+    TGridTable(TTableFamily& family, std::shared_ptr<TLiveTables> live, TGridTable* owner);
     void CopyTemplateSettings(const TGridTable& from);
 
   private:
@@ -224,6 +235,7 @@ class TGridTable : public TRowObject, public IColumnOwner {
     void NotifyEdited() const;
 
     TTableFamily* FFamily;
+    std::shared_ptr<TLiveTables> FLive;
     TGridTable* FOwner;
     std::string FComments, FCaption, FTopLeft;
     int FIdentifier = -1;
@@ -241,12 +253,11 @@ class TGridTable : public TRowObject, public IColumnOwner {
     const TCoreContext* FContext = nullptr;
 };
 
-// What distinguishes the two table families: their table registry and column type registry.
+// What distinguishes the two table families (besides their list among the live tables): their column
+// type registry.
 class TTableFamily {
   public:
-    TTableFamily(TTableRegistry& tables, TColumnTypeStorage& columnTypes)
-        : Tables(tables), ColumnTypes(columnTypes) {}
-    TTableRegistry& Tables;
+    explicit TTableFamily(TColumnTypeStorage& columnTypes) : ColumnTypes(columnTypes) {}
     TColumnTypeStorage& ColumnTypes;
 };
 TTableFamily& PlainFamily();

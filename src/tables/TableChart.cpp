@@ -8,7 +8,15 @@
 #include <cmath>
 #include <optional>
 
-TGridTableChart::TGridTableChart(TGridTable* owner) : TGridTable(ChartFamily(), owner) {}
+TGridTableChart::TGridTableChart(TGridTable* owner)
+    : TGridTable(ChartFamily(), owner ? owner->Live() : std::make_shared<TLiveTables>(), owner) {}
+
+TGridTableChart::TGridTableChart(const std::shared_ptr<TLiveTables>& live, TGridTable* owner)
+    : TGridTable(ChartFamily(),
+                 live    ? live
+                 : owner ? owner->Live()
+                         : std::make_shared<TLiveTables>(),
+                 owner) {}
 
 void TGridTableChart::WriteColumns(TValueWriter& writer) const {
     TGridTable::WriteColumns(writer);
@@ -44,7 +52,7 @@ void TGridTableChart::ReadColumns(TValueReader& reader) {
 }
 
 std::unique_ptr<TGridTable> TGridTableChart::CreateFromTemplate(TGridTable* owner, int rowNumber) const {
-    auto table = std::make_unique<TGridTableChart>(owner);
+    auto table = std::make_unique<TGridTableChart>(owner ? owner->Live() : Live(), owner);
     table->GetDataFromFile = GetDataFromFile;
     table->OKCancelButtons = OKCancelButtons;
     table->InvertedXAxis = InvertedXAxis;

@@ -10,6 +10,7 @@
 class TGridTableChart : public TGridTable {
   public:
     explicit TGridTableChart(TGridTable* owner = nullptr);
+    TGridTableChart(const std::shared_ptr<TLiveTables>& live, TGridTable* owner);
 
     // Published properties in addition to those of TGridTable.
     bool GetDataFromFile = false;

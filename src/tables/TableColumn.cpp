@@ -21,7 +21,7 @@ TGridTable* TGridTableList::Table(int i, const TGridTable& owner) const {
     const TIntWrapper& e = Entries[static_cast<std::size_t>(i)];
     if (e.Value < 0)
         return nullptr;
-    TTableRegistry& registry = owner.Family().Tables;
+    TTableRegistry& registry = owner.Registry();
     return e.IsIdentifier ? registry.FindIdentifier(e.Value) : registry.At(e.Value);
 }
 

@@ -69,7 +69,10 @@ void SetProperty(TTableDefinition& def, bool applyIdentifiers, const std::string
 }
 } // namespace
 
-std::vector<TTableDefinition> ReadTableDefinitions(const std::string& text, bool applyIdentifiers) {
+std::vector<TTableDefinition> ReadTableDefinitions(const std::string& text, bool applyIdentifiers,
+                                                   std::shared_ptr<TLiveTables> live) {
+    if (!live)
+        live = std::make_shared<TLiveTables>();
     std::vector<TTableDefinition> result;
     std::vector<std::string> lines;
     {
@@ -105,9 +108,9 @@ std::vector<TTableDefinition> ReadTableDefinitions(const std::string& text, bool
             TTableDefinition def;
             def.Name = name;
             if (cls == "TGridTable")
-                def.Table = std::make_unique<TGridTable>();
+                def.Table = std::make_unique<TGridTable>(live, nullptr);
             else if (cls == "TGridTableChart")
-                def.Table = std::make_unique<TGridTableChart>();
+                def.Table = std::make_unique<TGridTableChart>(live, nullptr);
             else
                 DefinitionError(lineNo, "unknown table class \"" + cls + "\"");
             def.Table->Loading = true;
@@ -221,7 +224,7 @@ TTableSet::~TTableSet() {
 }
 
 void TTableSet::Load(const std::string& definitionText) {
-    std::vector<TTableDefinition> defs = ReadTableDefinitions(definitionText, false);
+    std::vector<TTableDefinition> defs = ReadTableDefinitions(definitionText, false, FLive);
     const std::vector<std::string>& names = ComponentNames();
     if (defs.size() != names.size())
         throw EGeneralError("The table definitions hold " + std::to_string(defs.size()) +
@@ -244,10 +247,10 @@ void TTableSet::Load(const std::string& definitionText) {
 }
 
 // The sub-table columns name their templates by identifier. A set takes the identifiers its
-// definitions declare when they are free; when another live set (a second model host, a test)
-// already holds one, this set's table keeps the fresh identifier it was given and the set's own
-// template references follow it. Taking the identifier instead would swap it away from the other
-// set's table, whose soil rows would then lose their anisotropy tables once this set is gone.
+// definitions declare when they are free among its live tables; when a table outside the definitions
+// already holds one, the set's table keeps the fresh identifier it was given and the set's own
+// template references follow it, so that table keeps its identifier. (Each set numbers its tables on
+// its own, so another set's tables never stand in the way.)
 void TTableSet::PlaceIdentifiers(std::vector<TTableDefinition>& defs) {
     std::set<const TGridTable*> batch;
     for (const TTableDefinition& d : defs)
@@ -256,7 +259,7 @@ void TTableSet::PlaceIdentifiers(std::vector<TTableDefinition>& defs) {
     for (TTableDefinition& d : defs) {
         if (d.DeclaredIdentifier < 0)
             continue;
-        const TGridTable* holder = d.Table->Family().Tables.FindIdentifier(d.DeclaredIdentifier);
+        const TGridTable* holder = d.Table->Registry().FindIdentifier(d.DeclaredIdentifier);
         if (!holder || batch.count(holder))
             d.Table->SetIdentifier(d.DeclaredIdentifier); // a swap inside the new set is harmless
         else

@@ -57,6 +57,8 @@ class TTableSet {
   private:
     void Load(const std::string& definitionText);
     static void PlaceIdentifiers(std::vector<TTableDefinition>& defs);
+    // This set's live tables: its tables and their sub-tables are numbered here, apart from other sets.
+    std::shared_ptr<TLiveTables> FLive = std::make_shared<TLiveTables>();
     std::vector<std::unique_ptr<TGridTable>> Tables;
     std::vector<std::string> Names;
 };
@@ -77,8 +79,10 @@ struct TTableDefinition {
     std::unique_ptr<TGridTable> Table;
     int DeclaredIdentifier = -1; // the "Identifier" of the text when it was not applied (below)
 };
-// applyIdentifiers false: the declared identifiers are only recorded in DeclaredIdentifier, so that
-// a caller can place them without taking them from tables of another live set.
-std::vector<TTableDefinition> ReadTableDefinitions(const std::string& text, bool applyIdentifiers = true);
+// applyIdentifiers false: the declared identifiers are only recorded in DeclaredIdentifier, for the
+// caller to place once all tables exist. The tables join `live` (a set's live tables), or without it
+// live tables of their own, shared among them: their templates find each other by identifier.
+std::vector<TTableDefinition> ReadTableDefinitions(const std::string& text, bool applyIdentifiers = true,
+                                                   std::shared_ptr<TLiveTables> live = nullptr);
 // Writes one table in the same form (used to check that definitions round-trip).
 std::string WriteTableDefinition(const std::string& name, const TGridTable& table);

@@ -92,6 +92,7 @@ class TestMainFormSafety : public QObject {
     void partlyReadFileNeverSavedOverItself();
     void nonInputFileDropRefused();
     void messagesStayWithTheirWindow();
+    void twoWindowsNumberTheirTablesApart();
     void dataWindowsFollowTheLoadedModel();
     void failedSaveNamesFileAndReason();
     void textAndHelpWithoutOutsidePrograms();
@@ -448,6 +449,45 @@ void TestMainFormSafety::messagesStayWithTheirWindow() {
     QCOMPARE(messages.Count(), 2);
     QVERIFY(messages.LastText().contains(QStringLiteral("was not read completely")));
     QCOMPARE(otherMessages.Count(), 1);
+}
+
+void TestMainFormSafety::twoWindowsNumberTheirTablesApart() {
+    // Two main windows with the example each: each numbers its tables as a window alone does, apart
+    // from the other; closing one leaves the other's tables and sub-tables whole, and its file saves
+    // byte for byte.
+    TMessageRecorder messages, otherMessages;
+    QTemporaryDir dir;
+    TMainForm* form = MakeForm(messages);
+    const QString dam = CopyExample(dir, QStringLiteral("dam.qvxd"));
+    const QByteArray original = ReadAll(dam);
+    form->OpenFileName(dam);
+    TScriptedDialogs* otherDialogs = nullptr;
+    std::unique_ptr<TMainForm> other = MakeDrivenForm(otherDialogs, {}, &otherMessages);
+    other->OpenFileName(CopyExample(dir, QStringLiteral("other.qvxd")));
+    TTableSet& tables = form->Tables();
+    TTableSet& otherTables = other->Tables();
+    for (int i = 0; i < tables.Count(); ++i) {
+        QCOMPARE(otherTables.Table(i).Identifier(), tables.Table(i).Identifier());
+        QVERIFY(&otherTables.Table(i).Registry() != &tables.Table(i).Registry());
+    }
+    // A caption changed in the other window's template shows in its own new sub-tables only.
+    otherTables.Anisotropy().SetCaption("Other window's anisotropy");
+    otherTables.SoilData().SetRowCount(otherTables.SoilData().RowCount() + 1);
+    tables.SoilData().SetRowCount(tables.SoilData().RowCount() + 1);
+    const int last = tables.SoilData().RowCount() - 1;
+    QCOMPARE(otherTables.SoilData().Cell(7, last).GetTable()->Caption(),
+             std::string("Other window's anisotropy"));
+    QVERIFY(tables.SoilData().Cell(7, last).GetTable()->Caption() != "Other window's anisotropy");
+    tables.SoilData().SetRowCount(last);
+
+    other.reset();
+    for (int row = 0; row < tables.SoilData().RowCount(); ++row)
+        QVERIFY(tables.SoilData().Cell(7, row).GetTable() != nullptr);
+    form->SetModified(true);
+    form->FileSaveClick();
+    QCOMPARE(ReadAll(dam), original);
+    QCOMPARE(messages.Count(), 0);
+    QCOMPARE(otherMessages.Count(), 0);
 }
 
 void TestMainFormSafety::dataWindowsFollowTheLoadedModel() {

@@ -267,6 +267,18 @@ class TestProbabilistic : public QObject {
         Setup(d, {Var("soil1.c=uniform(2,3)")}, 4, 3);
         const TProbabilisticResult r = RunStudy(d, &two, 2);
         QVERIFY(r.Max < fs);
+        // The slices a thread keeps between its samples do not change a sample's factor: the same
+        // bytes when the samples run in two parts (each part's thread starts with nothing kept).
+        Setup(d, {Var("soil1.c=uniform(2,8)")}, 4, 3);
+        d.Settings.InitiationPoints = 5;
+        d.Settings.SurfacesPerPoint = 40;
+        TProbabilisticStudy study(d, o);
+        TSampleTable t, a, b;
+        study.RunAll(t);
+        study.Run(0, 1, a);
+        study.Run(1, 3, b);
+        a.Append(b);
+        QCOMPARE(study.Csv(a), study.Csv(t));
     }
 
     void searchKeepsSlicesBetweenSamples() {

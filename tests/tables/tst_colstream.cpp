@@ -118,7 +118,7 @@ void TestColStream::soilTableStream() {
 void TestColStream::columnsRoundTrip() {
     TGridTable tmpl;
     AddFloat(tmpl);
-    TGridTable t;
+    TGridTable t(tmpl.Live(), nullptr);
     auto& e = Add<TEnumColumn>(t, {"Kind"});
     e.SetItems({"a", "b", "c"});
     auto& i = Add<TIntColumn>(t, {"N", "count"});
@@ -139,7 +139,7 @@ void TestColStream::columnsRoundTrip() {
     sub.Templates.Add(-1);
     sub.Templates.Add(99999);
     const std::string col = t.WriteCol();
-    TGridTable copy;
+    TGridTable copy(tmpl.Live(), nullptr); // of the template's model: its rows find the template
     copy.ReadCol(col);
     QCOMPARE(copy.WriteCol(), col);
     QCOMPARE(copy.ColumnCount(), 6);
@@ -206,13 +206,13 @@ void TestColStream::olderSubTableForms() {
         auto& sub = dynamic_cast<TTableColumn&>(t.Column(0));
         QCOMPARE(sub.Templates.Count(), 1);
         QVERIFY(!sub.Templates.Entry(0).IsIdentifier);
-        QCOMPARE(sub.Templates.Table(0, t), TableRegistry().At(0));
+        QCOMPARE(sub.Templates.Table(0, t), t.Registry().At(0));
         // Written back in the current form, naming the template by its identifier.
         TGridTable copy;
         copy.ReadCol(t.WriteCol());
         auto& csub = dynamic_cast<TTableColumn&>(copy.Column(0));
         QVERIFY(csub.Templates.Entry(0).IsIdentifier);
-        QCOMPARE(csub.Templates.Entry(0).Value, TableRegistry().At(0)->Identifier());
+        QCOMPARE(csub.Templates.Entry(0).Value, t.Registry().At(0)->Identifier());
     }
     // After an enumeration column: one entry per item, identifiers 1..n, or the position when
     // the table is hard-wired.

@@ -260,7 +260,10 @@ void TestColumns::dataHandlesFollowTheirRows() {
 namespace {
 // A table whose first column picks the row kind and whose sub-table column follows it.
 struct KindTables {
-    TGridTable kindA, kindB, main;
+    // One model's tables: the sub-table column finds its templates among them by identifier.
+    TGridTable kindA;
+    TGridTable kindB{kindA.Live(), nullptr};
+    TGridTable main{kindA.Live(), nullptr};
     TEnumColumn* kinds;
     TTableColumn* subs;
     KindTables() {
@@ -414,7 +417,7 @@ void TestColumns::cloneCopiesSettings() {
     auto& tt = dynamic_cast<TTableColumn&>(target.Column(4));
     QCOMPARE(tt.Templates.Count(), 2);
     QCOMPARE(tt.Templates.Entry(0).Value, source.Identifier());
-    QCOMPARE(tt.Templates.Entry(1).Value, TableRegistry().At(0)->Identifier());
+    QCOMPARE(tt.Templates.Entry(1).Value, source.Registry().At(0)->Identifier());
     QVERIFY(tt.Templates.Entry(1).IsIdentifier);
 }
 

@@ -86,9 +86,12 @@ void TestGridTable::rowOperationsOutOfRange() {
 }
 
 void TestGridTable::identifiersStayUnique() {
-    TGridTable a, b;
+    // Tables of one model (sharing live tables, as a set's do) have identifiers unique among them.
+    TGridTable a;
+    TGridTable b(a.Live(), nullptr);
+    QCOMPARE(&b.Registry(), &a.Registry());
     QVERIFY(a.Identifier() != b.Identifier());
-    QCOMPARE(TableRegistry().FindIdentifier(a.Identifier()), &a);
+    QCOMPARE(a.Registry().FindIdentifier(a.Identifier()), &a);
     const int oldA = a.Identifier();
     b.SetIdentifier(500);
     a.SetIdentifier(500); // b holds 500: b gets a's old identifier
@@ -96,19 +99,34 @@ void TestGridTable::identifiersStayUnique() {
     QCOMPARE(b.Identifier(), oldA);
     a.SetIdentifier(-4); // ignored
     QCOMPARE(a.Identifier(), 500);
-    // A new table never takes an identifier already in use.
-    TGridTable c;
+    // A new table never takes an identifier already in use; a sub-table joins its owner's tables.
+    TGridTable c(a.Live(), nullptr);
     QVERIFY(c.Identifier() != a.Identifier() && c.Identifier() != b.Identifier());
+    TGridTable sub(&c);
+    QCOMPARE(&sub.Registry(), &a.Registry());
+    QVERIFY(sub.Identifier() != a.Identifier() && sub.Identifier() != b.Identifier() &&
+            sub.Identifier() != c.Identifier());
     // The chart family counts on its own.
-    TGridTableChart chart;
-    QCOMPARE(TableChartRegistry().FindIdentifier(chart.Identifier()), static_cast<TGridTable*>(&chart));
-    QCOMPARE(TableRegistry().FindIdentifier(chart.Identifier()) == static_cast<TGridTable*>(&chart), false);
-    const int pos = TableRegistry().Count();
+    TGridTableChart chart(a.Live(), nullptr);
+    QCOMPARE(chart.Registry().FindIdentifier(chart.Identifier()), static_cast<TGridTable*>(&chart));
+    QVERIFY(&chart.Registry() != &a.Registry());
+    QCOMPARE(a.Registry().FindIdentifier(chart.Identifier()) == static_cast<TGridTable*>(&chart), false);
+    const int pos = a.Registry().Count();
     {
-        TGridTable d;
-        QCOMPARE(TableRegistry().At(pos), &d);
+        TGridTable d(a.Live(), nullptr);
+        QCOMPARE(a.Registry().At(pos), &d);
     }
-    QCOMPARE(TableRegistry().Count(), pos); // destroyed tables leave the registry
+    QCOMPARE(a.Registry().Count(), pos); // destroyed tables leave the registry
+
+    // A table of another model numbers on its own: it neither takes nor swaps this model's numbers.
+    TGridTable other;
+    QVERIFY(&other.Registry() != &a.Registry());
+    QCOMPARE(other.Identifier(), 0);
+    other.SetIdentifier(500);
+    QCOMPARE(a.Identifier(), 500);
+    QCOMPARE(other.Identifier(), 500);
+    QCOMPARE(a.Registry().FindIdentifier(500), &a);
+    QCOMPARE(other.Registry().FindIdentifier(500), &other);
 }
 
 void TestGridTable::visibleColumns() {
@@ -175,7 +193,7 @@ void TestGridTable::editorSeam() {
     TGridTable tmpl;
     tmpl.SetCaption("Points");
     AddFloat(tmpl);
-    TGridTable parent;
+    TGridTable parent(tmpl.Live(), nullptr);
     parent.SetContext(&factory.Context); // its sub-tables use it too
     auto& subs = Add<TTableColumn>(parent);
     subs.Templates.Clear();
@@ -219,7 +237,7 @@ void TestGridTable::destroyingTableReleasesEditor() {
     // Deleting a row destroys its sub-table and tells that table's editor.
     TGridTable tmpl;
     AddFloat(tmpl);
-    TGridTable parent;
+    TGridTable parent(tmpl.Live(), nullptr);
     auto& subs = Add<TTableColumn>(parent);
     subs.Templates.Clear();
     subs.Templates.Add(tmpl.Identifier());
@@ -236,7 +254,7 @@ void TestGridTable::subTableTakesOwnersUnits() {
     tmpl.SetMaxRows(7);
     tmpl.SetTopLeft("Pt");
     tmpl.SetComments("few");
-    TGridTable parent;
+    TGridTable parent(tmpl.Live(), nullptr);
     auto& subs = Add<TTableColumn>(parent);
     subs.Templates.Clear();
     subs.Templates.Add(tmpl.Identifier());
@@ -264,7 +282,7 @@ void TestGridTable::templatesThatContainThemselves() {
     own.Templates.Add(self.Identifier());
     self.SetRowCount(2);
     QVERIFY(!own.GetTable(0));
-    TGridTable a, b, top;
+    TGridTable a(self.Live(), nullptr), b(self.Live(), nullptr), top(self.Live(), nullptr);
     auto& ab = Add<TTableColumn>(a);
     auto& ba = Add<TTableColumn>(b);
     auto& ta = Add<TTableColumn>(top);

@@ -79,10 +79,10 @@ void TestTableChart::chartSubTablesFromChartTemplates() {
     tmpl.YColumn = 3;
     tmpl.GetDataFromFile = tmpl.InvertedYAxis = true;
     // The chart family's identifiers are its own: a plain table may hold the same number.
-    TGridTable plainTwin;
+    TGridTable plainTwin(tmpl.Live(), nullptr);
     plainTwin.SetIdentifier(tmpl.Identifier());
     QCOMPARE(plainTwin.Identifier(), tmpl.Identifier());
-    TGridTableChart parent;
+    TGridTableChart parent(tmpl.Live(), nullptr);
     auto& subs = Add<TTableColumn>(parent);
     subs.Templates.Clear();
     subs.Templates.Add(tmpl.Identifier());

@@ -214,9 +214,17 @@ void TestTableSet::twoLiveSetsKeepTheirOwnTemplates() {
     const int anisotropyId = first.Anisotropy().Identifier();
     {
         TTableSet second;
-        // The first set keeps its identifiers; the second builds from its own templates.
+        // Each set numbers its tables on its own, as a set alone does (identifiers may repeat between
+        // sets, never within one); the second builds from its own templates.
         QCOMPARE(first.Anisotropy().Identifier(), anisotropyId);
-        QVERIFY(second.Anisotropy().Identifier() != anisotropyId);
+        QCOMPARE(second.Anisotropy().Identifier(), anisotropyId);
+        QVERIFY(&second.Anisotropy().Registry() != &first.Anisotropy().Registry());
+        for (int i = 0; i < first.Count(); ++i) {
+            QCOMPARE(second.Table(i).Identifier(), first.Table(i).Identifier());
+            QCOMPARE(first.Table(i).Registry().FindIdentifier(first.Table(i).Identifier()), &first.Table(i));
+            QCOMPARE(second.Table(i).Registry().FindIdentifier(second.Table(i).Identifier()),
+                     &second.Table(i));
+        }
         second.Anisotropy().SetCaption("Second set's anisotropy");
         second.SoilData().SetRowCount(2);
         QCOMPARE(second.SoilData().Cell(7, 1).GetTable()->Caption(), std::string("Second set's anisotropy"));
