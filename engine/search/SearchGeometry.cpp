@@ -66,7 +66,25 @@ double TSearchGeometry::GroundY(double x) const {
         return GroundPoints.front().Y;
     if (x >= Right())
         return GroundPoints.back().Y;
-    const int i = SegmentAt(x);
+    return YOnSegment(SegmentAt(x), x);
+}
+
+double TSearchGeometry::GroundYFrom(double x, std::size_t& next) const {
+    if (x <= Left())
+        return GroundPoints.front().Y;
+    if (x >= Right())
+        return GroundPoints.back().Y;
+    // SegmentAt's segment, its upper bound found by walking on from the last one.
+    const std::size_t n = GroundPoints.size();
+    while (next < n && !(GroundPoints[next].X > x))
+        ++next;
+    int i = std::clamp(static_cast<int>(next) - 1, 0, static_cast<int>(n) - 2);
+    while (i > 0 && !(GroundPoints[i + 1].X > GroundPoints[i].X))
+        --i;
+    return YOnSegment(i, x);
+}
+
+double TSearchGeometry::YOnSegment(int i, double x) const {
     const TPoint& a = GroundPoints[i];
     const TPoint& b = GroundPoints[i + 1];
     const double w = b.X - a.X;
@@ -147,6 +165,7 @@ bool TSearchGeometry::FirstExit(const TPoint* p, int n, TPoint& exit, int& segme
                              GroundPoints.begin());
     int s = 1;
     int hint = 0;
+    std::size_t walk = 0; // for the ground's elevation at the surface's vertices, left to right
     double prevX = x0, prevD = 0;
     bool entered = false;
     while (true) {
@@ -160,7 +179,7 @@ bool TSearchGeometry::FirstExit(const TPoint* p, int n, TPoint& exit, int& segme
             ++g;
         } else if (s < n - 1) {
             x = p[s].X;
-            d = p[s].Y - GroundY(x);
+            d = p[s].Y - GroundYFrom(x, walk);
             ++s;
         } else {
             return false; // reached the last point inside the ground

@@ -53,6 +53,8 @@ class TSearchGeometry {
     int SegmentAt(double x) const;
     // Ground elevation at x (the end elevations continue beyond the ends).
     double GroundY(double x) const;
+    // The same for x that only grow from one call to the next: `next` (0 at first) keeps the place.
+    double GroundYFrom(double x, std::size_t& next) const;
     // Direction (degrees) of the ground just right of x.
     double GroundDirectionRightOf(double x) const;
 
@@ -79,6 +81,8 @@ class TSearchGeometry {
     bool RayToGround(TPoint from, double dx, double dy, TPoint& hit) const;
 
   private:
+    double YOnSegment(int i, double x) const;
+
     std::vector<TPoint> GroundPoints;
     std::vector<TSegment> LimitLines;
     bool UseMinimum = false;

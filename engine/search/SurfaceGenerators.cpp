@@ -605,13 +605,18 @@ const char* TSurfaceGenerator::GenerateIrregular(TRandom& rng, double xA, TTrial
     pts.push_back(b);
     if (const char* why = CheckIrregular(pts.data(), static_cast<int>(pts.size())))
         return why;
-    // Split into pieces of the segment length, longer only where the point budget would run out.
+    // Cut into pieces of the segment length, longer only where the point budget would run out, and
+    // checked against the ground and the bounds again as cut, as a rebuilt surface is: at a vertex
+    // within the tolerance of the ground the two could disagree. Cutting changes neither the first
+    // direction nor the concavity.
     const int vertices = static_cast<int>(pts.size());
     const double piece = std::max(Step, length / (MaxPoints - vertices - 1));
     pts.resize(1);
     for (std::size_t k = 2; k < v.size(); k += 2)
         AppendSplit(pts, {v[k], v[k + 1]}, piece, vertices - static_cast<int>(k / 2) - 1);
     AppendSplit(pts, b, piece, 0);
+    if (const char* why = Geometry.CheckPolyline(pts.data(), static_cast<int>(pts.size())))
+        return why;
     params.clear();
     params.push_back(a.X);
     for (std::size_t k = 1; k + 1 < pts.size(); ++k) {

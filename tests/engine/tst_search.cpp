@@ -570,6 +570,12 @@ void TestSearch::irregularSurfaces() {
             lost += why == reason::BelowLimit;
         } else {
             QVERIFY(!rising.Geometry.CheckPolyline(s.Points.data(), static_cast<int>(s.Points.size())));
+            // Rebuilt from its parameters (as the optimiser does), the surface is the same and passes.
+            std::vector<double> again = params;
+            TTrialSurface rebuilt;
+            QVERIFY(!over.Build(again, rebuilt));
+            QCOMPARE(rebuilt.Points.size(), s.Points.size());
+            QCOMPARE(rebuilt.Points.back().X, s.Points.back().X);
             for (const TPoint& q : s.Points)
                 QVERIFY(q.X < 100 || q.Y >= 10 + (q.X - 100) * 20 / 90 - 1e-6);
         }
