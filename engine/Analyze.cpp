@@ -64,11 +64,9 @@ std::optional<double> CriticalFactor(const TSlopeDescription& input, const TRunO
     const std::optional<TSurfaceResult> best = CriticalSurface(model, input, options, cache);
     if (!best)
         return std::nullopt;
-    // As the full analysis reports it: the critical surface analysed as a user's surface.
-    std::vector<TPoint> clipped;
-    ClipToGround(model, best->Points.data(), static_cast<int>(best->Points.size()), clipped);
-    return AnalyseSurface(model, clipped, best->Circle ? &*best->Circle : nullptr, method,
-                          static_cast<double>(input.Settings.InterSliceAngle), options.Slicing)
+    // As the full analysis reports it.
+    return AnalyseCritical(model, *best, method, static_cast<double>(input.Settings.InterSliceAngle),
+                           options.Slicing)
         .Surface.FS;
 }
 

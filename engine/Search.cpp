@@ -271,6 +271,13 @@ search::TSearchResult Search(const TSlopeModel& model, const TSlopeDescription& 
 }
 } // namespace
 
+TCriticalResult AnalyseCritical(const TSlopeModel& model, const TSurfaceResult& best, TMethod method,
+                                double thetaDeg, const TSliceOptions& slicing) {
+    std::vector<TPoint> clipped;
+    ClipToGround(model, best.Points.data(), static_cast<int>(best.Points.size()), clipped);
+    return AnalyseSurface(model, clipped, best.Circle ? &*best.Circle : nullptr, method, thetaDeg, slicing);
+}
+
 std::optional<TSurfaceResult> CriticalSurface(const TSlopeModel& model, const TSlopeDescription& d,
                                               const TRunOptions& options, TSliceCache* cache) {
     std::vector<search::TSearchMessage> errors;
@@ -336,12 +343,7 @@ void RunSearch(const TSlopeModel& model, const TSlopeDescription& d, const TRunO
                          ": the minimum has not settled; increase the number of surfaces."});
     }
 
-    // The critical surface with every method, as a user's surface would be reported.
-    const TSurfaceResult& best = a.Ten.front();
-    std::vector<TPoint> clipped;
-    ClipToGround(model, best.Points.data(), static_cast<int>(best.Points.size()), clipped);
-    a.Critical = AnalyseSurface(model, clipped, best.Circle ? &*best.Circle : nullptr, a.Method, theta,
-                                options.Slicing);
+    a.Critical = AnalyseCritical(model, a.Ten.front(), a.Method, theta, options.Slicing);
     // One value for the critical surface wherever it is reported (the two solutions agree to the
     // methods' tolerance).
     if (a.Critical->Surface.FS)

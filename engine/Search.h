@@ -42,6 +42,11 @@ class TSliceCache {
     std::size_t Slices = 0, MaxSlices;
 };
 
+// The search's most critical surface clipped to the ground and analysed with every method, as a user's
+// surface is: the critical surface that the analysis reports.
+TCriticalResult AnalyseCritical(const TSlopeModel& model, const TSurfaceResult& best, TMethod method,
+                                double thetaDeg, const TSliceOptions& slicing);
+
 // The critical surface of the search that a valid description chooses, for searches repeated many
 // times (the samples of a probabilistic analysis): the search alone, without the report RunSearch
 // fills; nothing when it found no surface. With a cache, the search runs on one thread, and every
