@@ -341,7 +341,17 @@ bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
         rm = nrm;
         // The accepted step's march was the last one: its normal and interslice forces are those of
         // the solution.
-        if (small && std::hypot(rf, rm) < 1e-8)
+        if (!(std::hypot(rf, rm) < 1e-8))
+            continue;
+        if (small)
+            return true;
+        // The next step, predicted from the residuals here with the Jacobian just used: Newton's
+        // method converges quadratically, so the step that would confirm the solution is its
+        // remaining error. Where it is below a tenth of the tolerance, that iteration (three
+        // marches) is not taken.
+        const double pf = (-rf * d + b * rm) / det, pl = (-a * rm + c * rf) / det;
+        if (std::abs(pf) <= 0.1 * Tolerance * f &&
+            std::abs(pl) <= 0.1 * Tolerance * std::max(1.0, std::abs(lambda)))
             return true;
     }
     return false;
