@@ -204,8 +204,10 @@ void CheckAdmissibility(const TMethodArrays& m, const std::vector<double>& n, do
 // march counts against a budget; once it is spent, every march fails.
 class TMarch {
   public:
-    TMarch(TWorkspace& ws, double externalMoment, double weight, double length)
-        : Ws(ws), Moment(externalMoment), ForceScale(weight), MomentScale(weight * length) {}
+    // `constant`: the interslice function is 1 on every boundary (Spencer's method).
+    TMarch(TWorkspace& ws, double externalMoment, double weight, double length, bool constant)
+        : Ws(ws), Moment(externalMoment), ForceScale(weight), MomentScale(weight * length),
+          Constant(constant) {}
 
     bool Spent() const { return Runs >= MarchBudget; }
 
@@ -218,6 +220,8 @@ class TMarch {
         if (!(f > 0) || Spent())
             return false;
         ++Runs;
+        if (Constant)
+            return RunConstant(f, lambda, rf, rm);
         TMethodArrays& m = Ws.Arrays;
         const std::size_t n = m.Cos.size();
         const double q = 1 / f;
@@ -261,18 +265,79 @@ class TMarch {
         }
         if (bad > 0)
             return false;
+        // The march proper is a chain of dependent multiply-adds, bound by their latency rather than by
+        // the arithmetic. So both halves of the mass are marched at once: the lower one from E = 0 at
+        // the toe, the upper one as an affine function of the force at their boundary, E = A + B E_h
+        // (and its slices' moments likewise), resolved when the lower half arrives there. The upper
+        // half's forces are written only for a solution (CompleteForces).
+        const std::size_t h = n / 2;
         double* normal = Ws.N.data();
         double* side = Ws.E.data();
-        double e = 0;
+        double e = 0, ta = 0, tb = 1, ma = 0, mb = 0;
         side[0] = 0;
-        for (std::size_t i = 0; i < n; ++i) {
+        const auto upper = [&](std::size_t j) {
+            ma += (alpha[j] + beta[j] * ta) * arm[j];
+            mb += beta[j] * tb * arm[j];
+            ta = ea[j] + eb[j] * ta;
+            tb = eb[j] * tb;
+        };
+        for (std::size_t i = 0; i < h; ++i) {
             const double nn = alpha[i] + beta[i] * e;
             normal[i] = nn;
             moment += nn * arm[i];
             e = ea[i] + eb[i] * e;
             side[i + 1] = e;
+            upper(h + i);
         }
-        rf = e / ForceScale;
+        if (n > 2 * h)
+            upper(n - 1);
+        moment += ma + mb * e;
+        return Finish(f, lambda, ta + tb * e, moment, rf, rm);
+    }
+
+    // With the same interslice function on both sides of a slice the interslice force on its left
+    // drops out of its normal force (beta = 0) and only adds to the one on its right (b = 1): the
+    // force residual is the sum of the slices' increments and the moment residual a sum too, so the
+    // whole march is one vector loop without a chain from slice to slice. The increments and the
+    // normal forces are kept for the forces of a solution (CompleteForces).
+    bool RunConstant(double f, double lambda, double& rf, double& rm) const {
+        TMethodArrays& m = Ws.Arrays;
+        const std::size_t n = m.Cos.size();
+        const double q = 1 / f;
+        const double* cosA = m.Cos.data();
+        const double* sinA = m.Sin.data();
+        const double* tanP = m.Tan.data();
+        const double* c0 = m.C0.data();
+        const double* wv = m.Wv.data();
+        const double* qx = m.Qx.data();
+        const double* mn = m.MN.data();
+        const double* ms = m.MS.data();
+        const double* u = Ws.U.data();
+        double* alpha = m.Alpha.data();
+        double* ea = m.EA.data();
+        double bad = 0, moment = Moment, force = 0;
+#pragma omp simd reduction(+ : bad, moment, force)
+        for (std::size_t i = 0; i < n; ++i) {
+            const double tf = tanP[i] * q;
+            const double cp = c0[i] * q;
+            const double g = tf * cosA[i] - sinA[i];
+            const double den = cosA[i] + tf * sinA[i] - lambda * g;
+            bad += den > 1e-6 ? 0.0 : 1.0;
+            const double h = qx[i] + cp * cosA[i];
+            const double al = (wv[i] - cp * sinA[i] + lambda * (h + u[i] - u[i + 1])) / den;
+            const double de = h + al * g;
+            alpha[i] = al;
+            ea[i] = de;
+            force += de;
+            moment += cp * ms[i] + al * (mn[i] + tf * ms[i]);
+        }
+        if (bad > 0)
+            return false;
+        return Finish(f, lambda, force, moment, rf, rm);
+    }
+
+    bool Finish(double f, double lambda, double force, double moment, double& rf, double& rm) const {
+        rf = force / ForceScale;
         rm = moment / MomentScale;
         Last = Finite(rf) && Finite(rm);
         LastF = f;
@@ -295,10 +360,35 @@ class TMarch {
   private:
     TWorkspace& Ws;
     double Moment, ForceScale, MomentScale;
+    bool Constant;
     mutable int Runs = 0;
     mutable bool Last = false;
     mutable double LastF = 0, LastLambda = 0, LastRf = 0, LastRm = 0;
 };
+
+// The normal and interslice forces of the last march that it did not write: with a constant interslice
+// function all of them, from its increments, otherwise the upper half's, marched on from the force
+// the lower half left at their boundary.
+void CompleteForces(TWorkspace& ws, bool constant) {
+    const TMethodArrays& m = ws.Arrays;
+    const std::size_t n = m.Size();
+    if (constant) {
+        double e = 0;
+        ws.E[0] = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            ws.N[i] = m.Alpha[i];
+            e += m.EA[i];
+            ws.E[i + 1] = e;
+        }
+        return;
+    }
+    double e = ws.E[n / 2];
+    for (std::size_t i = n / 2; i < n; ++i) {
+        ws.N[i] = m.Alpha[i] + m.Beta[i] * e;
+        e = m.EA[i] + m.EB[i] * e;
+        ws.E[i + 1] = e;
+    }
+}
 
 // Newton's method on the two residuals in (F, lambda), with a backtracking line search. It gives up
 // when the residual stops falling.
@@ -431,7 +521,7 @@ bool LambdaScan(const TMarch& march, double& f, double& lambda, int& iterations)
 }
 
 TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMoment, TWorkspace& ws,
-                            double lambda, double start) {
+                            double lambda, double start, bool constant) {
     TMethodResult r;
     const std::size_t n = ws.Arrays.Size();
     ws.N.resize(n);
@@ -447,7 +537,7 @@ TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMo
         return r; // F = 0, the normals of ws.N without interslice shear
     }
     const double length = std::max(slices.back().XRight - slices.front().XLeft, 1e-12);
-    const TMarch march(ws, externalMoment, std::max(weight, 1e-300), length);
+    const TMarch march(ws, externalMoment, std::max(weight, 1e-300), length, constant);
     double f = start > 0 && Finite(start) ? start : 1.5;
     double l = lambda;
     bool ok = Newton(march, f, l, r.Iterations);
@@ -463,9 +553,11 @@ TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMo
         // Every solution is checked by its residuals, whichever way it was found (the march that
         // found it, when it was the last one, is not repeated).
         double rf = 0, rm = 0;
-        TMarch check(ws, externalMoment, std::max(weight, 1e-300), length);
+        TMarch check(ws, externalMoment, std::max(weight, 1e-300), length, constant);
         ok = (march.RanAt(f, l, rf, rm) || check.Run(f, l, rf, rm)) && std::abs(rf) < 1e-6 &&
              std::abs(rm) < 1e-6;
+        if (ok)
+            CompleteForces(ws, constant);
     }
     if (!ok || !(f > 0) || f > MaxFactor) {
         r.Undriven = Undriven(ws);
@@ -666,7 +758,8 @@ double JanbuCorrection(const std::vector<TSlice>& slices, const std::vector<TPoi
 TMethodResult SolveSpencer(const std::vector<TSlice>& slices, double externalMoment, TWorkspace& ws,
                            double thetaDeg, double start) {
     ws.F.assign(ws.Arrays.Size() + 1, 1.0);
-    return SolveRigorous(slices, externalMoment, ws, std::tan(Rad(std::clamp(thetaDeg, -80.0, 80.0))), start);
+    return SolveRigorous(slices, externalMoment, ws, std::tan(Rad(std::clamp(thetaDeg, -80.0, 80.0))), start,
+                         true);
 }
 
 TMethodResult SolveMorgensternPrice(const std::vector<TSlice>& slices, double externalMoment, TWorkspace& ws,
@@ -679,7 +772,7 @@ TMethodResult SolveMorgensternPrice(const std::vector<TSlice>& slices, double ex
         ws.F[j] = std::sin(Pi * (x - x0) / span);
     }
     ws.F[0] = ws.F[n] = 0;
-    return SolveRigorous(slices, externalMoment, ws, lambda, start);
+    return SolveRigorous(slices, externalMoment, ws, lambda, start, false);
 }
 
 } // namespace quolm
