@@ -299,7 +299,11 @@ class TMarch {
     // drops out of its normal force (beta = 0) and only adds to the one on its right (b = 1): the
     // force residual is the sum of the slices' increments and the moment residual a sum too, so the
     // whole march is one vector loop without a chain from slice to slice. The increments and the
-    // normal forces are kept for the forces of a solution (CompleteForces).
+    // normal forces are kept for the forces of a solution (CompleteForces). The same loop gives the
+    // residuals' derivatives by q = 1/F and by lambda, for Newton's method: no division more.
+    // With s = sin a - lambda cos a and d = 1/den:
+    //   d(alpha)/dq = -(c0 + alpha tan phi) s d,  d(alpha)/dlambda = (H + alpha g) d,
+    // H = h + U_i - U_i+1 the numerator's factor of lambda.
     bool RunConstant(double f, double lambda, double& rf, double& rm) const {
         TMethodArrays& m = Ws.Arrays;
         const std::size_t n = m.Cos.size();
@@ -316,7 +320,8 @@ class TMarch {
         double* alpha = m.Alpha.data();
         double* ea = m.EA.data();
         double bad = 0, moment = Moment, force = 0;
-#pragma omp simd reduction(+ : bad, moment, force)
+        double forceQ = 0, forceL = 0, momentQ = 0, momentL = 0;
+#pragma omp simd reduction(+ : bad, moment, force, forceQ, forceL, momentQ, momentL)
         for (std::size_t i = 0; i < n; ++i) {
             const double tf = tanP[i] * q;
             const double cp = c0[i] * q;
@@ -324,16 +329,42 @@ class TMarch {
             const double den = cosA[i] + tf * sinA[i] - lambda * g;
             bad += den > 1e-6 ? 0.0 : 1.0;
             const double h = qx[i] + cp * cosA[i];
-            const double al = (wv[i] - cp * sinA[i] + lambda * (h + u[i] - u[i + 1])) / den;
+            const double hl = h + u[i] - u[i + 1];
+            const double inv = 1 / den;
+            const double al = (wv[i] - cp * sinA[i] + lambda * hl) * inv;
             const double de = h + al * g;
+            const double arm = mn[i] + tf * ms[i];
             alpha[i] = al;
             ea[i] = de;
             force += de;
-            moment += cp * ms[i] + al * (mn[i] + tf * ms[i]);
+            moment += cp * ms[i] + al * arm;
+            const double alQ = -(c0[i] + al * tanP[i]) * (sinA[i] - lambda * cosA[i]) * inv;
+            const double alL = (hl + al * g) * inv;
+            forceQ += (c0[i] + al * tanP[i]) * cosA[i] + alQ * g;
+            forceL += alL * g;
+            momentQ += (c0[i] + al * tanP[i]) * ms[i] + alQ * arm;
+            momentL += alL * arm;
         }
         if (bad > 0)
             return false;
+        // d/dF = -q^2 d/dq
+        Jacobian[0] = -q * q * forceQ / ForceScale;
+        Jacobian[1] = forceL / ForceScale;
+        Jacobian[2] = -q * q * momentQ / MomentScale;
+        Jacobian[3] = momentL / MomentScale;
         return Finish(f, lambda, force, moment, rf, rm);
+    }
+
+    // The derivatives of the residuals by F and lambda at the last march, where it computed them
+    // (a constant interslice function) and ran at exactly (f, lambda).
+    bool JacobianAt(double f, double lambda, double& a, double& b, double& c, double& d) const {
+        if (!Constant || !Last || f != LastF || lambda != LastLambda)
+            return false;
+        a = Jacobian[0];
+        b = Jacobian[1];
+        c = Jacobian[2];
+        d = Jacobian[3];
+        return true;
     }
 
     bool Finish(double f, double lambda, double force, double moment, double& rf, double& rm) const {
@@ -364,6 +395,7 @@ class TMarch {
     mutable int Runs = 0;
     mutable bool Last = false;
     mutable double LastF = 0, LastLambda = 0, LastRf = 0, LastRm = 0;
+    mutable double Jacobian[4] = {0, 0, 0, 0};
 };
 
 // The normal and interslice forces of the last march that it did not write: with a constant interslice
@@ -396,15 +428,22 @@ bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
     double rf = 0, rm = 0;
     if (!march.Run(f, lambda, rf, rm))
         return false;
+    double a = 0, b = 0, c = 0, d = 0;
     for (int it = 1; it <= 40; ++it) {
         iterations = it;
-        const double df = 1e-7 * f, dl = 1e-7 * std::max(1.0, std::abs(lambda));
-        double rf1 = 0, rm1 = 0, rf2 = 0, rm2 = 0;
-        if (!march.Run(f + df, lambda, rf1, rm1) || !march.Run(f, lambda + dl, rf2, rm2))
-            return false;
-        const double a = (rf1 - rf) / df, b = (rf2 - rf) / dl;
-        const double c = (rm1 - rm) / df, d = (rm2 - rm) / dl;
-        const double det = a * d - b * c;
+        // The Jacobian: from the march's own derivatives where it gives them, otherwise by finite
+        // differences (two marches).
+        if (!march.JacobianAt(f, lambda, a, b, c, d)) {
+            const double df = 1e-7 * f, dl = 1e-7 * std::max(1.0, std::abs(lambda));
+            double rf1 = 0, rm1 = 0, rf2 = 0, rm2 = 0;
+            if (!march.Run(f + df, lambda, rf1, rm1) || !march.Run(f, lambda + dl, rf2, rm2))
+                return false;
+            a = (rf1 - rf) / df;
+            b = (rf2 - rf) / dl;
+            c = (rm1 - rm) / df;
+            d = (rm2 - rm) / dl;
+        }
+        double det = a * d - b * c;
         if (!(std::abs(det) > 0) || !Finite(det))
             return false;
         const double sf = (-rf * d + b * rm) / det;
@@ -435,10 +474,12 @@ bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
             continue;
         if (small)
             return true;
-        // The next step, predicted from the residuals here with the Jacobian just used: Newton's
-        // method converges quadratically, so the step that would confirm the solution is its
-        // remaining error. Where it is below a tenth of the tolerance, that iteration (three
-        // marches) is not taken.
+        // The next step, predicted from the residuals here with the Jacobian here (the march's own)
+        // or the one just used: Newton's method converges quadratically, so the step that would
+        // confirm the solution is its remaining error. Where it is below a tenth of the tolerance,
+        // that iteration is not taken.
+        if (march.JacobianAt(f, lambda, a, b, c, d))
+            det = a * d - b * c;
         const double pf = (-rf * d + b * rm) / det, pl = (-a * rm + c * rf) / det;
         if (std::abs(pf) <= 0.1 * Tolerance * f &&
             std::abs(pl) <= 0.1 * Tolerance * std::max(1.0, std::abs(lambda)))
