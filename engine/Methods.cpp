@@ -422,6 +422,13 @@ void CompleteForces(TWorkspace& ws, bool constant) {
     }
 }
 
+// The length of (x, y): the square root of the sum of squares, a few times cheaper than std::hypot,
+// which is needed only where the squares would overflow or underflow.
+double Norm(double x, double y) {
+    const double s = x * x + y * y;
+    return s < 1e300 && s > 1e-300 ? std::sqrt(s) : std::hypot(x, y);
+}
+
 // Newton's method on the two residuals in (F, lambda), with a backtracking line search. It gives up
 // when the residual stops falling.
 bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
@@ -448,14 +455,14 @@ bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
             return false;
         const double sf = (-rf * d + b * rm) / det;
         const double sl = (-a * rm + c * rf) / det;
-        const double norm = std::hypot(rf, rm);
+        const double norm = Norm(rf, rm);
         double t = 1;
         bool accepted = false;
         double nf = f, nl = lambda, nrf = rf, nrm = rm;
         for (int k = 0; k < 10; ++k, t /= 2) {
             nf = f + t * sf;
             nl = lambda + t * sl;
-            if (nf > 0 && march.Run(nf, nl, nrf, nrm) && std::hypot(nrf, nrm) < norm * (1 - 1e-4 * t)) {
+            if (nf > 0 && march.Run(nf, nl, nrf, nrm) && Norm(nrf, nrm) < norm * (1 - 1e-4 * t)) {
                 accepted = true;
                 break;
             }
@@ -470,7 +477,7 @@ bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
         rm = nrm;
         // The accepted step's march was the last one: its normal and interslice forces are those of
         // the solution.
-        if (!(std::hypot(rf, rm) < 1e-8))
+        if (!(Norm(rf, rm) < 1e-8))
             continue;
         if (small)
             return true;
