@@ -1,9 +1,13 @@
 #pragma once
 // What the solvers of the simplified methods (Methods.cpp) and of the rigorous ones
 // (RigorousMethods.cpp) share: the tolerance, a bracketed root finder and the tests of a solution.
-#include "engine/Methods.h"
+#include "engine/Slices.h"
 #include <algorithm>
 #include <cmath>
+
+namespace quolm {
+struct TMethodResult;
+}
 
 namespace quolm::methods {
 

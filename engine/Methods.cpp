@@ -2,6 +2,7 @@
 // towards -x. On slice i the base normal force N acts along (-sin a, cos a), the mobilised shear
 // S = (c l + (N - u l) tan phi) / F along (cos a, sin a), the interslice force from the left
 // neighbour is (E_i, X_i) and from the right one (-E_i+1, -X_i+1).
+#include "engine/Methods.h"
 #include "engine/MethodCommon.h"
 #include <algorithm>
 #include <cmath>

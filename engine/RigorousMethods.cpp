@@ -2,6 +2,7 @@
 // the interslice force's scale lambda by Newton's method on a march over the slices, in the sign
 // convention of Methods.cpp.
 #include "engine/MethodCommon.h"
+#include "engine/Methods.h"
 #include <algorithm>
 #include <cmath>
 
