@@ -204,8 +204,10 @@ void CheckAdmissibility(const TMethodArrays& m, const std::vector<double>& n, do
 // march counts against a budget; once it is spent, every march fails.
 class TMarch {
   public:
-    TMarch(TWorkspace& ws, double externalMoment, double weight, double length)
-        : Ws(ws), Moment(externalMoment), ForceScale(weight), MomentScale(weight * length) {}
+    // `constant`: the interslice function is 1 on every boundary (Spencer's method).
+    TMarch(TWorkspace& ws, double externalMoment, double weight, double length, bool constant)
+        : Ws(ws), Moment(externalMoment), ForceScale(weight), MomentScale(weight * length),
+          Constant(constant) {}
 
     bool Spent() const { return Runs >= MarchBudget; }
 
@@ -218,6 +220,8 @@ class TMarch {
         if (!(f > 0) || Spent())
             return false;
         ++Runs;
+        if (Constant)
+            return RunConstant(f, lambda, rf, rm);
         TMethodArrays& m = Ws.Arrays;
         const std::size_t n = m.Cos.size();
         const double q = 1 / f;
@@ -261,18 +265,110 @@ class TMarch {
         }
         if (bad > 0)
             return false;
+        // The march proper is a chain of dependent multiply-adds, bound by their latency rather than by
+        // the arithmetic. So both halves of the mass are marched at once: the lower one from E = 0 at
+        // the toe, the upper one as an affine function of the force at their boundary, E = A + B E_h
+        // (and its slices' moments likewise), resolved when the lower half arrives there. The upper
+        // half's forces are written only for a solution (CompleteForces).
+        const std::size_t h = n / 2;
         double* normal = Ws.N.data();
         double* side = Ws.E.data();
-        double e = 0;
+        double e = 0, ta = 0, tb = 1, ma = 0, mb = 0;
         side[0] = 0;
-        for (std::size_t i = 0; i < n; ++i) {
+        const auto upper = [&](std::size_t j) {
+            ma += (alpha[j] + beta[j] * ta) * arm[j];
+            mb += beta[j] * tb * arm[j];
+            ta = ea[j] + eb[j] * ta;
+            tb = eb[j] * tb;
+        };
+        for (std::size_t i = 0; i < h; ++i) {
             const double nn = alpha[i] + beta[i] * e;
             normal[i] = nn;
             moment += nn * arm[i];
             e = ea[i] + eb[i] * e;
             side[i + 1] = e;
+            upper(h + i);
         }
-        rf = e / ForceScale;
+        if (n > 2 * h)
+            upper(n - 1);
+        moment += ma + mb * e;
+        return Finish(f, lambda, ta + tb * e, moment, rf, rm);
+    }
+
+    // With the same interslice function on both sides of a slice the interslice force on its left
+    // drops out of its normal force (beta = 0) and only adds to the one on its right (b = 1): the
+    // force residual is the sum of the slices' increments and the moment residual a sum too, so the
+    // whole march is one vector loop without a chain from slice to slice. The increments and the
+    // normal forces are kept for the forces of a solution (CompleteForces). The same loop gives the
+    // residuals' derivatives by q = 1/F and by lambda, for Newton's method: no division more.
+    // With s = sin a - lambda cos a and d = 1/den:
+    //   d(alpha)/dq = -(c0 + alpha tan phi) s d,  d(alpha)/dlambda = (H + alpha g) d,
+    // H = h + U_i - U_i+1 the numerator's factor of lambda.
+    bool RunConstant(double f, double lambda, double& rf, double& rm) const {
+        TMethodArrays& m = Ws.Arrays;
+        const std::size_t n = m.Cos.size();
+        const double q = 1 / f;
+        const double* cosA = m.Cos.data();
+        const double* sinA = m.Sin.data();
+        const double* tanP = m.Tan.data();
+        const double* c0 = m.C0.data();
+        const double* wv = m.Wv.data();
+        const double* qx = m.Qx.data();
+        const double* mn = m.MN.data();
+        const double* ms = m.MS.data();
+        const double* u = Ws.U.data();
+        double* alpha = m.Alpha.data();
+        double* ea = m.EA.data();
+        double bad = 0, moment = Moment, force = 0;
+        double forceQ = 0, forceL = 0, momentQ = 0, momentL = 0;
+#pragma omp simd reduction(+ : bad, moment, force, forceQ, forceL, momentQ, momentL)
+        for (std::size_t i = 0; i < n; ++i) {
+            const double tf = tanP[i] * q;
+            const double cp = c0[i] * q;
+            const double g = tf * cosA[i] - sinA[i];
+            const double den = cosA[i] + tf * sinA[i] - lambda * g;
+            bad += den > 1e-6 ? 0.0 : 1.0;
+            const double h = qx[i] + cp * cosA[i];
+            const double hl = h + u[i] - u[i + 1];
+            const double inv = 1 / den;
+            const double al = (wv[i] - cp * sinA[i] + lambda * hl) * inv;
+            const double de = h + al * g;
+            const double arm = mn[i] + tf * ms[i];
+            alpha[i] = al;
+            ea[i] = de;
+            force += de;
+            moment += cp * ms[i] + al * arm;
+            const double alQ = -(c0[i] + al * tanP[i]) * (sinA[i] - lambda * cosA[i]) * inv;
+            const double alL = (hl + al * g) * inv;
+            forceQ += (c0[i] + al * tanP[i]) * cosA[i] + alQ * g;
+            forceL += alL * g;
+            momentQ += (c0[i] + al * tanP[i]) * ms[i] + alQ * arm;
+            momentL += alL * arm;
+        }
+        if (bad > 0)
+            return false;
+        // d/dF = -q^2 d/dq
+        Jacobian[0] = -q * q * forceQ / ForceScale;
+        Jacobian[1] = forceL / ForceScale;
+        Jacobian[2] = -q * q * momentQ / MomentScale;
+        Jacobian[3] = momentL / MomentScale;
+        return Finish(f, lambda, force, moment, rf, rm);
+    }
+
+    // The derivatives of the residuals by F and lambda at the last march, where it computed them
+    // (a constant interslice function) and ran at exactly (f, lambda).
+    bool JacobianAt(double f, double lambda, double& a, double& b, double& c, double& d) const {
+        if (!Constant || !Last || f != LastF || lambda != LastLambda)
+            return false;
+        a = Jacobian[0];
+        b = Jacobian[1];
+        c = Jacobian[2];
+        d = Jacobian[3];
+        return true;
+    }
+
+    bool Finish(double f, double lambda, double force, double moment, double& rf, double& rm) const {
+        rf = force / ForceScale;
         rm = moment / MomentScale;
         Last = Finite(rf) && Finite(rm);
         LastF = f;
@@ -295,10 +391,43 @@ class TMarch {
   private:
     TWorkspace& Ws;
     double Moment, ForceScale, MomentScale;
+    bool Constant;
     mutable int Runs = 0;
     mutable bool Last = false;
     mutable double LastF = 0, LastLambda = 0, LastRf = 0, LastRm = 0;
+    mutable double Jacobian[4] = {0, 0, 0, 0};
 };
+
+// The normal and interslice forces of the last march that it did not write: with a constant interslice
+// function all of them, from its increments, otherwise the upper half's, marched on from the force
+// the lower half left at their boundary.
+void CompleteForces(TWorkspace& ws, bool constant) {
+    const TMethodArrays& m = ws.Arrays;
+    const std::size_t n = m.Size();
+    if (constant) {
+        double e = 0;
+        ws.E[0] = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            ws.N[i] = m.Alpha[i];
+            e += m.EA[i];
+            ws.E[i + 1] = e;
+        }
+        return;
+    }
+    double e = ws.E[n / 2];
+    for (std::size_t i = n / 2; i < n; ++i) {
+        ws.N[i] = m.Alpha[i] + m.Beta[i] * e;
+        e = m.EA[i] + m.EB[i] * e;
+        ws.E[i + 1] = e;
+    }
+}
+
+// The length of (x, y): the square root of the sum of squares, a few times cheaper than std::hypot,
+// which is needed only where the squares would overflow or underflow.
+double Norm(double x, double y) {
+    const double s = x * x + y * y;
+    return s < 1e300 && s > 1e-300 ? std::sqrt(s) : std::hypot(x, y);
+}
 
 // Newton's method on the two residuals in (F, lambda), with a backtracking line search. It gives up
 // when the residual stops falling.
@@ -306,27 +435,34 @@ bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
     double rf = 0, rm = 0;
     if (!march.Run(f, lambda, rf, rm))
         return false;
+    double a = 0, b = 0, c = 0, d = 0;
     for (int it = 1; it <= 40; ++it) {
         iterations = it;
-        const double df = 1e-7 * f, dl = 1e-7 * std::max(1.0, std::abs(lambda));
-        double rf1 = 0, rm1 = 0, rf2 = 0, rm2 = 0;
-        if (!march.Run(f + df, lambda, rf1, rm1) || !march.Run(f, lambda + dl, rf2, rm2))
-            return false;
-        const double a = (rf1 - rf) / df, b = (rf2 - rf) / dl;
-        const double c = (rm1 - rm) / df, d = (rm2 - rm) / dl;
-        const double det = a * d - b * c;
+        // The Jacobian: from the march's own derivatives where it gives them, otherwise by finite
+        // differences (two marches).
+        if (!march.JacobianAt(f, lambda, a, b, c, d)) {
+            const double df = 1e-7 * f, dl = 1e-7 * std::max(1.0, std::abs(lambda));
+            double rf1 = 0, rm1 = 0, rf2 = 0, rm2 = 0;
+            if (!march.Run(f + df, lambda, rf1, rm1) || !march.Run(f, lambda + dl, rf2, rm2))
+                return false;
+            a = (rf1 - rf) / df;
+            b = (rf2 - rf) / dl;
+            c = (rm1 - rm) / df;
+            d = (rm2 - rm) / dl;
+        }
+        double det = a * d - b * c;
         if (!(std::abs(det) > 0) || !Finite(det))
             return false;
         const double sf = (-rf * d + b * rm) / det;
         const double sl = (-a * rm + c * rf) / det;
-        const double norm = std::hypot(rf, rm);
+        const double norm = Norm(rf, rm);
         double t = 1;
         bool accepted = false;
         double nf = f, nl = lambda, nrf = rf, nrm = rm;
         for (int k = 0; k < 10; ++k, t /= 2) {
             nf = f + t * sf;
             nl = lambda + t * sl;
-            if (nf > 0 && march.Run(nf, nl, nrf, nrm) && std::hypot(nrf, nrm) < norm * (1 - 1e-4 * t)) {
+            if (nf > 0 && march.Run(nf, nl, nrf, nrm) && Norm(nrf, nrm) < norm * (1 - 1e-4 * t)) {
                 accepted = true;
                 break;
             }
@@ -341,7 +477,19 @@ bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
         rm = nrm;
         // The accepted step's march was the last one: its normal and interslice forces are those of
         // the solution.
-        if (small && std::hypot(rf, rm) < 1e-8)
+        if (!(Norm(rf, rm) < 1e-8))
+            continue;
+        if (small)
+            return true;
+        // The next step, predicted from the residuals here with the Jacobian here (the march's own)
+        // or the one just used: Newton's method converges quadratically, so the step that would
+        // confirm the solution is its remaining error. Where it is below a tenth of the tolerance,
+        // that iteration is not taken.
+        if (march.JacobianAt(f, lambda, a, b, c, d))
+            det = a * d - b * c;
+        const double pf = (-rf * d + b * rm) / det, pl = (-a * rm + c * rf) / det;
+        if (std::abs(pf) <= 0.1 * Tolerance * f &&
+            std::abs(pl) <= 0.1 * Tolerance * std::max(1.0, std::abs(lambda)))
             return true;
     }
     return false;
@@ -421,7 +569,7 @@ bool LambdaScan(const TMarch& march, double& f, double& lambda, int& iterations)
 }
 
 TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMoment, TWorkspace& ws,
-                            double lambda, double start) {
+                            double lambda, double start, bool constant) {
     TMethodResult r;
     const std::size_t n = ws.Arrays.Size();
     ws.N.resize(n);
@@ -437,7 +585,7 @@ TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMo
         return r; // F = 0, the normals of ws.N without interslice shear
     }
     const double length = std::max(slices.back().XRight - slices.front().XLeft, 1e-12);
-    const TMarch march(ws, externalMoment, std::max(weight, 1e-300), length);
+    const TMarch march(ws, externalMoment, std::max(weight, 1e-300), length, constant);
     double f = start > 0 && Finite(start) ? start : 1.5;
     double l = lambda;
     bool ok = Newton(march, f, l, r.Iterations);
@@ -453,9 +601,11 @@ TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMo
         // Every solution is checked by its residuals, whichever way it was found (the march that
         // found it, when it was the last one, is not repeated).
         double rf = 0, rm = 0;
-        TMarch check(ws, externalMoment, std::max(weight, 1e-300), length);
+        TMarch check(ws, externalMoment, std::max(weight, 1e-300), length, constant);
         ok = (march.RanAt(f, l, rf, rm) || check.Run(f, l, rf, rm)) && std::abs(rf) < 1e-6 &&
              std::abs(rm) < 1e-6;
+        if (ok)
+            CompleteForces(ws, constant);
     }
     if (!ok || !(f > 0) || f > MaxFactor) {
         r.Undriven = Undriven(ws);
@@ -656,7 +806,8 @@ double JanbuCorrection(const std::vector<TSlice>& slices, const std::vector<TPoi
 TMethodResult SolveSpencer(const std::vector<TSlice>& slices, double externalMoment, TWorkspace& ws,
                            double thetaDeg, double start) {
     ws.F.assign(ws.Arrays.Size() + 1, 1.0);
-    return SolveRigorous(slices, externalMoment, ws, std::tan(Rad(std::clamp(thetaDeg, -80.0, 80.0))), start);
+    return SolveRigorous(slices, externalMoment, ws, std::tan(Rad(std::clamp(thetaDeg, -80.0, 80.0))), start,
+                         true);
 }
 
 TMethodResult SolveMorgensternPrice(const std::vector<TSlice>& slices, double externalMoment, TWorkspace& ws,
@@ -669,7 +820,7 @@ TMethodResult SolveMorgensternPrice(const std::vector<TSlice>& slices, double ex
         ws.F[j] = std::sin(Pi * (x - x0) / span);
     }
     ws.F[0] = ws.F[n] = 0;
-    return SolveRigorous(slices, externalMoment, ws, lambda, start);
+    return SolveRigorous(slices, externalMoment, ws, lambda, start, false);
 }
 
 } // namespace quolm

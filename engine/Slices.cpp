@@ -496,7 +496,7 @@ void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surfac
     const auto pressure = [gw, cav, cutOff](double yp, double lo, double hi) {
         if (!(hi > lo))
             return 0.0;
-        const double yc = gw > 0 ? yp + cutOff : yp; // above it the suction is cut off
+        const double yc = yp + cutOff; // above it the suction is cut off
         double f = 0;
         const double top = std::min(hi, yc);
         if (top > lo)
@@ -510,33 +510,37 @@ void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surfac
     const TPoint* points = surface.data();
     const std::size_t pointCount = surface.size();
     const int intervals = model.IntervalCount();
-    std::size_t seg = 0;
+    std::size_t seg = 0, slopeSeg = pointCount; // the segment whose slope `slope` holds
+    double slope = 0;
     int interval = 0;
     for (std::size_t j = 1; j < n; ++j) {
         const double x = slices[j].XLeft;
         while (seg + 2 < pointCount && points[seg + 1].X <= x)
             ++seg;
         const TPoint& a = points[seg];
-        const TPoint& b = points[seg + 1];
-        const double yb = a.Y + (b.Y - a.Y) * (x - a.X) / (b.X - a.X);
+        if (seg != slopeSeg) { // several boundaries share a segment: one division for them all
+            slope = (points[seg + 1].Y - a.Y) / (points[seg + 1].X - a.X);
+            slopeSeg = seg;
+        }
+        const double yb = a.Y + slope * (x - a.X);
         while (interval + 1 < intervals && !(x < model.Interval(interval).X1))
             ++interval;
         const TGridInterval& g = model.Interval(interval);
         double force = 0;
-        for (int k = 0; k < g.LineCount; ++k) {
+        double top = g.LineCount > 0 ? model.Piece(g.FirstLine).At(x) : 0;
+        for (int k = 0; k < g.LineCount && top > yb; ++k) {
             const TLinePiece& lp = model.Piece(g.FirstLine + k);
-            const double top = lp.At(x);
-            if (top <= yb)
-                break;
+            // The next line down: this layer's lower edge, and the next layer's top.
             const double below = k + 1 < g.LineCount ? model.Piece(g.FirstLine + k + 1).At(x) : -1e300;
             const int w = model.Soils[static_cast<std::size_t>(lp.Soil)].Piezometric;
-            if (w < 0)
-                continue;
-            const double yp = model.WaterPiece(g.FirstWater + w).At(x);
-            force += pressure(yp, std::max(below, yb), top);
-            // Free water standing on the ground at this boundary.
-            if (k == 0 && yp > top)
-                force += 0.5 * gw * (yp - top) * (yp - top);
+            if (w >= 0) {
+                const double yp = model.WaterPiece(g.FirstWater + w).At(x);
+                force += pressure(yp, std::max(below, yb), top);
+                // Free water standing on the ground at this boundary.
+                if (k == 0 && yp > top)
+                    force += 0.5 * gw * (yp - top) * (yp - top);
+            }
+            top = below;
         }
         ws.U[j] = force;
     }
