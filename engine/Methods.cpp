@@ -17,6 +17,9 @@ constexpr double SmallFactor = 0.1;
 // Marches a rigorous solution may take in all: a surface where Newton's method fails costs a few
 // times one where it succeeds, not hundreds.
 constexpr int MarchBudget = 400;
+// Newton's method on the rigorous methods keeps a finite-difference Jacobian for the next step after
+// a step that changed F and lambda by no more than this (relative).
+constexpr double ReuseStep = 1e-2;
 
 bool Finite(double v) {
     return std::isfinite(v);
@@ -436,11 +439,12 @@ bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
     if (!march.Run(f, lambda, rf, rm))
         return false;
     double a = 0, b = 0, c = 0, d = 0;
+    bool reuse = false; // whether a, b, c, d still serve at (f, lambda)
     for (int it = 1; it <= 40; ++it) {
         iterations = it;
         // The Jacobian: from the march's own derivatives where it gives them, otherwise by finite
         // differences (two marches).
-        if (!march.JacobianAt(f, lambda, a, b, c, d)) {
+        if (!march.JacobianAt(f, lambda, a, b, c, d) && !reuse) {
             const double df = 1e-7 * f, dl = 1e-7 * std::max(1.0, std::abs(lambda));
             double rf1 = 0, rm1 = 0, rf2 = 0, rm2 = 0;
             if (!march.Run(f + df, lambda, rf1, rm1) || !march.Run(f, lambda + dl, rf2, rm2))
@@ -467,8 +471,17 @@ bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
                 break;
             }
         }
+        if (!accepted && reuse) {
+            reuse = false; // a fresh Jacobian before giving up
+            continue;
+        }
         if (!accepted)
             return norm < 1e-10 && march.Run(f, lambda, rf, rm);
+        // After a step this small the Jacobian has changed by about as little: it serves for the
+        // next steps too (one march each instead of three; they converge by a factor of about that
+        // size each), and for the prediction below.
+        reuse = std::abs(nf - f) <= ReuseStep * nf &&
+                std::abs(nl - lambda) <= ReuseStep * std::max(1.0, std::abs(nl));
         const bool small = std::abs(nf - f) <= Tolerance * nf &&
                            std::abs(nl - lambda) <= Tolerance * std::max(1.0, std::abs(nl));
         f = nf;
