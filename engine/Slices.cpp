@@ -269,6 +269,7 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
     }
 
     const double gw = model.WaterWeight;
+    const bool quake = model.Kh != 0 || model.Kv != 0;
     double total = 0;
     std::size_t seg = surface.size(); // none yet
     std::size_t nextSeg = 0;
@@ -314,7 +315,8 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         // The column is cut by lines that are straight across the slice (it breaks wherever one of
         // them bends or two of them cross), so each part of it is a trapezoid: its weight and the x
         // of its centre of gravity are exact. Sums over the parts of gamma (hl + hr), gamma (hl + 2 hr)
-        // and gamma h ym give the weight and the centre of gravity.
+        // and gamma h ym give the weight and the centre of gravity; its elevation only matters to
+        // the earthquake's force, and is summed only where that acts.
         const double yb = s.YBase;
         const double ybl = a.Y + slope * (xl - a.X), ybr = a.Y + slope * (xr - a.X);
         double sum1 = 0, sum2 = 0, sum3 = 0;
@@ -323,7 +325,8 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
             hr = std::max(hr, 0.0);
             sum1 += gamma * (hl + hr);
             sum2 += gamma * (hl + 2 * hr);
-            sum3 += gamma * std::max(hm, 0.0) * ym;
+            if (quake)
+                sum3 += gamma * std::max(hm, 0.0) * ym;
         };
         int baseSoil = 0;
         double groundL = 0, groundR = 0;
@@ -371,7 +374,6 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         s.Weight = weight;
         const double third = weight > 0 ? 1 / (3 * sum1) : 0; // one division for both coordinates
         s.XW = weight > 0 ? xl + wd * sum2 * third : xm;
-        s.YW = weight > 0 ? 6 * sum3 * third : 0.5 * (s.YTop + s.YBase);
         total += weight;
 
         s.Soil = baseSoil;
@@ -425,8 +427,10 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
             }
         }
         // Earthquake: outwards from the face (towards -x) and upwards, at the centre of gravity.
-        if (model.Kh != 0 || model.Kv != 0)
-            AddForce(s, s.XW, s.YW, -model.Kh * s.Weight, model.Kv * s.Weight, s.QuakeX, s.QuakeY);
+        if (quake) {
+            const double yw = weight > 0 ? 6 * sum3 * third : 0.5 * (s.YTop + s.YBase);
+            AddForce(s, s.XW, yw, -model.Kh * s.Weight, model.Kv * s.Weight, s.QuakeX, s.QuakeY);
+        }
         for (const TLoad& l : model.Loads) {
             const double lo = std::max(l.LeftX, s.XLeft), hi = std::min(l.RightX, s.XRight);
             if (!(hi > lo))

@@ -14,7 +14,7 @@ struct TSlice {
     double Sin = 0, Cos = 1; // of the base inclination (counterclockwise from +x)
     double Length = 0;       // base length
     double Weight = 0;       // soil weight of the column
-    double XW = 0, YW = 0;   // its centre of gravity
+    double XW = 0;           // x of its centre of gravity
     double Cohesion = 0, TanPhi = 0, PhiDeg = 0;
     double U = 0; // pore pressure at the base
     // Every other force on the slice (free water, loads, earthquake, tiebacks, reinforcement): its
