@@ -14,9 +14,9 @@ using namespace methods;
 // Marches a rigorous solution may take in all: a surface where Newton's method fails costs a few
 // times one where it succeeds, not hundreds.
 constexpr int MarchBudget = 400;
-// Newton's method keeps a finite-difference Jacobian for the next step after a step that changed F
-// and lambda by no more than this (relative).
-constexpr double ReuseStep = 1e-2;
+// Newton's method keeps a finite-difference Jacobian, with secant (Broyden) updates, for the next
+// step after a step that changed F and lambda by no more than this (relative).
+constexpr double ReuseStep = 0.1;
 
 // The march of the rigorous methods: given F and lambda, each slice's normal force and right-hand
 // interslice force follow from its two force equations, from the toe (E = 0) to the crest. The
@@ -30,6 +30,8 @@ class TMarch {
           Constant(constant) {}
 
     bool Spent() const { return Runs >= MarchBudget; }
+    // Whether each march gives the residuals' derivatives too (JacobianAt).
+    bool Derivatives() const { return Constant; }
 
     // For given F and lambda a slice's normal force is affine in the interslice force on its left,
     // N = alpha + beta E, and so is the force on its right, E' = a + b E. The coefficients of every
@@ -294,11 +296,23 @@ bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
         }
         if (!accepted)
             return norm < 1e-10 && march.Run(f, lambda, rf, rm);
-        // After a step this small the Jacobian has changed by about as little: it serves for the
-        // next steps too (one march each instead of three; they converge by a factor of about that
-        // size each), and for the prediction below.
+        // After a small step the Jacobian has changed little: updated by the secant condition of
+        // the step (Broyden), J s = the change of the residuals, it serves for the next step too
+        // (one march instead of three), and for the prediction below.
         reuse = std::abs(nf - f) <= ReuseStep * nf &&
                 std::abs(nl - lambda) <= ReuseStep * std::max(1.0, std::abs(nl));
+        if (reuse && !march.Derivatives()) {
+            const double sf1 = nf - f, sl1 = nl - lambda, ss = sf1 * sf1 + sl1 * sl1;
+            if (ss > 0) {
+                const double uf = (nrf - rf - a * sf1 - b * sl1) / ss,
+                             um = (nrm - rm - c * sf1 - d * sl1) / ss;
+                a += uf * sf1;
+                b += uf * sl1;
+                c += um * sf1;
+                d += um * sl1;
+                det = a * d - b * c;
+            }
+        }
         const bool small = std::abs(nf - f) <= Tolerance * nf &&
                            std::abs(nl - lambda) <= Tolerance * std::max(1.0, std::abs(nl));
         f = nf;
