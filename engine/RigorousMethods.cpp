@@ -17,6 +17,10 @@ constexpr int MarchBudget = 400;
 // Newton's method keeps a finite-difference Jacobian, with secant (Broyden) updates, for the next
 // step after a step that changed F and lambda by no more than this (relative).
 constexpr double ReuseStep = 0.1;
+// The ratio of the Morgenstern-Price lambda with the half-sine to Spencer's tan(theta) after one
+// Newton step from lambda = 0: 1.2 to 1.5 on trial circles (median 1.34), a little more on
+// irregular surfaces and blocks. Only a start: the solution does not depend on it.
+constexpr double MpLambdaRatio = 1.35;
 
 // The march of the rigorous methods: given F and lambda, each slice's normal force and right-hand
 // interslice force follow from its two force equations, from the toe (E = 0) to the crest. The
@@ -432,7 +436,29 @@ TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMo
     const TMarch march(ws, externalMoment, std::max(weight, 1e-300), length, constant);
     double f = start > 0 && Finite(start) ? start : 1.5;
     double l = lambda;
-    bool ok = Newton(march, f, l, r.Iterations);
+    bool ok = false;
+    if (!constant) {
+        // A start for lambda nearer the solution than the given one: one step of Spencer's method
+        // (one vector loop, exact Jacobian) gives the constant inclination, and the half-sine's
+        // lambda is about MpLambdaRatio times it. From there Newton's method needs about three
+        // marches fewer on circles. Where it fails, it starts again from the given lambda.
+        const TMarch spencer(ws, externalMoment, std::max(weight, 1e-300), length, true);
+        double rf = 0, rm = 0, a = 0, b = 0, c = 0, d = 0;
+        if (spencer.Run(f, lambda, rf, rm) && spencer.JacobianAt(f, lambda, a, b, c, d)) {
+            const double det = a * d - b * c;
+            const double estimate = MpLambdaRatio * (lambda + (-a * rm + c * rf) / det);
+            if (std::abs(det) > 0 && Finite(estimate) && estimate != lambda) {
+                l = estimate;
+                ok = Newton(march, f, l, r.Iterations);
+                if (!ok) {
+                    f = start > 0 && Finite(start) ? start : 1.5;
+                    l = lambda;
+                }
+            }
+        }
+    }
+    if (!ok)
+        ok = Newton(march, f, l, r.Iterations);
     if (!ok) {
         // A second start from the neutral guess before the scan.
         f = 1.5;
