@@ -21,6 +21,25 @@ inline bool Finite(double v) {
     return std::isfinite(v);
 }
 
+// sin(pi t) for t in [0, 1], the Morgenstern-Price interslice function: its Taylor series on the nearer
+// half, where pi t <= pi/2 and the remainder after the y^21 term is below y^23/23! < 2e-18, so it
+// agrees with std::sin to rounding at a fraction of its cost (about 45 values per surface).
+inline double SinPi(double t) {
+    const double y = Pi * std::min(t, 1 - t);
+    const double z = y * y;
+    double p = 1 / 51090942171709440000.0;
+    p = p * z - 1 / 121645100408832000.0;
+    p = p * z + 1 / 355687428096000.0;
+    p = p * z - 1 / 1307674368000.0;
+    p = p * z + 1 / 6227020800.0;
+    p = p * z - 1 / 39916800.0;
+    p = p * z + 1 / 362880.0;
+    p = p * z - 1 / 5040.0;
+    p = p * z + 1 / 120.0;
+    p = p * z - 1 / 6.0;
+    return y + y * z * p;
+}
+
 // The root of g between a and b, where g changes sign, by the Illinois variant of regula falsi, to a
 // relative `tolerance`.
 template <class G>

@@ -512,7 +512,7 @@ TMethodResult SolveMorgensternPrice(const std::vector<TSlice>& slices, double ex
     const double x0 = slices.front().XLeft, span = slices.back().XRight - x0;
     for (std::size_t j = 0; j <= n; ++j) {
         const double x = j < n ? slices[j].XLeft : slices.back().XRight;
-        ws.F[j] = std::sin(Pi * (x - x0) / span);
+        ws.F[j] = SinPi((x - x0) / span);
     }
     ws.F[0] = ws.F[n] = 0;
     return SolveRigorous(slices, externalMoment, ws, lambda, start, false);
