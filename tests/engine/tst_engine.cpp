@@ -3,6 +3,7 @@
 // messages, and the files it writes (read back by the program's own plot reader).
 #include "EngineTestSupport.h"
 #include "engine/Engine.h"
+#include "engine/MethodCommon.h"
 #include "engine/SurfaceEvaluator.h"
 #include "engine/Verify.h"
 #include "graphics/PlotFile.h"
@@ -548,8 +549,30 @@ void TestEngine::rigorousConvergence() {
             QVERIFY2(other.Converged && Near(other.F, e.Result.F, 1e-9),
                      qPrintable(what + QString(" against %1").arg(other.F, 0, 'g', 12)));
             QVERIFY2(Near(other.Lambda, e.Result.Lambda, 1e-8), qPrintable(what));
+            // The Morgenstern-Price method starts from a lambda of its own estimate: the given one
+            // (here tan 40 degrees, far from the solution) changes neither the factor nor lambda.
+            if (mp) {
+                const quolm::TMethodResult far =
+                    quolm::SolveMorgensternPrice(ws.Slices, moment, ws, std::tan(40 * Pi / 180), start);
+                QVERIFY2(far.Converged && Near(far.F, e.Result.F, 1e-9) &&
+                             Near(far.Lambda, e.Result.Lambda, 1e-8),
+                         qPrintable(what + QString(" from lambda 0.84: %1").arg(far.F, 0, 'g', 12)));
+            }
         }
     }
+    // The half-sine interslice function, sin(pi t), is computed by a series: it agrees with the
+    // sine to within two units in the last place on [0, 1/2] (where pi t carries no rounding of
+    // consequence), is symmetric, and is 0 at the ends and 1 in the middle.
+    double worst = 0;
+    for (int i = 0; i <= 65536; ++i) {
+        const double t = i / 131072.0, exact = std::sin(Pi * t); // 1 - t exact too
+        worst = std::max(worst, std::abs(quolm::methods::SinPi(t) - exact) / std::max(exact, 1e-300));
+        QCOMPARE(quolm::methods::SinPi(1 - t), quolm::methods::SinPi(t));
+    }
+    QVERIFY2(worst < 4.5e-16, qPrintable(QString::number(worst)));
+    QCOMPARE(quolm::methods::SinPi(0), 0.0);
+    QCOMPARE(quolm::methods::SinPi(1), 0.0);
+    QVERIFY(std::abs(quolm::methods::SinPi(0.5) - 1) < 2.3e-16);
 }
 
 QTEST_GUILESS_MAIN(TestEngine)
