@@ -513,6 +513,10 @@ void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surfac
     std::size_t seg = 0, slopeSeg = pointCount; // the segment whose slope `slope` holds
     double slope = 0;
     int interval = 0;
+    // Where every layer of the grid interval takes its pore pressure from one water surface, the
+    // pressure is one function of the elevation from the base up to the ground: its integral is
+    // taken at once instead of layer by layer.
+    int uniformFor = -1, uniform = -1;
     for (std::size_t j = 1; j < n; ++j) {
         const double x = slices[j].XLeft;
         while (seg + 2 < pointCount && points[seg + 1].X <= x)
@@ -526,8 +530,29 @@ void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surfac
         while (interval + 1 < intervals && !(x < model.Interval(interval).X1))
             ++interval;
         const TGridInterval& g = model.Interval(interval);
+        if (interval != uniformFor) {
+            uniformFor = interval;
+            uniform = g.LineCount > 0
+                          ? model.Soils[static_cast<std::size_t>(model.Piece(g.FirstLine).Soil)].Piezometric
+                          : -1;
+            for (int k = 1; k < g.LineCount && uniform >= 0; ++k)
+                if (model.Soils[static_cast<std::size_t>(model.Piece(g.FirstLine + k).Soil)].Piezometric !=
+                    uniform)
+                    uniform = -1;
+        }
         double force = 0;
         double top = g.LineCount > 0 ? model.Piece(g.FirstLine).At(x) : 0;
+        if (uniform >= 0) {
+            if (top > yb) {
+                const double yp = model.WaterPiece(g.FirstWater + uniform).At(x);
+                force = pressure(yp, yb, top);
+                // Free water standing on the ground at this boundary.
+                if (yp > top)
+                    force += 0.5 * gw * (yp - top) * (yp - top);
+            }
+            ws.U[j] = force;
+            continue;
+        }
         for (int k = 0; k < g.LineCount && top > yb; ++k) {
             const TLinePiece& lp = model.Piece(g.FirstLine + k);
             // The next line down: this layer's lower edge, and the next layer's top.
