@@ -49,7 +49,7 @@ class TMarch {
         if (Constant)
             return RunConstant(f, lambda, rf, rm);
         TMethodArrays& m = Ws.Arrays;
-        const std::size_t n = m.Cos.size();
+        const std::size_t n = m.Size();
         const double q = 1 / f;
         const double* cosA = m.Cos.data();
         const double* sinA = m.Sin.data();
@@ -132,7 +132,7 @@ class TMarch {
     // H = h + U_i - U_i+1 the numerator's factor of lambda.
     bool RunConstant(double f, double lambda, double& rf, double& rm) const {
         TMethodArrays& m = Ws.Arrays;
-        const std::size_t n = m.Cos.size();
+        const std::size_t n = m.Size();
         const double q = 1 / f;
         const double* cosA = m.Cos.data();
         const double* sinA = m.Sin.data();

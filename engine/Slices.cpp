@@ -183,50 +183,88 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
     }
 
     // Breaks: the surface's vertices, the model's own breaks, and where the surface crosses a
-    // boundary line (the base soil changes) or a water surface (the pore pressure turns). They are
-    // gathered segment by segment in ascending x, so only the few of one segment need sorting.
+    // boundary line (the base soil changes) or a water surface (the pore pressure turns).
     std::vector<double>& breaks = ws.Breaks;
     breaks.clear();
     const std::vector<double>& mb = model.Breaks();
-    auto modelBreak = std::upper_bound(mb.begin(), mb.end(), x0);
     const int waterCount = static_cast<int>(model.Water.size());
     const int intervals = model.IntervalCount();
-    int first = model.IntervalOf(x0);
+    const std::size_t segments = surface.size() - 1;
     // The slope of every surface segment, kept for the slices' bases.
     std::vector<double>& slopes = ws.Slopes;
-    slopes.resize(surface.size() - 1);
-    for (std::size_t s = 0; s + 1 < surface.size(); ++s) {
-        const TPoint& a = surface[s];
-        const TPoint& b = surface[s + 1];
-        breaks.push_back(a.X);
-        const std::size_t run = breaks.size();
-        for (; modelBreak != mb.end() && *modelBreak < b.X && *modelBreak < x1; ++modelBreak)
-            breaks.push_back(*modelBreak);
-        const double bs = slopes[s] = (b.Y - a.Y) / (b.X - a.X);
-        const double as = a.Y - bs * a.X;
-        while (first + 1 < intervals && !(a.X < model.Interval(first).X1))
-            ++first;
-        for (int i = first; i >= 0 && i < intervals; ++i) {
-            const TGridInterval& g = model.Interval(i);
-            if (g.X0 >= b.X)
+    slopes.resize(segments);
+    for (std::size_t t = 0; t < segments; ++t)
+        slopes[t] = (surface[t + 1].Y - surface[t].Y) / (surface[t + 1].X - surface[t].X);
+    // The crossings, grid interval by grid interval: each line and water piece of the interval against
+    // the surface's segments in it. The piece's height above the surface at the samples (the
+    // segments' ends within the interval) tells where it changes sign; only there is the crossing
+    // worked out, each sample's height serving both segments that meet at it.
+    std::vector<double>& crossings = ws.Crossings;
+    crossings.clear();
+    std::vector<TLinePiece>& pieces = ws.Pieces;
+    std::vector<double>& above = ws.Above;
+    for (int i = std::max(model.IntervalOf(x0), 0), t0 = 0; i < intervals; ++i) {
+        const TGridInterval& g = model.Interval(i);
+        if (g.X0 >= x1)
+            break;
+        while (t0 + 1 < static_cast<int>(segments) && !(surface[static_cast<std::size_t>(t0) + 1].X > g.X0))
+            ++t0;
+        const int count = g.LineCount + waterCount;
+        if (count == 0)
+            continue;
+        pieces.resize(static_cast<std::size_t>(count));
+        above.resize(static_cast<std::size_t>(count));
+        for (int k = 0; k < g.LineCount; ++k)
+            pieces[static_cast<std::size_t>(k)] = model.Piece(g.FirstLine + k);
+        for (int w = 0; w < waterCount; ++w)
+            pieces[static_cast<std::size_t>(g.LineCount + w)] = model.WaterPiece(g.FirstWater + w);
+        bool shared = false; // whether `above` holds the heights at this segment's left sample
+        for (std::size_t t = static_cast<std::size_t>(t0); t < segments; ++t) {
+            const TPoint& a = surface[t];
+            if (!(a.X < g.X1))
                 break;
-            const double lo = std::max(a.X, g.X0), hi = std::min(b.X, g.X1);
-            const auto cross = [&](const TLinePiece& lp) {
-                if (lp.B == bs)
-                    return;
+            const double lo = std::max(a.X, g.X0), hi = std::min(surface[t + 1].X, g.X1);
+            const double bs = slopes[t];
+            const double as = a.Y - bs * a.X;
+            const double ylo = as + bs * lo, yhi = as + bs * hi;
+            for (std::size_t k = 0; k < static_cast<std::size_t>(count); ++k) {
+                const TLinePiece& lp = pieces[k];
+                const double dlo = shared ? above[k] : lp.At(lo) - ylo;
+                const double dhi = above[k] = lp.At(hi) - yhi;
+                if (!(dlo * dhi < 0) || lp.B == bs)
+                    continue;
                 const double x = (as - lp.A) / (lp.B - bs);
                 if (x > lo && x < hi)
-                    breaks.push_back(x);
-            };
-            for (int k = 0; k < g.LineCount; ++k)
-                cross(model.Piece(g.FirstLine + k));
-            for (int w = 0; w < waterCount; ++w)
-                cross(model.WaterPiece(g.FirstWater + w));
+                    crossings.push_back(x);
+            }
+            shared = true;
         }
-        // Insertion sort of this segment's few breaks.
-        for (std::size_t j = run + 1; j < breaks.size(); ++j)
-            for (std::size_t m = j; m > run && breaks[m] < breaks[m - 1]; --m)
-                std::swap(breaks[m], breaks[m - 1]);
+    }
+    // The crossings are few: sorted by insertion, then merged with the vertices and the model's
+    // breaks, both in ascending order already.
+    for (std::size_t j = 1; j < crossings.size(); ++j)
+        for (std::size_t m = j; m > 0 && crossings[m] < crossings[m - 1]; --m)
+            std::swap(crossings[m], crossings[m - 1]);
+    {
+        std::size_t v = 0, c = 0;
+        auto modelBreak = std::upper_bound(mb.begin(), mb.end(), x0);
+        while (true) {
+            const double vx = v < segments ? surface[v].X : x1;
+            const double mx = modelBreak != mb.end() && *modelBreak < x1 ? *modelBreak : x1;
+            const double cx = c < crossings.size() ? crossings[c] : x1;
+            if (v < segments && vx <= mx && vx <= cx) {
+                breaks.push_back(vx);
+                ++v;
+            } else if (mx < x1 && mx <= cx) {
+                breaks.push_back(mx);
+                ++modelBreak;
+            } else if (c < crossings.size()) {
+                breaks.push_back(cx);
+                ++c;
+            } else {
+                break;
+            }
+        }
     }
     breaks.push_back(x1);
     const double eps = 1e-6 * length;
@@ -513,6 +551,10 @@ void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surfac
     std::size_t seg = 0, slopeSeg = pointCount; // the segment whose slope `slope` holds
     double slope = 0;
     int interval = 0;
+    // Where every layer of the grid interval takes its pore pressure from one water surface, the
+    // pressure is one function of the elevation from the base up to the ground: its integral is
+    // taken at once instead of layer by layer.
+    int uniformFor = -1, uniform = -1;
     for (std::size_t j = 1; j < n; ++j) {
         const double x = slices[j].XLeft;
         while (seg + 2 < pointCount && points[seg + 1].X <= x)
@@ -526,8 +568,29 @@ void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surfac
         while (interval + 1 < intervals && !(x < model.Interval(interval).X1))
             ++interval;
         const TGridInterval& g = model.Interval(interval);
+        if (interval != uniformFor) {
+            uniformFor = interval;
+            uniform = g.LineCount > 0
+                          ? model.Soils[static_cast<std::size_t>(model.Piece(g.FirstLine).Soil)].Piezometric
+                          : -1;
+            for (int k = 1; k < g.LineCount && uniform >= 0; ++k)
+                if (model.Soils[static_cast<std::size_t>(model.Piece(g.FirstLine + k).Soil)].Piezometric !=
+                    uniform)
+                    uniform = -1;
+        }
         double force = 0;
         double top = g.LineCount > 0 ? model.Piece(g.FirstLine).At(x) : 0;
+        if (uniform >= 0) {
+            if (top > yb) {
+                const double yp = model.WaterPiece(g.FirstWater + uniform).At(x);
+                force = pressure(yp, yb, top);
+                // Free water standing on the ground at this boundary.
+                if (yp > top)
+                    force += 0.5 * gw * (yp - top) * (yp - top);
+            }
+            ws.U[j] = force;
+            continue;
+        }
         for (int k = 0; k < g.LineCount && top > yb; ++k) {
             const TLinePiece& lp = model.Piece(g.FirstLine + k);
             // The next line down: this layer's lower edge, and the next layer's top.

@@ -63,12 +63,20 @@ struct TMethodArrays {
     std::vector<double> C0;         // c l - u l tan(phi): the cohesion less the pore pressure's share
     std::vector<double> A, B, P, R; // Bishop's and Janbu's methods
     std::vector<double> Alpha, Beta, EA, EB, Arm; // the march of the rigorous methods
+    // The arrays only grow: their first Size() elements are the slices', every one written before
+    // it is read, so a surface with fewer slices than the last leaves the rest as it was instead of
+    // resizing twenty arrays.
     void Resize(std::size_t n) {
-        for (std::vector<double>* v : {&Cl, &Ul, &Tan, &Sin, &Cos, &Wv,    &Qx,   &Thrust, &MS, &MN,
-                                       &C0, &A,  &B,   &P,   &R,   &Alpha, &Beta, &EA,     &EB, &Arm})
-            v->resize(n);
+        if (n > Cos.size())
+            for (std::vector<double>* v : {&Cl, &Ul, &Tan, &Sin, &Cos, &Wv,    &Qx,   &Thrust, &MS, &MN,
+                                           &C0, &A,  &B,   &P,   &R,   &Alpha, &Beta, &EA,     &EB, &Arm})
+                v->resize(n);
+        Count = n;
     }
-    std::size_t Size() const { return Cos.size(); }
+    std::size_t Size() const { return Count; }
+
+  private:
+    std::size_t Count = 0;
 };
 
 // Per-thread scratch space of the evaluation of one surface: reused, so that evaluating a surface
@@ -76,8 +84,11 @@ struct TMethodArrays {
 struct TWorkspace {
     std::vector<TPoint> Clipped;
     std::vector<double> Breaks;
-    std::vector<double> Slopes;   // of the surface's segments
-    std::vector<int> SliceCounts; // slices between two breaks
+    std::vector<double> Slopes;     // of the surface's segments
+    std::vector<int> SliceCounts;   // slices between two breaks
+    std::vector<double> Crossings;  // of the surface with the lines and water surfaces
+    std::vector<TLinePiece> Pieces; // the lines and water surfaces of one grid interval
+    std::vector<double> Above;      // their heights above the surface at a sample
     std::vector<TSlice> Slices;
     // Method scratch: normal forces, interslice forces and the interslice function.
     std::vector<double> N, E, F;
@@ -89,6 +100,9 @@ struct TWorkspace {
         Breaks.reserve(1024);
         Slopes.reserve(256);
         SliceCounts.reserve(1024);
+        Crossings.reserve(256);
+        Pieces.reserve(64);
+        Above.reserve(64);
         Slices.reserve(512);
         N.reserve(512);
         E.reserve(513);

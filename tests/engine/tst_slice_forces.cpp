@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QtTest>
+#include <algorithm>
 
 using namespace enginetest;
 using quolm::TAnalysis;
@@ -87,6 +88,7 @@ class TestSliceForces : public QObject {
     void equilibrium();
     void morgensternPriceHalfSine();
     void sliceData();
+    void boundaryWater();
 };
 
 // Equilibrium within 0.1 % of the driving force for every method on a problem with every force, and
@@ -247,6 +249,73 @@ void TestSliceForces::sliceData() {
                  .value("schema")
                  .toInt(),
              2);
+}
+
+void TestSliceForces::boundaryWater() {
+    // The water force on a vertical boundary between slices is the integral of the pore pressure
+    // from the base up to the ground: hydrostatic below a level water surface at y = -1, cut off at
+    // -cavitation above it, and nothing in a soil that takes no pore pressure.
+    const double gw = 9.81, yp = -1;
+    const std::vector<TSlopePoint> surface = {{5, 0.5}, {12, -6}, {30, -7}, {45, 2}, {55, 10.5}};
+    struct TCase {
+        const char* name;
+        int upperPiezometric; // 0: the soil above y = -2 takes no pore pressure
+        double cavitation;
+    };
+    for (const TCase& c : {TCase{"one water surface for both soils", 1, 0},
+                           TCase{"suction cut off above it", 1, 5}, TCase{"a dry upper soil", 0, 0}}) {
+        TSlopeDescription d = SimpleSlope(Soil(18, 20, 10, 28, c.upperPiezometric));
+        d.Soils.push_back(Soil(19, 21, 15, 24, 1));
+        d.Boundaries.push_back({0, -2, 70, -2, 2});
+        d.Settings.HasWater = 1;
+        d.Settings.WaterUnitWeight = gw;
+        d.Settings.HasEarthquake = c.cavitation > 0 ? 1 : 0; // the cavitation pressure is entered with it
+        d.Settings.CavitationPressure = c.cavitation;
+        d.WaterSurfaces = {{{{0, yp}, {70, yp}}, true}};
+        const quolm::TSlopeModel model(d);
+        std::vector<quolm::TPoint> raw, clipped;
+        for (const TSlopePoint& p : surface)
+            raw.push_back({static_cast<double>(p.X), static_cast<double>(p.Y)});
+        QCOMPARE(quolm::ClipToGround(model, raw.data(), static_cast<int>(raw.size()), clipped).Problem,
+                 quolm::TSurfaceProblem::None);
+        quolm::TWorkspace ws;
+        quolm::TSliceNotes notes;
+        QVERIFY(quolm::CutSlices(model, clipped, quolm::TSliceOptions(), ws, notes));
+        quolm::SideWaterForces(model, clipped, ws);
+        QCOMPARE(ws.U.size(), ws.Slices.size() + 1);
+        int wet = 0;
+        for (std::size_t j = 1; j < ws.Slices.size(); ++j) {
+            const double x = ws.Slices[j].XLeft;
+            std::size_t k = 0;
+            while (clipped[k + 1].X < x)
+                ++k;
+            const double yb = clipped[k].Y + (clipped[k + 1].Y - clipped[k].Y) * (x - clipped[k].X) /
+                                                 (clipped[k + 1].X - clipped[k].X);
+            const double ground = model.GroundY(x);
+            // The integral of max(gw (yp - y), -cav) over [lo, hi].
+            const auto integral = [&](double lo, double hi) {
+                if (!(hi > lo))
+                    return 0.0;
+                const double yc = yp + c.cavitation / gw; // above it the suction is cut off
+                const double wetTop = std::clamp(yp, lo, hi), suctionTop = std::clamp(yc, lo, hi);
+                return 0.5 * gw * ((yp - lo) * (yp - lo) - (yp - wetTop) * (yp - wetTop)) -
+                       0.5 * gw * ((suctionTop - yp) * (suctionTop - yp) - (wetTop - yp) * (wetTop - yp)) -
+                       c.cavitation * (hi - suctionTop);
+            };
+            const double expected =
+                c.upperPiezometric ? integral(yb, ground) : integral(yb, std::min(-2.0, ground));
+            wet += expected > 1;
+            QVERIFY2(std::abs(ws.U[j] - expected) <= 1e-9 * std::max(1.0, std::abs(expected)),
+                     qPrintable(QString("%1 at x = %2: %3, expected %4")
+                                    .arg(c.name)
+                                    .arg(x)
+                                    .arg(ws.U[j], 0, 'g', 12)
+                                    .arg(expected, 0, 'g', 12)));
+        }
+        QVERIFY2(wet > 10, c.name); // most boundaries stand in water
+        QCOMPARE(ws.U.front(), 0.0);
+        QCOMPARE(ws.U.back(), 0.0);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSliceForces)
