@@ -255,6 +255,17 @@ double Norm(double x, double y) {
     return s < 1e300 && s > 1e-300 ? std::sqrt(s) : std::hypot(x, y);
 }
 
+// The Newton step (sf, sl) for the residuals (rf, rm) with the Jacobian [a b; c d]; false where the
+// Jacobian is singular.
+bool NewtonStep(double a, double b, double c, double d, double rf, double rm, double& sf, double& sl) {
+    const double det = a * d - b * c;
+    if (!(std::abs(det) > 0) || !Finite(det))
+        return false;
+    sf = (-rf * d + b * rm) / det;
+    sl = (-a * rm + c * rf) / det;
+    return true;
+}
+
 // Newton's method on the two residuals in (F, lambda), with a backtracking line search. It gives up
 // when the residual stops falling.
 bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
@@ -277,11 +288,9 @@ bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
             c = (rm1 - rm) / df;
             d = (rm2 - rm) / dl;
         }
-        double det = a * d - b * c;
-        if (!(std::abs(det) > 0) || !Finite(det))
+        double sf = 0, sl = 0;
+        if (!NewtonStep(a, b, c, d, rf, rm, sf, sl))
             return false;
-        const double sf = (-rf * d + b * rm) / det;
-        const double sl = (-a * rm + c * rf) / det;
         const double norm = Norm(rf, rm);
         double t = 1;
         bool accepted = false;
@@ -314,7 +323,6 @@ bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
                 b += uf * sl1;
                 c += um * sf1;
                 d += um * sl1;
-                det = a * d - b * c;
             }
         }
         const bool small = std::abs(nf - f) <= Tolerance * nf &&
@@ -333,10 +341,9 @@ bool Newton(const TMarch& march, double& f, double& lambda, int& iterations) {
         // or the one just used: Newton's method converges quadratically, so the step that would
         // confirm the solution is its remaining error. Where it is below a tenth of the tolerance,
         // that iteration is not taken.
-        if (march.JacobianAt(f, lambda, a, b, c, d))
-            det = a * d - b * c;
-        const double pf = (-rf * d + b * rm) / det, pl = (-a * rm + c * rf) / det;
-        if (std::abs(pf) <= 0.1 * Tolerance * f &&
+        march.JacobianAt(f, lambda, a, b, c, d);
+        double pf = 0, pl = 0;
+        if (NewtonStep(a, b, c, d, rf, rm, pf, pl) && std::abs(pf) <= 0.1 * Tolerance * f &&
             std::abs(pl) <= 0.1 * Tolerance * std::max(1.0, std::abs(lambda)))
             return true;
     }
@@ -433,8 +440,10 @@ TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMo
         return r; // F = 0, the normals of ws.N without interslice shear
     }
     const double length = std::max(slices.back().XRight - slices.front().XLeft, 1e-12);
-    const TMarch march(ws, externalMoment, std::max(weight, 1e-300), length, constant);
-    double f = start > 0 && Finite(start) ? start : 1.5;
+    const double scale = std::max(weight, 1e-300); // of the force residual
+    const TMarch march(ws, externalMoment, scale, length, constant);
+    const double startF = start > 0 && Finite(start) ? start : 1.5;
+    double f = startF;
     double l = lambda;
     bool ok = false;
     if (!constant) {
@@ -442,16 +451,16 @@ TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMo
         // (one vector loop, exact Jacobian) gives the constant inclination, and the half-sine's
         // lambda is about MpLambdaRatio times it. From there Newton's method needs about three
         // marches fewer on circles. Where it fails, it starts again from the given lambda.
-        const TMarch spencer(ws, externalMoment, std::max(weight, 1e-300), length, true);
-        double rf = 0, rm = 0, a = 0, b = 0, c = 0, d = 0;
-        if (spencer.Run(f, lambda, rf, rm) && spencer.JacobianAt(f, lambda, a, b, c, d)) {
-            const double det = a * d - b * c;
-            const double estimate = MpLambdaRatio * (lambda + (-a * rm + c * rf) / det);
-            if (std::abs(det) > 0 && Finite(estimate) && estimate != lambda) {
+        const TMarch spencer(ws, externalMoment, scale, length, true);
+        double rf = 0, rm = 0, a = 0, b = 0, c = 0, d = 0, sf = 0, sl = 0;
+        if (spencer.Run(f, lambda, rf, rm) && spencer.JacobianAt(f, lambda, a, b, c, d) &&
+            NewtonStep(a, b, c, d, rf, rm, sf, sl)) {
+            const double estimate = MpLambdaRatio * (lambda + sl);
+            if (Finite(estimate) && estimate != lambda) {
                 l = estimate;
                 ok = Newton(march, f, l, r.Iterations);
                 if (!ok) {
-                    f = start > 0 && Finite(start) ? start : 1.5;
+                    f = startF;
                     l = lambda;
                 }
             }
@@ -471,7 +480,7 @@ TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMo
         // Every solution is checked by its residuals, whichever way it was found (the march that
         // found it, when it was the last one, is not repeated).
         double rf = 0, rm = 0;
-        TMarch check(ws, externalMoment, std::max(weight, 1e-300), length, constant);
+        TMarch check(ws, externalMoment, scale, length, constant);
         ok = (march.RanAt(f, l, rf, rm) || check.Run(f, l, rf, rm)) && std::abs(rf) < 1e-6 &&
              std::abs(rm) < 1e-6;
         if (ok)
