@@ -155,6 +155,49 @@ bool AddReinforcement(const TSlopeModel& model, const std::vector<TPoint>& surfa
     return true;
 }
 
+// The column above the base `yb` at `x` in grid interval `g`: the sum over its layers of unit
+// weight times thickness (saturated below the layer's water surface, moist above). Gives the
+// ground's elevation there and every water surface's in `water`; with `moment`, also adds the
+// sum of unit weight times thickness times the elevation of each part's middle.
+template <bool WithMoment>
+inline __attribute__((always_inline)) double ColumnAt(const TSlopeModel& model, const TGridInterval& g,
+                                                      double x, double yb, double* water, double& ground,
+                                                      double* moment) {
+    const int waterCount = static_cast<int>(model.Water.size());
+    for (int w = 0; w < waterCount; ++w)
+        water[w] = model.WaterPiece(g.FirstWater + w).At(x);
+    const int count = g.LineCount;
+    if (count == 0) {
+        ground = yb;
+        return 0;
+    }
+    double top = ground = model.Piece(g.FirstLine).At(x);
+    double sum = 0;
+    const auto add = [&](double gamma, double hi, double lo) {
+        sum += gamma * (hi - lo);
+        if (WithMoment)
+            *moment += gamma * (hi - lo) * 0.5 * (hi + lo);
+    };
+    for (int k = 0; k < count && top > yb; ++k) {
+        const TLinePiece& lp = model.Piece(g.FirstLine + k);
+        const double below = k + 1 < count ? model.Piece(g.FirstLine + k + 1).At(x) : -1e300;
+        const double bottom = std::max(below, yb);
+        if (top > bottom) {
+            const TSoil& soil = model.Soils[static_cast<std::size_t>(lp.Soil)];
+            if (soil.Piezometric < 0) {
+                add(soil.MoistWeight, top, bottom);
+            } else {
+                // Saturated from the bottom up to the water surface, moist above it.
+                const double wet = std::clamp(water[soil.Piezometric], bottom, top);
+                add(soil.SaturatedWeight, wet, bottom);
+                add(soil.MoistWeight, top, wet);
+            }
+        }
+        top = below;
+    }
+    return sum;
+}
+
 // The number of slices of an interval: round(q), halves away from zero, for q >= 0 (std::lround
 // without the library call).
 int SliceCount(double q) {
@@ -313,12 +356,26 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
     std::size_t nextSeg = 0;
     double slope = 0, cosA = 1, sinA = 0, secA = 1;
     int interval = model.IntervalOf(x0);
+    // The values at the slices' edges: the column's weight, the ground and every water surface.
+    ws.EdgeWater.resize(3 * static_cast<std::size_t>(waterCount));
+    double* waterL = ws.EdgeWater.data();
+    double* waterR = waterL + waterCount;
+    double* waterMid = waterR + waterCount;
+    int edgeInterval = -1; // the grid interval whose lines gave the left edge's values
+    double columnL = 0, groundL = 0, groundR = 0;
+    // Locals rather than the model's and the surface's members in the loop: the slices' stores
+    // would otherwise make the compiler load them again for every slice.
+    const TPoint* points = surface.data();
+    const std::size_t lastSeg = surface.size() - 2;
+    const int lastInterval = intervals - 1;
+    const double cavitation = model.Cavitation;
     for (TSlice& s : slices) {
-        s.Width = s.XRight - s.XLeft;
-        const double xm = s.XMid = 0.5 * (s.XLeft + s.XRight);
-        while (nextSeg + 2 < surface.size() && surface[nextSeg + 1].X <= xm)
+        const double xl = s.XLeft, xr = s.XRight;
+        const double wd = s.Width = xr - xl;
+        const double xm = s.XMid = 0.5 * (xl + xr);
+        while (nextSeg < lastSeg && points[nextSeg + 1].X <= xm)
             ++nextSeg;
-        const TPoint& a = surface[nextSeg];
+        const TPoint a = points[nextSeg];
         if (nextSeg != seg) {
             // The base's inclination is that of its surface segment: once per segment.
             seg = nextSeg;
@@ -327,86 +384,41 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
             cosA = 1 / secA;
             sinA = slope * cosA;
         }
-        s.YBase = a.Y + slope * (xm - a.X);
+        const double yb = s.YBase = a.Y + slope * (xm - a.X);
         s.Cos = cosA;
         s.Sin = sinA;
-        s.Length = s.Width * secA;
+        const double baseLength = s.Length = wd * secA;
 
-        while (interval + 1 < model.IntervalCount() && model.Interval(interval).X1 < xm)
+        while (interval < lastInterval && model.Interval(interval).X1 < xm)
             ++interval;
         const TGridInterval& g = model.Interval(interval);
         const int count = g.LineCount;
-        // The water surfaces at the slice's left, middle and right: most models have one, which every
-        // soil refers to, so the last one asked for is kept.
-        int cachedWater = -1;
-        double waterL = 0, waterM = 0, waterR = 0;
-        const double xl = s.XLeft, xr = s.XRight, wd = s.Width;
-        const auto water = [&](int w) {
-            if (w != cachedWater) {
-                const TLinePiece& wp = model.WaterPiece(g.FirstWater + w);
-                waterL = wp.At(xl);
-                waterM = wp.At(xm);
-                waterR = wp.At(xr);
-                cachedWater = w;
-            }
-        };
-        // The column is cut by lines that are straight across the slice (it breaks wherever one of
-        // them bends or two of them cross), so each part of it is a trapezoid: its weight and the x
-        // of its centre of gravity are exact. Sums over the parts of gamma (hl + hr), gamma (hl + 2 hr)
-        // and gamma h ym give the weight and the centre of gravity; its elevation only matters to
-        // the earthquake's force, and is summed only where that acts.
-        const double yb = s.YBase;
         const double ybl = a.Y + slope * (xl - a.X), ybr = a.Y + slope * (xr - a.X);
-        double sum1 = 0, sum2 = 0, sum3 = 0;
-        const auto add = [&](double gamma, double hl, double hr, double hm, double ym) {
-            hl = std::max(hl, 0.0);
-            hr = std::max(hr, 0.0);
-            sum1 += gamma * (hl + hr);
-            sum2 += gamma * (hl + 2 * hr);
-            if (quake)
-                sum3 += gamma * std::max(hm, 0.0) * ym;
-        };
+        // The column's weight per unit width at each edge of the slice: within the slice every line
+        // is straight, so the column is a stack of trapezoids whose weight and centre of gravity follow
+        // from the two edges. A slice's left edge is the right edge of the one before, worked out again
+        // only where the grid interval changes (a line may break or end there, or the ground step).
+        if (interval != edgeInterval) {
+            columnL = ColumnAt<false>(model, g, xl, ybl, waterL, groundL, nullptr);
+            edgeInterval = interval;
+        }
+        const double columnR = ColumnAt<false>(model, g, xr, ybr, waterR, groundR, nullptr);
+        const double sum1 = columnL + columnR, sum2 = columnL + 2 * columnR;
+        // The soil at the base is the one at the middle of the slice.
         int baseSoil = 0;
-        double groundL = 0, groundR = 0;
         if (count > 0) {
-            const TLinePiece& ground = model.Piece(g.FirstLine);
             baseSoil = model.Piece(g.FirstLine + count - 1).Soil;
-            s.YTop = ground.At(xm);
-            groundL = ground.At(xl);
-            groundR = ground.At(xr);
+            double top = s.YTop = model.Piece(g.FirstLine).At(xm);
+            for (int k = 0; k < count && top > yb; ++k) {
+                const double below = k + 1 < count ? model.Piece(g.FirstLine + k + 1).At(xm) : -1e300;
+                if (below <= yb) {
+                    baseSoil = model.Piece(g.FirstLine + k).Soil;
+                    break;
+                }
+                top = below;
+            }
         } else {
             s.YTop = yb;
-        }
-        double top = s.YTop, topL = groundL, topR = groundR;
-        for (int k = 0; k < count; ++k) {
-            if (top <= yb)
-                break;
-            const TLinePiece& lp = model.Piece(g.FirstLine + k);
-            const bool last = k + 1 >= count;
-            const TLinePiece* next = last ? nullptr : &model.Piece(g.FirstLine + k + 1);
-            const double below = last ? -1e300 : next->At(xm);
-            const double nextL = last ? 0 : next->At(xl), nextR = last ? 0 : next->At(xr);
-            const double bottom = std::max(below, yb);
-            const bool onBase = below <= yb;
-            if (onBase)
-                baseSoil = lp.Soil;
-            if (top > bottom) {
-                const double botL = onBase ? ybl : nextL, botR = onBase ? ybr : nextR;
-                const TSoil& soil = model.Soils[static_cast<std::size_t>(lp.Soil)];
-                if (soil.Piezometric < 0) {
-                    add(soil.MoistWeight, topL - botL, topR - botR, top - bottom, 0.5 * (top + bottom));
-                } else {
-                    // Saturated from the bottom up to the water surface, moist above it.
-                    water(soil.Piezometric);
-                    const double wetL = std::clamp(waterL, botL, topL), wetR = std::clamp(waterR, botR, topR);
-                    const double wetM = std::clamp(waterM, bottom, top);
-                    add(soil.SaturatedWeight, wetL - botL, wetR - botR, wetM - bottom, 0.5 * (wetM + bottom));
-                    add(soil.MoistWeight, topL - wetL, topR - wetR, top - wetM, 0.5 * (top + wetM));
-                }
-            }
-            top = below;
-            topL = nextL;
-            topR = nextR;
         }
         const double weight = 0.5 * wd * sum1;
         s.Weight = weight;
@@ -431,31 +443,32 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
             s.TanPhi = row->TanPhi;
             s.PhiDeg = row->PhiDeg;
         }
-        s.Qx = s.Qy = s.Qm = s.Thrust = 0;
+        s.Qx = s.Qy = s.Thrust = 0;
         s.WaterX = s.WaterY = s.LoadX = s.LoadY = s.QuakeX = s.QuakeY = 0;
         s.TiebackX = s.TiebackY = s.ReinforcementX = s.ReinforcementY = 0;
-        double u = 0;
+        double u = 0, couple = 0;
         if (soil.Piezometric >= 0) {
-            water(soil.Piezometric);
-            u = gw * (waterM - yb);
+            const std::size_t w = static_cast<std::size_t>(soil.Piezometric);
+            u = gw * (model.WaterPiece(g.FirstWater + soil.Piezometric).At(xm) - yb);
             // The pore pressure changes linearly along the base: its resultant acts off the middle,
             // which the moment equations get as a couple.
-            const double ul = gw * (waterL - ybl), ur = gw * (waterR - ybr);
-            if (std::min(ul, ur) >= -model.Cavitation)
-                s.Qm += s.Length * s.Length * (ur - ul) / 12;
+            const double ul = gw * (waterL[w] - ybl), ur = gw * (waterR[w] - ybr);
+            if (std::min(ul, ur) >= -cavitation)
+                couple = baseLength * baseLength * (ur - ul) / 12;
         }
+        s.Qm = couple;
         if (soil.Ru != 0)
             u += soil.Ru * weight / wd;
         u += soil.PoreConstant;
-        s.U = std::max(u, -model.Cavitation);
+        s.U = std::max(u, -cavitation);
 
         // Free water standing on the ground over the slice.
         if (count > 0) {
             const TSoil& topSoil = model.Soils[static_cast<std::size_t>(model.Piece(g.FirstLine).Soil)];
             if (topSoil.Piezometric >= 0) {
-                water(topSoil.Piezometric);
-                const double dl = std::max(waterL - groundL, 0.0);
-                const double dr = std::max(waterR - groundR, 0.0);
+                const std::size_t w = static_cast<std::size_t>(topSoil.Piezometric);
+                const double dl = std::max(waterL[w] - groundL, 0.0);
+                const double dr = std::max(waterR[w] - groundR, 0.0);
                 if (dl + dr > 0) {
                     const double fw = gw * wd * 0.5 * (dl + dr);
                     const double xc = xl + wd * (dl + 2 * dr) / (3 * (dl + dr));
@@ -466,6 +479,10 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         }
         // Earthquake: outwards from the face (towards -x) and upwards, at the centre of gravity.
         if (quake) {
+            // The elevation of the centre of gravity from the layers' middles at the slice's middle.
+            double sum3 = 0;
+            double groundM = 0;
+            ColumnAt<true>(model, g, xm, yb, waterMid, groundM, &sum3);
             const double yw = weight > 0 ? 6 * sum3 * third : 0.5 * (s.YTop + s.YBase);
             AddForce(s, s.XW, yw, -model.Kh * s.Weight, model.Kv * s.Weight, s.QuakeX, s.QuakeY);
         }
@@ -477,6 +494,9 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
             const double px = 0.5 * (lo + hi);
             AddForce(s, px, model.GroundY(px), f * l.DirX, f * l.DirY, s.LoadX, s.LoadY);
         }
+        columnL = columnR;
+        groundL = groundR;
+        std::swap(waterL, waterR);
     }
     if (!(total > 0))
         return false;

@@ -94,6 +94,8 @@ struct TWorkspace {
     std::vector<double> N, E, F;
     // Water force on every slice boundary (0..n), for the rigorous methods (SideWaterForces).
     std::vector<double> U;
+    // Every water surface's elevation at a slice's left edge, right edge and middle.
+    std::vector<double> EdgeWater;
     TMethodArrays Arrays;
     TWorkspace() {
         Clipped.reserve(256);

@@ -89,6 +89,7 @@ class TestSliceForces : public QObject {
     void morgensternPriceHalfSine();
     void sliceData();
     void boundaryWater();
+    void columnWeights();
 };
 
 // Equilibrium within 0.1 % of the driving force for every method on a problem with every force, and
@@ -316,6 +317,86 @@ void TestSliceForces::boundaryWater() {
         QCOMPARE(ws.U.front(), 0.0);
         QCOMPARE(ws.U.back(), 0.0);
     }
+}
+
+void TestSliceForces::columnWeights() {
+    // Every slice's weight and the x of its centre of gravity against the exact integrals of the
+    // column over the slice: two soils parted at y = -2, saturated below a level water surface at
+    // y = -1. The surface's vertex at x = 44 lies 1e-5 below the parting line and the surface rises
+    // steeply from it, so the crossing just right of it is closer to the vertex than the breaks are
+    // told apart: the slice starting there has a sliver of the lower soil above the base at its left
+    // edge. Its column is no longer linear across the slice, so that slice's weight is held to the
+    // sliver's own scale (its height times the heaviest unit weight times the slice's width), every
+    // other slice's to rounding.
+    const double yLine = -2, yWater = -1;
+    TSlopeDescription d = SimpleSlope(Soil(18, 20, 10, 28, 1));
+    d.Soils.push_back(Soil(19, 21, 15, 24, 1));
+    d.Boundaries.push_back({0, yLine, 70, yLine, 2});
+    d.Settings.HasWater = 1;
+    d.Settings.WaterUnitWeight = 9.81;
+    d.WaterSurfaces = {{{{0, yWater}, {70, yWater}}, true}};
+    const quolm::TSlopeModel model(d);
+    std::vector<quolm::TPoint> raw = {{5, 0.5}, {12, -6}, {30, -7}, {44, yLine - 1e-5}, {55, 10.5}}, clipped;
+    QCOMPARE(quolm::ClipToGround(model, raw.data(), static_cast<int>(raw.size()), clipped).Problem,
+             quolm::TSurfaceProblem::None);
+    quolm::TWorkspace ws;
+    quolm::TSliceNotes notes;
+    QVERIFY(quolm::CutSlices(model, clipped, quolm::TSliceOptions(), ws, notes));
+    const auto baseY = [&](double x) {
+        std::size_t k = 0;
+        while (k + 2 < clipped.size() && clipped[k + 1].X < x)
+            ++k;
+        const quolm::TPoint &a = clipped[k], &b = clipped[k + 1];
+        return a.Y + (b.Y - a.Y) * (x - a.X) / (b.X - a.X);
+    };
+    // The weight of the column per unit width at x.
+    const auto column = [&](double x) {
+        const double yb = baseY(x), ground = model.GroundY(x);
+        const auto part = [](double lo, double hi) { return std::max(hi - lo, 0.0); };
+        return 18 * part(std::max(yb, yWater), ground) +
+               20 * part(std::max(yb, yLine), std::min(ground, yWater)) +
+               21 * part(yb, std::min(ground, yLine));
+    };
+    // The column is linear in x between the surface's and the ground's vertices and the surface's
+    // crossings of the two levels: Simpson's rule on each such piece is exact for both integrals.
+    std::vector<double> kinks = {20, 40};
+    for (std::size_t k = 0; k + 1 < clipped.size(); ++k) {
+        const quolm::TPoint &a = clipped[k], &b = clipped[k + 1];
+        kinks.push_back(a.X);
+        for (const double level : {yLine, yWater})
+            if ((a.Y - level) * (b.Y - level) < 0)
+                kinks.push_back(a.X + (level - a.Y) * (b.X - a.X) / (b.Y - a.Y));
+    }
+    int sliver = 0;
+    for (const quolm::TSlice& s : ws.Slices) {
+        std::vector<double> at = {s.XLeft, s.XRight};
+        for (const double x : kinks)
+            if (x > s.XLeft + 1e-9 && x < s.XRight - 1e-9) // not a break met again through rounding
+                at.push_back(x);
+        std::sort(at.begin(), at.end());
+        const bool kinked = at.size() > 2;
+        sliver += kinked;
+        double weight = 0, moment = 0;
+        for (std::size_t j = 0; j + 1 < at.size(); ++j) {
+            const double a = at[j], b = at[j + 1], m = 0.5 * (a + b);
+            weight += (b - a) / 6 * (column(a) + 4 * column(m) + column(b));
+            moment += (b - a) / 6 * (a * column(a) + 4 * m * column(m) + b * column(b));
+        }
+        const double width = s.XRight - s.XLeft;
+        QVERIFY2(std::abs(s.Weight - weight) <= (kinked ? 1e-5 * 21 * width : 1e-10 * weight),
+                 qPrintable(QString("slice %1..%2: weight %3, expected %4")
+                                .arg(s.XLeft)
+                                .arg(s.XRight)
+                                .arg(s.Weight, 0, 'g', 15)
+                                .arg(weight, 0, 'g', 15)));
+        QVERIFY2(std::abs(s.XW - moment / weight) <= (kinked ? 1e-6 : 1e-10) * width,
+                 qPrintable(QString("slice %1..%2: centre of gravity at %3, expected %4")
+                                .arg(s.XLeft)
+                                .arg(s.XRight)
+                                .arg(s.XW, 0, 'g', 15)
+                                .arg(moment / weight, 0, 'g', 15)));
+    }
+    QCOMPARE(sliver, 1); // the crossing next to the vertex falls inside one slice
 }
 
 QTEST_GUILESS_MAIN(TestSliceForces)
