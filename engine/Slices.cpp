@@ -157,15 +157,20 @@ bool AddReinforcement(const TSlopeModel& model, const std::vector<TPoint>& surfa
 
 // The column above the base `yb` at `x` in grid interval `g`: the sum over its layers of unit
 // weight times thickness (saturated below the layer's water surface, moist above). Gives the
-// ground's elevation there and every water surface's in `water`; with `moment`, also adds the
-// sum of unit weight times thickness times the elevation of each part's middle.
+// ground's elevation there and each of the `waterCount` water surfaces' in `water`; with
+// `moment`, also adds the sum of unit weight times thickness times the elevation of each part's
+// middle.
 template <bool WithMoment>
 inline __attribute__((always_inline)) double ColumnAt(const TSlopeModel& model, const TGridInterval& g,
-                                                      double x, double yb, double* water, double& ground,
-                                                      double* moment) {
-    const int waterCount = static_cast<int>(model.Water.size());
-    for (int w = 0; w < waterCount; ++w)
-        water[w] = model.WaterPiece(g.FirstWater + w).At(x);
+                                                      int waterCount, double x, double yb, double* water,
+                                                      double& ground, double* moment) {
+    // Most models have one water surface: the loop over them is kept for the others, which the
+    // compiler would otherwise set up as a vector loop with its alias checks at every edge.
+    if (waterCount == 1)
+        water[0] = model.WaterPiece(g.FirstWater).At(x);
+    else
+        for (int w = 0; w < waterCount; ++w)
+            water[w] = model.WaterPiece(g.FirstWater + w).At(x);
     const int count = g.LineCount;
     if (count == 0) {
         ground = yb;
@@ -261,7 +266,15 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
             pieces[static_cast<std::size_t>(k)] = model.Piece(g.FirstLine + k);
         for (int w = 0; w < waterCount; ++w)
             pieces[static_cast<std::size_t>(g.LineCount + w)] = model.WaterPiece(g.FirstWater + w);
-        bool shared = false; // whether `above` holds the heights at this segment's left sample
+        // The heights at the interval's first sample, then segment by segment those at its right end,
+        // each serving as the next segment's left.
+        {
+            const std::size_t t = static_cast<std::size_t>(t0);
+            const double lo = std::max(surface[t].X, g.X0);
+            const double ylo = (surface[t].Y - slopes[t] * surface[t].X) + slopes[t] * lo;
+            for (std::size_t k = 0; k < static_cast<std::size_t>(count); ++k)
+                above[k] = pieces[k].At(lo) - ylo;
+        }
         for (std::size_t t = static_cast<std::size_t>(t0); t < segments; ++t) {
             const TPoint& a = surface[t];
             if (!(a.X < g.X1))
@@ -269,51 +282,45 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
             const double lo = std::max(a.X, g.X0), hi = std::min(surface[t + 1].X, g.X1);
             const double bs = slopes[t];
             const double as = a.Y - bs * a.X;
-            const double ylo = as + bs * lo, yhi = as + bs * hi;
+            const double yhi = as + bs * hi;
             for (std::size_t k = 0; k < static_cast<std::size_t>(count); ++k) {
                 const TLinePiece& lp = pieces[k];
-                const double dlo = shared ? above[k] : lp.At(lo) - ylo;
+                const double dlo = above[k];
                 const double dhi = above[k] = lp.At(hi) - yhi;
-                if (!(dlo * dhi < 0) || lp.B == bs)
-                    continue;
-                const double x = (as - lp.A) / (lp.B - bs);
-                if (x > lo && x < hi)
-                    crossings.push_back(x);
+                if (dlo * dhi < 0 && lp.B != bs) {
+                    const double x = (as - lp.A) / (lp.B - bs);
+                    if (x > lo && x < hi)
+                        crossings.push_back(x);
+                }
             }
-            shared = true;
         }
     }
-    // The crossings are few: sorted by insertion, then merged with the vertices and the model's
-    // breaks, both in ascending order already.
+    // The model's breaks within the surface join the crossings; these few are sorted by insertion,
+    // then merged with the vertices, in ascending order already. Breaks closer than `eps` to the
+    // one before are one break: the first of them is kept.
+    for (auto m = std::upper_bound(mb.begin(), mb.end(), x0); m != mb.end() && *m < x1; ++m)
+        crossings.push_back(*m);
     for (std::size_t j = 1; j < crossings.size(); ++j)
         for (std::size_t m = j; m > 0 && crossings[m] < crossings[m - 1]; --m)
             std::swap(crossings[m], crossings[m - 1]);
-    {
-        std::size_t v = 0, c = 0;
-        auto modelBreak = std::upper_bound(mb.begin(), mb.end(), x0);
-        while (true) {
-            const double vx = v < segments ? surface[v].X : x1;
-            const double mx = modelBreak != mb.end() && *modelBreak < x1 ? *modelBreak : x1;
-            const double cx = c < crossings.size() ? crossings[c] : x1;
-            if (v < segments && vx <= mx && vx <= cx) {
-                breaks.push_back(vx);
-                ++v;
-            } else if (mx < x1 && mx <= cx) {
-                breaks.push_back(mx);
-                ++modelBreak;
-            } else if (c < crossings.size()) {
-                breaks.push_back(cx);
-                ++c;
-            } else {
-                break;
-            }
-        }
-    }
-    breaks.push_back(x1);
     const double eps = 1e-6 * length;
-    breaks.erase(
-        std::unique(breaks.begin(), breaks.end(), [eps](double p, double q) { return q - p <= eps; }),
-        breaks.end());
+    const auto addBreak = [&breaks, eps](double x) {
+        if (breaks.empty() || !(x - breaks.back() <= eps))
+            breaks.push_back(x);
+    };
+    {
+        std::size_t c = 0;
+        const std::size_t extra = crossings.size();
+        for (std::size_t v = 0; v < segments; ++v) {
+            const double vx = surface[v].X;
+            while (c < extra && crossings[c] < vx)
+                addBreak(crossings[c++]);
+            addBreak(vx);
+        }
+        while (c < extra)
+            addBreak(crossings[c++]);
+        addBreak(x1);
+    }
     breaks.front() = x0;
     breaks.back() = x1;
     if (breaks.size() < 2) {
@@ -399,10 +406,10 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         // from the two edges. A slice's left edge is the right edge of the one before, worked out again
         // only where the grid interval changes (a line may break or end there, or the ground step).
         if (interval != edgeInterval) {
-            columnL = ColumnAt<false>(model, g, xl, ybl, waterL, groundL, nullptr);
+            columnL = ColumnAt<false>(model, g, waterCount, xl, ybl, waterL, groundL, nullptr);
             edgeInterval = interval;
         }
-        const double columnR = ColumnAt<false>(model, g, xr, ybr, waterR, groundR, nullptr);
+        const double columnR = ColumnAt<false>(model, g, waterCount, xr, ybr, waterR, groundR, nullptr);
         const double sum1 = columnL + columnR, sum2 = columnL + 2 * columnR;
         // The soil at the base is the one at the middle of the slice.
         int baseSoil = 0;
@@ -482,7 +489,7 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
             // The elevation of the centre of gravity from the layers' middles at the slice's middle.
             double sum3 = 0;
             double groundM = 0;
-            ColumnAt<true>(model, g, xm, yb, waterMid, groundM, &sum3);
+            ColumnAt<true>(model, g, waterCount, xm, yb, waterMid, groundM, &sum3);
             const double yw = weight > 0 ? 6 * sum3 * third : 0.5 * (s.YTop + s.YBase);
             AddForce(s, s.XW, yw, -model.Kh * s.Weight, model.Kv * s.Weight, s.QuakeX, s.QuakeY);
         }
