@@ -155,53 +155,97 @@ bool AddReinforcement(const TSlopeModel& model, const std::vector<TPoint>& surfa
     return true;
 }
 
-// The column above the base `yb` at `x` in grid interval `g`: the sum over its layers of unit
-// weight times thickness (saturated below the layer's water surface, moist above). Gives the
-// ground's elevation there and each of the `waterCount` water surfaces' in `water`; with
-// `moment`, also adds the sum of unit weight times thickness times the elevation of each part's
-// middle.
-template <bool WithMoment>
-inline __attribute__((always_inline)) double ColumnAt(const TSlopeModel& model, const TGridInterval& g,
-                                                      int waterCount, double x, double yb, double* water,
-                                                      double& ground, double* moment) {
-    // Most models have one water surface: the loop over them is kept for the others, which the
-    // compiler would otherwise set up as a vector loop with its alias checks at every edge.
-    if (waterCount == 1)
-        water[0] = model.WaterPiece(g.FirstWater).At(x);
-    else
-        for (int w = 0; w < waterCount; ++w)
-            water[w] = model.WaterPiece(g.FirstWater + w).At(x);
-    const int count = g.LineCount;
-    if (count == 0) {
-        ground = yb;
-        return 0;
-    }
-    double top = ground = model.Piece(g.FirstLine).At(x);
-    double sum = 0;
-    const auto add = [&](double gamma, double hi, double lo) {
-        sum += gamma * (hi - lo);
-        if (WithMoment)
-            *moment += gamma * (hi - lo) * 0.5 * (hi + lo);
-    };
-    for (int k = 0; k < count && top > yb; ++k) {
-        const TLinePiece& lp = model.Piece(g.FirstLine + k);
-        const double below = k + 1 < count ? model.Piece(g.FirstLine + k + 1).At(x) : -1e300;
-        const double bottom = std::max(below, yb);
-        if (top > bottom) {
-            const TSoil& soil = model.Soils[static_cast<std::size_t>(lp.Soil)];
-            if (soil.Piezometric < 0) {
-                add(soil.MoistWeight, top, bottom);
+// A grid interval's column as the slices read it: the ground, the layers top down, each with its
+// lower line and what its soil weighs, and the water surfaces. Gathered once per grid interval, so
+// that the column at a slice's edges and the soil at its base take no lookups through the model.
+struct TColumn {
+    TLinePiece Ground;
+    const TColumnLayer* Layers = nullptr;
+    int Count = 0; // layers, 0 where the interval has no line
+    const TLinePiece* Water = nullptr;
+    int WaterCount = 0;
+
+    void Gather(const TSlopeModel& model, const TGridInterval& g, std::vector<TColumnLayer>& layers) {
+        Count = g.LineCount;
+        layers.resize(static_cast<std::size_t>(Count));
+        for (int k = 0; k < Count; ++k) {
+            const TLinePiece& line = model.Piece(g.FirstLine + k);
+            const TSoil& soil = model.Soils[static_cast<std::size_t>(line.Soil)];
+            TColumnLayer& layer = layers[static_cast<std::size_t>(k)];
+            if (k + 1 < Count) {
+                layer.A = model.Piece(g.FirstLine + k + 1).A;
+                layer.B = model.Piece(g.FirstLine + k + 1).B;
             } else {
-                // Saturated from the bottom up to the water surface, moist above it.
-                const double wet = std::clamp(water[soil.Piezometric], bottom, top);
-                add(soil.SaturatedWeight, wet, bottom);
-                add(soil.MoistWeight, top, wet);
+                layer.A = -1e300; // plus 0 x: the same far bottom at every x
+                layer.B = 0;
             }
+            layer.Moist = soil.MoistWeight;
+            layer.Saturated = soil.SaturatedWeight;
+            layer.Water = soil.Piezometric;
+            layer.Soil = line.Soil;
         }
-        top = below;
+        Layers = layers.data();
+        Ground = Count > 0 ? model.Piece(g.FirstLine) : TLinePiece();
+        WaterCount = static_cast<int>(model.Water.size());
+        Water = WaterCount > 0 ? &model.WaterPiece(g.FirstWater) : nullptr;
     }
-    return sum;
-}
+
+    // The column above the base `yb` at `x`: the sum over its layers of unit weight times thickness
+    // (saturated below the layer's water surface, moist above). Gives the ground's elevation there
+    // and every water surface's in `water`; with `moment`, also adds the sum of unit weight times
+    // thickness times the elevation of each part's middle.
+    template <bool WithMoment>
+    inline __attribute__((always_inline)) double At(double x, double yb, double* water, double& ground,
+                                                    double* moment) const {
+        // Most models have one water surface: the loop over them is kept for the others, which the
+        // compiler would otherwise set up as a vector loop with its alias checks at every edge.
+        if (WaterCount == 1)
+            water[0] = Water[0].At(x);
+        else
+            for (int w = 0; w < WaterCount; ++w)
+                water[w] = Water[w].At(x);
+        if (Count == 0) {
+            ground = yb;
+            return 0;
+        }
+        double top = ground = Ground.At(x);
+        double sum = 0;
+        const auto add = [&](double gamma, double hi, double lo) {
+            sum += gamma * (hi - lo);
+            if (WithMoment)
+                *moment += gamma * (hi - lo) * 0.5 * (hi + lo);
+        };
+        for (int k = 0; k < Count && top > yb; ++k) {
+            const TColumnLayer& layer = Layers[k];
+            const double below = layer.A + layer.B * x;
+            const double bottom = std::max(below, yb);
+            if (top > bottom) {
+                if (layer.Water < 0) {
+                    add(layer.Moist, top, bottom);
+                } else {
+                    // Saturated from the bottom up to the water surface, moist above it.
+                    const double wet = std::clamp(water[layer.Water], bottom, top);
+                    add(layer.Saturated, wet, bottom);
+                    add(layer.Moist, top, wet);
+                }
+            }
+            top = below;
+        }
+        return sum;
+    }
+
+    // The soil at the base at `x`, where the ground is at `top`: that of the first layer whose lower
+    // line is not above the base `yb` there, the last one's where none is.
+    int SoilAt(double x, double yb, double top) const {
+        for (int k = 0; k < Count && top > yb; ++k) {
+            const double below = Layers[k].A + Layers[k].B * x;
+            if (below <= yb)
+                return Layers[k].Soil;
+            top = below;
+        }
+        return Layers[Count - 1].Soil;
+    }
+};
 
 // The number of slices of an interval: round(q), halves away from zero, for q >= 0 (std::lround
 // without the library call).
@@ -339,22 +383,6 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         count += static_cast<std::size_t>(counts[j]);
     }
     slices.resize(count);
-    {
-        std::size_t i = 0;
-        for (std::size_t j = 0; j + 1 < breaks.size(); ++j) {
-            const double a = breaks[j], b = breaks[j + 1];
-            const int k = counts[j];
-            if (k == 1) { // most intervals: no division
-                slices[i].XLeft = a;
-                slices[i++].XRight = b;
-                continue;
-            }
-            for (int m = 0; m < k; ++m, ++i) {
-                slices[i].XLeft = a + (b - a) * m / k;
-                slices[i].XRight = m + 1 == k ? b : a + (b - a) * (m + 1) / k;
-            }
-        }
-    }
 
     const double gw = model.WaterWeight;
     const bool quake = model.Kh != 0 || model.Kv != 0;
@@ -369,6 +397,7 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
     double* waterR = waterL + waterCount;
     double* waterMid = waterR + waterCount;
     int edgeInterval = -1; // the grid interval whose lines gave the left edge's values
+    TColumn column;        // and its column
     double columnL = 0, groundL = 0, groundR = 0;
     // Locals rather than the model's and the surface's members in the loop: the slices' stores
     // would otherwise make the compiler load them again for every slice.
@@ -376,12 +405,35 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
     const std::size_t lastSeg = surface.size() - 2;
     const int lastInterval = intervals - 1;
     const double cavitation = model.Cavitation;
+    // The break interval being cut: from `breakLeft` to `breakRight` in `parts` slices, `part` of
+    // them cut so far.
+    std::size_t breakIndex = 0;
+    int part = 0, parts = 0;
+    double breakLeft = 0, breakRight = 0, xr = 0;
     for (TSlice& s : slices) {
-        const double xl = s.XLeft, xr = s.XRight;
+        const bool newBreak = part == parts;
+        if (newBreak) {
+            breakLeft = breaks[breakIndex];
+            breakRight = breaks[breakIndex + 1];
+            parts = counts[breakIndex++];
+            part = 0;
+        }
+        // Equal parts, each slice's left edge the right edge of the one before.
+        const double xl = s.XLeft = part == 0 ? breakLeft : xr;
+        ++part;
+        xr = s.XRight = part == parts ? breakRight : breakLeft + (breakRight - breakLeft) * part / parts;
         const double wd = s.Width = xr - xl;
         const double xm = s.XMid = 0.5 * (xl + xr);
-        while (nextSeg < lastSeg && points[nextSeg + 1].X <= xm)
-            ++nextSeg;
+        // No surface vertex, grid break or crossing lies inside a break interval, except one closer
+        // to its end than breaks are told apart, which no slice's middle passes where the interval
+        // has more than one slice: the surface segment and the grid interval of the first slice's
+        // middle serve all its slices.
+        if (newBreak) {
+            while (nextSeg < lastSeg && points[nextSeg + 1].X <= xm)
+                ++nextSeg;
+            while (interval < lastInterval && model.Interval(interval).X1 < xm)
+                ++interval;
+        }
         const TPoint a = points[nextSeg];
         if (nextSeg != seg) {
             // The base's inclination is that of its surface segment: once per segment.
@@ -396,34 +448,23 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         s.Sin = sinA;
         const double baseLength = s.Length = wd * secA;
 
-        while (interval < lastInterval && model.Interval(interval).X1 < xm)
-            ++interval;
-        const TGridInterval& g = model.Interval(interval);
-        const int count = g.LineCount;
         const double ybl = a.Y + slope * (xl - a.X), ybr = a.Y + slope * (xr - a.X);
         // The column's weight per unit width at each edge of the slice: within the slice every line
         // is straight, so the column is a stack of trapezoids whose weight and centre of gravity follow
         // from the two edges. A slice's left edge is the right edge of the one before, worked out again
         // only where the grid interval changes (a line may break or end there, or the ground step).
         if (interval != edgeInterval) {
-            columnL = ColumnAt<false>(model, g, waterCount, xl, ybl, waterL, groundL, nullptr);
+            column.Gather(model, model.Interval(interval), ws.Layers);
+            columnL = column.At<false>(xl, ybl, waterL, groundL, nullptr);
             edgeInterval = interval;
         }
-        const double columnR = ColumnAt<false>(model, g, waterCount, xr, ybr, waterR, groundR, nullptr);
+        const double columnR = column.At<false>(xr, ybr, waterR, groundR, nullptr);
         const double sum1 = columnL + columnR, sum2 = columnL + 2 * columnR;
         // The soil at the base is the one at the middle of the slice.
         int baseSoil = 0;
-        if (count > 0) {
-            baseSoil = model.Piece(g.FirstLine + count - 1).Soil;
-            double top = s.YTop = model.Piece(g.FirstLine).At(xm);
-            for (int k = 0; k < count && top > yb; ++k) {
-                const double below = k + 1 < count ? model.Piece(g.FirstLine + k + 1).At(xm) : -1e300;
-                if (below <= yb) {
-                    baseSoil = model.Piece(g.FirstLine + k).Soil;
-                    break;
-                }
-                top = below;
-            }
+        if (column.Count > 0) {
+            s.YTop = column.Ground.At(xm);
+            baseSoil = column.SoilAt(xm, yb, s.YTop);
         } else {
             s.YTop = yb;
         }
@@ -456,7 +497,7 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         double u = 0, couple = 0;
         if (soil.Piezometric >= 0) {
             const std::size_t w = static_cast<std::size_t>(soil.Piezometric);
-            u = gw * (model.WaterPiece(g.FirstWater + soil.Piezometric).At(xm) - yb);
+            u = gw * (column.Water[w].At(xm) - yb);
             // The pore pressure changes linearly along the base: its resultant acts off the middle,
             // which the moment equations get as a couple.
             const double ul = gw * (waterL[w] - ybl), ur = gw * (waterR[w] - ybr);
@@ -470,16 +511,15 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         s.U = std::max(u, -cavitation);
 
         // Free water standing on the ground over the slice.
-        if (count > 0) {
-            const TSoil& topSoil = model.Soils[static_cast<std::size_t>(model.Piece(g.FirstLine).Soil)];
-            if (topSoil.Piezometric >= 0) {
-                const std::size_t w = static_cast<std::size_t>(topSoil.Piezometric);
+        if (column.Count > 0) {
+            if (column.Layers[0].Water >= 0) {
+                const std::size_t w = static_cast<std::size_t>(column.Layers[0].Water);
                 const double dl = std::max(waterL[w] - groundL, 0.0);
                 const double dr = std::max(waterR[w] - groundR, 0.0);
                 if (dl + dr > 0) {
                     const double fw = gw * wd * 0.5 * (dl + dr);
                     const double xc = xl + wd * (dl + 2 * dr) / (3 * (dl + dr));
-                    AddForce(s, xc, model.Piece(g.FirstLine).At(xc), 0, -fw, s.WaterX, s.WaterY);
+                    AddForce(s, xc, column.Ground.At(xc), 0, -fw, s.WaterX, s.WaterY);
                     notes.FreeWaterWeight += fw;
                 }
             }
@@ -489,7 +529,7 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
             // The elevation of the centre of gravity from the layers' middles at the slice's middle.
             double sum3 = 0;
             double groundM = 0;
-            ColumnAt<true>(model, g, waterCount, xm, yb, waterMid, groundM, &sum3);
+            column.At<true>(xm, yb, waterMid, groundM, &sum3);
             const double yw = weight > 0 ? 6 * sum3 * third : 0.5 * (s.YTop + s.YBase);
             AddForce(s, s.XW, yw, -model.Kh * s.Weight, model.Kv * s.Weight, s.QuakeX, s.QuakeY);
         }

@@ -79,6 +79,15 @@ struct TMethodArrays {
     std::size_t Count = 0;
 };
 
+// One layer of a grid interval's column, top down: its lower line y = A + B x (far below for the
+// last layer) and what its soil weighs.
+struct TColumnLayer {
+    double A = 0, B = 0;
+    double Moist = 0, Saturated = 0;
+    int Water = -1; // the soil's piezometric surface
+    int Soil = 0;
+};
+
 // Per-thread scratch space of the evaluation of one surface: reused, so that evaluating a surface
 // does not allocate once the buffers have grown to the size of the problem.
 struct TWorkspace {
@@ -96,6 +105,7 @@ struct TWorkspace {
     std::vector<double> U;
     // Every water surface's elevation at a slice's left edge, right edge and middle.
     std::vector<double> EdgeWater;
+    std::vector<TColumnLayer> Layers; // of the grid interval being cut
     TMethodArrays Arrays;
     TWorkspace() {
         Clipped.reserve(256);
