@@ -277,7 +277,6 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
     // Breaks: the surface's vertices, the model's own breaks, and where the surface crosses a
     // boundary line (the base soil changes) or a water surface (the pore pressure turns).
     std::vector<double>& breaks = ws.Breaks;
-    breaks.clear();
     const std::vector<double>& mb = model.Breaks();
     const int waterCount = static_cast<int>(model.Water.size());
     const int intervals = model.IntervalCount();
@@ -290,54 +289,67 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
     // The crossings, grid interval by grid interval: each line and water piece of the interval against
     // the surface's segments in it. The piece's height above the surface at the samples (the
     // segments' ends within the interval) tells where it changes sign; only there is the crossing
-    // worked out, each sample's height serving both segments that meet at it.
+    // worked out, each sample's height serving both segments that meet at it. A piece that stays
+    // clear above or below the surface's samples across the interval is passed over.
     std::vector<double>& crossings = ws.Crossings;
     crossings.clear();
-    std::vector<TLinePiece>& pieces = ws.Pieces;
-    std::vector<double>& above = ws.Above;
+    std::vector<double>& samples = ws.Samples; // per segment: its right end, intercept, slope, height
+    samples.resize(4 * segments);
+    double* const sample = samples.data();
+    const double extent = model.Extent;
     for (int i = std::max(model.IntervalOf(x0), 0), t0 = 0; i < intervals; ++i) {
         const TGridInterval& g = model.Interval(i);
         if (g.X0 >= x1)
             break;
         while (t0 + 1 < static_cast<int>(segments) && !(surface[static_cast<std::size_t>(t0) + 1].X > g.X0))
             ++t0;
-        const int count = g.LineCount + waterCount;
-        if (count == 0)
+        if (g.LineCount + waterCount == 0)
             continue;
-        pieces.resize(static_cast<std::size_t>(count));
-        above.resize(static_cast<std::size_t>(count));
-        for (int k = 0; k < g.LineCount; ++k)
-            pieces[static_cast<std::size_t>(k)] = model.Piece(g.FirstLine + k);
-        for (int w = 0; w < waterCount; ++w)
-            pieces[static_cast<std::size_t>(g.LineCount + w)] = model.WaterPiece(g.FirstWater + w);
-        // The heights at the interval's first sample, then segment by segment those at its right end,
-        // each serving as the next segment's left.
-        {
-            const std::size_t t = static_cast<std::size_t>(t0);
-            const double lo = std::max(surface[t].X, g.X0);
-            const double ylo = (surface[t].Y - slopes[t] * surface[t].X) + slopes[t] * lo;
-            for (std::size_t k = 0; k < static_cast<std::size_t>(count); ++k)
-                above[k] = pieces[k].At(lo) - ylo;
-        }
-        for (std::size_t t = static_cast<std::size_t>(t0); t < segments; ++t) {
-            const TPoint& a = surface[t];
-            if (!(a.X < g.X1))
-                break;
-            const double lo = std::max(a.X, g.X0), hi = std::min(surface[t + 1].X, g.X1);
+        const std::size_t first = static_cast<std::size_t>(t0);
+        const double xFirst = std::max(surface[first].X, g.X0);
+        const double yFirst = (surface[first].Y - slopes[first] * surface[first].X) + slopes[first] * xFirst;
+        double xLast = xFirst, yLow = yFirst, yHigh = yFirst;
+        std::size_t sampleCount = 0;
+        for (std::size_t t = first; t < segments && surface[t].X < g.X1; ++t, ++sampleCount) {
+            const double hi = std::min(surface[t + 1].X, g.X1);
             const double bs = slopes[t];
-            const double as = a.Y - bs * a.X;
+            const double as = surface[t].Y - bs * surface[t].X;
             const double yhi = as + bs * hi;
-            for (std::size_t k = 0; k < static_cast<std::size_t>(count); ++k) {
-                const TLinePiece& lp = pieces[k];
-                const double dlo = above[k];
-                const double dhi = above[k] = lp.At(hi) - yhi;
+            double* p = sample + 4 * sampleCount;
+            p[0] = hi;
+            p[1] = as;
+            p[2] = bs;
+            p[3] = yhi;
+            xLast = hi;
+            yLow = std::min(yLow, yhi);
+            yHigh = std::max(yHigh, yhi);
+        }
+        const double xScale = std::max(std::abs(xFirst), std::abs(xLast));
+        const double yScale = extent + std::max(std::abs(yLow), std::abs(yHigh));
+        const auto cross = [&](const TLinePiece& lp) {
+            const double atFirst = lp.At(xFirst), atLast = lp.At(xLast);
+            // Far beyond the rounding of the heights at the samples between.
+            const double margin = 1e-9 * (yScale + std::abs(lp.A) + std::abs(lp.B) * xScale);
+            if (std::min(atFirst, atLast) > yHigh + margin || std::max(atFirst, atLast) < yLow - margin)
+                return;
+            double lo = xFirst, dlo = atFirst - yFirst;
+            for (std::size_t t = 0; t < sampleCount; ++t) {
+                const double* const p = sample + 4 * t;
+                const double hi = p[0], as = p[1], bs = p[2];
+                const double dhi = lp.At(hi) - p[3];
                 if (dlo * dhi < 0 && lp.B != bs) {
                     const double x = (as - lp.A) / (lp.B - bs);
                     if (x > lo && x < hi)
                         crossings.push_back(x);
                 }
+                lo = hi;
+                dlo = dhi;
             }
-        }
+        };
+        for (int k = 0; k < g.LineCount; ++k)
+            cross(model.Piece(g.FirstLine + k));
+        for (int w = 0; w < waterCount; ++w)
+            cross(model.WaterPiece(g.FirstWater + w));
     }
     // The model's breaks within the surface join the crossings; these few are sorted by insertion,
     // then merged with the vertices, in ascending order already. Breaks closer than `eps` to the
@@ -348,13 +360,17 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         for (std::size_t m = j; m > 0 && crossings[m] < crossings[m - 1]; --m)
             std::swap(crossings[m], crossings[m - 1]);
     const double eps = 1e-6 * length;
-    const auto addBreak = [&breaks, eps](double x) {
-        if (breaks.empty() || !(x - breaks.back() <= eps))
-            breaks.push_back(x);
-    };
     {
-        std::size_t c = 0;
+        // Written in place: at most every vertex, crossing and the far end.
         const std::size_t extra = crossings.size();
+        breaks.resize(segments + extra + 1);
+        double* const out = breaks.data();
+        std::size_t kept = 0;
+        const auto addBreak = [out, &kept, eps](double x) {
+            if (kept == 0 || !(x - out[kept - 1] <= eps))
+                out[kept++] = x;
+        };
+        std::size_t c = 0;
         for (std::size_t v = 0; v < segments; ++v) {
             const double vx = surface[v].X;
             while (c < extra && crossings[c] < vx)
@@ -364,6 +380,7 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         while (c < extra)
             addBreak(crossings[c++]);
         addBreak(x1);
+        breaks.resize(kept);
     }
     breaks.front() = x0;
     breaks.back() = x1;

@@ -93,11 +93,10 @@ struct TColumnLayer {
 struct TWorkspace {
     std::vector<TPoint> Clipped;
     std::vector<double> Breaks;
-    std::vector<double> Slopes;     // of the surface's segments
-    std::vector<int> SliceCounts;   // slices between two breaks
-    std::vector<double> Crossings;  // of the surface with the lines and water surfaces
-    std::vector<TLinePiece> Pieces; // the lines and water surfaces of one grid interval
-    std::vector<double> Above;      // their heights above the surface at a sample
+    std::vector<double> Slopes;    // of the surface's segments
+    std::vector<int> SliceCounts;  // slices between two breaks
+    std::vector<double> Crossings; // of the surface with the lines and water surfaces
+    std::vector<double> Samples;   // the surface's segments within one grid interval
     std::vector<TSlice> Slices;
     // Method scratch: normal forces, interslice forces and the interslice function.
     std::vector<double> N, E, F;
@@ -113,8 +112,7 @@ struct TWorkspace {
         Slopes.reserve(256);
         SliceCounts.reserve(1024);
         Crossings.reserve(256);
-        Pieces.reserve(64);
-        Above.reserve(64);
+        Samples.reserve(1024);
         Slices.reserve(512);
         N.reserve(512);
         E.reserve(513);
