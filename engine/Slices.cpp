@@ -164,6 +164,7 @@ struct TColumn {
     int Count = 0; // layers, 0 where the interval has no line
     const TLinePiece* Water = nullptr;
     int WaterCount = 0;
+    int Uniform = -1; // the water surface of every layer where they all share one, else -1
 
     void Gather(const TSlopeModel& model, const TGridInterval& g, std::vector<TColumnLayer>& layers) {
         Count = g.LineCount;
@@ -185,6 +186,10 @@ struct TColumn {
             layer.Soil = line.Soil;
         }
         Layers = layers.data();
+        Uniform = Count > 0 ? layers[0].Water : -1;
+        for (int k = 1; k < Count && Uniform >= 0; ++k)
+            if (layers[static_cast<std::size_t>(k)].Water != Uniform)
+                Uniform = -1;
         Ground = Count > 0 ? model.Piece(g.FirstLine) : TLinePiece();
         WaterCount = static_cast<int>(model.Water.size());
         Water = WaterCount > 0 ? &model.WaterPiece(g.FirstWater) : nullptr;
@@ -638,7 +643,8 @@ void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surfac
     // Where every layer of the grid interval takes its pore pressure from one water surface, the
     // pressure is one function of the elevation from the base up to the ground: its integral is
     // taken at once instead of layer by layer.
-    int uniformFor = -1, uniform = -1;
+    TColumn column;
+    int columnFor = -1;
     for (std::size_t j = 1; j < n; ++j) {
         const double x = slices[j].XLeft;
         while (seg + 2 < pointCount && points[seg + 1].X <= x)
@@ -651,22 +657,17 @@ void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surfac
         const double yb = a.Y + slope * (x - a.X);
         while (interval + 1 < intervals && !(x < model.Interval(interval).X1))
             ++interval;
-        const TGridInterval& g = model.Interval(interval);
-        if (interval != uniformFor) {
-            uniformFor = interval;
-            uniform = g.LineCount > 0
-                          ? model.Soils[static_cast<std::size_t>(model.Piece(g.FirstLine).Soil)].Piezometric
-                          : -1;
-            for (int k = 1; k < g.LineCount && uniform >= 0; ++k)
-                if (model.Soils[static_cast<std::size_t>(model.Piece(g.FirstLine + k).Soil)].Piezometric !=
-                    uniform)
-                    uniform = -1;
+        if (interval != columnFor) {
+            column.Gather(model, model.Interval(interval), ws.Layers);
+            columnFor = interval;
         }
+        if (column.Count == 0)
+            continue;
         double force = 0;
-        double top = g.LineCount > 0 ? model.Piece(g.FirstLine).At(x) : 0;
-        if (uniform >= 0) {
+        double top = column.Ground.At(x);
+        if (column.Uniform >= 0) {
             if (top > yb) {
-                const double yp = model.WaterPiece(g.FirstWater + uniform).At(x);
+                const double yp = column.Water[column.Uniform].At(x);
                 force = pressure(yp, yb, top);
                 // Free water standing on the ground at this boundary.
                 if (yp > top)
@@ -675,13 +676,12 @@ void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surfac
             ws.U[j] = force;
             continue;
         }
-        for (int k = 0; k < g.LineCount && top > yb; ++k) {
-            const TLinePiece& lp = model.Piece(g.FirstLine + k);
-            // The next line down: this layer's lower edge, and the next layer's top.
-            const double below = k + 1 < g.LineCount ? model.Piece(g.FirstLine + k + 1).At(x) : -1e300;
-            const int w = model.Soils[static_cast<std::size_t>(lp.Soil)].Piezometric;
-            if (w >= 0) {
-                const double yp = model.WaterPiece(g.FirstWater + w).At(x);
+        for (int k = 0; k < column.Count && top > yb; ++k) {
+            const TColumnLayer& layer = column.Layers[k];
+            // The layer's lower edge, and the next layer's top.
+            const double below = layer.A + layer.B * x;
+            if (layer.Water >= 0) {
+                const double yp = column.Water[layer.Water].At(x);
                 force += pressure(yp, std::max(below, yb), top);
                 // Free water standing on the ground at this boundary.
                 if (k == 0 && yp > top)
