@@ -48,6 +48,11 @@ TSearchGeometry::TSearchGeometry(std::vector<TPoint> ground, std::vector<TSegmen
     Size = std::max(Right() - Left(), hi - lo);
     if (!(Size > 0))
         Size = 1;
+    for (std::size_t i = 0; i + 1 < GroundPoints.size(); ++i) {
+        const TPoint& a = GroundPoints[i];
+        const TPoint& b = GroundPoints[i + 1];
+        Directions.push_back(std::atan2(b.Y - a.Y, b.X - a.X) * DegPerRad);
+    }
 }
 
 int TSearchGeometry::SegmentAt(double x) const {
@@ -92,10 +97,7 @@ double TSearchGeometry::YOnSegment(int i, double x) const {
 }
 
 double TSearchGeometry::GroundDirectionRightOf(double x) const {
-    const int i = SegmentAt(x);
-    const TPoint& a = GroundPoints[i];
-    const TPoint& b = GroundPoints[i + 1];
-    return std::atan2(b.Y - a.Y, b.X - a.X) * DegPerRad;
+    return Directions[static_cast<std::size_t>(SegmentAt(x))];
 }
 
 double TSearchGeometry::Clearance(const TPoint* p, int n, const char** why) const {

@@ -84,6 +84,7 @@ class TSearchGeometry {
     double YOnSegment(int i, double x) const;
 
     std::vector<TPoint> GroundPoints;
+    std::vector<double> Directions; // of each ground segment, degrees: asked for at every trial surface
     std::vector<TSegment> LimitLines;
     bool UseMinimum = false;
     double Minimum = 0;
