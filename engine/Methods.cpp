@@ -145,6 +145,17 @@ bool JanbuSums(const TMethodArrays& m, std::vector<double>& n, double f, double&
 
 void CheckAdmissibility(const TMethodArrays& m, const std::vector<double>& n, double f, TMethodResult& r,
                         bool mAlpha) {
+    // Almost always every slice passes: one vector loop tells whether any needs the closer look.
+    const std::size_t count = m.Size();
+    const double* normal = n.data();
+    const double* ul = m.Ul.data();
+    const double* wv = m.Wv.data();
+    double doubtful = 0;
+#pragma omp simd reduction(+ : doubtful)
+    for (std::size_t i = 0; i < count; ++i)
+        doubtful += normal[i] - ul[i] < -1e-9 * std::abs(wv[i]) - 1e-12 ? 1.0 : 0.0;
+    if (doubtful == 0 && !mAlpha)
+        return;
     for (std::size_t i = 0; i < m.Size(); ++i) {
         if (r.NegativeNormal < 0 && n[i] - m.Ul[i] < -1e-9 * std::abs(m.Wv[i]) - 1e-12)
             r.NegativeNormal = static_cast<int>(i);
@@ -159,7 +170,9 @@ void CheckAdmissibility(const TMethodArrays& m, const std::vector<double>& n, do
 // B = (c l - u l tan phi) sin a, and both sums are linear in N: num = K + sum N P, den = D + sum N R.
 // Everything but q is fixed for the surface, so it is computed once, as arrays the loop over the
 // slices runs through in vector instructions. `sums` gives each slice's P and R and the constants.
-template <class Sums> TMethodResult SolveSimplified(TWorkspace& ws, double start, Sums sums) {
+// Without `normals` the normal forces of the solution are left out where they cannot change it: for a
+// caller that needs the factor alone (the start of the rigorous methods).
+template <class Sums> TMethodResult SolveSimplified(TWorkspace& ws, double start, bool normals, Sums sums) {
     TMethodArrays& st = ws.Arrays;
     const std::size_t n = st.Size();
     ws.N.resize(n);
@@ -206,7 +219,8 @@ template <class Sums> TMethodResult SolveSimplified(TWorkspace& ws, double start
         return r;
     }
     TMethodResult res = FixedPoint(ratio, start, fmin);
-    if (res.Converged) {
+    // A factor near zero is kept only where no slice's soil is in tension: that needs the normals.
+    if (res.Converged && (normals || res.F < SmallFactor)) {
         // The normal forces of the solution, and whether any slice needs a closer look.
         const double q = 1 / res.F;
         const double* ul = st.Ul.data();
@@ -282,10 +296,11 @@ TMethodResult SolveOrdinary(double externalMoment, TWorkspace& ws) {
     return r;
 }
 
-TMethodResult SolveBishop(double externalMoment, TWorkspace& ws, double start) {
-    // num = sum (c l + (N - u l) tan phi) m_S, den = -M - sum N m_N.
+namespace {
+// num = sum (c l + (N - u l) tan phi) m_S, den = -M - sum N m_N.
+TMethodResult Bishop(double externalMoment, TWorkspace& ws, double start, bool normals) {
     return SolveSimplified(
-        ws, start,
+        ws, start, normals,
         [externalMoment](const TMethodArrays& m, std::size_t i, double& p, double& r, double& k, double& d) {
             p = m.Tan[i] * m.MS[i];
             r = -m.MN[i];
@@ -293,11 +308,21 @@ TMethodResult SolveBishop(double externalMoment, TWorkspace& ws, double start) {
             d = -externalMoment;
         });
 }
+} // namespace
+
+TMethodResult SolveBishop(double externalMoment, TWorkspace& ws, double start) {
+    return Bishop(externalMoment, ws, start, true);
+}
+
+double RigorousStart(double externalMoment, TWorkspace& ws) {
+    return RigorousStart(Bishop(externalMoment, ws, 1.5, false));
+}
 
 TMethodResult SolveJanbu(TWorkspace& ws, double start) {
     // num = sum (c l + (N - u l) tan phi) cos a, den = sum (N sin a - Qx).
     return SolveSimplified(
-        ws, start, [](const TMethodArrays& m, std::size_t i, double& p, double& r, double& k, double& d) {
+        ws, start, true,
+        [](const TMethodArrays& m, std::size_t i, double& p, double& r, double& k, double& d) {
             p = m.Tan[i] * m.Cos[i];
             r = m.Sin[i];
             k += m.C0[i] * m.Cos[i];

@@ -35,6 +35,13 @@ double PrepareTerms(const std::vector<TSlice>& slices, TPoint centre, TWorkspace
 // normal force of every slice (and ws.E the interslice normal forces for the rigorous methods).
 TMethodResult SolveOrdinary(double externalMoment, TWorkspace& ws);
 TMethodResult SolveBishop(double externalMoment, TWorkspace& ws, double start = 1.5);
+// The start of the rigorous methods: Bishop's factor where it has one, else 1.5. Leaves ws.N as
+// the rigorous methods find it: overwritten before it is read.
+double RigorousStart(double externalMoment, TWorkspace& ws);
+// The same from a solution of Bishop's method.
+inline double RigorousStart(const TMethodResult& bishop) {
+    return bishop.Converged && bishop.F > 0 ? bishop.F : 1.5;
+}
 // Janbu's simplified method, uncorrected.
 TMethodResult SolveJanbu(TWorkspace& ws, double start = 1.5);
 // Janbu's correction factor f0 for the surface, from its depth below its chord and the soils on it,

@@ -38,13 +38,13 @@ void SolveCutSurface(const TSlopeModel& model, const std::vector<TPoint>& clippe
     case TMethod::Spencer: {
         SideWaterForces(model, clipped, ws);
         // Bishop's factor is a good start for both unknowns' solution.
-        out.Result = SolveSpencer(ws.Slices, moment, ws, thetaDeg, RigorousStart(SolveBishop(moment, ws)));
+        out.Result = SolveSpencer(ws.Slices, moment, ws, thetaDeg, RigorousStart(moment, ws));
         break;
     }
     case TMethod::MorgensternPrice: {
         SideWaterForces(model, clipped, ws);
-        out.Result = SolveMorgensternPrice(ws.Slices, moment, ws, std::tan(Rad(thetaDeg)),
-                                           RigorousStart(SolveBishop(moment, ws)));
+        out.Result =
+            SolveMorgensternPrice(ws.Slices, moment, ws, std::tan(Rad(thetaDeg)), RigorousStart(moment, ws));
         break;
     }
     }

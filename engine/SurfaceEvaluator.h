@@ -14,11 +14,6 @@ struct TEvaluation {
     TSliceNotes Notes;
 };
 
-// The start of the rigorous methods: Bishop's factor where it has one.
-inline double RigorousStart(const TMethodResult& bishop) {
-    return bishop.Converged && bishop.F > 0 ? bishop.F : 1.5;
-}
-
 // Cuts the mass above `clipped` (a surface from ground to ground, as ClipToGround gives it) and
 // solves `method`. `centre` is the moment centre of a circular surface; null takes the centre of the
 // best-fitting circle. Spencer starts from `thetaDeg`. False when the mass has no weight.
