@@ -74,28 +74,6 @@ double TSearchGeometry::GroundY(double x) const {
     return YOnSegment(SegmentAt(x), x);
 }
 
-double TSearchGeometry::GroundYFrom(double x, std::size_t& next) const {
-    if (x <= Left())
-        return GroundPoints.front().Y;
-    if (x >= Right())
-        return GroundPoints.back().Y;
-    // SegmentAt's segment, its upper bound found by walking on from the last one.
-    const std::size_t n = GroundPoints.size();
-    while (next < n && !(GroundPoints[next].X > x))
-        ++next;
-    int i = std::clamp(static_cast<int>(next) - 1, 0, static_cast<int>(n) - 2);
-    while (i > 0 && !(GroundPoints[i + 1].X > GroundPoints[i].X))
-        --i;
-    return YOnSegment(i, x);
-}
-
-double TSearchGeometry::YOnSegment(int i, double x) const {
-    const TPoint& a = GroundPoints[i];
-    const TPoint& b = GroundPoints[i + 1];
-    const double w = b.X - a.X;
-    return w > 0 ? a.Y + (b.Y - a.Y) * (x - a.X) / w : b.Y;
-}
-
 double TSearchGeometry::GroundDirectionRightOf(double x) const {
     return Directions[static_cast<std::size_t>(SegmentAt(x))];
 }

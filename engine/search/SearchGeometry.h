@@ -5,6 +5,7 @@
 // elevation). Built once per run from the input description, read only afterwards.
 #include "engine/search/SearchTypes.h"
 #include "text/SlopeFile.h"
+#include <algorithm>
 #include <functional>
 #include <limits>
 #include <vector>
@@ -54,7 +55,21 @@ class TSearchGeometry {
     // Ground elevation at x (the end elevations continue beyond the ends).
     double GroundY(double x) const;
     // The same for x that only grow from one call to the next: `next` (0 at first) keeps the place.
-    double GroundYFrom(double x, std::size_t& next) const;
+    // Inline: the checks of every trial surface take it at each of its vertices.
+    double GroundYFrom(double x, std::size_t& next) const {
+        if (x <= Left())
+            return GroundPoints.front().Y;
+        if (x >= Right())
+            return GroundPoints.back().Y;
+        // SegmentAt's segment, its upper bound found by walking on from the last one.
+        const std::size_t n = GroundPoints.size();
+        while (next < n && !(GroundPoints[next].X > x))
+            ++next;
+        int i = std::clamp(static_cast<int>(next) - 1, 0, static_cast<int>(n) - 2);
+        while (i > 0 && !(GroundPoints[i + 1].X > GroundPoints[i].X))
+            --i;
+        return YOnSegment(i, x);
+    }
     // Direction (degrees) of the ground just right of x.
     double GroundDirectionRightOf(double x) const;
 
@@ -81,7 +96,12 @@ class TSearchGeometry {
     bool RayToGround(TPoint from, double dx, double dy, TPoint& hit) const;
 
   private:
-    double YOnSegment(int i, double x) const;
+    double YOnSegment(int i, double x) const {
+        const TPoint& a = GroundPoints[i];
+        const TPoint& b = GroundPoints[i + 1];
+        const double w = b.X - a.X;
+        return w > 0 ? a.Y + (b.Y - a.Y) * (x - a.X) / w : b.Y;
+    }
 
     std::vector<TPoint> GroundPoints;
     std::vector<double> Directions; // of each ground segment, degrees: asked for at every trial surface
