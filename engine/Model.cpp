@@ -165,6 +165,19 @@ TSlopeModel::TSlopeModel(const TSlopeDescription& d) {
         std::sort(Pieces.begin() + g.FirstLine, Pieces.end(),
                   [xm](const TLinePiece& a, const TLinePiece& b) { return a.At(xm) > b.At(xm); });
         g.LineCount = static_cast<int>(Pieces.size()) - g.FirstLine;
+        // Whether the layers share one water surface: the soils' piezometric surfaces never change
+        // after this (a probabilistic run varies weights and strengths only).
+        for (int k = 0; k < g.LineCount; ++k) {
+            const std::size_t soil =
+                static_cast<std::size_t>(Pieces[static_cast<std::size_t>(g.FirstLine + k)].Soil);
+            const int w = soil < Soils.size() ? Soils[soil].Piezometric : -1;
+            if (k == 0) {
+                g.Water = w;
+            } else if (w != g.Water) {
+                g.Water = -1;
+                break;
+            }
+        }
         g.FirstWater = static_cast<int>(WaterPieces.size());
         for (const auto& w : Water)
             WaterPieces.push_back(PolylinePiece(w, xm));

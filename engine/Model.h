@@ -61,6 +61,7 @@ struct TGridInterval {
     double X0 = 0, X1 = 0;
     int FirstLine = 0, LineCount = 0; // into TSlopeModel::Pieces, top line first
     int FirstWater = 0;               // into TSlopeModel::WaterPieces, one per piezometric surface
+    int Water = -1; // the piezometric surface of every layer where they all share one, else -1
 };
 
 class TSlopeModel {

@@ -186,10 +186,14 @@ struct TColumn {
             layer.Soil = line.Soil;
         }
         Layers = layers.data();
-        Uniform = Count > 0 ? layers[0].Water : -1;
-        for (int k = 1; k < Count && Uniform >= 0; ++k)
-            if (layers[static_cast<std::size_t>(k)].Water != Uniform)
-                Uniform = -1;
+        GatherWater(model, g);
+    }
+
+    // Only what the water on a slice boundary needs where every layer takes its pore pressure from
+    // one water surface: the ground and the water surfaces, not the layers.
+    void GatherWater(const TSlopeModel& model, const TGridInterval& g) {
+        Count = g.LineCount;
+        Uniform = g.Water;
         Ground = Count > 0 ? model.Piece(g.FirstLine) : TLinePiece();
         WaterCount = static_cast<int>(model.Water.size());
         Water = WaterCount > 0 ? &model.WaterPiece(g.FirstWater) : nullptr;
@@ -658,7 +662,11 @@ void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surfac
         while (interval + 1 < intervals && !(x < model.Interval(interval).X1))
             ++interval;
         if (interval != columnFor) {
-            column.Gather(model, model.Interval(interval), ws.Layers);
+            const TGridInterval& g = model.Interval(interval);
+            if (g.Water >= 0)
+                column.GatherWater(model, g);
+            else
+                column.Gather(model, g, ws.Layers);
             columnFor = interval;
         }
         if (column.Count == 0)
