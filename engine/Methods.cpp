@@ -3,6 +3,7 @@
 // S = (c l + (N - u l) tan phi) / F along (cos a, sin a), the interslice force from the left
 // neighbour is (E_i, X_i) and from the right one (-E_i+1, -X_i+1).
 #include "engine/Methods.h"
+#include "engine/FirstWhere.h"
 #include "engine/MethodCommon.h"
 #include <algorithm>
 #include <cmath>
@@ -145,22 +146,19 @@ bool JanbuSums(const TMethodArrays& m, std::vector<double>& n, double f, double&
 
 void CheckAdmissibility(const TMethodArrays& m, const std::vector<double>& n, double f, TMethodResult& r,
                         bool mAlpha) {
-    // Almost always every slice passes: one vector loop tells whether any needs the closer look.
     const std::size_t count = m.Size();
     const double* normal = n.data();
     const double* ul = m.Ul.data();
     const double* wv = m.Wv.data();
-    double doubtful = 0;
-#pragma omp simd reduction(+ : doubtful)
-    for (std::size_t i = 0; i < count; ++i)
-        doubtful += normal[i] - ul[i] < -1e-9 * std::abs(wv[i]) - 1e-12 ? 1.0 : 0.0;
-    if (doubtful == 0 && !mAlpha)
-        return;
-    for (std::size_t i = 0; i < m.Size(); ++i) {
-        if (r.NegativeNormal < 0 && n[i] - m.Ul[i] < -1e-9 * std::abs(m.Wv[i]) - 1e-12)
-            r.NegativeNormal = static_cast<int>(i);
-        if (mAlpha && r.SmallMAlpha < 0 && m.Cos[i] + m.Sin[i] * m.Tan[i] / f < 0.2)
-            r.SmallMAlpha = static_cast<int>(i);
+    if (r.NegativeNormal < 0)
+        r.NegativeNormal = FirstWhere(
+            0, count, [&](std::size_t i) { return normal[i] - ul[i] < -1e-9 * std::abs(wv[i]) - 1e-12; });
+    if (mAlpha && r.SmallMAlpha < 0) {
+        const double* cosA = m.Cos.data();
+        const double* sinA = m.Sin.data();
+        const double* tanP = m.Tan.data();
+        r.SmallMAlpha =
+            FirstWhere(0, count, [&](std::size_t i) { return cosA[i] + sinA[i] * tanP[i] / f < 0.2; });
     }
 }
 

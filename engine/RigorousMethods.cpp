@@ -1,6 +1,7 @@
 // Spencer's method and the Morgenstern-Price method: force and moment equilibrium solved for F and
 // the interslice force's scale lambda by Newton's method on a march over the slices, in the sign
 // convention of Methods.cpp.
+#include "engine/FirstWhere.h"
 #include "engine/MethodCommon.h"
 #include "engine/Methods.h"
 #include <algorithm>
@@ -497,11 +498,9 @@ TMethodResult SolveRigorous(const std::vector<TSlice>& slices, double externalMo
     if (f < SmallFactor && r.NegativeNormal >= 0)
         return TMethodResult(); // the soil in tension under a factor near zero: no state of the slope
     const double limit = -1e-9 * weight;
-    for (std::size_t j = 1; j < n; ++j)
-        if (ws.E[j] - ws.U[j] < limit) {
-            r.Tension = static_cast<int>(j);
-            break;
-        }
+    const double* e = ws.E.data();
+    const double* u = ws.U.data();
+    r.Tension = FirstWhere(1, n, [&](std::size_t j) { return e[j] - u[j] < limit; });
     return r;
 }
 

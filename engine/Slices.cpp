@@ -644,6 +644,10 @@ void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surfac
     std::size_t seg = 0, slopeSeg = pointCount; // the segment whose slope `slope` holds
     double slope = 0;
     int interval = 0;
+    // The right ends of the segment and of the grid interval, kept for the walks' tests.
+    double segmentEnd = points[1].X;
+    double intervalEnd = intervals > 0 ? model.Interval(0).X1 : HUGE_VAL;
+    double* const u = ws.U.data();
     // Where every layer of the grid interval takes its pore pressure from one water surface, the
     // pressure is one function of the elevation from the base up to the ground: its integral is
     // taken at once instead of layer by layer.
@@ -651,16 +655,16 @@ void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surfac
     int columnFor = -1;
     for (std::size_t j = 1; j < n; ++j) {
         const double x = slices[j].XLeft;
-        while (seg + 2 < pointCount && points[seg + 1].X <= x)
-            ++seg;
+        while (seg + 2 < pointCount && segmentEnd <= x)
+            segmentEnd = points[++seg + 1].X;
         const TPoint& a = points[seg];
         if (seg != slopeSeg) { // several boundaries share a segment: one division for them all
             slope = (points[seg + 1].Y - a.Y) / (points[seg + 1].X - a.X);
             slopeSeg = seg;
         }
         const double yb = a.Y + slope * (x - a.X);
-        while (interval + 1 < intervals && !(x < model.Interval(interval).X1))
-            ++interval;
+        while (interval + 1 < intervals && !(x < intervalEnd))
+            intervalEnd = model.Interval(++interval).X1;
         if (interval != columnFor) {
             const TGridInterval& g = model.Interval(interval);
             if (g.Water >= 0)
@@ -681,7 +685,7 @@ void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surfac
                 if (yp > top)
                     force += 0.5 * gw * (yp - top) * (yp - top);
             }
-            ws.U[j] = force;
+            u[j] = force;
             continue;
         }
         for (int k = 0; k < column.Count && top > yb; ++k) {
@@ -697,7 +701,7 @@ void SideWaterForces(const TSlopeModel& model, const std::vector<TPoint>& surfac
             }
             top = below;
         }
-        ws.U[j] = force;
+        u[j] = force;
     }
 }
 
