@@ -1,6 +1,7 @@
 #include "engine/probabilistic/Distributions.h"
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace quolm::prob {
 
@@ -128,6 +129,81 @@ double DistributionSd(const TRandomVariable& v) {
     }
     }
     return 0;
+}
+
+bool PossibleRange(TRandomTarget target, double& lo, double& hi) {
+    constexpr double most = std::numeric_limits<double>::max();
+    switch (target) {
+    case TRandomTarget::MoistWeight:
+    case TRandomTarget::SaturatedWeight:
+        lo = std::numeric_limits<double>::denorm_min();
+        hi = most;
+        return true;
+    case TRandomTarget::Cohesion:
+        lo = 0;
+        hi = most;
+        return true;
+    case TRandomTarget::FrictionAngle:
+        lo = 0;
+        hi = std::nextafter(90.0, 0.0);
+        return true;
+    case TRandomTarget::Kh:
+    case TRandomTarget::Kv:
+        lo = std::nextafter(-1.0, 0.0);
+        hi = std::nextafter(1.0, 0.0);
+        return true;
+    case TRandomTarget::WaterShift:
+        break;
+    }
+    lo = -most;
+    hi = most;
+    return false;
+}
+
+std::string PossibleText(TRandomTarget target) {
+    switch (target) {
+    case TRandomTarget::MoistWeight:
+    case TRandomTarget::SaturatedWeight:
+        return "a unit weight above 0";
+    case TRandomTarget::Cohesion:
+        return "a cohesion of 0 or more";
+    case TRandomTarget::FrictionAngle:
+        return "a friction angle of 0 or more and below 90 degrees";
+    case TRandomTarget::Kh:
+    case TRandomTarget::Kv:
+        return "a seismic coefficient between -1 and 1";
+    case TRandomTarget::WaterShift:
+        break;
+    }
+    return "any value";
+}
+
+TRandomVariable Drawn(const TRandomVariable& v) {
+    double lo, hi;
+    if (!PossibleRange(v.Target, lo, hi))
+        return v;
+    TRandomVariable d = v;
+    d.Min = v.Truncated ? std::max(v.Min, lo) : lo;
+    d.Max = v.Truncated ? std::min(v.Max, hi) : hi;
+    d.Truncated = true;
+    return d;
+}
+
+double ImpossibleShare(const TRandomVariable& v) {
+    const TRandomVariable d = Drawn(v);
+    if (!d.Truncated)
+        return 0;
+    const auto mass = [&v](const TRandomVariable& r) {
+        return r.Truncated ? Cdf(v, r.Max) - Cdf(v, r.Min) : 1.0;
+    };
+    if (!(d.Min <= d.Max))
+        return 1;
+    const double all = mass(v), possible = mass(d);
+    // A truncation that holds nothing of the distribution is drawn at its values (see the sampling):
+    // they are possible where the range is.
+    if (!(all > 0))
+        return 0;
+    return std::clamp(1 - possible / all, 0.0, 1.0);
 }
 
 } // namespace quolm::prob

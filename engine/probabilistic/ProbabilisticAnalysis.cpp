@@ -2,6 +2,7 @@
 #include "engine/Analyze.h"
 #include "engine/Search.h"
 #include "engine/SurfaceEvaluator.h"
+#include "engine/probabilistic/Distributions.h"
 #include "engine/search/SearchRunner.h"
 #include <algorithm>
 #include <chrono>
@@ -55,7 +56,12 @@ TProbabilisticStudy::TProbabilisticStudy(const TSlopeDescription& d, const TRunO
         return;
     }
     Model = std::make_unique<TSlopeModel>(Input);
-    Plan = std::make_unique<prob::TSamplePlan>(s.Variables, s.Correlations, s.Sampling, s.Seed, s.Samples);
+    // Each variable drawn only where its quantity can be what it is: a sample never holds a soil or
+    // a coefficient that the problem's own checks would refuse.
+    std::vector<TRandomVariable> drawn;
+    for (const TRandomVariable& v : s.Variables)
+        drawn.push_back(prob::Drawn(v));
+    Plan = std::make_unique<prob::TSamplePlan>(drawn, s.Correlations, s.Sampling, s.Seed, s.Samples);
 }
 
 TProbabilisticStudy::~TProbabilisticStudy() = default;
@@ -75,6 +81,10 @@ void TProbabilisticStudy::Check() {
         std::string why;
         if (!CheckDistribution(v, why))
             Checks.Error("E403", "Random variable " + name + ": " + why + ".");
+        else if (!(prob::ImpossibleShare(v) < 1))
+            Checks.Error("E403", "Random variable " + name + ": no value of its distribution" +
+                                     (v.Truncated ? " within its truncation" : "") + " is possible for it (" +
+                                     prob::PossibleText(v.Target) + ").");
         if (IsSoilTarget(v.Target) && (v.Index < 1 || v.Index > soils))
             Checks.Error("E403", "Random variable " + name + ": there is no soil type " +
                                      std::to_string(v.Index) + ".");

@@ -28,9 +28,15 @@ struct TSampleTable {
     void Append(const TSampleTable& next);
 };
 
+// The share of a variable's distribution drawn again (outside the values its quantity can have) from
+// which the summaries mention it: the tails of a normal variable always reach some way out.
+constexpr double NotableOutsideShare = 0.001;
+
 struct TProbabilisticResult {
     long long Samples = 0; // drawn
     long long Valid = 0;   // with a factor
+    // Not a number where no sample has a factor (the deviation: fewer than two), so that nothing
+    // shows a statistic of no samples as a value.
     double Mean = 0, Sd = 0, Min = 0, Max = 0;
     double Pf = 0;      // share of the valid samples with F < 1
     double PfError = 0; // its standard error, sqrt(pf (1 - pf) / n)
@@ -38,8 +44,9 @@ struct TProbabilisticResult {
     double HistogramLow = 0, HistogramWidth = 0;
     std::vector<long long> Histogram;
     std::vector<std::pair<double, double>> Cdf; // (F, P(F <= value)) at the percentiles 0..100
-    // The variables' sample means and deviations, in the setup's order.
-    std::vector<double> VariableMean, VariableSd;
+    // The variables' sample means and deviations, in the setup's order, and the share of each one's
+    // distribution that lies outside the values its quantity can have, which was drawn again.
+    std::vector<double> VariableMean, VariableSd, VariableOutside;
 };
 
 // Progress and cancellation of a run: `progress(done, total)` is called on the calling thread.

@@ -1,4 +1,5 @@
 // The summary of a probabilistic analysis and its two texts: the JSON results and the CSV table.
+#include "engine/probabilistic/Distributions.h"
 #include "engine/probabilistic/ProbabilisticAnalysis.h"
 #include <algorithm>
 #include <charconv>
@@ -30,7 +31,8 @@ std::string Quoted(const std::string& s) {
     return out + "\"";
 }
 
-// Mean and sample standard deviation of the finite values, summed in order.
+// Mean and sample standard deviation of the finite values, summed in order; not numbers where there
+// are too few values for them.
 void MeanSd(const std::vector<double>& x, double& mean, double& sd, long long& n) {
     double sum = 0;
     n = 0;
@@ -39,12 +41,12 @@ void MeanSd(const std::vector<double>& x, double& mean, double& sd, long long& n
             sum += v;
             ++n;
         }
-    mean = n > 0 ? sum / static_cast<double>(n) : 0;
+    mean = n > 0 ? sum / static_cast<double>(n) : NAN;
     double ss = 0;
     for (double v : x)
         if (std::isfinite(v))
             ss += (v - mean) * (v - mean);
-    sd = n > 1 ? std::sqrt(ss / static_cast<double>(n - 1)) : 0;
+    sd = n > 1 ? std::sqrt(ss / static_cast<double>(n - 1)) : NAN;
 }
 } // namespace
 
@@ -59,6 +61,7 @@ TProbabilisticResult TProbabilisticStudy::Summarise(const TSampleTable& all) con
             sorted.push_back(f);
     std::sort(sorted.begin(), sorted.end());
     const long long n = r.Valid;
+    r.Min = r.Max = r.Pf = r.PfError = NAN;
     if (n > 0) {
         r.Min = sorted.front();
         r.Max = sorted.back();
@@ -98,6 +101,10 @@ TProbabilisticResult TProbabilisticStudy::Summarise(const TSampleTable& all) con
         MeanSd(column, mean, sd, count);
         r.VariableMean.push_back(mean);
         r.VariableSd.push_back(sd);
+        const std::vector<TRandomVariable>& vars = Setup().Variables;
+        r.VariableOutside.push_back(static_cast<std::size_t>(v) < vars.size()
+                                        ? prob::ImpossibleShare(vars[static_cast<std::size_t>(v)])
+                                        : 0);
     }
     return r;
 }
@@ -131,7 +138,9 @@ std::string TProbabilisticStudy::Json(const TProbabilisticResult& r, double elap
         vars += std::string(i ? ",\n    " : "\n    ") + "{\"name\": " + Quoted(VariableName(v)) +
                 ", \"distribution\": " + Quoted(DistributionText(v)) +
                 ", \"sample_mean\": " + Number(i < r.VariableMean.size() ? r.VariableMean[i] : NAN) +
-                ", \"sample_sd\": " + Number(i < r.VariableSd.size() ? r.VariableSd[i] : NAN) + "}";
+                ", \"sample_sd\": " + Number(i < r.VariableSd.size() ? r.VariableSd[i] : NAN) +
+                ", \"outside_share\": " + Number(i < r.VariableOutside.size() ? r.VariableOutside[i] : NAN) +
+                "}";
     }
     key("variables", vars + (s.Variables.empty() ? "]" : "\n  ]"));
     std::string corr = "[";

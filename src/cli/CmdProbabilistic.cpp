@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/ProcessGroup.h"
 #include "engine/Engine.h"
+#include "engine/probabilistic/Distributions.h"
 #include "engine/probabilistic/ProbabilisticAnalysis.h"
 #include <algorithm>
 #include <charconv>
@@ -218,10 +219,15 @@ int CmdProbabilistic(const TArgs& args) {
               << ", seed " << s.Seed << ", "
               << (s.Mode == TProbabilisticMode::Search ? "full search" : "critical surface") << " for each), "
               << r.Valid << " with a factor of safety\n";
-    for (std::size_t i = 0; i < s.Variables.size(); ++i)
+    for (std::size_t i = 0; i < s.Variables.size(); ++i) {
         std::cout << "  " << VariableName(s.Variables[i]) << " = " << DistributionText(s.Variables[i])
-                  << ": sample mean " << Fixed(r.VariableMean[i], 4) << ", sd " << Fixed(r.VariableSd[i], 4)
-                  << '\n';
+                  << ": sample mean " << Fixed(r.VariableMean[i], 4) << ", sd " << Fixed(r.VariableSd[i], 4);
+        if (r.VariableOutside[i] >= quolm::NotableOutsideShare)
+            std::cout << "; " << Fixed(100 * r.VariableOutside[i], 1)
+                      << " % of the distribution is not a possible value ("
+                      << quolm::prob::PossibleText(s.Variables[i].Target) << ") and was drawn again";
+        std::cout << '\n';
+    }
     for (const TSoilCorrelation& c : s.Correlations)
         std::cout << "  correlation of c and phi of soil " << c.Soil << ": " << c.R << '\n';
     std::cout << "Factor of safety: mean " << Fixed(r.Mean, 4) << ", standard deviation " << Fixed(r.Sd, 4)

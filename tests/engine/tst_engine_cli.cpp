@@ -103,6 +103,17 @@ class TestEngineCli : public QObject {
         r = Cli({"probabilistic", input, "--samples", "50", "--vary", "soil1.phi=uniform(0,5)"});
         QCOMPARE(r.Code, 0);
         QVERIFY2(r.Out.contains("Probability of failure P(F < 1): "), r.Out.constData());
+        // A cohesion drawn only where it can be, and said so; no statistic where no sample has a factor.
+        r = Cli({"probabilistic", input, "--samples", "20", "--vary", "soil1.c=normal(10,20)"});
+        QCOMPARE(r.Code, 0);
+        QVERIFY2(
+            r.Out.contains("30.9 % of the distribution is not a possible value (a cohesion of 0 or more)"),
+            r.Out.constData());
+        r = Cli({"probabilistic", input, "--samples", "20", "--vary", "soil1.c=normal(1e12,1)"});
+        QCOMPARE(r.Code, 0);
+        QVERIFY2(r.Out.contains("0 with a factor of safety") && r.Out.contains("Factor of safety: mean -,") &&
+                     r.Out.contains("P(F < 1): - (standard error -)"),
+                 r.Out.constData());
         QCOMPARE(Cli({"probabilistic", input}).Code, 1); // no random variable
         r = Cli({"probabilistic", input, "--vary", "soil7.c=normal(1,1)"});
         QCOMPARE(r.Code, 1);

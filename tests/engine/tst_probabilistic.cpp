@@ -187,6 +187,89 @@ class TestProbabilistic : public QObject {
         QVERIFY(std::abs(r.Cdf[50].first - mean) < 0.02);
     }
 
+    void impossibleValuesAreDrawnAgain() {
+        // A sample never holds what the problem's own checks refuse: c normal (50, 200) is drawn as
+        // the normal truncated at c = 0, whose share below 0 is 1 - Phi(0.25) = 0.4012937 and whose
+        // mean is m + s pdf(0.25) / Phi(0.25) = 50 + 200 (0.3866681 / 0.5987063) = 179.17 (Phi and
+        // pdf from Abramowitz & Stegun, table 26.1; the truncated normal's mean from Johnson, Kotz &
+        // Balakrishnan, ch. 13), its deviation 200 sqrt(1 - 0.25 l - l^2), l = 0.645840: 129.84.
+        TSlopeDescription d = Verification("undrained-circle-vertical-cut.qvxd");
+        const long long n = 4000;
+        Setup(d, {Var("soil1.c=normal(50,200)")}, static_cast<int>(n), 9);
+        TSampleTable t;
+        TProbabilisticResult r = RunStudy(d, &t);
+        // phi = 0: F is proportional to c on every sample (F / c = 1.66056 / 50), so no sample was
+        // analysed otherwise. Only those whose factor would fall below 0.1, where the soil is in
+        // tension, have none.
+        double lowest = HUGE_VAL;
+        long long without = 0;
+        for (long long i = 0; i < n; ++i) {
+            const double c = Column(t, 0, i);
+            lowest = std::min(lowest, c);
+            if (std::isfinite(t.Factor[i])) {
+                QVERIFY(std::abs(t.Factor[i] / c / (1.66056 / 50) - 1) < 1e-3);
+            } else {
+                QVERIFY(c * 1.66056 / 50 < 0.1);
+                ++without;
+            }
+        }
+        QCOMPARE(r.Valid, n - without);
+        QVERIFY(without < n / 50);
+        QVERIFY(lowest >= 0);
+        QVERIFY(std::abs(r.VariableOutside[0] - 0.4012937) < 1e-6);
+        QVERIFY2(std::abs(r.VariableMean[0] - 179.17) < 4 * 129.84 / std::sqrt(double(n)),
+                 qPrintable(QString::number(r.VariableMean[0])));
+        QVERIFY(std::abs(r.VariableSd[0] - 129.84) < 4 * 129.84 / std::sqrt(2.0 * n) + 1);
+
+        // A friction angle reaches 90 degrees no more than 0 or less: uniform (80, 100) is uniform
+        // (80, 90), half of it drawn again.
+        d = Verification("infinite-slope-dry.qvxd");
+        Setup(d, {Var("soil1.phi=uniform(80,100)")}, 500, 3);
+        r = RunStudy(d, &t);
+        for (long long i = 0; i < 500; ++i)
+            QVERIFY(Column(t, 0, i) >= 80 && Column(t, 0, i) < 90);
+        QCOMPARE(r.VariableOutside[0], 0.5);
+
+        // A seismic coefficient stays within (-1, 1): normal (0.9, 0.2) loses 1 - Phi(0.5) = 0.3085375.
+        d = Verification("undrained-circle-vertical-cut.qvxd");
+        Setup(d, {Var("kh=normal(0.9,0.2)")}, 500, 4);
+        r = RunStudy(d, &t);
+        for (long long i = 0; i < 500; ++i)
+            QVERIFY(std::abs(Column(t, 0, i)) < 1);
+        QVERIFY(std::abs(r.VariableOutside[0] - 0.3085375) < 1e-6);
+        // A truncation inside the possible values loses nothing; a water shift has no limit.
+        Setup(d, {Var("soil1.c=normal(50,10)[30,70]")}, 10);
+        QCOMPARE(RunStudy(d).VariableOutside[0], 0.0);
+        QCOMPARE(prob::ImpossibleShare(Var("water1.dy=normal(-50,1)")), 0.0);
+    }
+
+    void statisticsOfNoFactor() {
+        // Samples without a factor give no statistic: never a mean or a probability of failure of 0.
+        TSlopeDescription d = Verification("undrained-circle-vertical-cut.qvxd");
+        Setup(d, {Var("soil1.c=normal(50,10)")}, 3);
+        TProbabilisticStudy s(d, TRunOptions());
+        TSampleTable t;
+        s.RunAll(t);
+        QCOMPARE(t.Count(), 3LL);
+        t.Factor.assign(3, NAN);
+        TProbabilisticResult r = s.Summarise(t);
+        QCOMPARE(r.Valid, 0LL);
+        for (double v : {r.Mean, r.Sd, r.Min, r.Max, r.Pf, r.PfError})
+            QVERIFY(std::isnan(v));
+        QVERIFY(!r.BetaNormal && !r.BetaLognormal && r.Histogram.empty() && r.Cdf.empty());
+        const std::string json = s.Json(r, 0);
+        QVERIFY2(json.find("\"mean\": null") != std::string::npos &&
+                     json.find("\"pf\": null") != std::string::npos,
+                 json.c_str());
+        // One sample: a mean and a probability, but no deviation.
+        t.Factor[1] = 0.8;
+        r = s.Summarise(t);
+        QCOMPARE(r.Valid, 1LL);
+        QCOMPARE(r.Mean, 0.8);
+        QCOMPARE(r.Pf, 1.0);
+        QVERIFY(std::isnan(r.Sd) && !r.BetaNormal);
+    }
+
     void latinHypercubeNarrowsTheEstimate() {
         // The estimate of the mean factor over 30 seeds of 100 samples each: Latin hypercube spreads
         // far less than Monte Carlo (for a factor linear in c the stratification removes nearly all of
@@ -356,6 +439,13 @@ class TestProbabilistic : public QObject {
         d.Probabilistic.Correlations = {{1, 1.0}};
         QCOMPARE(errors(d), std::string("E405 "));
         d.Probabilistic.Correlations.clear();
+        // Distributions that give no value the quantity can have.
+        Setup(d,
+              {Var("soil1.phi=uniform(91,95)"), Var("soil1.c=normal(50,10)[-20,-10]"),
+               Var("kh=triangular(1,2,3)")},
+              10);
+        QCOMPARE(errors(d), std::string("E403 E403 E403 "));
+        Setup(d, {Var("soil1.c=normal(1,1)"), Var("soil1.phi=normal(1,1)")}, 10);
         d.Soils[0].Anisotropy = {{90, 10, 10}};
         QCOMPARE(errors(d), std::string("E404 E404 "));
 

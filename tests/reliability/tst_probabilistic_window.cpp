@@ -145,6 +145,29 @@ class TestProbabilisticWindow : public QObject {
         QVERIFY(!results->ExportCsv(dir.filePath("no/such/folder/x.csv")));
     }
 
+    void summaryNamesWhatCannotBe() {
+        // A cohesion drawn only where it can be, said in the summary; where no sample has a factor,
+        // no statistic is shown as a value.
+        const auto summary = [](const char* variable) {
+            TProbabilisticWindow w(Cut(), nullptr);
+            w.AddVariableRow(Var(variable));
+            w.SamplesBox()->setValue(20);
+            QSignalSpy finished(&w, &TProbabilisticWindow::RunFinished);
+            w.RunButton()->click();
+            return finished.wait(60000) && w.Results() ? w.Results()->SummaryText() : QString();
+        };
+        QString text = summary("soil1.c=normal(10,20)");
+        QVERIFY2(
+            text.contains("soil1.c: 30.9 % of the distribution is not a possible value (a cohesion of 0 or "
+                          "more) and was drawn again"),
+            qPrintable(text));
+        text = summary("soil1.c=normal(1e12,1)");
+        QVERIFY2(text.contains("with a factor of safety: 0\n") &&
+                     text.contains("mean -, standard deviation -, minimum -, maximum -") &&
+                     text.contains("P(F < 1): - (standard error -)"),
+                 qPrintable(text));
+    }
+
     void cancelStops() {
         TProbabilisticWindow w(Cut(), nullptr);
         w.AddVariableRow(Var("soil1.c=normal(50,10)"));
