@@ -106,6 +106,14 @@ TProbabilisticResultsWindow::TProbabilisticResultsWindow(std::unique_ptr<TProbab
     countAxis->setRange(0, peak * 1.05);
     countAxis->setLabelFormat("%d");
     countAxis->applyNiceNumbers(); // round counts on the axis
+    if (countAxis->max() < countAxis->tickCount() - 1) {
+        // Fewer samples in a bin than ticks (or none at all): ticks at whole counts, so that no label
+        // is written twice.
+        countAxis->setRange(0, std::ceil(peak));
+        countAxis->setTickType(QValueAxis::TicksDynamic);
+        countAxis->setTickAnchor(0);
+        countAxis->setTickInterval(1);
+    }
     histogram->addAxis(binAxis, Qt::AlignBottom);
     histogram->addAxis(countAxis, Qt::AlignLeft);
     auto* area = new QAreaSeries(steps);
