@@ -221,8 +221,8 @@ class TestProbabilistic : public QObject {
                  qPrintable(QString::number(r.VariableMean[0])));
         QVERIFY(std::abs(r.VariableSd[0] - 129.84) < 4 * 129.84 / std::sqrt(2.0 * n) + 1);
 
-        // A friction angle reaches 90 degrees no more than 0 or less: uniform (80, 100) is uniform
-        // (80, 90), half of it drawn again.
+        // A friction angle stays below 90 degrees: uniform (80, 100) is drawn as uniform (80, 90), the
+        // half above drawn again.
         d = Verification("infinite-slope-dry.qvxd");
         Setup(d, {Var("soil1.phi=uniform(80,100)")}, 500, 3);
         r = RunStudy(d, &t);
