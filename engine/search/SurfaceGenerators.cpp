@@ -603,12 +603,12 @@ const char* TSurfaceGenerator::GenerateIrregular(TRandom& rng, double xA, TTrial
     }
     length += Distance(pts.back(), b);
     pts.push_back(b);
-    if (const char* why = CheckIrregular(pts.data(), static_cast<int>(pts.size())))
+    if (const char* why = CheckIrregularShape(pts.data(), static_cast<int>(pts.size())))
         return why;
     // Cut into pieces of the segment length, longer only where the point budget would run out, and
-    // checked against the ground and the bounds again as cut, as a rebuilt surface is: at a vertex
-    // within the tolerance of the ground the two could disagree. Cutting changes neither the first
-    // direction nor the concavity.
+    // checked against the ground and the bounds as cut, as a rebuilt surface is (the same line: at a
+    // vertex within the tolerance of the ground the uncut and the cut one could disagree, and the cut
+    // one is the surface analysed). Cutting changes neither the first direction nor the concavity.
     const int vertices = static_cast<int>(pts.size());
     const double piece = std::max(Step, length / (MaxPoints - vertices - 1));
     pts.resize(1);
@@ -646,6 +646,12 @@ const char* TSurfaceGenerator::BuildIrregular(const std::vector<double>& params,
 }
 
 const char* TSurfaceGenerator::CheckIrregular(const TPoint* pts, int m) const {
+    if (const char* why = CheckIrregularShape(pts, m))
+        return why;
+    return Geometry.CheckPolyline(pts, m);
+}
+
+const char* TSurfaceGenerator::CheckIrregularShape(const TPoint* pts, int m) const {
     for (int k = 1; k < m; ++k)
         if (!(pts[k].X > pts[k - 1].X))
             return reason::NotLeftToRight;
@@ -659,7 +665,7 @@ const char* TSurfaceGenerator::CheckIrregular(const TPoint* pts, int m) const {
         if (ax * by - ay * bx < -1e-12 * std::sqrt((ax * ax + ay * ay) * (bx * bx + by * by)))
             return reason::NotConcave;
     }
-    return Geometry.CheckPolyline(pts, m);
+    return nullptr;
 }
 
 // ---- block surfaces ---------------------------------------------------------------------------

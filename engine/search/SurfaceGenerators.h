@@ -90,6 +90,9 @@ class TSurfaceGenerator {
     double LowestSlope(TPoint p, double x, TPoint b, const char** why) const;
     // The checks of an irregular surface through its points, ends on the ground; null when admissible.
     const char* CheckIrregular(const TPoint* pts, int n) const;
+    // The part of them that cutting a surface into pieces keeps: left to right, the first direction
+    // within its limits, concave.
+    const char* CheckIrregularShape(const TPoint* pts, int n) const;
     double GroundSlopeRightOf(double x) const;
     // Where the arc of centre c and radius r from a (on the lower half) first leaves the ground.
     bool ArcExit(TPoint a, TPoint c, double r, TPoint& exit) const;
