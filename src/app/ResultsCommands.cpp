@@ -1,6 +1,7 @@
 #include "app/ResultsCommands.h"
 #include "app/EngineRun.h"
 #include "app/MainWindow.h"
+#include "app/ModelHistory.h"
 #include "app/TextFiles.h"
 #include "graphics/ResultReport.h"
 #include "model/SlopeModel.h"
@@ -33,9 +34,25 @@ QString ResultsPath(const TMainForm& form) {
     return input.isEmpty() ? QString() : QString::fromStdString(ChangeFileExt(input.toStdString(), ".qvxr"));
 }
 
+// The results window says so when what it shows may not be the model's: the model has been changed
+// since it was saved, or the file was saved after the analysis (a save of the same model counts too:
+// the files cannot tell).
+void MarkOutdatedResults(TMainForm& form) {
+    if (TResultsWindow* w = TResultsWindow::Find(form.MdiArea))
+        w->SetOutdated(form.IsModified() || ResultsAge(InputPath(form)) == TResultsAge::Older);
+}
+
 TResultsWindow* OpenResults(TMainForm& form) {
     TResultsWindow* w = TResultsWindow::ShowResults(form.MdiArea, ResultsPath(form),
                                                     ProgramFile(form.ProgramFolder(), ErrorMessageNotesFile));
+    MarkOutdatedResults(form);
+    // Each change of the model, each save and each return to the window looks again.
+    TModelHistory& history = form.History();
+    QObject::disconnect(&history, nullptr, w, nullptr);
+    QObject::connect(&history, &TModelHistory::ModelChanged, w, [&form] { MarkOutdatedResults(form); });
+    QObject::connect(&history, &TModelHistory::SavedStateChanged, w, [&form] { MarkOutdatedResults(form); });
+    QObject::disconnect(form.MdiArea, &QMdiArea::subWindowActivated, w, nullptr);
+    QObject::connect(form.MdiArea, &QMdiArea::subWindowActivated, w, [&form] { MarkOutdatedResults(form); });
     // Choosing one of the ten surfaces shows it in the graph window, opened for it when needed.
     QObject::disconnect(w, &TResultsWindow::SurfaceChosen, &form, nullptr);
     QObject::connect(w, &TResultsWindow::SurfaceChosen, &form, [&form](int rank) {
@@ -57,6 +74,14 @@ void ExportReport(TMainForm& form) {
     if (input.isEmpty() || form.IsModified()) {
         MsgInformation(&form, QStringLiteral("Save the model first: the report shows the saved file and its "
                                              "last analysis."));
+        return;
+    }
+    // The report puts the file's input beside the results of its last run: a file saved after that
+    // run may hold another model, whose report would pair it with results that are not its own.
+    if (ResultsAge(input) == TResultsAge::Older) {
+        MsgInformation(&form, QStringLiteral("Run the analysis first (Computation > Run Analysis): the model "
+                                             "was saved after its last analysis, so the results beside it "
+                                             "may not be this model's."));
         return;
     }
     const QString suggested = QString::fromStdString(ChangeFileExt(input.toStdString(), "-report.pdf"));

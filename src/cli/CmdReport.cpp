@@ -16,12 +16,6 @@
 
 namespace {
 const char* const ReportUsage = "Usage: brevanto-cli report IN --out FILE.pdf|.html\n";
-
-bool ResultsCurrent(const QString& input) {
-    const QFileInfo results(RunFileOf(input, ".qvxr")), plot(RunFileOf(input, ".qvxp")), in(input);
-    return results.exists() && plot.exists() && results.lastModified() >= in.lastModified() &&
-           plot.lastModified() >= in.lastModified();
-}
 } // namespace
 
 int CmdReport(const TArgs& args) {
@@ -69,7 +63,7 @@ int CmdReport(const TArgs& args) {
         return 1;
     }
     QTemporaryDir run;
-    if (!ResultsCurrent(in)) {
+    if (ResultsAge(in) != TResultsAge::Current) {
         const quolm::TAnalysis a = quolm::AnalyzeFile(input, quolm::TRunOptions());
         if (a.HasErrors()) {
             for (const quolm::TDiagnostic& e : a.Diagnostics.Errors)

@@ -425,6 +425,17 @@ QImage ResultPicture(const TSlopeDescription& description, const QString& plotPa
     return image;
 }
 
+TResultsAge ResultsAge(const QString& inputPath) {
+    const QFileInfo results(RunFileOf(inputPath, ".qvxr")), plot(RunFileOf(inputPath, ".qvxp")),
+        in(inputPath);
+    if (!results.exists())
+        return TResultsAge::Missing;
+    return plot.exists() && results.lastModified() >= in.lastModified() &&
+                   plot.lastModified() >= in.lastModified()
+               ? TResultsAge::Current
+               : TResultsAge::Older;
+}
+
 bool LoadReportSources(const QString& inputPath, const QString& notesPath, TReportSources& out,
                        QString& error, const QString& runFolder) {
     out = TReportSources();

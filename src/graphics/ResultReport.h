@@ -30,6 +30,16 @@ bool LoadReportSources(const QString& inputPath, const QString& notesPath, TRepo
 // The file of a run named as the input file with `extension` (".qvxr"), in `folder` (empty: beside it).
 QString RunFileOf(const QString& inputPath, const char* extension, const QString& folder = QString());
 
+// How the results and the plot beside an input file stand to it. A run saves the model before the
+// engine writes them, so they are at least as new as the file they came from; a file saved after
+// them may hold another model, and its results are then not to be shown as its own.
+enum class TResultsAge {
+    Missing, // no results file
+    Current, // results and plot, neither older than the input file
+    Older,   // results, but they or the plot older than the input file, or no plot
+};
+TResultsAge ResultsAge(const QString& inputPath);
+
 // The picture of the plot file `plotPath` over the boundary lines of `description`: every option the
 // file enables, with the axes, fitted to `size`. Null when the file cannot be read.
 QImage ResultPicture(const TSlopeDescription& description, const QString& plotPath, const QSize& size);

@@ -84,6 +84,16 @@ TResultsWindow::TResultsWindow(QWidget* parent) : QWidget(parent) {
     FHeadline->setFont(big);
     FHeadline->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(FHeadline);
+    FOutdated = new QLabel(QStringLiteral("These results may not be the model's as it is now: it has been "
+                                          "changed or saved since this analysis. Run the analysis again "
+                                          "(Computation > Run Analysis) before relying on them."),
+                           this);
+    FOutdated->setObjectName(QStringLiteral("OutdatedNote"));
+    FOutdated->setWordWrap(true);
+    FOutdated->setStyleSheet(QStringLiteral(
+        "QLabel { color: #7a1f00; background: #fff1d6; border: 1px solid #d9822b; padding: 4px; }"));
+    FOutdated->setVisible(false);
+    layout->addWidget(FOutdated);
     FTabs = new QTabWidget(this);
     layout->addWidget(FTabs);
 
@@ -177,6 +187,14 @@ bool TResultsWindow::Load(const QString& resultsPath, const QString& notesPath) 
     if (!ok)
         FHeadline->setText(error);
     return ok;
+}
+
+void TResultsWindow::SetOutdated(bool outdated) {
+    FOutdated->setVisible(outdated);
+}
+
+bool TResultsWindow::IsOutdated() const {
+    return !FOutdated->isHidden();
 }
 
 void TResultsWindow::Fill() {

@@ -29,6 +29,11 @@ class TResultsWindow : public QWidget {
 
     // Reads the results file; false (the window then says why) when it cannot be read.
     bool Load(const QString& resultsPath, const QString& notesPath);
+    // Says, above everything, that the model has changed since these results were computed, or was
+    // saved after them (false: says nothing).
+    void SetOutdated(bool outdated);
+    bool IsOutdated() const;
+    QLabel* OutdatedNote() const { return FOutdated; }
     const TResults& Results() const { return FResults; }
     const QString& ResultsPath() const { return FPath; }
 
@@ -68,6 +73,7 @@ class TResultsWindow : public QWidget {
     QString FNotes;
     QTabWidget* FTabs = nullptr;
     QLabel* FHeadline = nullptr;
+    QLabel* FOutdated = nullptr;
     QTableWidget* FMethods = nullptr;
     QTableWidget* FSurfaces = nullptr;
     QTextBrowser* FDetails = nullptr;

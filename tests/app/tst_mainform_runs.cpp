@@ -3,19 +3,23 @@
 // window follows each run, and a run can be cancelled.
 #include "MainFormDriving.h"
 #include "app/EngineRun.h"
+#include "app/ModelHistory.h"
 #include "app/RunProgress.h"
 #include "app/RunResults.h"
 #include "app/TextFiles.h"
 #include "graphics/PlotFile.h"
 #include "model/SlopeModel.h"
 #include "support/MessageRecorder.h"
+#include "tables/TableSet.h"
 #include "widgets/GraphWindow.h"
+#include "widgets/ResultsWindow.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -38,6 +42,7 @@ class TestMainFormRuns : public QObject {
     void engineErrorsListedWithRemedies();
     void graphWindowFollowsEachRun();
     void cancelStopsTheRun();
+    void resultsOfAnEarlierModelSaySo();
 
   private:
     TMainForm* MakeForm(TMessageRecorder& messages);
@@ -254,6 +259,76 @@ void TestMainFormRuns::cancelStopsTheRun() {
     // An engine without the cancel request: the button cannot be pressed, the run goes to its end.
     TRunProgressDialog withoutCancel(nullptr, nullptr);
     QVERIFY(!withoutCancel.btnCancel->isEnabled());
+}
+
+void TestMainFormRuns::resultsOfAnEarlierModelSaySo() {
+    TMessageRecorder messages(TMsgAnswer::Ok);
+    QTemporaryDir dir;
+    TMainForm* form = MakeForm(messages);
+    const QString input = CopyExample(dir, QStringLiteral("dam.qvxd"));
+    form->OpenFileName(input);
+    const QString results = dir.filePath(QStringLiteral("results.json"));
+    WriteAll(results,
+             R"({"method": "bishop", "critical": {"fs": 1.1112, "method": "bishop"}, "errors": []})");
+    const auto run = [&] {
+        TEngineSetup engine("0", TestData("plot/full.qvxp").toUtf8(), 0, results.toUtf8());
+        form->CompRun->trigger();
+    };
+    run();
+    QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("dam.qvxr"))));
+    OpenMenu(form->ViewMenu);
+    QAction* view = form->findChild<QAction*>(QStringLiteral("ViewResults"));
+    QVERIFY(view && view->isEnabled());
+    view->trigger();
+    auto* window = TResultsWindow::Find(form->MdiArea);
+    QVERIFY(window);
+    QVERIFY(!window->IsOutdated());
+    // The results of the model as the run saved it, then an edit: the window says so at once, and
+    // no longer once the edit is undone.
+    const int steps = form->History().Stack().count();
+    form->Tables().SoilData().Cell(2, 0).SetFloat(250);
+    QVERIFY(QTest::qWaitFor([&] { return form->History().Stack().count() == steps + 1; }, 5000));
+    QVERIFY(window->IsOutdated());
+    QVERIFY(!window->OutdatedNote()->text().isEmpty());
+    form->EditUndo->trigger();
+    QVERIFY(!form->IsModified());
+    QVERIFY(!window->IsOutdated());
+
+    // Saved after the run: the file is no longer the one analysed. The results' files are dated back
+    // so that the order does not hang on the clock's resolution.
+    const QDateTime earlier = QFileInfo(input).lastModified().addSecs(-60);
+    for (const char* extension : {".qvxr", ".qvxp"}) {
+        QFile f(dir.filePath(QStringLiteral("dam") + QLatin1String(extension)));
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(earlier, QFileDevice::FileModificationTime));
+    }
+    form->EditRedo->trigger();
+    form->FileSave->trigger();
+    QVERIFY(!form->IsModified());
+    QVERIFY(window->IsOutdated());
+    // The report would pair the saved input with those results: it is refused before any dialog.
+    const int before = messages.Count();
+    QAction* report = form->findChild<QAction*>(QStringLiteral("FileExportReport"));
+    QVERIFY(report);
+    bool dialogShown = false; // a file dialog, if one came, is closed at once instead of waiting
+    QTimer::singleShot(0, form, [&dialogShown] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            dialogShown = true;
+            modal->close();
+        }
+    });
+    report->trigger();
+    QCoreApplication::processEvents();
+    QVERIFY(!dialogShown);
+    QCOMPARE(messages.Count(), before + 1);
+    QVERIFY2(messages.LastText().startsWith(QStringLiteral("Run the analysis first")),
+             qPrintable(messages.LastText()));
+    QVERIFY(QDir(dir.path()).entryList({QStringLiteral("*report*")}).isEmpty());
+
+    // A new run of the saved model: its results again.
+    run();
+    QCOMPARE(TResultsWindow::Find(form->MdiArea), window);
+    QVERIFY(!window->IsOutdated());
 }
 
 QTEST_MAIN(TestMainFormRuns)

@@ -4,6 +4,7 @@
 // from results written here with known numbers.
 #include "graphics/ResultReport.h"
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -40,6 +41,7 @@ class TestReport : public QObject {
     void badInput();
     void remedies();
     void convergenceHistory();
+    void resultsOfAnEarlierModelNotReported();
 };
 
 void TestReport::exampleReport() {
@@ -210,6 +212,54 @@ void TestReport::convergenceHistory() {
     QFile old(Dir.filePath("old.html"));
     QVERIFY(old.open(QIODevice::ReadOnly));
     QVERIFY(!old.readAll().contains("<img"));
+}
+
+void TestReport::resultsOfAnEarlierModelNotReported() {
+    QTemporaryDir dir;
+    const QString input = dir.filePath("dam.qvxd");
+    QVERIFY(QFile::copy(QStringLiteral(BREVANTO_RESOURCE_DIR "/examples/ExampleDam.qvxd"), input));
+    QFile(input).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QCOMPARE(ResultsAge(input), TResultsAge::Missing);
+    TRun r = Cli({"analyze", input, "--json"});
+    QCOMPARE(r.Code, 0);
+    const double before = QJsonDocument::fromJson(r.Out).object()["critical"].toObject()["fs"].toDouble();
+    QCOMPARE(ResultsAge(input), TResultsAge::Current);
+
+    // The model changed and saved after the run (the first soil's cohesion halved); the run's files
+    // dated back so that the order does not hang on the clock's resolution.
+    QFile file(input);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QByteArray text = file.readAll();
+    file.close();
+    QVERIFY(text.contains("120. 125. 200. 30."));
+    text.replace("120. 125. 200. 30.", "120. 125. 100. 30.");
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+    file.close();
+    const QDateTime earlier = QFileInfo(input).lastModified().addSecs(-60);
+    for (const char* extension : {".qvxr", ".qvxp"}) {
+        QFile run(RunFileOf(input, extension));
+        QVERIFY(run.open(QIODevice::ReadWrite));
+        QVERIFY(run.setFileTime(earlier, QFileDevice::FileModificationTime));
+    }
+    QCOMPARE(ResultsAge(input), TResultsAge::Older);
+
+    // The command line's report analyses the file as it is, not the results beside it.
+    const QString pdf = dir.filePath("report.pdf");
+    r = Cli({"report", input, "--out", pdf});
+    QVERIFY2(r.Code == 0, r.Err.constData());
+    const QString t = QString::fromUtf8(Run("pdftotext", {"-layout", pdf, "-"}).Out);
+    r = Cli({"analyze", input, "--json"});
+    QCOMPARE(r.Code, 0);
+    const double now = QJsonDocument::fromJson(r.Out).object()["critical"].toObject()["fs"].toDouble();
+    QVERIFY2(now < before - 0.005, qPrintable(QString("%1 %2").arg(before).arg(now)));
+    QVERIFY(t.contains("Factor of safety: " + QString::number(now, 'f', 3)));
+    QVERIFY(!t.contains("Factor of safety: " + QString::number(before, 'f', 3)));
+
+    // Results without their plot are not taken as current either.
+    QCOMPARE(ResultsAge(input), TResultsAge::Current);
+    QVERIFY(QFile::remove(RunFileOf(input, ".qvxp")));
+    QCOMPARE(ResultsAge(input), TResultsAge::Older);
 }
 
 QTEST_MAIN(TestReport)
