@@ -72,6 +72,65 @@ bool Illinois(G g, double a, double ga, double b, double gb, double tolerance, d
     return true;
 }
 
+// A root of g on (lo, hi]: the first sign change of a geometric scan upwards from lo (each point
+// 1.08 times the one before), refined by Illinois. g returns false where it is not defined.
+//
+// `sign(a, b)` may tell that g keeps one strict sign on the whole of [a, b] (1 or -1; 0 when it cannot
+// tell). Between two points of the scan where that holds, the points in between are passed over: none
+// of them could show a change of sign, a zero or a gap, so the scan finds what it would find point by
+// point, to the bit. It reaches far roots in a few steps: a step that fails is halved, down to the
+// single step of the plain scan.
+template <class G, class Sign> bool BracketRoot(G g, Sign sign, double lo, double hi, double& root) {
+    constexpr int MaxPoints = 512; // from lo >= 1e-12 to hi = 100: at most 420
+    double xs[MaxPoints], gs[MaxPoints];
+    signed char known[MaxPoints]; // 0 not evaluated, 1 defined, -1 not defined
+    int count = 0;
+    for (double x = lo; x <= hi * 1.0000001; x *= 1.08) {
+        if (count == MaxPoints)
+            return false;
+        xs[count] = x;
+        known[count++] = 0;
+    }
+    const auto at = [&](int k) {
+        if (known[k] == 0) {
+            double v = 0;
+            known[k] = g(xs[k], v) && Finite(v) ? 1 : -1;
+            gs[k] = v;
+        }
+        return known[k] > 0;
+    };
+    int last = -1;     // the last point scanned
+    bool have = false; // g is defined and not 0 there
+    int step = 8;
+    while (last + 1 < count) {
+        if (have && step > 1) {
+            const int m = std::min(last + step, count - 1);
+            if (m > last + 1 && at(m) && gs[m] != 0 && (gs[m] < 0) == (gs[last] < 0) &&
+                sign(xs[last], xs[m]) == (gs[last] < 0 ? -1 : 1)) {
+                last = m;
+                continue;
+            }
+            step /= 2;
+            continue;
+        }
+        const int k = last + 1;
+        last = k;
+        if (!at(k)) {
+            have = false;
+            continue;
+        }
+        if (gs[k] == 0) {
+            root = xs[k];
+            return true;
+        }
+        if (have && (gs[k - 1] < 0) != (gs[k] < 0))
+            return Illinois(g, xs[k - 1], gs[k - 1], xs[k], gs[k], Tolerance, root);
+        have = true;
+        step = std::max(step, 2);
+    }
+    return false;
+}
+
 // No soil on the surface has strength: the factor is 0 when anything drives the mass.
 bool NoStrength(const TMethodArrays& m);
 // Whether nothing drives the mass, judged by force equilibrium at the largest factor reported: the

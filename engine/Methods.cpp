@@ -13,97 +13,6 @@ namespace quolm {
 
 namespace methods {
 
-// A root of g on (lo, hi]: the first sign change of a geometric scan upwards from lo, refined by
-// Illinois. g returns false where it is not defined.
-template <class G> bool BracketRoot(G g, double lo, double hi, double& root) {
-    double a = lo, ga = 0;
-    bool haveA = false;
-    for (double x = lo; x <= hi * 1.0000001; x *= 1.08) {
-        double gx = 0;
-        if (!g(x, gx) || !Finite(gx)) {
-            haveA = false;
-            continue;
-        }
-        if (gx == 0) {
-            root = x;
-            return true;
-        }
-        if (haveA && (ga < 0) != (gx < 0))
-            return Illinois(g, a, ga, x, gx, Tolerance, root);
-        a = x;
-        ga = gx;
-        haveA = true;
-    }
-    return false;
-}
-
-// Solves F = num(F) / den(F): fixed-point iteration from `start`, and where that fails a bracketed
-// search above `fmin`. ratio(F, num, den) fills both; it returns false where they are not defined.
-template <class Ratio> TMethodResult FixedPoint(Ratio ratio, double start, double fmin) {
-    TMethodResult r;
-    const double floor = fmin > 0 ? fmin * (1 + 1e-9) + 1e-12 : 1e-6;
-    double f = std::max(start, floor * 1.05);
-    // The iteration F <- num/den, sped up by secant steps on g(F) = num/den - F once two values are
-    // known; a secant step that leaves the admissible range falls back to the plain step.
-    double prevF = 0, prevG = 0;
-    bool havePrevious = false;
-    for (int it = 1; it <= 100; ++it) {
-        double num = 0, den = 0;
-        if (!ratio(f, num, den) || !(den > 0) || !Finite(num))
-            break;
-        const double next = num / den;
-        r.Iterations = it;
-        if (!(next > floor) || !Finite(next))
-            break;
-        if (std::abs(next - f) <= Tolerance * next) {
-            if (next > MaxFactor)
-                break;
-            r.F = next;
-            r.Converged = true;
-            return r;
-        }
-        const double g = next - f;
-        double step = next;
-        if (havePrevious && g != prevG) {
-            const double secant = f - g * (f - prevF) / (g - prevG);
-            if (secant > floor && Finite(secant))
-                step = secant;
-        }
-        prevF = f;
-        prevG = g;
-        havePrevious = true;
-        f = step;
-    }
-    // Nothing drives the mass when even the largest factor reported leaves more resistance than
-    // drive: then no bracket is looked for.
-    {
-        double num = 0, den = 0;
-        if (ratio(MaxFactor, num, den) && (!(den > 0) || num / den >= MaxFactor)) {
-            r.Undriven = true;
-            return r;
-        }
-    }
-    const auto g = [&ratio](double x, double& value) {
-        double num = 0, den = 0;
-        if (!ratio(x, num, den))
-            return false;
-        value = num - x * den;
-        return true;
-    };
-    double root = 0;
-    if (BracketRoot(g, floor, MaxFactor, root) && root > floor) {
-        // A sign change of g is a root only where the ratio is continuous: across a pole of it (the
-        // driving sum passing zero) g changes sign too. Accept what gives itself back.
-        double num = 0, den = 0;
-        if (ratio(root, num, den) && den > 0 && std::abs(num / den - root) <= 1e-7 * root) {
-            r.F = root;
-            r.Converged = true;
-            return r;
-        }
-    }
-    return r;
-}
-
 bool NoStrength(const TMethodArrays& m) {
     for (std::size_t i = 0; i < m.Size(); ++i)
         if (m.Cl[i] != 0 || m.Tan[i] != 0)
@@ -162,6 +71,153 @@ void CheckAdmissibility(const TMethodArrays& m, const std::vector<double>& n, do
     }
 }
 
+// The ratio of Bishop's and Janbu's methods at every F (see SolveSimplified): num = K + sum N P,
+// den = D + sum N R, with each slice's normal force N = (Wv - B q) / (cos a + A q), q = 1/F.
+struct TRatioTerms {
+    std::size_t Count = 0;
+    const double *CosA = nullptr, *A = nullptr, *B = nullptr, *Wv = nullptr, *P = nullptr, *R = nullptr;
+    double K = 0, D = 0;
+};
+
+// num and den at f; false where m_alpha is not positive on every slice.
+inline bool RatioAt(const TRatioTerms& t, double f, double& num, double& den) {
+    const double q = 1 / f;
+    const double *cosA = t.CosA, *a = t.A, *b = t.B, *wv = t.Wv, *p = t.P, *r = t.R;
+    double sp = 0, sr = 0;
+    double bad = 0; // counted in a double: an int beside the doubles keeps the loop scalar
+#pragma omp simd reduction(+ : sp, sr, bad)
+    for (std::size_t i = 0; i < t.Count; ++i) {
+        const double ma = cosA[i] + a[i] * q;
+        const double normal = (wv[i] - b[i] * q) / ma;
+        bad += ma > 0 ? 0.0 : 1.0;
+        sp += normal * p[i];
+        sr += normal * r[i];
+    }
+    if (bad > 0)
+        return false;
+    num = t.K + sp;
+    den = t.D + sr;
+    return true;
+}
+
+// The same out of line, for the bracketed search: inlined into its loops, the vector loop ran short
+// of registers and took twice as long, while the fixed-point iteration runs best with it inline.
+[[gnu::noinline]] bool RatioAtOutOfLine(const TRatioTerms& t, double f, double& num, double& den) {
+    return RatioAt(t, f, num, den);
+}
+
+// Whether num - F den keeps one sign for every F in [fa, fb] (1 or -1; 0 when that cannot be
+// shown): each normal force is monotonic in F (a ratio of two linear functions of 1/F whose
+// denominator, m_alpha, is positive at both ends and so between them), so each term of either sum
+// lies between its values at the ends, and the sums between the sums of the lesser and of the
+// greater. The margin, far above the rounding of either sum, makes the sign that of num - F den as
+// computed at every F between.
+int SignBetween(const TRatioTerms& t, double fa, double fb) {
+    const double qa = 1 / fa, qb = 1 / fb;
+    const double *cosA = t.CosA, *a = t.A, *b = t.B, *wv = t.Wv, *p = t.P, *r = t.R;
+    double numLo = 0, numHi = 0, denLo = 0, denHi = 0, size = 0;
+    double bad = 0;
+#pragma omp simd reduction(+ : numLo, numHi, denLo, denHi, size, bad)
+    for (std::size_t i = 0; i < t.Count; ++i) {
+        const double maA = cosA[i] + a[i] * qa, maB = cosA[i] + a[i] * qb;
+        bad += maA > 0 && maB > 0 ? 0.0 : 1.0;
+        const double na = (wv[i] - b[i] * qa) / maA, nb = (wv[i] - b[i] * qb) / maB;
+        const double pa = na * p[i], pb = nb * p[i], ra = na * r[i], rb = nb * r[i];
+        const bool pLess = pa < pb, rLess = ra < rb;
+        numLo += pLess ? pa : pb;
+        numHi += pLess ? pb : pa;
+        denLo += rLess ? ra : rb;
+        denHi += rLess ? rb : ra;
+        size += std::max(std::abs(pa), std::abs(pb)) + fb * std::max(std::abs(ra), std::abs(rb));
+    }
+    numLo += t.K;
+    numHi += t.K;
+    denLo += t.D;
+    denHi += t.D;
+    const double margin = 1e-9 * (size + std::abs(t.K) + fb * std::abs(t.D));
+    if (bad > 0 || !Finite(margin))
+        return 0;
+    if (numLo - (denHi >= 0 ? fb : fa) * denHi > margin)
+        return 1;
+    if (numHi - (denLo >= 0 ? fa : fb) * denLo < -margin)
+        return -1;
+    return 0;
+}
+
+// Where the fixed-point iteration fails: a bracketed search above `floor`, the factor's smallest
+// admissible value. Out of line: the iteration is the common case.
+[[gnu::noinline]] TMethodResult Bracketed(const TRatioTerms& t, double floor, TMethodResult r) {
+    // Nothing drives the mass when even the largest factor reported leaves more resistance than
+    // drive: then no bracket is looked for.
+    {
+        double num = 0, den = 0;
+        if (RatioAtOutOfLine(t, MaxFactor, num, den) && (!(den > 0) || num / den >= MaxFactor)) {
+            r.Undriven = true;
+            return r;
+        }
+    }
+    const auto g = [&t](double x, double& value) {
+        double num = 0, den = 0;
+        if (!RatioAtOutOfLine(t, x, num, den))
+            return false;
+        value = num - x * den;
+        return true;
+    };
+    const auto sign = [&t](double fa, double fb) { return SignBetween(t, fa, fb); };
+    double root = 0;
+    if (BracketRoot(g, sign, floor, MaxFactor, root) && root > floor) {
+        // A sign change of g is a root only where the ratio is continuous: across a pole of it (the
+        // driving sum passing zero) g changes sign too. Accept what gives itself back.
+        double num = 0, den = 0;
+        if (RatioAtOutOfLine(t, root, num, den) && den > 0 && std::abs(num / den - root) <= 1e-7 * root) {
+            r.F = root;
+            r.Converged = true;
+            return r;
+        }
+    }
+    return r;
+}
+
+// Solves F = num(F) / den(F): fixed-point iteration from `start`, and where that fails a bracketed
+// search above `fmin`.
+TMethodResult FixedPoint(const TRatioTerms& t, double start, double fmin) {
+    TMethodResult r;
+    const double floor = fmin > 0 ? fmin * (1 + 1e-9) + 1e-12 : 1e-6;
+    double f = std::max(start, floor * 1.05);
+    // The iteration F <- num/den, sped up by secant steps on g(F) = num/den - F once two values are
+    // known; a secant step that leaves the admissible range falls back to the plain step.
+    double prevF = 0, prevG = 0;
+    bool havePrevious = false;
+    for (int it = 1; it <= 100; ++it) {
+        double num = 0, den = 0;
+        if (!RatioAt(t, f, num, den) || !(den > 0) || !Finite(num))
+            break;
+        const double next = num / den;
+        r.Iterations = it;
+        if (!(next > floor) || !Finite(next))
+            break;
+        if (std::abs(next - f) <= Tolerance * next) {
+            if (next > MaxFactor)
+                break;
+            r.F = next;
+            r.Converged = true;
+            return r;
+        }
+        const double g = next - f;
+        double step = next;
+        if (havePrevious && g != prevG) {
+            const double secant = f - g * (f - prevF) / (g - prevG);
+            if (secant > floor && Finite(secant))
+                step = secant;
+        }
+        prevF = f;
+        prevG = g;
+        havePrevious = true;
+        f = step;
+    }
+    return Bracketed(t, floor, r);
+}
+
 // Bishop's and Janbu's simplified methods solve alike: the base normals for a trial F (interslice
 // shear left out), a ratio of resisting to driving sums over them, iterated to its fixed point.
 // With q = 1/F a slice's normal force is N = (Wv - B q) / (cos a + A q), A = sin a tan phi,
@@ -184,43 +240,30 @@ template <class Sums> TMethodResult SolveSimplified(TWorkspace& ws, double start
         if (sinA < 0 && tanP > 0 && cosA > 0)
             fmin = std::max(fmin, -sinA * tanP / cosA);
     }
-    const double* cosA = st.Cos.data();
-    const double* a = st.A.data();
-    const double* b = st.B.data();
-    const double* wv = st.Wv.data();
-    const double* p = st.P.data();
-    const double* r = st.R.data();
-    const auto ratio = [&](double f, double& num, double& den) {
-        const double q = 1 / f;
-        double sp = 0, sr = 0;
-        double bad = 0; // counted in a double: an int beside the doubles keeps the loop scalar
-#pragma omp simd reduction(+ : sp, sr, bad)
-        for (std::size_t i = 0; i < n; ++i) {
-            const double ma = cosA[i] + a[i] * q;
-            const double normal = (wv[i] - b[i] * q) / ma;
-            bad += ma > 0 ? 0.0 : 1.0;
-            sp += normal * p[i];
-            sr += normal * r[i];
-        }
-        if (bad > 0)
-            return false;
-        num = k + sp;
-        den = d + sr;
-        return true;
-    };
+    TRatioTerms terms;
+    terms.Count = n;
+    terms.CosA = st.Cos.data();
+    terms.A = st.A.data();
+    terms.B = st.B.data();
+    terms.Wv = st.Wv.data();
+    terms.P = st.P.data();
+    terms.R = st.R.data();
+    terms.K = k;
+    terms.D = d;
     if (NoStrength(st)) {
         // The ratio's numerator is 0 at every F: the factor is 0 when its denominator drives.
         TMethodResult r;
         double num = 0, den = 0;
-        r.Undriven = !ratio(1, num, den) || !(den > 0);
+        r.Undriven = !RatioAt(terms, 1, num, den) || !(den > 0);
         r.Converged = !r.Undriven;
         return r;
     }
-    TMethodResult res = FixedPoint(ratio, start, fmin);
+    TMethodResult res = FixedPoint(terms, start, fmin);
     // A factor near zero is kept only where no slice's soil is in tension: that needs the normals.
     if (res.Converged && (normals || res.F < SmallFactor)) {
         // The normal forces of the solution, and whether any slice needs a closer look.
         const double q = 1 / res.F;
+        const double *cosA = terms.CosA, *a = terms.A, *b = terms.B, *wv = terms.Wv;
         const double* ul = st.Ul.data();
         double* normals = ws.N.data();
         double doubtful = 0;
@@ -242,9 +285,9 @@ template <class Sums> TMethodResult SolveSimplified(TWorkspace& ws, double start
 
 using namespace methods;
 
-double PrepareTerms(const std::vector<TSlice>& slices, TPoint centre, TWorkspace& ws) {
-    TMethodArrays& m = ws.Arrays;
-    m.Resize(slices.size());
+namespace {
+template <bool Moments>
+double PrepareTermsOf(const std::vector<TSlice>& slices, TPoint centre, TMethodArrays& m) {
     double moment = 0;
     for (std::size_t i = 0; i < slices.size(); ++i) {
         const TSlice& s = slices[i];
@@ -258,12 +301,21 @@ double PrepareTerms(const std::vector<TSlice>& slices, TPoint centre, TWorkspace
         m.Wv[i] = s.Weight - s.Qy;
         m.Qx[i] = s.Qx;
         m.Thrust[i] = s.Thrust;
-        const double dx = s.XMid - centre.X, dy = s.YBase - centre.Y;
-        m.MS[i] = dx * s.Sin - dy * s.Cos;
-        m.MN[i] = dx * s.Cos + dy * s.Sin;
-        moment += s.Qm - centre.X * s.Qy + centre.Y * s.Qx - (s.XW - centre.X) * s.Weight;
+        if constexpr (Moments) {
+            const double dx = s.XMid - centre.X, dy = s.YBase - centre.Y;
+            m.MS[i] = dx * s.Sin - dy * s.Cos;
+            m.MN[i] = dx * s.Cos + dy * s.Sin;
+            moment += s.Qm - centre.X * s.Qy + centre.Y * s.Qx - (s.XW - centre.X) * s.Weight;
+        }
     }
     return moment;
+}
+} // namespace
+
+double PrepareTerms(const std::vector<TSlice>& slices, TPoint centre, TWorkspace& ws, bool moments) {
+    TMethodArrays& m = ws.Arrays;
+    m.Resize(slices.size());
+    return moments ? PrepareTermsOf<true>(slices, centre, m) : PrepareTermsOf<false>(slices, centre, m);
 }
 
 TMethodResult SolveOrdinary(double externalMoment, TWorkspace& ws) {

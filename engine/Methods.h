@@ -28,8 +28,10 @@ struct TMethodResult {
 };
 
 // Prepares the methods' terms (ws.Arrays) for `slices` with moments about `centre`; returns the moment of
-// every force but the base reactions about it (counterclockwise positive).
-double PrepareTerms(const std::vector<TSlice>& slices, TPoint centre, TWorkspace& ws);
+// every force but the base reactions about it (counterclockwise positive). Without `moments` the
+// moment arms (MS, MN) are left as they were and 0 is returned: for Janbu's method alone, which
+// takes no moments.
+double PrepareTerms(const std::vector<TSlice>& slices, TPoint centre, TWorkspace& ws, bool moments = true);
 
 // Each solver expects PrepareTerms to have run for the same slices. On return ws.N holds the total
 // normal force of every slice (and ws.E the interslice normal forces for the rigorous methods).

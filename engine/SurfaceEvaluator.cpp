@@ -24,7 +24,7 @@ void SolveCutSurface(const TSlopeModel& model, const std::vector<TPoint>& clippe
     else
         out.Centre = {0.5 * (clipped.front().X + clipped.back().X),
                       std::max(clipped.front().Y, clipped.back().Y)};
-    const double moment = PrepareTerms(ws.Slices, out.Centre, ws);
+    const double moment = PrepareTerms(ws.Slices, out.Centre, ws, method != TMethod::Janbu);
     switch (method) {
     case TMethod::Ordinary:
         out.Result = SolveOrdinary(moment, ws);

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <fstream>
+#include <random>
 #include <thread>
 
 using namespace enginetest;
@@ -23,6 +24,30 @@ using quolm::TCriticalResult;
 
 namespace {
 constexpr double Pi = 3.14159265358979323846;
+
+// The bracketed search as it stepped before it could pass over points: every point of the scan in
+// turn, the first change of sign refined by Illinois.
+template <class G> bool PlainScan(G g, double lo, double hi, double& root) {
+    double a = lo, ga = 0;
+    bool haveA = false;
+    for (double x = lo; x <= hi * 1.0000001; x *= 1.08) {
+        double gx = 0;
+        if (!g(x, gx) || !std::isfinite(gx)) {
+            haveA = false;
+            continue;
+        }
+        if (gx == 0) {
+            root = x;
+            return true;
+        }
+        if (haveA && (ga < 0) != (gx < 0))
+            return quolm::methods::Illinois(g, a, ga, x, gx, quolm::methods::Tolerance, root);
+        a = x;
+        ga = gx;
+        haveA = true;
+    }
+    return false;
+}
 
 // Every method's factor of safety, in a fixed order (null ones as -1).
 std::vector<double> AllMethods(const TAnalysis& a) {
@@ -70,6 +95,7 @@ class TestEngine : public QObject {
     void filesReadBack();
     void evaluationIsReentrant();
     void rigorousConvergence();
+    void bracketScanPassesOverNoChangeOfSign();
 };
 
 void TestEngine::closedForms() {
@@ -573,6 +599,71 @@ void TestEngine::rigorousConvergence() {
     QCOMPARE(quolm::methods::SinPi(0), 0.0);
     QCOMPARE(quolm::methods::SinPi(1), 0.0);
     QVERIFY(std::abs(quolm::methods::SinPi(0.5) - 1) < 2.3e-16);
+}
+
+void TestEngine::bracketScanPassesOverNoChangeOfSign() {
+    // The bracketed search of the simplified methods passes over the points of its scan where a
+    // bound proves that none can change sign. It must find what the point-by-point scan (PlainScan)
+    // finds, to the bit: checked on random polynomials with one to three roots (two of them often
+    // within a step or two of the scan), with gaps where they are not defined, and with a root
+    // exactly on a point of the scan. The bound is true by construction: the values at the ends of
+    // a range less the most the slope can take them away from there, with a margin for rounding.
+    std::mt19937 rng(20261209);
+    std::uniform_real_distribution<double> root(0.05, 120), spread(0.001, 0.2), unit(0, 1);
+    int compared = 0, found = 0, skipped = 0;
+    for (int trial = 0; trial < 4000; ++trial) {
+        const double r1 = root(rng), r2 = r1 * (1 + spread(rng)), r3 = root(rng);
+        const int roots = 1 + trial % 3;
+        const double gapLo = unit(rng) < 0.2 ? root(rng) : -1, gapHi = gapLo * 1.3;
+        const double lo = 1e-3 + unit(rng);
+        const auto g = [&](double x, double& v) {
+            if (x > gapLo && x < gapHi)
+                return false;
+            v = (x - r1) * (roots >= 2 ? (x - r2) * (roots == 3 ? (x - r3) : -1.0) : 1.0);
+            return true;
+        };
+        // The most |g'| can be on [a, b]: each linear factor is largest in size at an end.
+        int proved = 0;
+        const auto sign = [&](double a, double b) {
+            double ga = 0, gb = 0;
+            if (!(gapLo < 0 || b <= gapLo || a >= gapHi) || !g(a, ga) || !g(b, gb))
+                return 0;
+            const auto most = [&](double r) { return std::max(std::abs(a - r), std::abs(b - r)); };
+            const double m1 = most(r1), m2 = most(r2), m3 = most(r3);
+            const double slope = roots == 1 ? 1 : (roots == 2 ? m1 + m2 : m1 * m2 + m1 * m3 + m2 * m3);
+            const double change = slope * (b - a), margin = 1e-9 * (std::abs(ga) + std::abs(gb) + change);
+            const int s =
+                std::min(ga, gb) - change > margin ? 1 : (std::max(ga, gb) + change < -margin ? -1 : 0);
+            proved += s != 0;
+            return s;
+        };
+        double withBound = -1, plain = -1;
+        const bool a = quolm::methods::BracketRoot(g, sign, lo, 100, withBound);
+        const bool b = PlainScan(g, lo, 100, plain);
+        QCOMPARE(a, b);
+        if (a) {
+            QVERIFY2(withBound == plain, qPrintable(QString::number(withBound, 'g', 17) + " against " +
+                                                    QString::number(plain, 'g', 17))); // to the bit
+            ++found;
+        }
+        skipped += proved > 0;
+        ++compared;
+    }
+    // A root exactly on the scan's fourth point is that point, with or without the bound.
+    {
+        const double lo = 0.5, x3 = lo * 1.08 * 1.08 * 1.08;
+        const auto g = [&](double x, double& v) {
+            v = x - x3;
+            return true;
+        };
+        const auto sign = [&](double a, double b) { return b < x3 ? -1 : (a > x3 ? 1 : 0); };
+        double r = 0;
+        QVERIFY(quolm::methods::BracketRoot(g, sign, lo, 100, r));
+        QVERIFY(r == x3);
+    }
+    QVERIFY(found > 1000);
+    QVERIFY(skipped > 1000); // the bound proved a sign: points were passed over
+    QCOMPARE(compared, 4000);
 }
 
 QTEST_GUILESS_MAIN(TestEngine)
