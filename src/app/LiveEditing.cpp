@@ -5,6 +5,7 @@
 #include "app/TextFiles.h"
 #include "dialogs/DlgSlopeBoundary.h"
 #include "model/SlopeModel.h"
+#include "reliability/ProbabilisticMenu.h"
 #include "tables/TableSet.h"
 #include "widgets/GraphWindow.h"
 
@@ -72,6 +73,8 @@ void TMainForm::ModelEdited() {
 }
 
 void TMainForm::ModelReplaced() {
+    // A probabilistic window belongs to the model it was opened on.
+    CloseProbabilisticAnalyses(this);
     FLiveResult.reset();
     FLive->Cancel();
     ShowLiveSurface();

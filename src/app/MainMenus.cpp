@@ -4,11 +4,13 @@
 #include "app/DataWindowMakers.h"
 #include "app/EngineRun.h"
 #include "app/MainWindow.h"
+#include "app/ModelHistory.h"
 #include "app/ResultsCommands.h"
 #include "app/TextFiles.h"
 #include "app/TextViewer.h"
 #include "model/SlopeModel.h"
 #include "reliability/ProbabilisticMenu.h"
+#include "reliability/ProbabilisticWindow.h"
 #include "tables/TableSet.h"
 #include "text/FileNames.h"
 #include "widgets/MsgBox.h"
@@ -154,8 +156,16 @@ void TMainForm::CreateMenus() {
                             &TMainForm::CompKernelClick);
     connect(AddCommand(ComputationMenu, QStringLiteral("&Probabilistic Analysis..."), "CompProbabilistic",
                        nullptr),
-            &QAction::triggered, this,
-            [this] { OpenProbabilisticAnalysis(this, [this] { return Model(); }); });
+            &QAction::triggered, this, [this] {
+                // The window runs on the model as it stands: each change reaches it (a replaced model
+                // closes it, ModelReplaced).
+                TProbabilisticWindow* window = OpenProbabilisticAnalysis(this, [this] { return Model(); });
+                if (window)
+                    connect(&History(), &TModelHistory::ModelChanged, window, [this, window] {
+                        if (Model() && !window->isHidden())
+                            window->FollowModel(Model()->Description());
+                    });
+            });
     connect(ComputationMenu, &QMenu::aboutToShow, this, &TMainForm::ComputationMenuOpen);
 
     ViewMenu = bar->addMenu(QStringLiteral("&View"));

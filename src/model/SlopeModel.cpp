@@ -8,6 +8,7 @@
 #include <QSaveFile>
 #include <QString>
 #include <algorithm>
+#include <optional>
 
 namespace {
 // Scalar conversion factors between English and SI units (length, force). The way back is the exact
@@ -18,8 +19,9 @@ constexpr Extended EnglishToSIForce = 0.004448222468060650624L;
 // A random variable's parameters are values of the quantity it replaces, so they convert by the factor
 // of that quantity's table column, as its deterministic value does: unit weights and cohesion by the
 // soil table's, a piezometric surface's shift by its points' elevations. Angles and seismic
-// coefficients have no units.
-void ConvertProbabilistic(TProbabilisticSetup& setup, const TTableSet& tables, int to) {
+// coefficients have no units. From `from`, or without it from the unit system the columns are in.
+void ConvertProbabilistic(TProbabilisticSetup& setup, const TTableSet& tables, std::optional<int> from,
+                          int to) {
     for (TRandomVariable& v : setup.Variables) {
         const TColumn* column = nullptr;
         switch (v.Target) {
@@ -43,12 +45,16 @@ void ConvertProbabilistic(TProbabilisticSetup& setup, const TTableSet& tables, i
         const auto* values = dynamic_cast<const TFloatColumn*>(column);
         if (!values)
             continue;
-        const Extended factor = UnitFactor(values->UnitSystem(), to, values->UnitString);
+        const Extended factor = UnitFactor(from.value_or(values->UnitSystem()), to, values->UnitString);
         for (double* x : {&v.P1, &v.P2, &v.P3, &v.Min, &v.Max})
             *x = static_cast<double>(*x * factor);
     }
 }
 } // namespace
+
+void ConvertProbabilisticUnits(TProbabilisticSetup& setup, const TTableSet& tables, int from, int to) {
+    ConvertProbabilistic(setup, tables, from, to);
+}
 
 std::unique_ptr<TProgramData> TProgramData::CreateNew(IModelHost& host) {
     host.CloseAllChildren();
@@ -83,7 +89,7 @@ void TProgramData::SetUnitSystem(int n) {
         convert(WaterUnitWeight, force / (length * length * length));
     }
     UnitSystem = n;
-    ConvertProbabilistic(Probabilistic, Host().Tables(), n);
+    ConvertProbabilistic(Probabilistic, Host().Tables(), std::nullopt, n);
     Host().Tables().SetUnitSystem(n);
     Host().UnitSystemChanged();
 }

@@ -61,3 +61,7 @@ class TProgramData : public TSlopeSettings {
 
     IModelHost* HostRef;
 };
+
+// A probabilistic setup's values turned from unit system `from` into `to`, by the factors of the
+// quantities they replace (the columns of `tables`), as a switch of the model's units turns its own.
+void ConvertProbabilisticUnits(TProbabilisticSetup& setup, const TTableSet& tables, int from, int to);

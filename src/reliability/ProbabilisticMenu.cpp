@@ -16,7 +16,18 @@ TProbabilisticWindow* OpenProbabilisticAnalysis(QWidget* parent, std::function<T
             }
         },
         parent);
+    window->SetUnitConversion([model, current](TProbabilisticSetup& s, int from, int to) {
+        if (current() == model)
+            ConvertProbabilisticUnits(s, model->Host().Tables(), from, to);
+    });
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return window;
+}
+
+void CloseProbabilisticAnalyses(QWidget* parent) {
+    if (!parent)
+        return;
+    for (TProbabilisticWindow* w : parent->findChildren<TProbabilisticWindow*>(Qt::FindDirectChildrenOnly))
+        w->close();
 }

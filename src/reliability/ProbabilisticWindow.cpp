@@ -109,6 +109,29 @@ TProbabilisticWindow::TProbabilisticWindow(const TSlopeDescription& model,
     resize(640, 520);
 
     ShowSetup(Model.Probabilistic);
+    RowUnits = Model.Settings.UnitSystem;
+}
+
+void TProbabilisticWindow::FollowModel(const TSlopeDescription& now) {
+    Model = now;
+    // Rows that do not read now are turned when they are next read (by Run or Keep).
+    TProbabilisticSetup s;
+    QString error;
+    if (RowUnits != Model.Settings.UnitSystem)
+        ReadSetupInModelUnits(s, error);
+}
+
+bool TProbabilisticWindow::ReadSetupInModelUnits(TProbabilisticSetup& out, QString& error) {
+    if (!ReadSetup(out, error))
+        return false;
+    const int units = Model.Settings.UnitSystem;
+    if (RowUnits != units) {
+        if (Convert)
+            Convert(out, RowUnits, units);
+        RowUnits = units;
+        ShowSetup(out);
+    }
+    return true;
 }
 
 TProbabilisticWindow::~TProbabilisticWindow() = default;
@@ -191,7 +214,7 @@ bool TProbabilisticWindow::ReadSetup(TProbabilisticSetup& out, QString& error) c
 void TProbabilisticWindow::Keep() {
     TProbabilisticSetup s;
     QString error;
-    if (!ReadSetup(s, error)) {
+    if (!ReadSetupInModelUnits(s, error)) {
         MsgError(this, error);
         return;
     }
@@ -205,7 +228,7 @@ void TProbabilisticWindow::StartRun() {
         return;
     TProbabilisticSetup s;
     QString error;
-    if (!ReadSetup(s, error)) {
+    if (!ReadSetupInModelUnits(s, error)) {
         MsgError(this, error);
         return;
     }

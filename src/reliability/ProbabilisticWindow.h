@@ -25,6 +25,17 @@ class TProbabilisticWindow : public QDialog {
                          std::function<void(const TProbabilisticSetup&)> store, QWidget* parent = nullptr);
     ~TProbabilisticWindow() override;
 
+    // Turns a setup's values from one unit system into another (from, to), as the model's own
+    // switch of units turns its kept setup.
+    using TUnitConversion = std::function<void(TProbabilisticSetup&, int, int)>;
+    void SetUnitConversion(TUnitConversion convert) { Convert = std::move(convert); }
+    // The model as it stands after a change in the main window: each run takes the model from here,
+    // so that its results are those of the model on the screen. The setup shown is this window's
+    // own and stays; where the model's unit system changed, its values are turned into the new one.
+    void FollowModel(const TSlopeDescription& now);
+    // The model a run takes (with the setup shown).
+    const TSlopeDescription& CurrentModel() const { return Model; }
+
     // The setup as the window shows it; false (with `error`) when a row does not read.
     bool ReadSetup(TProbabilisticSetup& out, QString& error) const;
     void ShowSetup(const TProbabilisticSetup& s);
@@ -44,9 +55,13 @@ class TProbabilisticWindow : public QDialog {
     void StartRun();
     void RunDone();
     void Keep();
+    // ReadSetup, the values then in the model's unit system.
+    bool ReadSetupInModelUnits(TProbabilisticSetup& out, QString& error);
 
     TSlopeDescription Model;
     std::function<void(const TProbabilisticSetup&)> Store;
+    TUnitConversion Convert;
+    int RowUnits = 0; // the unit system of the values in the rows
     QTableWidget* Table;
     QLineEdit* Correlations;
     QSpinBox* Samples;

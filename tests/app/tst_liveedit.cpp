@@ -8,6 +8,7 @@
 #include "engine/Engine.h"
 #include "model/SlopeModel.h"
 #include "model/TableAccess.h"
+#include "reliability/ProbabilisticWindow.h"
 #include "support/MessageRecorder.h"
 #include "tables/TableSet.h"
 #include "widgets/ChartTableEditor.h"
@@ -26,6 +27,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QPointer>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -99,6 +101,7 @@ class TestLiveEdit : public QObject {
     void undoRedoEveryKindOfChange();
     void undoAcrossUnitSwitchAndToSavedState();
     void liveSurfaceInPreviewAndGraph();
+    void probabilisticWindowFollowsTheModel();
     void screenshots();
 
   private:
@@ -471,6 +474,64 @@ void TestLiveEdit::screenshots() {
     form->DataProp->trigger();
     QTest::qWait(300);
     QVERIFY(form->grab().save(shots + QStringLiteral("/live-analysis.png")));
+}
+
+void TestLiveEdit::probabilisticWindowFollowsTheModel() {
+    // The probabilistic window is not modal: the model can change while it is open. A run takes the
+    // model as it stands, a switch of units turns the window's values with the model's, and a model
+    // replaced closes the window that belonged to the old one.
+    TMessageRecorder messages;
+    QTemporaryDir dir;
+    TMainForm* form = MakeForm(messages, {CopyExample(dir)});
+    QVERIFY(WaitForSteps(0));
+    QCOMPARE(form->Model()->UnitSystem, 1);
+    form->findChild<QAction*>(QStringLiteral("CompProbabilistic"))->trigger();
+    QPointer<TProbabilisticWindow> window = form->findChild<TProbabilisticWindow*>();
+    QVERIFY(window);
+    TRandomVariable c;
+    std::string why;
+    QVERIFY(ParseVariableSpec("soil1.c=normal(200,20)[100,300]", c, why));
+    window->AddVariableRow(c);
+
+    // An edit in the main window (soil 1's cohesion 200 -> 250 psf) reaches the model a run takes.
+    QCOMPARE(static_cast<double>(window->CurrentModel().Soils[0].Cohesion), 200.0);
+    form->Tables().SoilData().Cell(2, 0).SetFloat(250);
+    QVERIFY(WaitForSteps(1));
+    QCOMPARE(static_cast<double>(window->CurrentModel().Soils[0].Cohesion), 250.0);
+
+    // SI units: the window's cohesion parameters turn with the model's soil table, by the factor of
+    // its unit (F/L2^2: 224.8089237 lbs per kN over 3.280839895 ft per m, squared).
+    form->SIUnits->trigger();
+    QVERIFY(WaitForSteps(2));
+    QCOMPARE(window->CurrentModel().Settings.UnitSystem, 2);
+    TProbabilisticSetup shown;
+    QString error;
+    QVERIFY(window->ReadSetup(shown, error));
+    QCOMPARE(static_cast<int>(shown.Variables.size()), 1);
+    const double psf = 3.280839895 * 3.280839895 / 224.8089237;
+    const TRandomVariable& v = shown.Variables[0];
+    QVERIFY(std::abs(v.P1 - 200 * psf) < 1e-9 && std::abs(v.P2 - 20 * psf) < 1e-9);
+    QVERIFY(std::abs(v.Min - 100 * psf) < 1e-9 && std::abs(v.Max - 300 * psf) < 1e-9);
+    // Kept with the model in the model's units.
+    QPushButton* keep = nullptr;
+    for (QPushButton* b : window->findChildren<QPushButton*>())
+        if (b->text() == QStringLiteral("Keep with Model"))
+            keep = b;
+    QVERIFY(keep);
+    keep->click();
+    QCOMPARE(static_cast<int>(form->Model()->Probabilistic.Variables.size()), 1);
+    QVERIFY(std::abs(form->Model()->Probabilistic.Variables[0].P1 - 200 * psf) < 1e-9);
+    // Back to English units by undo: the window's values turn back.
+    form->EditUndo->trigger();
+    form->EditUndo->trigger();
+    QVERIFY(QTest::qWaitFor([&] { return window->CurrentModel().Settings.UnitSystem == 1; }, 5000));
+    QVERIFY(window->ReadSetup(shown, error));
+    QVERIFY(std::abs(shown.Variables[0].P1 - 200) < 1e-6);
+
+    // Another model: the window of the old one closes.
+    form->SetModified(false);
+    form->FileNew->trigger();
+    QVERIFY(QTest::qWaitFor([&] { return !window || window->isHidden(); }, 5000));
 }
 
 int main(int argc, char** argv) {

@@ -145,6 +145,29 @@ class TestProbabilisticWindow : public QObject {
         QVERIFY(!results->ExportCsv(dir.filePath("no/such/folder/x.csv")));
     }
 
+    void runTakesTheModelAsItStands() {
+        // The window is opened on the cut and the model then changes (its unit weight doubled) while
+        // the window stays open: the run is of the model as it stands. phi = 0, so F = c L R / (W d)
+        // halves: 1.66056 / 2 with c near 50.
+        TProbabilisticWindow w(Cut(), nullptr);
+        TSlopeDescription heavier = Cut();
+        for (TSlopeSoil& soil : heavier.Soils) {
+            soil.MoistUnitWeight *= 2;
+            soil.SaturatedUnitWeight *= 2;
+        }
+        w.FollowModel(heavier);
+        w.AddVariableRow(Var("soil1.c=normal(50,0.001)"));
+        w.SamplesBox()->setValue(20);
+        QSignalSpy finished(&w, &TProbabilisticWindow::RunFinished);
+        w.RunButton()->click();
+        QVERIFY(finished.wait(120000));
+        QVERIFY(w.Results());
+        const QString text = w.Results()->SummaryText();
+        const QRegularExpressionMatch mean = QRegularExpression("mean ([0-9.]+)").match(text);
+        QVERIFY2(mean.hasMatch(), qPrintable(text));
+        QVERIFY2(std::abs(mean.captured(1).toDouble() - 1.66056 / 2) < 0.002, qPrintable(text));
+    }
+
     void summaryNamesWhatCannotBe() {
         // A cohesion drawn only where it can be, said in the summary; where no sample has a factor,
         // no statistic is shown as a value.
