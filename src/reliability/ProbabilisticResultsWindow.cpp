@@ -87,20 +87,34 @@ TProbabilisticResultsWindow::TProbabilisticResultsWindow(std::unique_ptr<TProbab
     Summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     // Histogram: the count of samples in each bin, drawn as steps over the factor-of-safety axis.
+    // Bins narrower than a sixtieth of the axis (factors that hardly vary) would draw as hairlines,
+    // or not at all: the samples are then counted again into bins of that width.
+    auto* binAxis = FactorAxis(r);
+    std::vector<long long> bins(r.Histogram.begin(), r.Histogram.end());
+    double binLow = r.HistogramLow, binWidth = r.HistogramWidth;
+    const double least = (binAxis->max() - binAxis->min()) / 60;
+    if (!bins.empty() && !(binWidth >= least)) {
+        binWidth = least;
+        binLow = std::floor(r.Min / binWidth) * binWidth;
+        bins.assign(static_cast<std::size_t>(std::floor((r.Max - binLow) / binWidth)) + 1, 0);
+        for (double f : Run->Table().Factor)
+            if (std::isfinite(f))
+                ++bins[std::min(bins.size() - 1,
+                                static_cast<std::size_t>(std::max(0.0, (f - binLow) / binWidth)))];
+    }
     auto* steps = new QLineSeries;
     double peak = 1;
-    steps->append(r.HistogramLow, 0);
-    for (std::size_t i = 0; i < r.Histogram.size(); ++i) {
-        const double count = static_cast<double>(r.Histogram[i]);
-        const double left = r.HistogramLow + static_cast<double>(i) * r.HistogramWidth;
+    steps->append(binLow, 0);
+    for (std::size_t i = 0; i < bins.size(); ++i) {
+        const double count = static_cast<double>(bins[i]);
+        const double left = binLow + static_cast<double>(i) * binWidth;
         steps->append(left, count);
-        steps->append(left + r.HistogramWidth, count);
+        steps->append(left + binWidth, count);
         peak = std::max(peak, count);
     }
-    steps->append(r.HistogramLow + static_cast<double>(r.Histogram.size()) * r.HistogramWidth, 0);
+    steps->append(binLow + static_cast<double>(bins.size()) * binWidth, 0);
     auto* histogram = new QChart;
     histogram->setTitle(tr("Histogram of the factor of safety"));
-    auto* binAxis = FactorAxis(r);
     auto* countAxis = new QValueAxis;
     countAxis->setTitleText(tr("Samples"));
     countAxis->setRange(0, peak * 1.05);
@@ -161,7 +175,15 @@ TProbabilisticResultsWindow::TProbabilisticResultsWindow(std::unique_ptr<TProbab
     buttons->addStretch();
     buttons->addWidget(exportButton);
     buttons->addWidget(close);
+    Outdated = new QLabel(tr("The model has changed since this run: these results are of the model as it "
+                             "was. Run the analysis again for the model as it is now."));
+    Outdated->setObjectName(QStringLiteral("OutdatedNote"));
+    Outdated->setWordWrap(true);
+    Outdated->setStyleSheet(QStringLiteral(
+        "QLabel { color: #7a1f00; background: #fff1d6; border: 1px solid #d9822b; padding: 4px; }"));
+    Outdated->setVisible(false);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Outdated);
     layout->addWidget(Summary);
     layout->addLayout(charts, 1);
     layout->addLayout(buttons);
@@ -169,6 +191,14 @@ TProbabilisticResultsWindow::TProbabilisticResultsWindow(std::unique_ptr<TProbab
 }
 
 TProbabilisticResultsWindow::~TProbabilisticResultsWindow() = default;
+
+void TProbabilisticResultsWindow::SetOutdated(bool outdated) {
+    Outdated->setVisible(outdated);
+}
+
+bool TProbabilisticResultsWindow::IsOutdated() const {
+    return !Outdated->isHidden();
+}
 
 QString TProbabilisticResultsWindow::SummaryText() const {
     const quolm::TProbabilisticResult& r = Run->Result();

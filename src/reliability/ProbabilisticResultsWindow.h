@@ -16,10 +16,14 @@ class TProbabilisticResultsWindow : public QDialog {
     ~TProbabilisticResultsWindow() override;
 
     QString SummaryText() const;
+    // Says, above the statistics, that the model has changed since this run (false: says nothing).
+    void SetOutdated(bool outdated);
+    bool IsOutdated() const;
     // Writes the sample table; false when the file cannot be written.
     bool ExportCsv(const QString& path) const;
 
   private:
     std::unique_ptr<TProbabilisticRun> Run;
     QLabel* Summary;
+    QLabel* Outdated;
 };

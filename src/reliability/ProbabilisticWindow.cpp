@@ -112,8 +112,18 @@ TProbabilisticWindow::TProbabilisticWindow(const TSlopeDescription& model,
     RowUnits = Model.Settings.UnitSystem;
 }
 
+namespace {
+// The model as its input file holds it, without the probabilistic setup: what a run analyses.
+std::string ModelText(TSlopeDescription d) {
+    d.Probabilistic = TProbabilisticSetup();
+    return WriteSlopeFile(d);
+}
+} // namespace
+
 void TProbabilisticWindow::FollowModel(const TSlopeDescription& now) {
     Model = now;
+    if (ResultsWindow)
+        ResultsWindow->SetOutdated(ModelText(Model) != ResultsModel);
     // Rows that do not read now are turned when they are next read (by Run or Keep).
     TProbabilisticSetup s;
     QString error;
@@ -233,6 +243,7 @@ void TProbabilisticWindow::StartRun() {
         return;
     }
     TSlopeDescription d = Model;
+    RunModel = ModelText(d);
     d.Probabilistic = s;
     Running = new TProbabilisticRun(d, this);
     connect(Running, &TProbabilisticRun::Progress, this, [this](long long done, long long total) {
@@ -264,6 +275,8 @@ void TProbabilisticWindow::RunDone() {
     Bar->setValue(100);
     Status->setText(run->WasCancelled() ? tr("Cancelled.") : tr("Completed."));
     ResultsWindow = new TProbabilisticResultsWindow(std::move(run), this);
+    ResultsModel = RunModel;
+    ResultsWindow->SetOutdated(ModelText(Model) != ResultsModel);
     ResultsWindow->show();
     emit RunFinished();
 }

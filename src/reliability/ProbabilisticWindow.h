@@ -62,6 +62,9 @@ class TProbabilisticWindow : public QDialog {
     std::function<void(const TProbabilisticSetup&)> Store;
     TUnitConversion Convert;
     int RowUnits = 0; // the unit system of the values in the rows
+    // The model (as its input file, without the probabilistic setup) of the run in progress and of
+    // the results shown.
+    std::string RunModel, ResultsModel;
     QTableWidget* Table;
     QLineEdit* Correlations;
     QSpinBox* Samples;

@@ -166,6 +166,26 @@ class TestProbabilisticWindow : public QObject {
         const QRegularExpressionMatch mean = QRegularExpression("mean ([0-9.]+)").match(text);
         QVERIFY2(mean.hasMatch(), qPrintable(text));
         QVERIFY2(std::abs(mean.captured(1).toDouble() - 1.66056 / 2) < 0.002, qPrintable(text));
+        // c hardly varies, nor does F: the histogram still draws its samples as bars a user can see
+        // (each at least a sixtieth of the axis wide), all 20 of them.
+        const QList<QChartView*> views = w.Results()->findChildren<QChartView*>();
+        QCOMPARE(views.size(), 2);
+        const auto* area = qobject_cast<QAreaSeries*>(views[0]->chart()->series().value(0));
+        const auto* axis = qobject_cast<QValueAxis*>(views[0]->chart()->axes(Qt::Horizontal).value(0));
+        QVERIFY(area && axis);
+        const QList<QPointF> points = area->upperSeries()->points();
+        double counted = 0;
+        for (int i = 1; i + 1 < points.size(); i += 2) {
+            counted += points[i].y();
+            QVERIFY(points[i + 1].x() - points[i].x() >= (axis->max() - axis->min()) / 60 * 0.999);
+        }
+        QCOMPARE(counted, 20.0);
+        // The results say so once the model changes again, and no longer when it is back as it was.
+        QVERIFY(!w.Results()->IsOutdated());
+        w.FollowModel(Cut());
+        QVERIFY(w.Results()->IsOutdated());
+        w.FollowModel(heavier);
+        QVERIFY(!w.Results()->IsOutdated());
     }
 
     void summaryNamesWhatCannotBe() {
