@@ -2,6 +2,7 @@
 #include "engine/probabilistic/Distributions.h"
 #include "reliability/ProbabilisticRun.h"
 #include "widgets/MsgBox.h"
+#include "widgets/ResultsWindow.h"
 #include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
@@ -175,13 +176,9 @@ TProbabilisticResultsWindow::TProbabilisticResultsWindow(std::unique_ptr<TProbab
     buttons->addStretch();
     buttons->addWidget(exportButton);
     buttons->addWidget(close);
-    Outdated = new QLabel(tr("The model has changed since this run: these results are of the model as it "
-                             "was. Run the analysis again for the model as it is now."));
-    Outdated->setObjectName(QStringLiteral("OutdatedNote"));
-    Outdated->setWordWrap(true);
-    Outdated->setStyleSheet(QStringLiteral(
-        "QLabel { color: #7a1f00; background: #fff1d6; border: 1px solid #d9822b; padding: 4px; }"));
-    Outdated->setVisible(false);
+    Outdated = MakeOutdatedNote(tr("The model has changed since this run: these results are of the model as "
+                                   "it was. Run the analysis again for the model as it is now."),
+                                this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Outdated);
     layout->addWidget(Summary);

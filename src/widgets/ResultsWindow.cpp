@@ -73,6 +73,16 @@ TResultsWindow* TResultsWindow::ShowResults(QMdiArea* area, const QString& resul
     return w;
 }
 
+QLabel* MakeOutdatedNote(const QString& text, QWidget* parent) {
+    auto* note = new QLabel(text, parent);
+    note->setObjectName(QStringLiteral("OutdatedNote"));
+    note->setWordWrap(true);
+    note->setStyleSheet(QStringLiteral(
+        "QLabel { color: #7a1f00; background: #fff1d6; border: 1px solid #d9822b; padding: 4px; }"));
+    note->setVisible(false);
+    return note;
+}
+
 TResultsWindow::TResultsWindow(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("ResultsWindow"));
     setWindowTitle(QStringLiteral("Results"));
@@ -84,15 +94,10 @@ TResultsWindow::TResultsWindow(QWidget* parent) : QWidget(parent) {
     FHeadline->setFont(big);
     FHeadline->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(FHeadline);
-    FOutdated = new QLabel(QStringLiteral("These results may not be the model's as it is now: it has been "
-                                          "changed or saved since this analysis. Run the analysis again "
-                                          "(Computation > Run Analysis) before relying on them."),
-                           this);
-    FOutdated->setObjectName(QStringLiteral("OutdatedNote"));
-    FOutdated->setWordWrap(true);
-    FOutdated->setStyleSheet(QStringLiteral(
-        "QLabel { color: #7a1f00; background: #fff1d6; border: 1px solid #d9822b; padding: 4px; }"));
-    FOutdated->setVisible(false);
+    FOutdated = MakeOutdatedNote(QStringLiteral("These results may not be the model's as it is now: it has "
+                                                "been changed or saved since this analysis. Run the analysis "
+                                                "again (Computation > Run Analysis) before relying on them."),
+                                 this);
     layout->addWidget(FOutdated);
     FTabs = new QTabWidget(this);
     layout->addWidget(FTabs);

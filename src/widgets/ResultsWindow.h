@@ -17,6 +17,10 @@ class QTableWidget;
 class QTabWidget;
 class QTextBrowser;
 
+// The note a window of results shows above its figures when they may not be the model's as it is
+// now: an amber box, hidden until shown.
+QLabel* MakeOutdatedNote(const QString& text, QWidget* parent);
+
 class TResultsWindow : public QWidget {
     Q_OBJECT
   public:
