@@ -31,6 +31,9 @@ struct TSampleTable {
 // The share of a variable's distribution drawn again (outside the values its quantity can have) from
 // which the summaries mention it: the tails of a normal variable always reach some way out.
 constexpr double NotableOutsideShare = 0.001;
+// "40.1 % of the distribution is not a possible value (a cohesion of 0 or more) and was drawn again"
+// for a share of `v` drawn again from NotableOutsideShare on; empty below it.
+std::string OutsideNote(const TRandomVariable& v, double share);
 
 struct TProbabilisticResult {
     long long Samples = 0; // drawn

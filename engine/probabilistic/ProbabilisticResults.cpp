@@ -31,6 +31,12 @@ std::string Quoted(const std::string& s) {
     return out + "\"";
 }
 
+std::string Percent(double share) {
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, 100 * share, std::chars_format::fixed, 1);
+    return std::string(buf, r.ptr);
+}
+
 // Mean and sample standard deviation of the finite values, summed in order; not numbers where there
 // are too few values for them.
 void MeanSd(const std::vector<double>& x, double& mean, double& sd, long long& n) {
@@ -49,6 +55,13 @@ void MeanSd(const std::vector<double>& x, double& mean, double& sd, long long& n
     sd = n > 1 ? std::sqrt(ss / static_cast<double>(n - 1)) : NAN;
 }
 } // namespace
+
+std::string OutsideNote(const TRandomVariable& v, double share) {
+    if (!(share >= NotableOutsideShare))
+        return {};
+    return Percent(share) + " % of the distribution is not a possible value (" +
+           prob::PossibleText(v.Target) + ") and was drawn again";
+}
 
 TProbabilisticResult TProbabilisticStudy::Summarise(const TSampleTable& all) const {
     TProbabilisticResult r;

@@ -3,7 +3,6 @@
 #include "cli/Commands.h"
 #include "cli/ProcessGroup.h"
 #include "engine/Engine.h"
-#include "engine/probabilistic/Distributions.h"
 #include "engine/probabilistic/ProbabilisticAnalysis.h"
 #include <algorithm>
 #include <charconv>
@@ -222,10 +221,9 @@ int CmdProbabilistic(const TArgs& args) {
     for (std::size_t i = 0; i < s.Variables.size(); ++i) {
         std::cout << "  " << VariableName(s.Variables[i]) << " = " << DistributionText(s.Variables[i])
                   << ": sample mean " << Fixed(r.VariableMean[i], 4) << ", sd " << Fixed(r.VariableSd[i], 4);
-        if (r.VariableOutside[i] >= quolm::NotableOutsideShare)
-            std::cout << "; " << Fixed(100 * r.VariableOutside[i], 1)
-                      << " % of the distribution is not a possible value ("
-                      << quolm::prob::PossibleText(s.Variables[i].Target) << ") and was drawn again";
+        const std::string note = quolm::OutsideNote(s.Variables[i], r.VariableOutside[i]);
+        if (!note.empty())
+            std::cout << "; " << note;
         std::cout << '\n';
     }
     for (const TSoilCorrelation& c : s.Correlations)

@@ -1,5 +1,4 @@
 #include "reliability/ProbabilisticResultsWindow.h"
-#include "engine/probabilistic/Distributions.h"
 #include "reliability/ProbabilisticRun.h"
 #include "widgets/MsgBox.h"
 #include "widgets/ResultsWindow.h"
@@ -206,12 +205,11 @@ QString TProbabilisticResultsWindow::SummaryText() const {
                             QString::fromUtf8(quolm::MethodName(base.Method)));
     text += tr("Samples: %1, with a factor of safety: %2\n").arg(r.Samples).arg(r.Valid);
     const std::vector<TRandomVariable>& vars = s.Setup().Variables;
-    for (std::size_t i = 0; i < vars.size() && i < r.VariableOutside.size(); ++i)
-        if (r.VariableOutside[i] >= quolm::NotableOutsideShare)
-            text +=
-                tr("%1: %2 % of the distribution is not a possible value (%3) and was drawn again\n")
-                    .arg(QString::fromStdString(VariableName(vars[i])), Value(100 * r.VariableOutside[i], 1),
-                         QString::fromStdString(quolm::prob::PossibleText(vars[i].Target)));
+    for (std::size_t i = 0; i < vars.size() && i < r.VariableOutside.size(); ++i) {
+        const std::string note = quolm::OutsideNote(vars[i], r.VariableOutside[i]);
+        if (!note.empty())
+            text += QString::fromStdString(VariableName(vars[i]) + ": " + note) + "\n";
+    }
     text += tr("Factor of safety: mean %1, standard deviation %2, minimum %3, maximum %4\n")
                 .arg(Value(r.Mean, 4), Value(r.Sd, 4), Value(r.Min, 4), Value(r.Max, 4));
     text += tr("Probability of failure P(F < 1): %1 (standard error %2)\n")
