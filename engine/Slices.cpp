@@ -290,11 +290,24 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
     const int waterCount = static_cast<int>(model.Water.size());
     const int intervals = model.IntervalCount();
     const std::size_t segments = surface.size() - 1;
-    // The slope of every surface segment, kept for the slices' bases.
+    // The slope of every surface segment, kept for the slices' bases, and its secant, cosine and
+    // sine: worked out together in one loop of vector instructions, not one square root and one
+    // division at a time in the loop over the slices, which would wait on them.
     std::vector<double>& slopes = ws.Slopes;
-    slopes.resize(segments);
+    slopes.resize(4 * segments);
+    double* const slope = slopes.data();
+    double* const secant = slope + segments;
+    double* const cosine = secant + segments;
+    double* const sine = cosine + segments;
     for (std::size_t t = 0; t < segments; ++t)
-        slopes[t] = (surface[t + 1].Y - surface[t].Y) / (surface[t + 1].X - surface[t].X);
+        slope[t] = (surface[t + 1].Y - surface[t].Y) / (surface[t + 1].X - surface[t].X);
+#pragma omp simd
+    for (std::size_t t = 0; t < segments; ++t) {
+        const double sec = std::sqrt(1 + slope[t] * slope[t]);
+        secant[t] = sec;
+        cosine[t] = 1 / sec;
+        sine[t] = slope[t] * cosine[t];
+    }
     // The crossings, grid interval by grid interval: each line and water piece of the interval against
     // the surface's segments in it. The piece's height above the surface at the samples (the
     // segments' ends within the interval) tells where it changes sign; only there is the crossing
@@ -316,12 +329,12 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
             continue;
         const std::size_t first = static_cast<std::size_t>(t0);
         const double xFirst = std::max(surface[first].X, g.X0);
-        const double yFirst = (surface[first].Y - slopes[first] * surface[first].X) + slopes[first] * xFirst;
+        const double yFirst = (surface[first].Y - slope[first] * surface[first].X) + slope[first] * xFirst;
         double xLast = xFirst, yLow = yFirst, yHigh = yFirst;
         std::size_t sampleCount = 0;
         for (std::size_t t = first; t < segments && surface[t].X < g.X1; ++t, ++sampleCount) {
             const double hi = std::min(surface[t + 1].X, g.X1);
-            const double bs = slopes[t];
+            const double bs = slope[t];
             const double as = surface[t].Y - bs * surface[t].X;
             const double yhi = as + bs * hi;
             double* p = sample + 4 * sampleCount;
@@ -355,39 +368,55 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
                 dlo = dhi;
             }
         };
+        // The crossings of one interval come line by line: sorted here, by insertion (there are
+        // few), they and those of the intervals before are in ascending order.
+        const std::size_t before = crossings.size();
         for (int k = 0; k < g.LineCount; ++k)
             cross(model.Piece(g.FirstLine + k));
         for (int w = 0; w < waterCount; ++w)
             cross(model.WaterPiece(g.FirstWater + w));
+        for (std::size_t j = before + 1; j < crossings.size(); ++j)
+            for (std::size_t m = j; m > before && crossings[m] < crossings[m - 1]; --m)
+                std::swap(crossings[m], crossings[m - 1]);
     }
-    // The model's breaks within the surface join the crossings; these few are sorted by insertion,
-    // then merged with the vertices, in ascending order already. Breaks closer than `eps` to the
-    // one before are one break: the first of them is kept.
-    for (auto m = std::upper_bound(mb.begin(), mb.end(), x0); m != mb.end() && *m < x1; ++m)
-        crossings.push_back(*m);
-    for (std::size_t j = 1; j < crossings.size(); ++j)
-        for (std::size_t m = j; m > 0 && crossings[m] < crossings[m - 1]; --m)
-            std::swap(crossings[m], crossings[m - 1]);
+    // The vertices, the crossings and the model's breaks within the surface, each in ascending
+    // order, merged. Breaks closer than `eps` to the one before are one break: the first of them
+    // is kept.
     const double eps = 1e-6 * length;
     {
-        // Written in place: at most every vertex, crossing and the far end.
+        const std::size_t gridFirst =
+            static_cast<std::size_t>(std::upper_bound(mb.begin(), mb.end(), x0) - mb.begin());
+        const std::size_t gridEnd = std::max(
+            gridFirst, static_cast<std::size_t>(std::lower_bound(mb.begin(), mb.end(), x1) - mb.begin()));
         const std::size_t extra = crossings.size();
-        breaks.resize(segments + extra + 1);
+        // Written in place: at most every vertex, crossing, model break and the far end.
+        breaks.resize(segments + extra + (gridEnd - gridFirst) + 1);
         double* const out = breaks.data();
         std::size_t kept = 0;
         const auto addBreak = [out, &kept, eps](double x) {
             if (kept == 0 || !(x - out[kept - 1] <= eps))
                 out[kept++] = x;
         };
-        std::size_t c = 0;
+        std::size_t c = 0, m = gridFirst;
+        // The crossings and the model's breaks below `limit`, in ascending order.
+        const auto addBelow = [&](double limit) {
+            while (true) {
+                const bool crossing = c < extra && crossings[c] < limit;
+                const bool grid = m < gridEnd && mb[m] < limit;
+                if (crossing && !(grid && mb[m] < crossings[c]))
+                    addBreak(crossings[c++]);
+                else if (grid)
+                    addBreak(mb[m++]);
+                else
+                    break;
+            }
+        };
         for (std::size_t v = 0; v < segments; ++v) {
             const double vx = surface[v].X;
-            while (c < extra && crossings[c] < vx)
-                addBreak(crossings[c++]);
+            addBelow(vx);
             addBreak(vx);
         }
-        while (c < extra)
-            addBreak(crossings[c++]);
+        addBelow(x1);
         addBreak(x1);
         breaks.resize(kept);
     }
@@ -415,7 +444,7 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
     double total = 0;
     std::size_t seg = surface.size(); // none yet
     std::size_t nextSeg = 0;
-    double slope = 0, cosA = 1, sinA = 0, secA = 1;
+    double baseSlope = 0, cosA = 1, sinA = 0, secA = 1;
     int interval = model.IntervalOf(x0);
     // The values at the slices' edges: the column's weight, the ground and every water surface.
     ws.EdgeWater.resize(3 * static_cast<std::size_t>(waterCount));
@@ -462,19 +491,19 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         }
         const TPoint a = points[nextSeg];
         if (nextSeg != seg) {
-            // The base's inclination is that of its surface segment: once per segment.
+            // The base's inclination is that of its surface segment.
             seg = nextSeg;
-            slope = slopes[seg];
-            secA = std::sqrt(1 + slope * slope);
-            cosA = 1 / secA;
-            sinA = slope * cosA;
+            baseSlope = slope[seg];
+            secA = secant[seg];
+            cosA = cosine[seg];
+            sinA = sine[seg];
         }
-        const double yb = s.YBase = a.Y + slope * (xm - a.X);
+        const double yb = s.YBase = a.Y + baseSlope * (xm - a.X);
         s.Cos = cosA;
         s.Sin = sinA;
         const double baseLength = s.Length = wd * secA;
 
-        const double ybl = a.Y + slope * (xl - a.X), ybr = a.Y + slope * (xr - a.X);
+        const double ybl = a.Y + baseSlope * (xl - a.X), ybr = a.Y + baseSlope * (xr - a.X);
         // The column's weight per unit width at each edge of the slice: within the slice every line
         // is straight, so the column is a stack of trapezoids whose weight and centre of gravity follow
         // from the two edges. A slice's left edge is the right edge of the one before, worked out again
@@ -506,7 +535,7 @@ bool CutSlices(const TSlopeModel& model, const std::vector<TPoint>& surface, con
         s.TanPhi = soil.TanPhi;
         s.PhiDeg = soil.PhiDeg;
         if (!soil.Anisotropy.empty()) {
-            const double alphaDeg = Deg(std::atan(slope));
+            const double alphaDeg = Deg(std::atan(baseSlope));
             const TAnisotropyRow* row = &soil.Anisotropy.back();
             for (const TAnisotropyRow& r : soil.Anisotropy)
                 if (r.LimitDeg >= alphaDeg) {

@@ -93,7 +93,7 @@ struct TColumnLayer {
 struct TWorkspace {
     std::vector<TPoint> Clipped;
     std::vector<double> Breaks;
-    std::vector<double> Slopes;    // of the surface's segments
+    std::vector<double> Slopes;    // the surface segments' slopes, secants, cosines and sines
     std::vector<int> SliceCounts;  // slices between two breaks
     std::vector<double> Crossings; // of the surface with the lines and water surfaces
     std::vector<double> Samples;   // the surface's segments within one grid interval
@@ -109,7 +109,7 @@ struct TWorkspace {
     TWorkspace() {
         Clipped.reserve(256);
         Breaks.reserve(1024);
-        Slopes.reserve(256);
+        Slopes.reserve(1024);
         SliceCounts.reserve(1024);
         Crossings.reserve(256);
         Samples.reserve(1024);
