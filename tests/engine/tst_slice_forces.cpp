@@ -90,6 +90,7 @@ class TestSliceForces : public QObject {
     void sliceData();
     void boundaryWater();
     void columnWeights();
+    void breaksAtEveryChange();
 };
 
 // Equilibrium within 0.1 % of the driving force for every method on a problem with every force, and
@@ -401,3 +402,64 @@ void TestSliceForces::columnWeights() {
 
 QTEST_GUILESS_MAIN(TestSliceForces)
 #include "tst_slice_forces.moc"
+
+void TestSliceForces::breaksAtEveryChange() {
+    // A slice edge wherever something along the base or in the column changes: every vertex of the
+    // surface, every crossing of it with a boundary line or a water surface, every vertex of the
+    // ground and where the water surface crosses a boundary line. Here a level boundary at y = -2
+    // and a rising water surface (y = -3 + x / 10, crossing the boundary at x = 10) are crossed in
+    // one interval of the model's lines in either order, and the crossings fall between the equal
+    // parts the slices would otherwise have.
+    TSlopeDescription d = SimpleSlope(Soil(18, 20, 10, 28, 1));
+    d.Soils.push_back(Soil(19, 21, 15, 24, 1));
+    d.Boundaries.push_back({0, -2, 70, -2, 2});
+    d.Settings.HasWater = 1;
+    d.Settings.WaterUnitWeight = 9.81;
+    d.WaterSurfaces = {{{{0, -3}, {70, 4}}, true}};
+    const quolm::TSlopeModel model(d);
+    const auto waterY = [](double x) { return -3 + x / 10; };
+    const std::vector<std::vector<quolm::TPoint>> surfaces = {
+        {{3.3, 0.4}, {12.1, -6.3}, {30.7, -7.1}, {44.2, -1.3}, {55.9, 10.5}},
+        {{4.1, 0.2}, {6.7, -4.4}, {9.3, -2.6}, {17.9, -2.3}, {33.3, -0.7}, {47.3, 10.4}},
+        {{1.7, 0.3}, {25.2, -5.9}, {38.6, -3.2}, {41.9, 1.1}, {52.6, 10.8}}};
+    for (const std::vector<quolm::TPoint>& raw : surfaces) {
+        std::vector<quolm::TPoint> clipped;
+        QCOMPARE(quolm::ClipToGround(model, raw.data(), static_cast<int>(raw.size()), clipped).Problem,
+                 quolm::TSurfaceProblem::None);
+        quolm::TWorkspace ws;
+        quolm::TSliceNotes notes;
+        QVERIFY(quolm::CutSlices(model, clipped, quolm::TSliceOptions(), ws, notes));
+        std::vector<double> edges = {ws.Slices.front().XLeft};
+        for (const quolm::TSlice& s : ws.Slices) {
+            QCOMPARE(s.XLeft, edges.back()); // each slice starts where the one before ends
+            QVERIFY(s.XRight > s.XLeft);
+            edges.push_back(s.XRight);
+        }
+        QCOMPARE(edges.front(), clipped.front().X);
+        QCOMPARE(edges.back(), clipped.back().X);
+        // Where the changes are, worked out here on their own.
+        std::vector<double> changes = {10, 20, 40};
+        for (std::size_t k = 0; k + 1 < clipped.size(); ++k) {
+            const quolm::TPoint &a = clipped[k], &b = clipped[k + 1];
+            changes.push_back(a.X);
+            const double slope = (b.Y - a.Y) / (b.X - a.X);
+            // y = -2, then the water: the surface's height above each is linear along the segment.
+            const double xLine = a.X + (-2 - a.Y) / slope;
+            const double xWater = a.X + (waterY(a.X) - a.Y) / (slope - 0.1);
+            for (const double x : {xLine, xWater})
+                if (x > a.X && x < b.X)
+                    changes.push_back(x);
+        }
+        for (const double x : changes) {
+            if (!(x > edges.front() && x < edges.back()))
+                continue;
+            const auto nearest = std::min_element(edges.begin(), edges.end(), [x](double p, double q) {
+                return std::abs(p - x) < std::abs(q - x);
+            });
+            QVERIFY2(std::abs(*nearest - x) <= 1e-9 * 70,
+                     qPrintable(QString("no slice edge at x = %1 (nearest %2)")
+                                    .arg(x, 0, 'g', 12)
+                                    .arg(*nearest, 0, 'g', 12)));
+        }
+    }
+}
