@@ -1,4 +1,5 @@
 #include "engine/Surface.h"
+#include "engine/AscendingY.h"
 #include <algorithm>
 #include <cmath>
 
@@ -26,23 +27,13 @@ TSurfaceCheck ClipToGround(const TSlopeModel& model, const TPoint* p, int n, std
                                                   [](double v, const TPoint& q) { return v < q.X; }) -
                                  ground.begin());
     int seg = 0; // surface segment of the current sample
-    // The ground's elevation at the samples, which come in ascending x: its segment is found by
-    // walking on from the last one, not by a search each time (the same value as GroundY).
-    std::size_t above = g; // the first ground vertex right of the last sample
-    const auto groundY = [&](double x) {
-        if (ground.empty())
-            return 0.0;
-        if (x <= ground.front().X)
-            return ground.front().Y;
-        if (x >= ground.back().X)
-            return ground.back().Y;
-        while (ground[above].X <= x)
-            ++above;
-        const TPoint& b = ground[above];
-        const TPoint& a = ground[above - 1];
-        return a.Y + (b.Y - a.Y) * (x - a.X) / (b.X - a.X);
-    };
-    double px = p[0].X, ps = p[0].Y, ph = p[0].Y - groundY(p[0].X);
+    // The ground's elevation at the samples, which come in ascending x (the same value as GroundY).
+    TAscendingY groundY(ground);
+    // Locals rather than the vector's members: the stores into `out` would otherwise make the
+    // compiler load them again at every sample.
+    const TPoint* const gp = ground.data();
+    const std::size_t gn = ground.size();
+    double px = p[0].X, ps = p[0].Y, ph = p[0].Y - groundY.At(p[0].X);
     if (ph < -tol) {
         check = {TSurfaceProblem::StartsBelowGround, px, 0, 0};
         return check;
@@ -65,8 +56,8 @@ TSurfaceCheck ClipToGround(const TSlopeModel& model, const TPoint* p, int n, std
         // Next sample: the nearer of the next surface vertex and the next ground vertex.
         double x, ys;
         bool vertex;
-        if (g < ground.size() && ground[g].X < p[seg + 1].X) {
-            x = ground[g].X;
+        if (g < gn && gp[g].X < p[seg + 1].X) {
+            x = gp[g].X;
             ys = surfaceY(seg, x);
             vertex = false;
             ++g;
@@ -75,10 +66,10 @@ TSurfaceCheck ClipToGround(const TSlopeModel& model, const TPoint* p, int n, std
             ys = p[seg + 1].Y;
             vertex = true;
             ++seg;
-            while (g < ground.size() && ground[g].X <= x)
+            while (g < gn && gp[g].X <= x)
                 ++g;
         }
-        const double h = ys - groundY(x);
+        const double h = ys - groundY.At(x);
         const bool nowBelow = h < -tol;
         if (!below && nowBelow) {
             const double xe = ph > 0 ? crossing(px, ph, x, h) : px;

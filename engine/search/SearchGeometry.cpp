@@ -1,4 +1,5 @@
 #include "engine/search/SearchGeometry.h"
+#include "engine/AscendingY.h"
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -145,7 +146,7 @@ bool TSearchGeometry::FirstExit(const TPoint* p, int n, TPoint& exit, int& segme
                              GroundPoints.begin());
     int s = 1;
     int hint = 0;
-    std::size_t walk = 0; // for the ground's elevation at the surface's vertices, left to right
+    TAscendingY groundAt(GroundPoints); // at the surface's vertices, left to right
     double prevX = x0, prevD = 0;
     bool entered = false;
     while (true) {
@@ -159,7 +160,7 @@ bool TSearchGeometry::FirstExit(const TPoint* p, int n, TPoint& exit, int& segme
             ++g;
         } else if (s < n - 1) {
             x = p[s].X;
-            d = p[s].Y - GroundYFrom(x, walk);
+            d = p[s].Y - groundAt.At(x);
             ++s;
         } else {
             return false; // reached the last point inside the ground

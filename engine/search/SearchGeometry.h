@@ -54,22 +54,6 @@ class TSearchGeometry {
     int SegmentAt(double x) const;
     // Ground elevation at x (the end elevations continue beyond the ends).
     double GroundY(double x) const;
-    // The same for x that only grow from one call to the next: `next` (0 at first) keeps the place.
-    // Inline: the checks of every trial surface take it at each of its vertices.
-    double GroundYFrom(double x, std::size_t& next) const {
-        if (x <= Left())
-            return GroundPoints.front().Y;
-        if (x >= Right())
-            return GroundPoints.back().Y;
-        // SegmentAt's segment, its upper bound found by walking on from the last one.
-        const std::size_t n = GroundPoints.size();
-        while (next < n && !(GroundPoints[next].X > x))
-            ++next;
-        int i = std::clamp(static_cast<int>(next) - 1, 0, static_cast<int>(n) - 2);
-        while (i > 0 && !(GroundPoints[i + 1].X > GroundPoints[i].X))
-            --i;
-        return YOnSegment(i, x);
-    }
     // Direction (degrees) of the ground just right of x.
     double GroundDirectionRightOf(double x) const;
 

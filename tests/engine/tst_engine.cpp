@@ -2,6 +2,7 @@
 // sound implementation has, the mechanics of water, loads, tiebacks and reinforcement, validation
 // messages, and the files it writes (read back by the program's own plot reader).
 #include "EngineTestSupport.h"
+#include "engine/AscendingY.h"
 #include "engine/Engine.h"
 #include "engine/MethodCommon.h"
 #include "engine/SurfaceEvaluator.h"
@@ -96,6 +97,7 @@ class TestEngine : public QObject {
     void evaluationIsReentrant();
     void rigorousConvergence();
     void bracketScanPassesOverNoChangeOfSign();
+    void groundWalkAgreesWithGroundY();
 };
 
 void TestEngine::closedForms() {
@@ -664,6 +666,45 @@ void TestEngine::bracketScanPassesOverNoChangeOfSign() {
     QVERIFY(found > 1000);
     QVERIFY(skipped > 1000); // the bound proved a sign: points were passed over
     QCOMPARE(compared, 4000);
+}
+
+void TestEngine::groundWalkAgreesWithGroundY() {
+    // The checks and the clipping of every trial surface take the ground's elevation by walking
+    // along it in ascending x: at every x, the ends, the vertices and beyond the profile included, it
+    // must be the model's GroundY to the bit, or a surface could be clipped where its checks found
+    // none. A vertical step at x = 30 takes the upper of its two points, as GroundY does.
+    TSlopeDescription d = SimpleSlope(Soil(18, 18, 10, 30));
+    d.Settings.SurfaceBoundaryCount = 5;
+    d.Boundaries = {{0, 0, 20, 0, 1},
+                    {20, 0, 30, 3.7, 1},
+                    {30, 3.7, 30, 6.1, 1},
+                    {30, 6.1, 40, 10, 1},
+                    {40, 10, 70, 10, 1}};
+    const quolm::TSlopeModel model(d);
+    std::vector<double> xs = {-5, 0, 1e-12, 20, 30, 40, 70, 75};
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> any(-3, 73);
+    for (int k = 0; k < 400; ++k)
+        xs.push_back(any(rng));
+    std::sort(xs.begin(), xs.end());
+    quolm::TAscendingY walk(model.Ground());
+    int compared = 0;
+    for (const double x : xs) {
+        const double y = walk.At(x);
+        QVERIFY2(y == model.GroundY(x), qPrintable(QString("x = %1: %2 against %3")
+                                                       .arg(x, 0, 'g', 17)
+                                                       .arg(y, 0, 'g', 17)
+                                                       .arg(model.GroundY(x), 0, 'g', 17)));
+        ++compared;
+    }
+    QCOMPARE(compared, 408);
+    quolm::TAscendingY stepWalk(model.Ground());
+    QCOMPARE(stepWalk.At(30), 6.1);
+    QCOMPARE(stepWalk.At(35), 6.1 + 3.9 * 0.5);
+    // Without points the walk gives 0 everywhere.
+    const std::vector<quolm::TPoint> none;
+    quolm::TAscendingY empty(none);
+    QCOMPARE(empty.At(3), 0.0);
 }
 
 QTEST_GUILESS_MAIN(TestEngine)
