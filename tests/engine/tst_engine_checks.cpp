@@ -225,7 +225,10 @@ void TestEngineChecks::twoWedgesByForceEquilibrium() {
             double Weight, Length, Tx, Ty, Nx, Ny;
         };
         std::vector<TBase> wedges;
-        for (const auto& [a, b] : {std::pair{entry, k.Vertex}, std::pair{k.Vertex, exit}}) {
+        for (const auto& ends : {std::pair{entry, k.Vertex}, std::pair{k.Vertex, exit}}) {
+            // Named copies, not a structured binding: the lambda below captures them, which C++17
+            // allows of variables only.
+            const TSlopePoint a = ends.first, b = ends.second;
             // The wedge's area: ground and base are both straight between these abscissae.
             std::vector<double> xs = {double(a.X), double(b.X)};
             for (const auto& g : ground)
