@@ -100,6 +100,24 @@ TSurfaceCheck ClipToGround(const TSlopeModel& model, const TPoint* p, int n, std
         ph = h;
         if (vertex && seg == n - 1)
             break;
+        // Most of a surface lies below the ground between two of its vertices with no ground vertex
+        // in between: such vertices only go to the output, taken here without the tests above.
+        // The first that is no longer below, the last vertex and a ground vertex are left to them.
+        while (below && seg + 2 < n) {
+            const double vx = p[seg + 1].X;
+            if (g < gn && gp[g].X < vx)
+                break;
+            const double vh = p[seg + 1].Y - groundY.At(vx);
+            if (!(vh < -tol))
+                break;
+            ++seg;
+            while (g < gn && gp[g].X <= vx)
+                ++g;
+            out.push_back(p[seg]);
+            px = vx;
+            ps = p[seg].Y;
+            ph = vh;
+        }
     }
     (void)ps;
     if (entries == 0) {

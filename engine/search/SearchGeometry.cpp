@@ -183,6 +183,19 @@ bool TSearchGeometry::FirstExit(const TPoint* p, int n, TPoint& exit, int& segme
         }
         prevX = x;
         prevD = d;
+        // Most of a surface runs inside the ground from one of its vertices to the next with no
+        // ground vertex in between: such vertices are taken here without the tests above. The first
+        // that is not inside, the last vertex and a ground vertex are left to them.
+        const double groundBefore = g < m && GroundPoints[g].X < xn - tol ? GroundPoints[g].X : xn;
+        while (s < n - 1 && p[s].X < groundBefore) {
+            const double vx = p[s].X;
+            const double vd = p[s].Y - groundAt.At(vx);
+            if (vd >= -tol)
+                break;
+            ++s;
+            prevX = vx;
+            prevD = vd;
+        }
     }
 }
 

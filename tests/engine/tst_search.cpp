@@ -370,6 +370,7 @@ class TestSearch : public QObject {
     void weakLayerFoundByBlockAndIrregular();
     void plotFileHoldsAtMost3999();
     void clippingKeepsEveryVertex();
+    void walksAgainstTheGroundOnRandomSurfaces();
     void everySearchBelowTheCircle();
     void edgesLimitsAndMinimumElevation();
     void searchInputErrors();
@@ -1102,6 +1103,149 @@ void TestSearch::clippingKeepsEveryVertex() {
     QCOMPARE(clipped.size(), std::size_t(3));
     QVERIFY(clipped[0].X > 40 && clipped[0].X < 80);
     QCOMPARE(clipped[1].X, 80.0);
+}
+
+void TestSearch::walksAgainstTheGroundOnRandomSurfaces() {
+    // Random polylines against a ground with vertices (some surface vertices at their x) and a step:
+    // every vertex and ground vertex between the ends is well clear of the ground (1e-3 at least),
+    // so that what the clipping and the search's check of the first exit must find follows from the
+    // signs of the heights at these samples alone, worked out here without either walk.
+    TSlopeDescription d;
+    d.Settings.UnitSystem = 2;
+    d.Settings.SurfaceBoundaryCount = 6;
+    d.Boundaries = {{0, 20, 25, 20, 1},  {25, 20, 40, 28, 1}, {40, 28, 55, 31, 1},
+                    {55, 31, 55, 36, 1}, {55, 36, 70, 40, 1}, {70, 40, 100, 40, 1}};
+    d.Soils = {enginetest::Soil(18, 18, 10, 30)};
+    const quolm::TSlopeModel model(d);
+    const TSearchGeometry geometry(model.Ground(), {}, false, 0);
+    const auto groundY = [&](double x) { return model.GroundY(x); };
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> u(0, 1);
+    int clipped = 0, exits = 0, inside = 0, problems = 0;
+    for (int trial = 0; trial < 4000; ++trial) {
+        const int n = 3 + static_cast<int>(u(rng) * 8);
+        std::vector<TPoint> p(static_cast<std::size_t>(n));
+        const auto endOffset = [&] { return u(rng) < 0.7 ? 0.0 : (u(rng) < 0.7 ? 1.0 : -1.0); };
+        p.front() = {5 + 15 * u(rng), 0};
+        p.back() = {75 + 20 * u(rng), 0};
+        p.front().Y = groundY(p.front().X) + endOffset();
+        p.back().Y = groundY(p.back().X) + endOffset();
+        std::vector<double> xs;
+        for (int k = 1; k + 1 < n; ++k) {
+            const double pick = u(rng);
+            xs.push_back(pick < 0.1 ? 25.0 : (pick < 0.2 ? 40.0 : (pick < 0.3 ? 70.0 : 21 + 53 * u(rng))));
+        }
+        std::sort(xs.begin(), xs.end());
+        if (std::adjacent_find(xs.begin(), xs.end()) != xs.end())
+            continue;
+        for (int k = 1; k + 1 < n; ++k) {
+            const double x = xs[static_cast<std::size_t>(k - 1)];
+            const double depth = u(rng) < 0.85 ? -(0.5 + 8 * u(rng)) : 0.5 + 4 * u(rng);
+            p[static_cast<std::size_t>(k)] = {x, groundY(x) + depth};
+        }
+        // The samples: the surface's vertices and the ground's vertices strictly between its ends
+        // (at the step, and where a surface vertex has the same x, the surface's), with the heights.
+        struct TSample {
+            double X, H;
+            bool Vertex;
+        };
+        std::vector<TSample> samples;
+        for (const TPoint& q : p)
+            samples.push_back({q.X, q.Y - groundY(q.X), true});
+        for (const TPoint& g : model.Ground())
+            if (g.X > p.front().X && g.X < p.back().X && g.X != 55 &&
+                std::none_of(p.begin(), p.end(), [&](const TPoint& q) { return q.X == g.X; })) {
+                const auto b = std::upper_bound(p.begin(), p.end(), g.X,
+                                                [](double v, const TPoint& q) { return v < q.X; });
+                const TPoint a = *(b - 1);
+                samples.push_back({g.X, a.Y + (b->Y - a.Y) * (g.X - a.X) / (b->X - a.X) - g.Y, false});
+            }
+        std::sort(samples.begin(), samples.end(),
+                  [](const TSample& a, const TSample& b) { return a.X < b.X; });
+        const bool clear = std::all_of(samples.begin() + 1, samples.end() - 1,
+                                       [](const TSample& t) { return std::abs(t.H) > 1e-3; });
+        if (!clear)
+            continue;
+        // At the step (31 to 36 at x = 55) the surface must be below both of its points or above both.
+        if (p.front().X < 55 && p.back().X > 55) {
+            const auto b =
+                std::upper_bound(p.begin(), p.end(), 55.0, [](double v, const TPoint& q) { return v < q.X; });
+            const TPoint a = *(b - 1);
+            const double y = a.Y + (b->Y - a.Y) * (55 - a.X) / (b->X - a.X);
+            if (y > 30.999 && y < 36.001)
+                continue;
+            samples.push_back({55, y - 36, false});
+            std::sort(samples.begin(), samples.end(),
+                      [](const TSample& a, const TSample& b) { return a.X < b.X; });
+        }
+
+        // The clipping: one stretch below the ground between the ends, or the first problem met.
+        std::vector<TPoint> out;
+        const quolm::TSurfaceProblem problem = quolm::ClipToGround(model, p.data(), n, out).Problem;
+        int runs = 0;
+        for (std::size_t k = 0; k < samples.size(); ++k)
+            if (samples[k].H < 0 && (k == 0 || !(samples[k - 1].H < 0)))
+                ++runs;
+        quolm::TSurfaceProblem expected = quolm::TSurfaceProblem::None;
+        if (samples.front().H < 0)
+            expected = quolm::TSurfaceProblem::StartsBelowGround;
+        else if (runs == 0)
+            expected = quolm::TSurfaceProblem::NotBelowGround;
+        else if (runs > 1)
+            expected = quolm::TSurfaceProblem::LeavesAndReenters;
+        else if (samples.back().H < 0)
+            expected = quolm::TSurfaceProblem::EndsBelowGround;
+        QVERIFY2(problem == expected, qPrintable(QString("trial %1: problem %2, expected %3")
+                                                     .arg(trial)
+                                                     .arg(static_cast<int>(problem))
+                                                     .arg(static_cast<int>(expected))));
+        if (problem == quolm::TSurfaceProblem::None) {
+            ++clipped;
+            // Between its entry and its exit the clipped surface is every vertex there, unchanged.
+            std::vector<TPoint> between;
+            for (const TPoint& q : p)
+                if (q.X > out.front().X && q.X < out.back().X)
+                    between.push_back(q);
+            QCOMPARE(out.size(), between.size() + 2);
+            for (std::size_t k = 0; k < between.size(); ++k) {
+                QCOMPARE(out[k + 1].X, between[k].X);
+                QCOMPARE(out[k + 1].Y, between[k].Y);
+                QVERIFY(between[k].Y < groundY(between[k].X));
+            }
+        } else {
+            ++problems;
+        }
+
+        // The first exit: the first sample after the start that is not below the ground, the exit
+        // between it and the sample before; none when all are below up to the last vertex.
+        TPoint exit;
+        int segment = -1;
+        const bool found = geometry.FirstExit(p.data(), n, exit, segment);
+        std::size_t k = 1;
+        while (k + 1 < samples.size() && samples[k].H < 0)
+            ++k;
+        if (k + 1 == samples.size()) {
+            QVERIFY2(!found, qPrintable(QString("trial %1: an exit at %2").arg(trial).arg(exit.X)));
+            ++inside;
+        } else {
+            QVERIFY2(found, qPrintable(QString("trial %1: no exit").arg(trial)));
+            ++exits;
+            if (k == 1) {
+                QCOMPARE(exit.X, p.front().X);
+            } else {
+                QVERIFY2(exit.X >= samples[k - 1].X && exit.X <= samples[k].X,
+                         qPrintable(QString("trial %1: exit at %2, expected between %3 and %4")
+                                        .arg(trial)
+                                        .arg(exit.X)
+                                        .arg(samples[k - 1].X)
+                                        .arg(samples[k].X)));
+                QVERIFY(segment >= 0 && p[static_cast<std::size_t>(segment)].X <= exit.X &&
+                        exit.X <= p[static_cast<std::size_t>(segment) + 1].X);
+            }
+        }
+    }
+    // Every outcome was met often.
+    QVERIFY(clipped > 200 && problems > 200 && exits > 200 && inside > 200);
 }
 
 void TestSearch::everySearchBelowTheCircle() {
