@@ -360,18 +360,18 @@ TMethodResult Bishop(double externalMoment, TWorkspace& ws, double start, bool n
 }
 } // namespace
 
-TMethodResult SolveBishop(double externalMoment, TWorkspace& ws, double start) {
-    return Bishop(externalMoment, ws, start, true);
+TMethodResult SolveBishop(double externalMoment, TWorkspace& ws, double start, bool normals) {
+    return Bishop(externalMoment, ws, start, normals);
 }
 
 double RigorousStart(double externalMoment, TWorkspace& ws) {
     return RigorousStart(Bishop(externalMoment, ws, 1.5, false));
 }
 
-TMethodResult SolveJanbu(TWorkspace& ws, double start) {
+TMethodResult SolveJanbu(TWorkspace& ws, double start, bool normals) {
     // num = sum (c l + (N - u l) tan phi) cos a, den = sum (N sin a - Qx).
     return SolveSimplified(
-        ws, start, true,
+        ws, start, normals,
         [](const TMethodArrays& m, std::size_t i, double& p, double& r, double& k, double& d) {
             p = m.Tan[i] * m.Cos[i];
             r = m.Sin[i];

@@ -36,7 +36,9 @@ double PrepareTerms(const std::vector<TSlice>& slices, TPoint centre, TWorkspace
 // Each solver expects PrepareTerms to have run for the same slices. On return ws.N holds the total
 // normal force of every slice (and ws.E the interslice normal forces for the rigorous methods).
 TMethodResult SolveOrdinary(double externalMoment, TWorkspace& ws);
-TMethodResult SolveBishop(double externalMoment, TWorkspace& ws, double start = 1.5);
+// Without `normals`, ws.N and the admissibility checks are left out where they cannot change the
+// factor (see SolveCutSurface).
+TMethodResult SolveBishop(double externalMoment, TWorkspace& ws, double start = 1.5, bool normals = true);
 // The start of the rigorous methods: Bishop's factor where it has one, else 1.5. Leaves ws.N as
 // the rigorous methods find it: overwritten before it is read.
 double RigorousStart(double externalMoment, TWorkspace& ws);
@@ -45,7 +47,7 @@ inline double RigorousStart(const TMethodResult& bishop) {
     return bishop.Converged && bishop.F > 0 ? bishop.F : 1.5;
 }
 // Janbu's simplified method, uncorrected.
-TMethodResult SolveJanbu(TWorkspace& ws, double start = 1.5);
+TMethodResult SolveJanbu(TWorkspace& ws, double start = 1.5, bool normals = true);
 // Janbu's correction factor f0 for the surface, from its depth below its chord and the soils on it,
 // read within the range of Janbu's chart (depth ratio 0 to ChartDepthRatio, so f0 >= 1); `depthRatio`
 // receives the surface's own ratio, which may lie beyond the chart.

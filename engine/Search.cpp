@@ -73,7 +73,8 @@ class TEngineEvaluator final : public search::ISurfaceEvaluator {
                 }
                 std::swap(slot.Workspace.Slices, e->Slices);
                 slot.Result = TEvaluation();
-                SolveCutSurface(Model, e->Clipped, moments, Method, ThetaDeg, slot.Workspace, slot.Result);
+                SolveCutSurface(Model, e->Clipped, moments, Method, ThetaDeg, slot.Workspace, slot.Result,
+                                true);
                 std::swap(slot.Workspace.Slices, e->Slices);
                 return Value(slot.Result);
             }
@@ -89,7 +90,7 @@ class TEngineEvaluator final : public search::ISurfaceEvaluator {
             cache->Add(index, s.Points, slot.Clipped, why, slot.Workspace.Slices);
         if (why)
             return {0, why};
-        SolveCutSurface(Model, slot.Clipped, moments, Method, ThetaDeg, slot.Workspace, slot.Result);
+        SolveCutSurface(Model, slot.Clipped, moments, Method, ThetaDeg, slot.Workspace, slot.Result, true);
         return Value(slot.Result);
     }
 

@@ -14,7 +14,7 @@ bool EvaluateSurface(const TSlopeModel& model, const std::vector<TPoint>& clippe
 }
 
 void SolveCutSurface(const TSlopeModel& model, const std::vector<TPoint>& clipped, const TPoint* centre,
-                     TMethod method, double thetaDeg, TWorkspace& ws, TEvaluation& out) {
+                     TMethod method, double thetaDeg, TWorkspace& ws, TEvaluation& out, bool factorOnly) {
     // The centre the critical surface's report takes (AnalyseSurface): the rigorous methods start
     // from Bishop's factor about it. Janbu's method takes no moments.
     if (centre)
@@ -30,10 +30,10 @@ void SolveCutSurface(const TSlopeModel& model, const std::vector<TPoint>& clippe
         out.Result = SolveOrdinary(moment, ws);
         break;
     case TMethod::Bishop:
-        out.Result = SolveBishop(moment, ws);
+        out.Result = SolveBishop(moment, ws, 1.5, !factorOnly);
         break;
     case TMethod::Janbu:
-        out.Result = SolveJanbu(ws);
+        out.Result = SolveJanbu(ws, 1.5, !factorOnly);
         break;
     case TMethod::Spencer: {
         SideWaterForces(model, clipped, ws);

@@ -22,8 +22,12 @@ bool EvaluateSurface(const TSlopeModel& model, const std::vector<TPoint>& clippe
                      TEvaluation& out);
 
 // The second half of EvaluateSurface: `method` on the slices already in ws.Slices (cut from
-// `clipped`), for callers that change the slices' strengths between solutions.
+// `clipped`), for callers that change the slices' strengths between solutions. With `factorOnly`,
+// Bishop's and Janbu's methods leave out the normal forces of the solution and the admissibility
+// checks on them wherever they cannot change the factor (out.Result's NegativeNormal and SmallMAlpha
+// then stay -1): for a search, which ranks surfaces by their factor alone.
 void SolveCutSurface(const TSlopeModel& model, const std::vector<TPoint>& clipped, const TPoint* centre,
-                     TMethod method, double thetaDeg, TWorkspace& ws, TEvaluation& out);
+                     TMethod method, double thetaDeg, TWorkspace& ws, TEvaluation& out,
+                     bool factorOnly = false);
 
 } // namespace quolm

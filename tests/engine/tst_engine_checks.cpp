@@ -4,6 +4,7 @@
 // strength, the warnings of inadmissible forces, and text and plot files that never hold a non-number.
 #include "EngineTestSupport.h"
 #include "engine/Engine.h"
+#include "engine/SurfaceEvaluator.h"
 #include "graphics/PlotFile.h"
 #include "model/SlopeModel.h"
 #include "text/SlopeFile.h"
@@ -330,6 +331,31 @@ void TestEngineChecks::negativeNormalForceIsReported() {
             QVERIFY(w.Message.find("is negative") != std::string::npos);
         }
     QVERIFY(w202 >= 1);
+    // A search asks for the factor alone: the same factor (or none) to the bit, without the checks
+    // of the normal forces, and so without the slice that fails them.
+    for (const double pore : {60.0, 100.0}) {
+        TSlopeSoil wet = Soil(18, 18, 20, 30);
+        wet.PorePressureConstant = pore;
+        const quolm::TSlopeModel model(SimpleSlope(wet));
+        std::vector<quolm::TPoint> raw, clipped;
+        for (const TSlopePoint& q : Polyline())
+            raw.push_back({double(q.X), double(q.Y)});
+        QCOMPARE(quolm::ClipToGround(model, raw.data(), static_cast<int>(raw.size()), clipped).Problem,
+                 quolm::TSurfaceProblem::None);
+        for (const quolm::TMethod method : {quolm::TMethod::Bishop, quolm::TMethod::Janbu}) {
+            quolm::TWorkspace ws;
+            quolm::TEvaluation full, factorOnly;
+            QVERIFY(quolm::EvaluateSurface(model, clipped, nullptr, method, {}, 0, ws, full));
+            quolm::SolveCutSurface(model, clipped, nullptr, method, 0, ws, factorOnly, true);
+            QCOMPARE(factorOnly.Result.Converged, full.Result.Converged);
+            QVERIFY(factorOnly.Result.F == full.Result.F);
+            QCOMPARE(factorOnly.Result.NegativeNormal, -1);
+            if (pore == 60) // a factor, with the soil in tension under the toe slice
+                QVERIFY(full.Result.Converged && full.Result.NegativeNormal == 0);
+            else // nothing converges
+                QVERIFY(!full.Result.Converged);
+        }
+    }
     // The same surface with no pore pressure has none.
     TSlopeDescription dry = SimpleSlope(Soil(18, 18, 20, 30));
     SetSurface(dry, Polyline());
