@@ -108,6 +108,7 @@ template <class G, class Sign> bool BracketRoot(G g, Sign sign, double lo, doubl
             if (m > last + 1 && at(m) && gs[m] != 0 && (gs[m] < 0) == (gs[last] < 0) &&
                 sign(xs[last], xs[m]) == (gs[last] < 0 ? -1 : 1)) {
                 last = m;
+                step = std::min(2 * step, 64);
                 continue;
             }
             step /= 2;
