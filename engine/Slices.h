@@ -7,26 +7,28 @@
 
 namespace quolm {
 
+// Every field is written by the cutting: no initialisers, so that the slices' array grows (from one
+// surface to the next, with their number) without writing each new slice's fields twice.
 struct TSlice {
-    double XLeft = 0, XRight = 0, XMid = 0, Width = 0;
-    double YBase = 0;        // base elevation at XMid
-    double YTop = 0;         // ground elevation at XMid
-    double Sin = 0, Cos = 1; // of the base inclination (counterclockwise from +x)
-    double Length = 0;       // base length
-    double Weight = 0;       // soil weight of the column
-    double XW = 0;           // x of its centre of gravity
-    double Cohesion = 0, TanPhi = 0, PhiDeg = 0;
-    double U = 0; // pore pressure at the base
+    double XLeft, XRight, XMid, Width;
+    double YBase;    // base elevation at XMid
+    double YTop;     // ground elevation at XMid
+    double Sin, Cos; // of the base inclination (counterclockwise from +x)
+    double Length;   // base length
+    double Weight;   // soil weight of the column
+    double XW;       // x of its centre of gravity
+    double Cohesion, TanPhi, PhiDeg;
+    double U; // pore pressure at the base
     // Every other force on the slice (free water, loads, earthquake, tiebacks, reinforcement): its
     // components and its moment about the origin (counterclockwise positive).
-    double Qx = 0, Qy = 0, Qm = 0;
+    double Qx, Qy, Qm;
     // The part of Qx that is the thrust of free water beside an end slice.
-    double Thrust = 0;
+    double Thrust;
     // The same forces by kind, for the slice table: free water (weight on top and thrust beside),
     // surcharge loads, earthquake, tiebacks and reinforcement.
-    double WaterX = 0, WaterY = 0, LoadX = 0, LoadY = 0, QuakeX = 0, QuakeY = 0;
-    double TiebackX = 0, TiebackY = 0, ReinforcementX = 0, ReinforcementY = 0;
-    int Soil = 0; // 0-based soil at the base
+    double WaterX, WaterY, LoadX, LoadY, QuakeX, QuakeY;
+    double TiebackX, TiebackY, ReinforcementX, ReinforcementY;
+    int Soil; // 0-based soil at the base
 };
 
 struct TSliceOptions {
