@@ -78,8 +78,8 @@ bool Illinois(G g, double a, double ga, double b, double gb, double tolerance, d
 // `sign(a, b)` may tell that g keeps one strict sign on the whole of [a, b] (1 or -1; 0 when it cannot
 // tell). Between two points of the scan where that holds, the points in between are passed over: none
 // of them could show a change of sign, a zero or a gap, so the scan finds what it would find point by
-// point, to the bit. It reaches far roots in a few steps: a step that fails is halved, down to the
-// single step of the plain scan.
+// point, to the bit. It reaches far roots in a few steps: a step that holds is doubled (up to 64
+// points), one that fails is halved, down to the single step of the plain scan.
 template <class G, class Sign> bool BracketRoot(G g, Sign sign, double lo, double hi, double& root) {
     constexpr int MaxPoints = 512; // from lo >= 1e-12 to hi = 100: at most 420
     double xs[MaxPoints], gs[MaxPoints];
