@@ -1147,18 +1147,17 @@ void TestSearch::walksAgainstTheGroundOnRandomSurfaces() {
         // (at the step, and where a surface vertex has the same x, the surface's), with the heights.
         struct TSample {
             double X, H;
-            bool Vertex;
         };
         std::vector<TSample> samples;
         for (const TPoint& q : p)
-            samples.push_back({q.X, q.Y - groundY(q.X), true});
+            samples.push_back({q.X, q.Y - groundY(q.X)});
         for (const TPoint& g : model.Ground())
             if (g.X > p.front().X && g.X < p.back().X && g.X != 55 &&
                 std::none_of(p.begin(), p.end(), [&](const TPoint& q) { return q.X == g.X; })) {
                 const auto b = std::upper_bound(p.begin(), p.end(), g.X,
                                                 [](double v, const TPoint& q) { return v < q.X; });
                 const TPoint a = *(b - 1);
-                samples.push_back({g.X, a.Y + (b->Y - a.Y) * (g.X - a.X) / (b->X - a.X) - g.Y, false});
+                samples.push_back({g.X, a.Y + (b->Y - a.Y) * (g.X - a.X) / (b->X - a.X) - g.Y});
             }
         std::sort(samples.begin(), samples.end(),
                   [](const TSample& a, const TSample& b) { return a.X < b.X; });
@@ -1174,7 +1173,7 @@ void TestSearch::walksAgainstTheGroundOnRandomSurfaces() {
             const double y = a.Y + (b->Y - a.Y) * (55 - a.X) / (b->X - a.X);
             if (y > 30.999 && y < 36.001)
                 continue;
-            samples.push_back({55, y - 36, false});
+            samples.push_back({55, y - 36});
             std::sort(samples.begin(), samples.end(),
                       [](const TSample& a, const TSample& b) { return a.X < b.X; });
         }
