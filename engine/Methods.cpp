@@ -223,24 +223,65 @@ TMethodResult FixedPoint(const TRatioTerms& t, double start, double fmin) {
 // With q = 1/F a slice's normal force is N = (Wv - B q) / (cos a + A q), A = sin a tan phi,
 // B = (c l - u l tan phi) sin a, and both sums are linear in N: num = K + sum N P, den = D + sum N R.
 // Everything but q is fixed for the surface, so it is computed once, as arrays the loop over the
-// slices runs through in vector instructions. `sums` gives each slice's P and R and the constants.
-// Without `normals` the normal forces of the solution are left out where they cannot change it: for a
-// caller that needs the factor alone (the start of the rigorous methods).
-template <class Sums> TMethodResult SolveSimplified(TWorkspace& ws, double start, bool normals, Sums sums) {
+// slices runs through in vector instructions.
+struct TSimplified {
+    TRatioTerms Ratio;
+    double FMin = 0;       // the smallest F that keeps m_alpha positive on every slice
+    bool Strength = false; // some slice has cohesion or friction
+};
+
+// One slice's A and B, and the least factor its m_alpha allows, into `fmin`.
+inline void ShareOfSlice(double sinA, double cosA, double tanP, double c0, double& a, double& b,
+                         double& fmin) {
+    a = sinA * tanP;
+    b = c0 * sinA;
+    if (sinA < 0 && tanP > 0 && cosA > 0)
+        fmin = std::max(fmin, -sinA * tanP / cosA);
+}
+// One slice's P and R, and its share of K: Bishop's method, num = sum (c l + (N - u l) tan phi) m_S,
+// den = -M - sum N m_N.
+inline void BishopShare(double tanP, double c0, double ms, double mn, double& p, double& r, double& k) {
+    p = tanP * ms;
+    r = -mn;
+    k += c0 * ms;
+}
+// The same of Janbu's method, num = sum (c l + (N - u l) tan phi) cos a, den = sum (N sin a - Qx),
+// with its share of D.
+inline void JanbuShare(double tanP, double c0, double sinA, double cosA, double qx, double& p, double& r,
+                       double& k, double& d) {
+    p = tanP * cosA;
+    r = sinA;
+    k += c0 * cosA;
+    d -= qx;
+}
+
+// The ratio's terms from the arrays PrepareTerms filled; `sums` gives each slice's P and R and the
+// constants.
+template <class Sums> TSimplified SimplifiedTerms(TWorkspace& ws, Sums sums) {
+    TMethodArrays& st = ws.Arrays;
+    const std::size_t n = st.Size();
+    TSimplified t;
+    double k = 0, d = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        ShareOfSlice(st.Sin[i], st.Cos[i], st.Tan[i], st.C0[i], st.A[i], st.B[i], t.FMin);
+        sums(st, i, st.P[i], st.R[i], k, d);
+    }
+    t.Ratio.K = k;
+    t.Ratio.D = d;
+    t.Strength = !NoStrength(st);
+    return t;
+}
+
+// Solves the ratio whose terms are in ws.Arrays. Without `normals` the normal forces of the solution
+// are left out where they cannot change it: for a caller that needs the factor alone. `complete`
+// fills the arrays that the check of a factor near zero reads (the pore pressures, the sines and
+// tan(phi)), for a caller that left them out.
+template <class Complete>
+TMethodResult SolveRatio(TWorkspace& ws, TSimplified t, double start, bool normals, Complete complete) {
     TMethodArrays& st = ws.Arrays;
     const std::size_t n = st.Size();
     ws.N.resize(n);
-    double k = 0, d = 0;
-    double fmin = 0; // the smallest F that keeps m_alpha positive on every slice
-    for (std::size_t i = 0; i < n; ++i) {
-        const double sinA = st.Sin[i], tanP = st.Tan[i], cosA = st.Cos[i];
-        st.A[i] = sinA * tanP;
-        st.B[i] = st.C0[i] * sinA;
-        sums(st, i, st.P[i], st.R[i], k, d);
-        if (sinA < 0 && tanP > 0 && cosA > 0)
-            fmin = std::max(fmin, -sinA * tanP / cosA);
-    }
-    TRatioTerms terms;
+    TRatioTerms& terms = t.Ratio;
     terms.Count = n;
     terms.CosA = st.Cos.data();
     terms.A = st.A.data();
@@ -248,9 +289,7 @@ template <class Sums> TMethodResult SolveSimplified(TWorkspace& ws, double start
     terms.Wv = st.Wv.data();
     terms.P = st.P.data();
     terms.R = st.R.data();
-    terms.K = k;
-    terms.D = d;
-    if (NoStrength(st)) {
+    if (!t.Strength) {
         // The ratio's numerator is 0 at every F: the factor is 0 when its denominator drives.
         TMethodResult r;
         double num = 0, den = 0;
@@ -258,9 +297,11 @@ template <class Sums> TMethodResult SolveSimplified(TWorkspace& ws, double start
         r.Converged = !r.Undriven;
         return r;
     }
-    TMethodResult res = FixedPoint(terms, start, fmin);
+    TMethodResult res = FixedPoint(terms, start, t.FMin);
     // A factor near zero is kept only where no slice's soil is in tension: that needs the normals.
     if (res.Converged && (normals || res.F < SmallFactor)) {
+        if (!normals)
+            complete();
         // The normal forces of the solution, and whether any slice needs a closer look.
         const double q = 1 / res.F;
         const double *cosA = terms.CosA, *a = terms.A, *b = terms.B, *wv = terms.Wv;
@@ -281,31 +322,52 @@ template <class Sums> TMethodResult SolveSimplified(TWorkspace& ws, double start
     }
     return res;
 }
+
+template <class Sums> TMethodResult SolveSimplified(TWorkspace& ws, double start, bool normals, Sums sums) {
+    return SolveRatio(ws, SimplifiedTerms(ws, sums), start, normals, [] {});
+}
 } // namespace methods
 
 using namespace methods;
 
 namespace {
+// A slice's terms that depend on neither F nor the centre: c l, u l, c l - u l tan(phi) and Wv.
+struct TSliceTerms {
+    double Cl, Ul, C0, Wv;
+};
+inline TSliceTerms TermsOf(const TSlice& s) {
+    const double cl = s.Cohesion * s.Length, ul = s.U * s.Length;
+    return {cl, ul, cl - ul * s.TanPhi, s.Weight - s.Qy};
+}
+// The moment arms of a slice's base shear and base normal force about `c`.
+inline void ArmsOf(const TSlice& s, TPoint c, double& ms, double& mn) {
+    const double dx = s.XMid - c.X, dy = s.YBase - c.Y;
+    ms = dx * s.Sin - dy * s.Cos;
+    mn = dx * s.Cos + dy * s.Sin;
+}
+// The moment about `c` of every force on a slice but the base reactions.
+inline double MomentOf(const TSlice& s, TPoint c) {
+    return s.Qm - c.X * s.Qy + c.Y * s.Qx - (s.XW - c.X) * s.Weight;
+}
+
 template <bool Moments>
 double PrepareTermsOf(const std::vector<TSlice>& slices, TPoint centre, TMethodArrays& m) {
     double moment = 0;
     for (std::size_t i = 0; i < slices.size(); ++i) {
         const TSlice& s = slices[i];
-        const double cl = s.Cohesion * s.Length, ul = s.U * s.Length;
-        m.Cl[i] = cl;
-        m.Ul[i] = ul;
+        const TSliceTerms t = TermsOf(s);
+        m.Cl[i] = t.Cl;
+        m.Ul[i] = t.Ul;
         m.Tan[i] = s.TanPhi;
-        m.C0[i] = cl - ul * s.TanPhi;
+        m.C0[i] = t.C0;
         m.Sin[i] = s.Sin;
         m.Cos[i] = s.Cos;
-        m.Wv[i] = s.Weight - s.Qy;
+        m.Wv[i] = t.Wv;
         m.Qx[i] = s.Qx;
         m.Thrust[i] = s.Thrust;
         if constexpr (Moments) {
-            const double dx = s.XMid - centre.X, dy = s.YBase - centre.Y;
-            m.MS[i] = dx * s.Sin - dy * s.Cos;
-            m.MN[i] = dx * s.Cos + dy * s.Sin;
-            moment += s.Qm - centre.X * s.Qy + centre.Y * s.Qx - (s.XW - centre.X) * s.Weight;
+            ArmsOf(s, centre, m.MS[i], m.MN[i]);
+            moment += MomentOf(s, centre);
         }
     }
     return moment;
@@ -316,6 +378,45 @@ double PrepareTerms(const std::vector<TSlice>& slices, TPoint centre, TWorkspace
     TMethodArrays& m = ws.Arrays;
     m.Resize(slices.size());
     return moments ? PrepareTermsOf<true>(slices, centre, m) : PrepareTermsOf<false>(slices, centre, m);
+}
+
+namespace {
+// PrepareTerms and the ratio's terms of Bishop's (`Moments`) or Janbu's method in one pass over the
+// slices, writing only the arrays the iteration reads: the same values, by the same expressions,
+// summed in the same order.
+template <bool Moments>
+TSimplified SimplifiedTermsOf(const std::vector<TSlice>& slices, TPoint centre, TMethodArrays& m) {
+    TSimplified t;
+    double k = 0, d = 0, moment = 0;
+    for (std::size_t i = 0; i < slices.size(); ++i) {
+        const TSlice& s = slices[i];
+        const TSliceTerms terms = TermsOf(s);
+        m.Cos[i] = s.Cos;
+        m.Wv[i] = terms.Wv;
+        ShareOfSlice(s.Sin, s.Cos, s.TanPhi, terms.C0, m.A[i], m.B[i], t.FMin);
+        if constexpr (Moments) {
+            double ms = 0, mn = 0;
+            ArmsOf(s, centre, ms, mn);
+            BishopShare(s.TanPhi, terms.C0, ms, mn, m.P[i], m.R[i], k);
+            moment += MomentOf(s, centre);
+        } else {
+            JanbuShare(s.TanPhi, terms.C0, s.Sin, s.Cos, s.Qx, m.P[i], m.R[i], k, d);
+        }
+        t.Strength = t.Strength || terms.Cl != 0 || s.TanPhi != 0;
+    }
+    t.Ratio.K = k;
+    t.Ratio.D = Moments ? -moment : d;
+    return t;
+}
+} // namespace
+
+TMethodResult SolveSimplifiedFactor(const std::vector<TSlice>& slices, TPoint centre, bool bishop,
+                                    TWorkspace& ws) {
+    TMethodArrays& m = ws.Arrays;
+    m.Resize(slices.size());
+    const TSimplified t =
+        bishop ? SimplifiedTermsOf<true>(slices, centre, m) : SimplifiedTermsOf<false>(slices, centre, m);
+    return SolveRatio(ws, t, 1.5, false, [&] { PrepareTerms(slices, centre, ws, bishop); });
 }
 
 TMethodResult SolveOrdinary(double externalMoment, TWorkspace& ws) {
@@ -352,31 +453,25 @@ TMethodResult Bishop(double externalMoment, TWorkspace& ws, double start, bool n
     return SolveSimplified(
         ws, start, normals,
         [externalMoment](const TMethodArrays& m, std::size_t i, double& p, double& r, double& k, double& d) {
-            p = m.Tan[i] * m.MS[i];
-            r = -m.MN[i];
-            k += m.C0[i] * m.MS[i];
+            BishopShare(m.Tan[i], m.C0[i], m.MS[i], m.MN[i], p, r, k);
             d = -externalMoment;
         });
 }
 } // namespace
 
-TMethodResult SolveBishop(double externalMoment, TWorkspace& ws, double start, bool normals) {
-    return Bishop(externalMoment, ws, start, normals);
+TMethodResult SolveBishop(double externalMoment, TWorkspace& ws, double start) {
+    return Bishop(externalMoment, ws, start, true);
 }
 
 double RigorousStart(double externalMoment, TWorkspace& ws) {
     return RigorousStart(Bishop(externalMoment, ws, 1.5, false));
 }
 
-TMethodResult SolveJanbu(TWorkspace& ws, double start, bool normals) {
-    // num = sum (c l + (N - u l) tan phi) cos a, den = sum (N sin a - Qx).
+TMethodResult SolveJanbu(TWorkspace& ws, double start) {
     return SolveSimplified(
-        ws, start, normals,
+        ws, start, true,
         [](const TMethodArrays& m, std::size_t i, double& p, double& r, double& k, double& d) {
-            p = m.Tan[i] * m.Cos[i];
-            r = m.Sin[i];
-            k += m.C0[i] * m.Cos[i];
-            d -= m.Qx[i];
+            JanbuShare(m.Tan[i], m.C0[i], m.Sin[i], m.Cos[i], m.Qx[i], p, r, k, d);
         });
 }
 

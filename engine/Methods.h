@@ -36,9 +36,7 @@ double PrepareTerms(const std::vector<TSlice>& slices, TPoint centre, TWorkspace
 // Each solver expects PrepareTerms to have run for the same slices. On return ws.N holds the total
 // normal force of every slice (and ws.E the interslice normal forces for the rigorous methods).
 TMethodResult SolveOrdinary(double externalMoment, TWorkspace& ws);
-// Without `normals`, ws.N and the admissibility checks are left out where they cannot change the
-// factor (see SolveCutSurface).
-TMethodResult SolveBishop(double externalMoment, TWorkspace& ws, double start = 1.5, bool normals = true);
+TMethodResult SolveBishop(double externalMoment, TWorkspace& ws, double start = 1.5);
 // The start of the rigorous methods: Bishop's factor where it has one, else 1.5. Leaves ws.N as
 // the rigorous methods find it: overwritten before it is read.
 double RigorousStart(double externalMoment, TWorkspace& ws);
@@ -47,7 +45,14 @@ inline double RigorousStart(const TMethodResult& bishop) {
     return bishop.Converged && bishop.F > 0 ? bishop.F : 1.5;
 }
 // Janbu's simplified method, uncorrected.
-TMethodResult SolveJanbu(TWorkspace& ws, double start = 1.5, bool normals = true);
+TMethodResult SolveJanbu(TWorkspace& ws, double start = 1.5);
+// The factor alone of Bishop's method about `centre` (`bishop`) or of Janbu's method, on slices just
+// cut, from 1.5: PrepareTerms and SolveBishop or SolveJanbu in one, the same factor to the bit, with
+// the normal forces of the solution and their admissibility checks left out wherever they cannot
+// change it (NegativeNormal and SmallMAlpha then stay -1). For a search, which ranks surfaces by their
+// factor alone: one pass over the slices writes only the arrays the iteration reads.
+TMethodResult SolveSimplifiedFactor(const std::vector<TSlice>& slices, TPoint centre, bool bishop,
+                                    TWorkspace& ws);
 // Janbu's correction factor f0 for the surface, from its depth below its chord and the soils on it,
 // read within the range of Janbu's chart (depth ratio 0 to ChartDepthRatio, so f0 >= 1); `depthRatio`
 // receives the surface's own ratio, which may lie beyond the chart.

@@ -24,16 +24,20 @@ void SolveCutSurface(const TSlopeModel& model, const std::vector<TPoint>& clippe
     else
         out.Centre = {0.5 * (clipped.front().X + clipped.back().X),
                       std::max(clipped.front().Y, clipped.back().Y)};
+    if (factorOnly && (method == TMethod::Bishop || method == TMethod::Janbu)) {
+        out.Result = SolveSimplifiedFactor(ws.Slices, out.Centre, method == TMethod::Bishop, ws);
+        return;
+    }
     const double moment = PrepareTerms(ws.Slices, out.Centre, ws, method != TMethod::Janbu);
     switch (method) {
     case TMethod::Ordinary:
         out.Result = SolveOrdinary(moment, ws);
         break;
     case TMethod::Bishop:
-        out.Result = SolveBishop(moment, ws, 1.5, !factorOnly);
+        out.Result = SolveBishop(moment, ws);
         break;
     case TMethod::Janbu:
-        out.Result = SolveJanbu(ws, 1.5, !factorOnly);
+        out.Result = SolveJanbu(ws);
         break;
     case TMethod::Spencer: {
         SideWaterForces(model, clipped, ws);

@@ -77,6 +77,7 @@ class TestEngineChecks : public QObject {
     void twoWedgesByForceEquilibrium();
     void nothingDrivesAndNoStrength();
     void negativeNormalForceIsReported();
+    void factorAloneIsTheFullSolutionsFactor();
     void circlesAndCentresOfUserSurfaces();
     void savingKeepsTheMethod();
     void hugeValuesNeverReachTheFiles();
@@ -360,6 +361,59 @@ void TestEngineChecks::negativeNormalForceIsReported() {
     TSlopeDescription dry = SimpleSlope(Soil(18, 18, 20, 30));
     SetSurface(dry, Polyline());
     QVERIFY(!HasWarning(*Run(dry).Critical, "W202"));
+}
+
+void TestEngineChecks::factorAloneIsTheFullSolutionsFactor() {
+    // A search solves Bishop's and Janbu's methods for the factor alone, in one pass over the slices:
+    // it must be the full solution's factor to the bit, with every kind of force (LoadedSlope: free
+    // water, ru, a surcharge, earthquake, a tieback, reinforcement), on polylines and circles (Bishop's
+    // method about their centres), and where the factor is near zero, kept where no slice is in
+    // tension and refused where one is.
+    struct TCase {
+        TSlopeDescription Description;
+        std::vector<TSlopePoint> Surface;
+        bool Circle;
+        double Cx, Cy;
+    };
+    std::vector<TCase> cases;
+    cases.push_back({LoadedSlope(), Polyline(), false, 0, 0});
+    for (const double r : {27.0, 30.0, 35.0})
+        cases.push_back({LoadedSlope(), CircleThroughSlope(30, 24, r, 40), true, 30, 24});
+    TSlopeSoil slippery = Soil(18, 18, 0, 1); // a factor of about 0.07
+    cases.push_back({SimpleSlope(slippery), CircleThroughSlope(30, 24, 27, 40), true, 30, 24});
+    slippery.PorePressureConstant = 10; // and the soil in tension under it
+    cases.push_back({SimpleSlope(slippery), CircleThroughSlope(30, 24, 27, 40), true, 30, 24});
+    int nearZero = 0, refused = 0;
+    for (const TCase& c : cases) {
+        const quolm::TSlopeModel model(c.Description);
+        std::vector<quolm::TPoint> raw, clipped;
+        for (const TSlopePoint& q : c.Surface)
+            raw.push_back({double(q.X), double(q.Y)});
+        QCOMPARE(quolm::ClipToGround(model, raw.data(), static_cast<int>(raw.size()), clipped).Problem,
+                 quolm::TSurfaceProblem::None);
+        const quolm::TPoint centre{c.Cx, c.Cy};
+        for (const quolm::TMethod method : {quolm::TMethod::Bishop, quolm::TMethod::Janbu}) {
+            // Each in a workspace of its own: nothing the one leaves may serve the other.
+            quolm::TWorkspace ws, own;
+            quolm::TEvaluation full, alone;
+            const quolm::TPoint* about = c.Circle ? &centre : nullptr;
+            QVERIFY(quolm::EvaluateSurface(model, clipped, about, method, {}, 0, ws, full));
+            QVERIFY(quolm::CutSlices(model, clipped, {}, own, alone.Notes));
+            quolm::SolveCutSurface(model, clipped, about, method, 0, own, alone, true);
+            QCOMPARE(alone.Result.Converged, full.Result.Converged);
+            QCOMPARE(alone.Result.Undriven, full.Result.Undriven);
+            QVERIFY2(
+                alone.Result.F == full.Result.F,
+                qPrintable(
+                    QString("%1 against %2").arg(alone.Result.F, 0, 'g', 17).arg(full.Result.F, 0, 'g', 17)));
+            if (full.Result.Converged && full.Result.F < 0.1)
+                ++nearZero;
+            if (!full.Result.Converged)
+                ++refused;
+        }
+    }
+    QVERIFY(nearZero >= 2); // the slippery slope without pore pressure, by both methods
+    QVERIFY(refused >= 1);  // and with it
 }
 
 void TestEngineChecks::circlesAndCentresOfUserSurfaces() {
