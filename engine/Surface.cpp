@@ -33,7 +33,7 @@ TSurfaceCheck ClipToGround(const TSlopeModel& model, const TPoint* p, int n, std
     // compiler load them again at every sample.
     const TPoint* const gp = ground.data();
     const std::size_t gn = ground.size();
-    double px = p[0].X, ps = p[0].Y, ph = p[0].Y - groundY.At(p[0].X);
+    double px = p[0].X, ph = p[0].Y - groundY.At(p[0].X);
     if (ph < -tol) {
         check = {TSurfaceProblem::StartsBelowGround, px, 0, 0};
         return check;
@@ -96,7 +96,6 @@ TSurfaceCheck ClipToGround(const TSlopeModel& model, const TPoint* p, int n, std
         }
         below = nowBelow;
         px = x;
-        ps = ys;
         ph = h;
         if (vertex && seg == n - 1)
             break;
@@ -115,11 +114,9 @@ TSurfaceCheck ClipToGround(const TSlopeModel& model, const TPoint* p, int n, std
                 ++g;
             out.push_back(p[seg]);
             px = vx;
-            ps = p[seg].Y;
             ph = vh;
         }
     }
-    (void)ps;
     if (entries == 0) {
         check.Problem = TSurfaceProblem::NotBelowGround;
         return check;
